@@ -1,0 +1,3 @@
+#include "shell/Application.h"
+
+int main(int argc, char** argv) { return tarvix::shell::runApplication(argc, argv); }

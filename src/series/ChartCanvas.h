@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QRgb>
+#include <QString>
+#include <cstdint>
+
+// Drawing primitives shared by every chart that renders into an off-screen image: the
+// one-pixel lines, five-pixel points, the inverting marker and the opaque label texts.
+namespace tarvix::series {
+
+// Colours of the design are written 0x00BBGGRR.
+constexpr QRgb fromBgr(std::uint32_t bgr) {
+    return qRgb(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+constexpr QRgb kLime = qRgb(0, 255, 0);
+constexpr QRgb kRed = qRgb(255, 0, 0);
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+constexpr QRgb kBlack = qRgb(0, 0, 0);
+constexpr QRgb kYellow = qRgb(255, 255, 0);
+
+// An opaque RGB image of the given size, as the charts' bitmaps are created.
+QImage makeChartImage(int width, int height);
+
+void fillImage(QImage& image, QRgb colour);
+void setPixelClipped(QImage& image, int x, int y, QRgb colour);
+// (x, y) and its four neighbours.
+void plotFivePixels(QImage& image, int x, int y, QRgb colour);
+// A line from (x0, y0) towards (x1, y1), the end pixel excluded as the canvas' LineTo does.
+void drawLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour);
+// Inverts the 7 x 7 square whose top-left corner is (x - 5, y - 5); twice restores.
+void invertMarker(QImage& image, int x, int y);
+// Black text on a white background with its top-left corner at (x, y).
+void drawLabel(QImage& image, int x, int y, const QString& text, bool bold = false,
+               bool opaque = true);
+
+QFont chartFont();
+
+}  // namespace tarvix::series

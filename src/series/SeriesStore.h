@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstddef>
+#include <memory>
+
+namespace tarvix::series {
+
+// Every measured I-V characteristic the program holds: the live layer of the run being
+// measured and the stored layer of up to 150 finished series of eight segments. Point index 0
+// of every segment holds the segment's point count as a float; points are 1..count.
+//
+// The tables are allocated once, zero-filled lazily by the operating system, and laid out so
+// that one segment's points (and one series' segments) are contiguous.
+class SeriesStore {
+public:
+    static constexpr int kMaxSeries = 150;
+    static constexpr int kSegments = 8;
+    static constexpr int kMaxPoints = 10000;
+    static constexpr int kSlotsPerSegment = kMaxPoints + 1;
+
+    SeriesStore();
+    ~SeriesStore();
+    SeriesStore(const SeriesStore&) = delete;
+    SeriesStore& operator=(const SeriesStore&) = delete;
+
+    static bool validSegment(int segment) { return segment >= 1 && segment <= kSegments; }
+    static bool validSeries(int series) { return series >= 1 && series <= kMaxSeries; }
+    static bool validPoint(int point) { return point >= 0 && point <= kMaxPoints; }
+    // A count float rounded to the nearest integer, halves to even.
+    static int roundedCount(float count);
+
+    // Live layer: segment 1..8, each kSlotsPerSegment floats, [0] = count.
+    float* liveCurrent(int segment);
+    float* liveVoltage(int segment);
+    const float* liveCurrent(int segment) const;
+    const float* liveVoltage(int segment) const;
+    int liveCount(int segment) const { return roundedCount(liveCurrent(segment)[0]); }
+    QString& liveLabel(int segment) { return liveLabels_[static_cast<size_t>(segment)]; }
+    const QString& liveLabel(int segment) const { return liveLabels_[static_cast<size_t>(segment)]; }
+    void clearLiveLabels();
+
+    // Stored layer: series 1..150, segment 1..8. The writable accessors count as a write of
+    // that series (see storedRevision).
+    float* storedCurrent(int segment, int series);
+    float* storedVoltage(int segment, int series);
+    const float* storedCurrent(int segment, int series) const;
+    const float* storedVoltage(int segment, int series) const;
+    const float* storedCurrentCopy(int segment, int series) const;
+    const float* storedVoltageCopy(int segment, int series) const;
+    // Count of a stored segment, from storedCurrent[0] (a file read stores it only there).
+    int storedCount(int segment, int series) const;
+    QString& segmentLabel(int segment, int series);
+    const QString& segmentLabel(int segment, int series) const;
+
+    int seriesCount = 0;  // the highest slot in use; the slot the live layer belongs to
+
+    // Copies the whole live block (points 0..10000, segments 1..8) and the live labels into
+    // `slot`. Returns false, writing nothing, for a slot outside 1..150.
+    bool commitLive(int slot);
+    // The animation's commit: the point tables only, the slot's labels stay.
+    bool commitLivePoints(int slot);
+    void clearLive();
+    int liveSegmentCount() const;
+    int storedSegmentCount() const;  // over series 1..seriesCount
+    void clearStored(int lastSeries);
+    void snapshotStored();
+    void restoreStored();
+
+    // Raw whole-table access for bulk passes (corrections, benchmarks): series-major blocks of
+    // kSegments * kSlotsPerSegment floats, series 1 first.
+    float* storedCurrentTable() { markStoredChanged(); return storedCurrent_; }
+    float* storedVoltageTable() { markStoredChanged(); return storedVoltage_; }
+    static constexpr std::size_t kSeriesBlock = static_cast<std::size_t>(kSegments) * kSlotsPerSegment;
+    static constexpr std::size_t kTableFloats = kSeriesBlock * kMaxSeries;
+
+    // Bumped by every change of the stored layer, so that views can cache what they drew.
+    unsigned storedRevision() const { return storedRevision_; }
+    void markStoredChanged() { ++storedRevision_; noteWritten(kMaxSeries); }
+    void markSeriesWritten(int series) { ++storedRevision_; noteWritten(series); }
+
+private:
+    static std::size_t storedIndex(int segment, int series);
+    void noteWritten(int series);
+
+    float* liveCurrent_ = nullptr;
+    float* liveVoltage_ = nullptr;
+    float* storedCurrent_ = nullptr;
+    float* storedVoltage_ = nullptr;
+    float* storedCurrentCopy_ = nullptr;
+    float* storedVoltageCopy_ = nullptr;
+    std::array<QString, kSegments + 1> liveLabels_;
+    std::unique_ptr<QString[]> segmentLabels_;
+    int highestWrittenSeries_ = 0;  // slots above it are zero in all four tables
+    unsigned storedRevision_ = 0;
+};
+
+}  // namespace tarvix::series

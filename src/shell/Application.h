@@ -1,0 +1,8 @@
+#pragma once
+
+namespace tarvix::shell {
+
+// The program entry: command line, bus, main window, event loop.
+int runApplication(int argc, char** argv);
+
+}  // namespace tarvix::shell

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+
+// Dates and times as the operator's system writes them, and times of day as fractions of a
+// day (noon is 0.5), the form in which the program keeps them.
+namespace tarvix::text {
+
+QString longTimeText(const QTime& time);
+QString shortDateText(const QDate& date);
+
+double timeOfDay(const QTime& time);
+QTime timeFromDayFraction(double fraction);
+double nowAsDays();  // days since an epoch, with the fraction of the day
+
+}  // namespace tarvix::text

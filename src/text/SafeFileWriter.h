@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace tarvix::text {
+
+// Writes a text file so that an existing file is replaced only after the new one is complete:
+// the lines go to a temporary file in the same folder, which is renamed over the target at
+// commit. A failed write or an abandoned writer leaves the old file untouched.
+// Errors are the runtime's file-error codes (FileError.h).
+class SafeFileWriter {
+public:
+    explicit SafeFileWriter(QString path);
+    ~SafeFileWriter();
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+    int open();
+    // The line in Windows-1251 followed by CR LF.
+    void writeLine(const QString& line);
+    // Bytes written as they are, followed by CR LF.
+    void writeRawLine(const QByteArray& bytes);
+    void writeRaw(const QByteArray& bytes);
+    // Writes what is buffered, syncs and renames over the target; returns 0 on success.
+    int commit();
+
+    int error() const { return error_; }
+    const QString& path() const { return path_; }
+
+private:
+    void flushBuffer();
+    void fail(int code);
+
+    QString path_;
+    QByteArray temporaryPath_;
+    QByteArray buffer_;
+    int descriptor_ = -1;
+    int error_ = 0;
+};
+
+// Convenience: writes all lines at once; returns 0 or the file-error code.
+int writeTextFile(const QString& path, const QStringList& lines);
+
+}  // namespace tarvix::text
