@@ -1,0 +1,112 @@
+#include "thermo/ThermoPanel.h"
+
+#include "text/FileError.h"
+#include "thermo/PanelChart.h"
+#include "thermo/PanelControls.h"
+#include "thermo/ThermocoupleProcedures.h"
+
+namespace tarvix::thermo {
+
+namespace {
+
+// Sets a flag for the length of a procedure, also when it leaves early.
+class FlagGuard {
+  public:
+    explicit FlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagGuard() { flag_ = false; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+  private:
+    bool& flag_;
+};
+
+}  // namespace
+
+ThermoPanel::ThermoPanel(bus::GpibBus& bus, ThermoRecord& record, ThermoHost& host)
+    : link_(bus), record_(record), host_(host), run_(link_, record, host) {}
+
+bool ThermoPanel::busy() const {
+    return run_.running() || loopRunning_ || testRunning_;
+}
+
+void ThermoPanel::Button27Click() {
+    if (!busy()) {
+        run_.start();
+    }
+}
+
+void ThermoPanel::Timer1Timer() {
+    run_.takeSample();
+}
+
+void ThermoPanel::Button28Click() {
+    host_.setStopRequested(true);
+}
+
+void ThermoPanel::Button30Click() {
+    if (busy()) {
+        return;
+    }
+    const FlagGuard guard(loopRunning_);
+    runThermocoupleLoop(link_, record_, host_);
+}
+
+void ThermoPanel::Button23Click() {
+    if (busy()) {
+        return;
+    }
+    const FlagGuard guard(testRunning_);
+    runThermocoupleTest(link_, host_);
+}
+
+void ThermoPanel::Button29Click() {
+    save(TempFileKind::FourProbe);
+}
+
+void ThermoPanel::Button31Click() {
+    save(TempFileKind::Thermocouple);
+}
+
+void ThermoPanel::save(TempFileKind kind) {
+    const SaveStep step = saveStepFromText(host_.text(controls::kSaveEveryEdit));
+    if (!step.step) {
+        host_.showMessage(step.message);
+        return;
+    }
+    const std::optional<QString> chosen = host_.askSaveFileName();
+    if (!chosen) {
+        return;
+    }
+    const TempFileOptions options{*step.step, host_.isChecked(controls::kAverageCheck),
+                                  host_.text(controls::kDescriptionEdit), host_.now()};
+    const int error = writeTempFile(withTempExtension(*chosen), kind, record_, options);
+    if (error != text::kFileOk) {
+        host_.showMessage(text::fileErrorText(error));
+    }
+}
+
+void ThermoPanel::CheckBox48Click() {
+    const bool lcr = host_.isChecked(controls::kUseLcrMeterCheck);
+    for (const QStringView speed :
+         {controls::kVerySlowRadio, controls::kMediumRadio, controls::kFastRadio}) {
+        host_.setEnabled(speed, lcr);
+    }
+}
+
+void ThermoPanel::ScrollBar9Change(int position) {
+    host_.setTimerInterval(position * 1000);
+    host_.setText(controls::kPeriodLabel, QString::number(position));
+}
+
+void ThermoPanel::RadioButton59Click() {
+    CheckBox48Click();
+    host_.showFourProbePanel();
+    redrawChart();
+}
+
+void ThermoPanel::redrawChart() {
+    redrawTemperatureChart(host_, record_);
+}
+
+}  // namespace tarvix::thermo
