@@ -1,0 +1,13 @@
+#include "series/KtlFileName.h"
+
+namespace tarvix::series {
+
+QString ktlSaveName(const QString& chosen) {
+    return isKtlName(chosen) ? chosen : chosen + QLatin1String(kKtlExtension);
+}
+
+bool isKtlName(const QString& name) {
+    return name.contains(QLatin1String(kKtlExtension), Qt::CaseSensitive);
+}
+
+}  // namespace tarvix::series

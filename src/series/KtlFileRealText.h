@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+
+// The default real form written straight into a character buffer, for the files that hold
+// millions of numbers: the same text as text::defaultReal without a QString per number.
+namespace tarvix::series {
+
+inline constexpr std::size_t kDefaultRealWidth = 23;
+
+// Writes exactly kDefaultRealWidth characters (no terminating NUL) and returns the position
+// after them.
+char* writeDefaultReal(char* out, double value);
+
+}  // namespace tarvix::series

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "series/KtlFileNumber.h"
+#include "series/KtlFileRealText.h"
+#include "text/DecimalParse.h"
+#include "text/NumberText.h"
+
+using tarvix::series::kDefaultRealWidth;
+using tarvix::series::readLineNumber;
+using tarvix::series::writeDefaultReal;
+
+namespace {
+
+std::string fastText(double value) {
+    char buffer[kDefaultRealWidth + 1] = {};
+    char* end = writeDefaultReal(buffer, value);
+    EXPECT_EQ(end - buffer, static_cast<std::ptrdiff_t>(kDefaultRealWidth));
+    return std::string(buffer, kDefaultRealWidth);
+}
+
+std::string sharedText(double value) {
+    return tarvix::text::defaultReal(value).toStdString();
+}
+
+}  // namespace
+
+TEST(KtlFileRealText, MatchesTheSharedFormOnEdgeCases) {
+    const double cases[] = {
+        0.0,
+        -0.0,
+        1e-6,
+        -1.0,
+        0.5,
+        0.1f,
+        101.0,
+        10000.0,
+        -3.814697265625e-6,
+        1.52587890625e-5,
+        11.0 * std::ldexp(1.0, -20),  // 16 digits ending in 5: a tie at the 15th digit
+        13.0 * std::ldexp(1.0, -20),
+        9.999999999999995,
+        9.9999999999999949,
+        99999999999999.95,
+        FLT_MAX,
+        -FLT_MAX,
+        FLT_MIN,
+        FLT_TRUE_MIN,
+        -FLT_TRUE_MIN,
+        DBL_MAX,
+        DBL_MIN,
+        5e-324,
+        1e100,
+        1e-100,
+        123456789012345678.0,
+        1.01391998963418E-10,
+        std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::quiet_NaN()};
+    for (double value : cases) {
+        EXPECT_EQ(fastText(value), sharedText(value)) << value;
+    }
+    EXPECT_EQ(fastText(1e-6), " 1.00000000000000E-0006");
+    EXPECT_EQ(fastText(-1.0), "-1.00000000000000E+0000");
+    EXPECT_EQ(fastText(0.1f), " 1.00000001490116E-0001");
+}
+
+TEST(KtlFileRealText, MatchesTheSharedFormOverRandomFloatsAndDoubles) {
+    std::mt19937_64 random(20240517);
+    for (int i = 0; i < 200000; ++i) {
+        const auto bits = static_cast<std::uint32_t>(random());
+        const float value = std::bit_cast<float>(bits);
+        ASSERT_EQ(fastText(value), sharedText(value)) << bits;
+    }
+    // Every float of few mantissa bits ends in many exact digits: ties are common there.
+    for (int mantissa = 1; mantissa < 4096; mantissa += 2) {
+        for (int exponent = -149; exponent <= 104; exponent += 7) {
+            const double value = std::ldexp(static_cast<double>(mantissa), exponent);
+            ASSERT_EQ(fastText(value), sharedText(value)) << mantissa << "p" << exponent;
+        }
+    }
+    for (int i = 0; i < 100000; ++i) {
+        const double value = std::bit_cast<double>(random());
+        ASSERT_EQ(fastText(value), sharedText(value));
+    }
+}
+
+TEST(KtlFileNumber, ReadsWhatTheSharedParserReads) {
+    const char* cases[] = {" 1.00000000000000E-0006",
+                           "-3.81469726562500E-0006   1.5",
+                           "   42",
+                           "+5",
+                           "-.5 x",
+                           ".5",
+                           "5.",
+                           "-5.",
+                           "5.E3",
+                           "1e5",
+                           "1E+0005",
+                           "1E",
+                           "1E x",
+                           "1.5abc",
+                           "-",
+                           ".",
+                           "",
+                           "   ",
+                           "1.0\t2",
+                           "1.0\r",
+                           "1e400",
+                           "1e-400",
+                           "0x10",
+                           "1,5",
+                           "--1",
+                           "12 34",
+                           "1.2.3",
+                           "\t1",
+                           "7e-",
+                           "9.99999999999999999999999",
+                           "00012.5000"};
+    for (const char* text : cases) {
+        const auto shared = tarvix::text::parseLeadingNumber(text);
+        const auto fast = readLineNumber(text);
+        ASSERT_EQ(fast.has_value(), shared.has_value()) << '"' << text << '"';
+        if (fast) {
+            EXPECT_EQ(fast->value, shared->value) << text;
+            EXPECT_EQ(fast->end, shared->end) << text;
+        }
+    }
+}
+
+TEST(KtlFileNumber, AgreesWithTheSharedParserOnRandomTexts) {
+    std::mt19937 random(7);
+    const std::string alphabet = "0123456789+-.eE \t\rx";
+    for (int i = 0; i < 200000; ++i) {
+        std::string text(random() % 12, ' ');
+        for (char& c : text) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        const auto shared = tarvix::text::parseLeadingNumber(text);
+        const auto fast = readLineNumber(text);
+        ASSERT_EQ(fast.has_value(), shared.has_value()) << '"' << text << '"';
+        if (fast) {
+            ASSERT_EQ(fast->value, shared->value) << text;
+            ASSERT_EQ(fast->end, shared->end) << text;
+        }
+    }
+}
