@@ -32,24 +32,10 @@ void plotFivePixels(QImage& image, int x, int y, QRgb colour) {
 void drawLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
     const long dx = std::labs(static_cast<long>(x1) - x0);
     const long dy = -std::labs(static_cast<long>(y1) - y0);
-    const int sx = x0 < x1 ? 1 : -1;
-    const int sy = y0 < y1 ? 1 : -1;
-    long error = dx + dy;
     // Far-off end points (a value outside the window) would make the walk long; clip the
     // walk to the image plus a margin, which leaves the visible pixels unchanged.
     const long limit = 4L * (image.width() + image.height()) + dx - dy;
-    for (long steps = 0; (x0 != x1 || y0 != y1) && steps < limit; ++steps) {
-        setPixelClipped(image, x0, y0, colour);
-        const long doubled = 2 * error;
-        if (doubled >= dy) {
-            error += dy;
-            x0 += sx;
-        }
-        if (doubled <= dx) {
-            error += dx;
-            y0 += sy;
-        }
-    }
+    walkLine(x0, y0, x1, y1, limit, [&](int x, int y) { setPixelClipped(image, x, y, colour); });
 }
 
 void invertMarker(QImage& image, int x, int y) {

@@ -5,6 +5,7 @@
 #include <QRgb>
 #include <QString>
 #include <cstdint>
+#include <cstdlib>
 
 // Drawing primitives shared by every chart that renders into an off-screen image: the
 // one-pixel lines, five-pixel points, the inverting marker and the opaque label texts.
@@ -29,6 +30,30 @@ void fillImage(QImage& image, QRgb colour);
 void setPixelClipped(QImage& image, int x, int y, QRgb colour);
 // (x, y) and its four neighbours.
 void plotFivePixels(QImage& image, int x, int y, QRgb colour);
+// Calls visit(x, y) for each pixel of the line from (x0, y0) towards (x1, y1), end pixel
+// excluded, in drawing order (Bresenham), stopping after `maxSteps` pixels. drawLine sets
+// exactly these pixels, so a renderer that filters pixels still draws the same line.
+template <typename Visit>
+void walkLine(int x0, int y0, int x1, int y1, long maxSteps, Visit&& visit) {
+    const long dx = std::labs(static_cast<long>(x1) - x0);
+    const long dy = -std::labs(static_cast<long>(y1) - y0);
+    const int sx = x0 < x1 ? 1 : -1;
+    const int sy = y0 < y1 ? 1 : -1;
+    long error = dx + dy;
+    for (long steps = 0; (x0 != x1 || y0 != y1) && steps < maxSteps; ++steps) {
+        visit(x0, y0);
+        const long doubled = 2 * error;
+        if (doubled >= dy) {
+            error += dy;
+            x0 += sx;
+        }
+        if (doubled <= dx) {
+            error += dx;
+            y0 += sy;
+        }
+    }
+}
+
 // A line from (x0, y0) towards (x1, y1), the end pixel excluded as the canvas' LineTo does.
 void drawLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour);
 // Inverts the 7 x 7 square whose top-left corner is (x - 5, y - 5); twice restores.

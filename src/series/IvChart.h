@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QImage>
+#include <QRgb>
+#include <QSize>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+#include "series/IvChartBackdrop.h"
+#include "series/IvChartGeometry.h"
+#include "series/IvChartOptions.h"
+#include "series/StoredLayerCache.h"
+
+namespace tarvix::series {
+
+class IvChartPlotter;
+class SeriesStore;
+
+// What the I-V chart needs from the window: showing a picture and, while an animation plays,
+// letting pending events run and pausing between points.
+class AnimationHost {
+  public:
+    virtual ~AnimationHost() = default;
+    // Copy the picture to PaintBox1. The image is valid during the call only; keep a deep
+    // copy (QImage::copy) if it must outlive it.
+    virtual void showFrame(const QImage& picture) = 0;
+    // Let pending window messages run. Stop may set the chart's animation delay to 0 here.
+    virtual void runPendingEvents() = 0;
+    virtual void sleep(int milliseconds) = 0;
+    // During an animation in log scale: the label of the stored segment about to be drawn,
+    // for Label45. drawIvChart's result gives the final one.
+    virtual void showSegmentLabel(const QString& label) { (void)label; }
+};
+
+// The I-V chart: renders the series store into the off-screen image `ivBitmap`, which the
+// window copies to PaintBox1. Every drawing gives the same picture as a drawing from
+// scratch; the layers that do not change from point to point (the backdrop and the stored
+// series) are kept and drawn again only when their inputs change.
+class IvChart {
+  public:
+    // Both axis captions every caller passes.
+    static QString currentCaption() { return QStringLiteral("micro A   "); }
+    static QString voltageCaption() { return QStringLiteral("    V"); }
+
+    explicit IvChart(QSize paintBoxSize);
+    ~IvChart();
+    IvChart(const IvChart&) = delete;
+    IvChart& operator=(const IvChart&) = delete;
+
+    // Segment 1..8 colour of the points and lines.
+    static QRgb segmentColor(int segment);
+
+    // The picture. Other charts (the analysis, the temperature chart) may draw into it; the
+    // next drawIvChart replaces it whole.
+    QImage& ivBitmap() { return ivBitmap_; }
+    const QImage& ivBitmap() const { return ivBitmap_; }
+
+    // Milliseconds per point of the next drawing, which then plays as an animation; one-shot:
+    // every drawing ends with it at 0. Stop sets it to 0 to finish an animation plainly.
+    int animationDelay() const { return animationDelay_; }
+    void setAnimationDelay(int milliseconds) { animationDelay_ = milliseconds; }
+
+    // Draws the whole chart: backdrop, live run, and the stored series when
+    // options.showStored. Ranges are taken by value and never changed. The host (may be null)
+    // is shown the finished picture and lets pending events run. Returns the text Label45
+    // should show: in log scale with the stored series shown, the label of the last
+    // non-empty stored segment that has one; otherwise nothing (leave Label45 as it is).
+    std::optional<QString> drawIvChart(const QString& yLabel, const QString& xLabel,
+                                       IvChartRanges ranges, const IvChartOptions& options,
+                                       const SeriesStore& store, AnimationHost* host);
+
+    // Off: every drawing renders everything from scratch (the reference the caches match).
+    void setCachingEnabled(bool enabled) { cachingEnabled_ = enabled; }
+    bool cachingEnabled() const { return cachingEnabled_; }
+    // Forget the kept layers, for a store changed behind its revision counter.
+    void invalidateCaches();
+    // How often the stored layer was drawn: stays put while only the live run changes.
+    int storedLayerBuilds() const { return storedLayer_.builds(); }
+
+  private:
+    std::optional<QString> drawCached(const IvChartGeometry& geometry, const QString& yLabel,
+                                      const QString& xLabel, const IvChartOptions& options,
+                                      const SeriesStore& store);
+    std::optional<QString> drawFromScratch(const IvChartGeometry& geometry, const QString& yLabel,
+                                           const QString& xLabel, const IvChartOptions& options,
+                                           const SeriesStore& store, AnimationHost* host);
+    const QImage& composedPicture(const IvChartGeometry& geometry, const QString& yLabel,
+                                  const QString& xLabel, const IvChartOptions& options,
+                                  const SeriesStore& store);
+    template <typename Animate>
+    void drawLiveRun(IvChartPlotter& plotter, const SeriesStore& store,
+                     const IvChartOptions& options, Animate&& animate);
+
+    struct ComposedKey {
+        std::uint64_t backdropGeneration = 0;
+        std::uint64_t storedGeneration = 0;
+        bool withStored = false;
+        bool operator==(const ComposedKey&) const = default;
+    };
+
+    QSize size_;
+    QImage ivBitmap_;
+    int animationDelay_ = 0;
+    bool cachingEnabled_ = true;
+    IvChartBackdrop backdrop_;
+    StoredLayerCache storedLayer_;
+    QImage composed_;  // the backdrop with the stored layer over it
+    ComposedKey composedKey_;
+    bool composedValid_ = false;
+};
+
+}  // namespace tarvix::series

@@ -1,0 +1,142 @@
+#include "series/IvChartPlotter.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "series/ChartCanvas.h"
+#include "series/IvChartStyle.h"
+
+namespace tarvix::series {
+
+namespace {
+
+// Lines are walked pixel by pixel; an end far outside the picture is first moved onto this
+// margin around it, so a wild reading costs no more than a long visible line.
+constexpr int kWalkMargin = 2048;
+
+// Liang-Barsky: trims the segment a-b to the box; false when nothing of it is inside.
+bool clipToBox(QPoint& a, QPoint& b, const QRect& box) {
+    const double x0 = a.x();
+    const double y0 = a.y();
+    const double dx = static_cast<double>(b.x()) - x0;
+    const double dy = static_cast<double>(b.y()) - y0;
+    double enter = 0.0;
+    double leave = 1.0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x0 - box.left(), box.right() - x0, y0 - box.top(), box.bottom() - y0};
+    for (int edge = 0; edge < 4; ++edge) {
+        if (p[edge] == 0.0) {
+            if (q[edge] < 0.0) {
+                return false;
+            }
+            continue;
+        }
+        const double t = q[edge] / p[edge];
+        if (p[edge] < 0.0) {
+            enter = std::max(enter, t);
+        } else {
+            leave = std::min(leave, t);
+        }
+    }
+    if (enter > leave) {
+        return false;
+    }
+    const QPoint from(static_cast<int>(std::nearbyint(x0 + enter * dx)),
+                      static_cast<int>(std::nearbyint(y0 + enter * dy)));
+    const QPoint to(static_cast<int>(std::nearbyint(x0 + leave * dx)),
+                    static_cast<int>(std::nearbyint(y0 + leave * dy)));
+    a = from;
+    b = to;
+    return true;
+}
+
+}  // namespace
+
+IvChartPlotter::IvChartPlotter(QImage& target, const IvChartGeometry& geometry, bool joinPoints,
+                               const QImage* coveredLater)
+    : geometry_(geometry),
+      pixels_(reinterpret_cast<QRgb*>(target.bits())),
+      coveredPixels_(coveredLater ? reinterpret_cast<const QRgb*>(coveredLater->constBits())
+                                  : nullptr),
+      width_(target.width()),
+      height_(target.height()),
+      stride_(target.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb))),
+      joinPoints_(joinPoints) {
+    Q_ASSERT(target.depth() == 32);
+    Q_ASSERT(!coveredLater || (coveredLater->size() == target.size() &&
+                               coveredLater->bytesPerLine() == target.bytesPerLine()));
+}
+
+int IvChartPlotter::pointCount(const float* segment) {
+    const float count = segment[0];
+    if (!(count >= 0.5f)) {
+        return 0;
+    }
+    if (count >= static_cast<float>(SeriesStore::kMaxPoints)) {
+        return SeriesStore::kMaxPoints;
+    }
+    return SeriesStore::roundedCount(count);
+}
+
+QRgb IvChartPlotter::segmentColour(int segment) {
+    return ivstyle::kSegmentColours[static_cast<std::size_t>(segment)];
+}
+
+int IvChartPlotter::lastNonEmptyLiveSegment(const SeriesStore& store) {
+    for (int segment = SeriesStore::kSegments; segment >= 1; --segment) {
+        if (pointCount(store.liveCurrent(segment)) >= 1) {
+            return segment;
+        }
+    }
+    return 0;
+}
+
+void IvChartPlotter::retarget(QImage& target) {
+    pixels_ = reinterpret_cast<QRgb*>(target.bits());
+}
+
+bool IvChartPlotter::writable(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+        return false;
+    }
+    return !coveredPixels_ || qAlpha(coveredPixels_[y * stride_ + x]) == 0;
+}
+
+void IvChartPlotter::setPixel(int x, int y, QRgb colour) {
+    if (writable(x, y)) {
+        pixels_[y * stride_ + x] = colour;
+    }
+}
+
+void IvChartPlotter::plotPoint(QPoint at, QRgb colour) {
+    setPixel(at.x(), at.y(), colour);
+    setPixel(at.x() - 1, at.y(), colour);
+    setPixel(at.x() + 1, at.y(), colour);
+    setPixel(at.x(), at.y() + 1, colour);
+    setPixel(at.x(), at.y() - 1, colour);
+}
+
+void IvChartPlotter::joinLine(QPoint from, QPoint to, QRgb colour) {
+    const QRect box(-kWalkMargin, -kWalkMargin, width_ + 2 * kWalkMargin,
+                    height_ + 2 * kWalkMargin);
+    if ((!box.contains(from) || !box.contains(to)) && !clipToBox(from, to, box)) {
+        return;
+    }
+    walkLine(from.x(), from.y(), to.x(), to.y(), LONG_MAX,
+             [&](int x, int y) { setPixel(x, y, colour); });
+}
+
+// The 7 x 7 square with its top-left corner at (x - 5, y - 5), as the marker bitmap is laid.
+void IvChartPlotter::invertMarker(QPoint at) {
+    for (int y = at.y() - 5; y < at.y() + 2; ++y) {
+        for (int x = at.x() - 5; x < at.x() + 2; ++x) {
+            if (writable(x, y)) {
+                QRgb& pixel = pixels_[y * stride_ + x];
+                pixel = qRgb(255 - qRed(pixel), 255 - qGreen(pixel), 255 - qBlue(pixel));
+            }
+        }
+    }
+}
+
+}  // namespace tarvix::series
