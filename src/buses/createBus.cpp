@@ -4,13 +4,17 @@
 #include <vector>
 
 #include "bus/NoneBackend.h"
+#include "buses/LinuxGpibBackend.h"
+#include "buses/PrologixBackend.h"
+#include "buses/StartupWarning.h"
 #include "sim/SimBackend.h"
 
 namespace tarvix::buses {
 
 namespace {
 
-using Factory = std::function<std::unique_ptr<bus::GpibBackend>(const QString& rest, QString* error)>;
+using Factory =
+    std::function<std::unique_ptr<bus::GpibBackend>(const QString& rest, QString* error)>;
 
 struct Entry {
     QString prefix;
@@ -29,6 +33,8 @@ const std::vector<Entry>& registry() {
     static const std::vector<Entry> entries = {
         {QStringLiteral("sim"), sim::createSimBackend},
         {QStringLiteral("none"), createNone},
+        {QStringLiteral("linux-gpib"), LinuxGpibBackend::fromUri},
+        {QStringLiteral("prologix"), PrologixBackend::fromUri},
     };
     return entries;
 }
@@ -53,10 +59,14 @@ std::unique_ptr<bus::GpibBackend> createBackend(const QString& uri, QString* err
 }
 
 std::unique_ptr<bus::GpibBus> createBus(const QString& uri, QString* error,
-                                        bus::BusTranscript* transcript) {
+                                        bus::BusTranscript* transcript, QString* warning) {
     auto backend = createBackend(uri.isEmpty() ? QStringLiteral("sim") : uri, error);
     if (!backend) {
         return nullptr;
+    }
+    if (warning) {
+        const auto* notice = dynamic_cast<const StartupWarning*>(backend.get());
+        *warning = notice ? notice->startupWarning() : QString();
     }
     if (transcript) {
         backend = std::make_unique<bus::TranscriptBackend>(std::move(backend), *transcript);
