@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace tarvix::analysis {
+
+// What the analysis needs from the window. Controls are named by their design names
+// ("Edit46", "Label23", "Label17", ...).
+class AnalysisHost {
+  public:
+    virtual ~AnalysisHost() = default;
+
+    virtual QString controlText(const QString& name) const = 0;
+    virtual void setControlText(const QString& name, const QString& text) = 0;
+    virtual void showMessage(const QString& text) = 0;
+    virtual bool logScale() const = 0;  // CheckBox13 "Log scale"
+    // Copies the chart image to PaintBox1.
+    virtual void showChart() = 0;
+    virtual void processEvents() = 0;
+    virtual void sleepMilliseconds(int milliseconds) = 0;
+    // drawIvChart with its usual captions and the given ranges.
+    virtual void redrawIvChart(double currentMin, double currentMax, double voltageMin,
+                               double voltageMax) = 0;
+    // The shared save dialog with this title and filter; no value when cancelled.
+    virtual std::optional<QString> chooseSaveFile(const QString& title, const QString& filter) = 0;
+};
+
+}  // namespace tarvix::analysis
