@@ -17,6 +17,10 @@ constexpr quint16 kDefaultPort = 1234;
 constexpr int kReplySlackMs = 500;
 constexpr int kVersionWaitMs = 2000;
 
+bool validAddress(int address) {
+    return address >= 0 && address <= 30;
+}
+
 bool isStatusByte(const QByteArray& line) {
     return !line.isEmpty() &&
            std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -88,6 +92,7 @@ bool PrologixBackend::open(QString* error) {
     }
     *error = QStringLiteral("the controller at %1 does not answer \"++ver\"")
                  .arg(transport_->description());
+    transport_->close();  // a link to something unknown is no link
     return false;
 }
 
@@ -106,7 +111,7 @@ int PrologixBackend::setTimeout(std::uint32_t timeout) {
 }
 
 int PrologixBackend::listenerPresent(int address) {
-    if (address < 0 || address > 30) {
+    if (!validAddress(address)) {
         return 0;
     }
     // The controller has no listener check. An instrument answers a serial poll with its
@@ -128,6 +133,10 @@ int PrologixBackend::listenerPresent(int address) {
 }
 
 void PrologixBackend::send(int address, const char* command, int length, int* status) {
+    if (!validAddress(address)) {
+        *status = kBadAddress;
+        return;
+    }
     const QByteArray data(command, length);
     *status = request(addressLine(address) + prologixEscape(data) + '\n') ? 0 : kLinkLost;
 }
@@ -135,6 +144,10 @@ void PrologixBackend::send(int address, const char* command, int length, int* st
 void PrologixBackend::enter(char* buffer, std::uint32_t maxLength, std::uint16_t* count,
                             int address, int* status) {
     *count = 0;
+    if (!validAddress(address)) {
+        *status = kBadAddress;
+        return;
+    }
     if (!request(addressLine(address) + readTimeoutLine(timeoutMs_) + "++read eoi\n")) {
         *status = kLinkLost;
         return;

@@ -19,6 +19,9 @@ class PrologixBackend : public bus::GpibBackend {
     // Status of a send or enter that failed.
     static constexpr int kTimedOut = 0xC000;  // ERR and TIMO, as a GPIB library reports it
     static constexpr int kLinkLost = 0x8000;  // ERR alone: the controller is out of reach
+    // ERR with EARG above it: an address the controller cannot take (it would keep the
+    // previous one and the message would reach the wrong instrument).
+    static constexpr int kBadAddress = (4 << 16) | 0x8000;
     // Serial-poll time-out of the listener check; an instrument answers a poll at once.
     static constexpr int kListenerPollMs = 20;
 

@@ -15,6 +15,7 @@ class PrologixSerialTransport : public PrologixTransport {
     explicit PrologixSerialTransport(QString devicePath);
 
     bool open(QString* error) override;
+    void close() override { port_.reset(); }
     QString description() const override { return devicePath_; }
     bool linkUp() const override;
 

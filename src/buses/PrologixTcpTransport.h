@@ -14,6 +14,7 @@ class PrologixTcpTransport : public PrologixTransport {
     PrologixTcpTransport(QString host, quint16 port, int connectTimeoutMs = 3000);
 
     bool open(QString* error) override;
+    void close() override { socket_.reset(); }
     QString description() const override;
     bool linkUp() const override;
 

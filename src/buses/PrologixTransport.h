@@ -17,6 +17,7 @@ class PrologixTransport {
 
     // Opens (or reopens after a loss) the link; false with a reason otherwise.
     virtual bool open(QString* error) = 0;
+    virtual void close() = 0;
     // "HOST:PORT" or the device path, for messages.
     virtual QString description() const = 0;
     virtual bool linkUp() const = 0;

@@ -160,3 +160,19 @@ TEST(PrologixBackend, ListenerCheckTellsPresentFromEmptyAddresses) {
     EXPECT_EQ(gpib->gpibStatus(), 0);
     EXPECT_EQ(bus::GpibBus::replyText(reply), QByteArray("*IDN?").toHex());
 }
+
+TEST(PrologixBackend, AnAddressTheControllerCannotTakeReachesNoInstrument) {
+    HexEchoBackend instrument;
+    ServerThread server(instrument);
+    QString error;
+    auto backend = buses::createBackend(server.uri(), &error);
+    ASSERT_TRUE(backend) << error.toStdString();
+    bus::GpibBus gpib(std::move(backend));
+    gpib.send(7, "first");
+    // The controller would ignore "++addr 31" and hand this to address 7.
+    gpib.send(31, "second");
+    EXPECT_EQ(gpib.gpibStatus(), buses::PrologixBackend::kBadAddress);
+    QByteArray reply;
+    gpib.enter(reply, 100, 7);
+    EXPECT_EQ(bus::GpibBus::replyText(reply), QByteArray("first").toHex());
+}
