@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+namespace tarvix::lcr {
+
+// What the LCR sweep and its chart need from the window. The window implements it with
+// message boxes and its widgets; tests record the calls.
+class LcrHost {
+  public:
+    virtual ~LcrHost() = default;
+
+    // A message box; returns when the operator has closed it.
+    virtual void showMessage(const QString& text) = 0;
+    // Lets pending window events run.
+    virtual void processEvents() = 0;
+    // Edit59, the last value text read from the meter.
+    virtual void showLastData(const QString& text) = 0;
+    // The chart was redrawn: copy it to PaintBox2.
+    virtual void showChart(const QImage& chart) = 0;
+};
+
+}  // namespace tarvix::lcr

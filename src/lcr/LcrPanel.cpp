@@ -1,0 +1,45 @@
+#include "lcr/LcrPanel.h"
+
+#include "lcr/LcrCommands.h"
+#include "series/ChartCanvas.h"
+
+namespace tarvix::lcr {
+
+LcrPanel::LcrPanel(LcrHost& host, int chartWidth, int chartHeight)
+    : host_(host),
+      sweep_(std::make_unique<FreqSweep>()),
+      plot_(std::make_unique<PlotSet>()),
+      chart_(series::makeChartImage(chartWidth, chartHeight)) {}
+
+void LcrPanel::loadTestCurve(bool logGrid) {
+    lcr::loadTestCurve(*sweep_, logGrid);
+}
+
+SweepReport LcrPanel::runSweep(bus::GpibBus& bus, const SweepSettings& settings) {
+    FrequencySweeper sweeper(bus, host_, *sweep_);
+    const SweepReport report = sweeper.run(settings);
+    if (report.outcome == SweepReport::Outcome::Completed) {
+        selectFrequencyView(*plot_, *sweep_, settings.view, ViewSelection::EndOfSweep);
+        redraw(settings.chart);
+    }
+    return report;
+}
+
+void LcrPanel::showView(FrequencyView view, const ChartOptions& options) {
+    selectFrequencyView(*plot_, *sweep_, view, ViewSelection::ViewChange);
+    redraw(options);
+}
+
+void LcrPanel::redraw(const ChartOptions& options) {
+    const PlotSet& plot = *plot_;
+    drawFrequencyChart(chart_, plot.yText, plot.xText, plot.yMin, plot.yMax, plot.xMin, plot.xMax,
+                       plot, sweep_->sweepCount, options);
+    host_.showChart(chart_);
+    host_.processEvents();
+}
+
+void LcrPanel::sendBias(bus::GpibBus& bus, int biasMode) {
+    bus.send(kLcrAddress, biasCommand(biasMode));
+}
+
+}  // namespace tarvix::lcr

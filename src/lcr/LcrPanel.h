@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QImage>
+#include <memory>
+
+#include "bus/GpibBus.h"
+#include "lcr/FreqSweep.h"
+#include "lcr/FrequencyChart.h"
+#include "lcr/FrequencySweeper.h"
+#include "lcr/FrequencyView.h"
+#include "lcr/LcrHost.h"
+#include "lcr/SweepSettings.h"
+
+namespace tarvix::lcr {
+
+// The LCR subsystem's state (the sweep, the plotted set, the chart image) and the actions of
+// Panel6, for the window to call from its handlers.
+class LcrPanel {
+  public:
+    explicit LcrPanel(LcrHost& host, int chartWidth = kChartWidth, int chartHeight = kChartHeight);
+
+    FreqSweep& sweep() { return *sweep_; }
+    const FreqSweep& sweep() const { return *sweep_; }
+    const PlotSet& plotSet() const { return *plot_; }
+    // PaintBox2Paint copies this at (0, 0).
+    const QImage& chart() const { return chart_; }
+
+    // Start-up: the test curve, on the grid CheckBox45 chooses.
+    void loadTestCurve(bool logGrid);
+
+    // Button32Click (and Button21Click): the whole sweep, then the chart of settings.view.
+    SweepReport runSweep(bus::GpibBus& bus, const SweepSettings& settings);
+
+    // RadioButton55..57Click, CheckBox43Click, RadioButton60Click: reselect and draw.
+    void showView(FrequencyView view, const ChartOptions& options);
+    // CheckBox46Click: draw the current plot set again.
+    void redraw(const ChartOptions& options);
+
+    // Button34Click (biasMode 0, "EXT OFF") and Button35Click (biasMode 1, "EXT ON").
+    static void sendBias(bus::GpibBus& bus, int biasMode);
+
+  private:
+    LcrHost& host_;
+    std::unique_ptr<FreqSweep> sweep_;
+    std::unique_ptr<PlotSet> plot_;
+    QImage chart_;
+};
+
+}  // namespace tarvix::lcr

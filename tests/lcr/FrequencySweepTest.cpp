@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "LcrTestBench.h"
+#include "lcr/LcrPanel.h"
+
+namespace tarvix::lcr {
+namespace {
+
+using testing::InTemporaryFolder;
+using testing::MeterBench;
+using testing::RecordingHost;
+using testing::replyPrimaryOnly;
+using testing::replyWithSecondary;
+
+class FrequencySweepTest : public ::testing::Test {
+  protected:
+    InTemporaryFolder folder;
+    RecordingHost host;
+    LcrPanel panel{host};
+};
+
+const QStringList kDefaultSetup{
+    "*RST",        "CONF:FREQ 1000.00", "CONF:PPAR A", "CONF:SPAR N",
+    "CONF:AVER 1", "CONF:BIAS OFF",     "CONF:TDEL 5", "CONF:ACV 0.500",
+};
+
+TEST_F(FrequencySweepTest, DefaultSetupIsSentInOrderWithoutASpeedCommand) {
+    MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
+    panel.runSweep(*bench.bus, SweepSettings{});
+
+    EXPECT_EQ(bench.transcript.lines().front(), "timeout 1000");
+    const QStringList commands = bench.sentCommands();
+    EXPECT_EQ(commands.mid(0, 8), kDefaultSetup);
+    EXPECT_EQ(commands.mid(8, 3), (QStringList{"CONF:FREQ  10.00", "MEAS:", "FETC?"}));
+    EXPECT_TRUE(commands.filter("CONF:MAC").isEmpty());
+    EXPECT_EQ(commands.filter("FETC?").size(), 20);
+}
+
+TEST_F(FrequencySweepTest, ChosenOptionsShapeTheSetup) {
+    const std::pair<MeasuringSpeed, QString> speeds[] = {
+        {MeasuringSpeed::Fast, "CONF:MAC FAS"},
+        {MeasuringSpeed::Medium, "CONF:MAC MED"},
+        {MeasuringSpeed::VerySlow, "CONF:MAC SLO"},
+    };
+    for (const auto& [speed, command] : speeds) {
+        MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
+        SweepSettings settings;
+        settings.pointCount = 0;
+        settings.speed = speed;
+        settings.primaryCode = "CS";
+        settings.secondaryCode = "DF";
+        settings.meterAverage = 7;
+        settings.biasMode = 2;
+        settings.triggerDelay = 1000;
+        settings.acLevelMv = 25;
+        panel.runSweep(*bench.bus, settings);
+        EXPECT_EQ(
+            bench.sentCommands(),
+            (QStringList{"*RST", "CONF:FREQ 1000.00", "CONF:PPAR CS", "CONF:SPAR DF", command,
+                         "CONF:AVER 7", "CONF:BIAS INT", "CONF:TDEL 1000", "CONF:ACV 0.025"}));
+    }
+}
+
+TEST_F(FrequencySweepTest, VerySlowReadsThreeRepliesBeforeEachFetch) {
+    MeterBench bench([](double, int) { return replyPrimaryOnly(2e-9); });
+    SweepSettings settings;
+    settings.pointCount = 2;
+    settings.speed = MeasuringSpeed::VerySlow;
+    panel.runSweep(*bench.bus, settings);
+
+    const QStringList& lines = bench.transcript.lines();
+    const qsizetype measure = lines.indexOf("send 4 0 MEAS:");
+    ASSERT_GE(measure, 0);
+    EXPECT_EQ(lines.mid(measure + 1, 4), (QStringList{"enter 4 160 0 stale", "enter 4 160 0 stale",
+                                                      "enter 4 160 0 stale", "send 4 0 FETC?"}));
+    EXPECT_DOUBLE_EQ(panel.sweep().sweepPrimary[1], 2e-9);
+}
+
+TEST_F(FrequencySweepTest, DefaultGridIsLogarithmicFromTenHertzToTwoMegahertz) {
+    MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
+    panel.runSweep(*bench.bus, SweepSettings{});
+
+    const QStringList frequencies = bench.sweptFrequencies();
+    ASSERT_EQ(frequencies.size(), 20);
+    EXPECT_EQ(frequencies.mid(0, 5),
+              (QStringList{" 10.00", " 19.01", " 36.14", " 68.71", "130.62"}));
+    EXPECT_EQ(frequencies.last(), "2000000.00");
+    const FreqSweep& sweep = panel.sweep();
+    EXPECT_EQ(sweep.sweepCount, 20);
+    EXPECT_EQ(sweep.sweepFreq[1], 10.0);
+    EXPECT_EQ(sweep.sweepFreq[2], 19.01);
+    EXPECT_EQ(sweep.sweepFreq[20], 2000000.0);
+    EXPECT_EQ(sweep.Fmin, 10.0);
+    EXPECT_EQ(sweep.Fmax, 2000000.0);
+}
+
+TEST_F(FrequencySweepTest, LinearGridOfThreePoints) {
+    MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
+    SweepSettings settings;
+    settings.logGrid = false;
+    settings.pointCount = 3;
+    settings.fmax = 1000;
+    panel.runSweep(*bench.bus, settings);
+
+    EXPECT_EQ(bench.sweptFrequencies(), (QStringList{" 10.00", "505.00", "1000.00"}));
+    EXPECT_EQ(panel.sweep().sweepFreq[2], 505.0);
+}
+
+TEST_F(FrequencySweepTest, EveryReadingRetunesTheMeterAndThePointKeepsTheMean) {
+    MeterBench bench(
+        [](double, int fetch) { return replyWithSecondary(fetch + 1, 10.0 * (fetch + 1)); });
+    SweepSettings settings;
+    settings.logGrid = false;
+    settings.pointCount = 2;
+    settings.fmin = 100;
+    settings.fmax = 200;
+    settings.readingsPerPoint = 3;
+    panel.runSweep(*bench.bus, settings);
+
+    const QStringList reading{"CONF:FREQ 100.00", "MEAS:", "FETC?"};
+    EXPECT_EQ(bench.sentCommands().mid(8, 9), reading + reading + reading);
+    EXPECT_EQ(bench.sweptFrequencies(),
+              (QStringList{"100.00", "100.00", "100.00", "200.00", "200.00", "200.00"}));
+    const FreqSweep& sweep = panel.sweep();
+    EXPECT_DOUBLE_EQ(sweep.sweepPrimary[1], 2.0);
+    EXPECT_DOUBLE_EQ(sweep.sweepPrimary[2], 5.0);
+    EXPECT_DOUBLE_EQ(sweep.sweepSecondary[1], 20.0);
+    EXPECT_DOUBLE_EQ(sweep.sweepSecondary[2], 50.0);
+    EXPECT_DOUBLE_EQ(sweep.primaryMin, 2.0);
+    EXPECT_DOUBLE_EQ(sweep.primaryMax, 5.0);
+    EXPECT_DOUBLE_EQ(sweep.secondaryMin, 20.0);
+    EXPECT_DOUBLE_EQ(sweep.secondaryMax, 50.0);
+}
+
+TEST_F(FrequencySweepTest, SecondaryCountsOnlyWhenTheTabRunFollowsTheThirdTab) {
+    MeterBench bench([](double, int fetch) {
+        return fetch == 0 ? replyWithSecondary(3e-9, 0.25) : replyPrimaryOnly(4e-9);
+    });
+    SweepSettings settings;
+    settings.pointCount = 2;
+    panel.runSweep(*bench.bus, settings);
+
+    const FreqSweep& sweep = panel.sweep();
+    EXPECT_DOUBLE_EQ(sweep.sweepSecondary[1], 0.25);
+    EXPECT_EQ(sweep.sweepSecondary[2], 0.0);
+    EXPECT_DOUBLE_EQ(sweep.sweepPrimary[2], 4e-9);
+    // Edit59 shows the secondary's text when one was read, else the primary's.
+    EXPECT_EQ(host.lastData, (QStringList{" 2.50000000000000E-0001", " 4.00000000000000E-0009"}));
+    EXPECT_TRUE(host.messages.isEmpty());
+}
+
+TEST_F(FrequencySweepTest, BusStatusIsShownAfterEveryPointAndTheSweepGoesOn) {
+    MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
+    bench.meter->enterStatus = 8;
+    SweepSettings settings;
+    settings.pointCount = 3;
+    const SweepReport report = panel.runSweep(*bench.bus, settings);
+
+    EXPECT_EQ(host.messages, (QStringList{"8", "8", "8"}));
+    EXPECT_EQ(report.outcome, SweepReport::Outcome::Completed);
+    EXPECT_EQ(host.chartsShown, 1);
+}
+
+TEST_F(FrequencySweepTest, SettingsWithoutAGridAreRefusedBeforeAnythingIsSent) {
+    SweepSettings onePoint;
+    onePoint.pointCount = 1;
+    SweepSettings tooMany;
+    tooMany.pointCount = kSweepCapacity + 1;
+    SweepSettings noReadings;
+    noReadings.readingsPerPoint = 0;
+    SweepSettings logFromZero;
+    logFromZero.fmin = 0;
+    for (const SweepSettings& settings : {onePoint, tooMany, noReadings, logFromZero}) {
+        MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
+        panel.loadTestCurve(true);
+        const double primaryMax = panel.sweep().primaryMax;
+        host.messages.clear();
+        const SweepReport report = panel.runSweep(*bench.bus, settings);
+
+        EXPECT_EQ(report.outcome, SweepReport::Outcome::Refused);
+        EXPECT_TRUE(bench.transcript.lines().isEmpty());
+        EXPECT_EQ(host.messages.size(), 1);
+        EXPECT_FALSE(QFile::exists(folder.path("7600 test.frq")));
+        EXPECT_EQ(panel.sweep().sweepCount, 1000);
+        EXPECT_EQ(panel.sweep().primaryMax, primaryMax);
+    }
+    EXPECT_EQ(host.chartsShown, 0);
+}
+
+TEST_F(FrequencySweepTest, NoPointsGiveAnEmptyFileAndResetExtremes) {
+    MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
+    panel.loadTestCurve(true);
+    const double firstPrimary = panel.sweep().sweepPrimary[1];
+    SweepSettings settings;
+    settings.pointCount = 0;
+    const SweepReport report = panel.runSweep(*bench.bus, settings);
+
+    EXPECT_EQ(report.outcome, SweepReport::Outcome::Completed);
+    EXPECT_EQ(folder.read("7600 test.frq"), QByteArray());
+    EXPECT_TRUE(bench.sentCommands().filter("FETC?").isEmpty());
+    const FreqSweep& sweep = panel.sweep();
+    EXPECT_EQ(sweep.sweepCount, 0);
+    EXPECT_EQ(sweep.sweepPrimary[1], firstPrimary);
+    EXPECT_EQ(sweep.primaryMin, 1e6);
+    EXPECT_EQ(sweep.primaryMax, -1e6);
+    EXPECT_EQ(sweep.secondaryMin, 1e6);
+    EXPECT_EQ(sweep.secondaryMax, -1e6);
+    EXPECT_EQ(host.chartsShown, 1);
+    EXPECT_EQ(panel.plotSet().yMin, 1e6);
+}
+
+TEST_F(FrequencySweepTest, RepliesWithoutTheirTabsAddNothingAndAreReportedOnce) {
+    MeterBench bench([](double, int fetch) -> std::optional<std::string> {
+        if (fetch == 0) {
+            return "CP 1.0E-09 F";
+        }
+        if (fetch == 1) {
+            return std::nullopt;  // a silent meter leaves the buffer of spaces
+        }
+        return replyPrimaryOnly(4.0);
+    });
+    SweepSettings settings;
+    settings.pointCount = 2;
+    settings.readingsPerPoint = 2;
+    const SweepReport report = panel.runSweep(*bench.bus, settings);
+
+    EXPECT_EQ(report.outcome, SweepReport::Outcome::Completed);
+    EXPECT_EQ(report.unreadableReadings, 2);
+    EXPECT_EQ(panel.sweep().sweepPrimary[1], 0.0);
+    EXPECT_EQ(panel.sweep().sweepPrimary[2], 4.0);
+    ASSERT_EQ(host.messages.size(), 1);
+    EXPECT_TRUE(host.messages[0].startsWith("2 of 4 readings")) << host.messages[0].toStdString();
+    EXPECT_EQ(host.lastData.first(), QString());
+}
+
+TEST_F(FrequencySweepTest, AFileThatCannotBeCreatedStopsBeforeTheFirstPoint) {
+    MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
+    SweepSettings settings;
+    settings.fileBaseName = "no such folder/run";
+    const SweepReport report = panel.runSweep(*bench.bus, settings);
+
+    EXPECT_EQ(report.outcome, SweepReport::Outcome::FileFailed);
+    EXPECT_EQ(host.messages, QStringList{"File not found"});
+    EXPECT_EQ(bench.sentCommands(), kDefaultSetup);
+    EXPECT_EQ(host.chartsShown, 0);
+}
+
+TEST_F(FrequencySweepTest, BiasButtonsSendTheirCommandAtOnce) {
+    MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
+    LcrPanel::sendBias(*bench.bus, 1);
+    LcrPanel::sendBias(*bench.bus, 0);
+    EXPECT_EQ(bench.sentCommands(), (QStringList{"CONF:BIAS EXT", "CONF:BIAS OFF"}));
+}
+
+}  // namespace
+}  // namespace tarvix::lcr
