@@ -1,3 +1,5 @@
 #include "shell/Application.h"
 
-int main(int argc, char** argv) { return tarvix::shell::runApplication(argc, argv); }
+int main(int argc, char** argv) {
+    return tarvix::shell::runApplication(argc, argv);
+}

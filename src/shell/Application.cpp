@@ -2,51 +2,113 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QMainWindow>
-#include <QTextStream>
+#include <QFont>
+#include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "buses/createBus.h"
+#include "shell/ScriptRunner.h"
+#include "shell/TForm1.h"
+#include "shell/UiServices.h"
 
 namespace tarvix::shell {
+
+namespace {
+
+struct CommandLine {
+    QString bus;
+    QString busLog;
+    QString script;
+    QString configDir;
+};
+
+CommandLine parseCommandLine(const QApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Tarvix: I-V, R(T) and LCR measurements on a GPIB bench"));
+    parser.addHelpOption();
+    const QCommandLineOption bus(
+        QStringLiteral("bus"),
+        QStringLiteral("Bus connection string: sim[:options], none, linux-gpib[:board], "
+                       "prologix:tcp:HOST[:PORT], prologix:serial:DEVICE "
+                       "(default: $TARVIX_BUS, else sim)."),
+        QStringLiteral("URI"));
+    const QCommandLineOption busLog(QStringLiteral("bus-log"),
+                                    QStringLiteral("Write every bus call to FILE, one line each."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption script(
+        QStringLiteral("script"),
+        QStringLiteral("Run the recipe of operator actions in FILE, then close."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption configDir(
+        QStringLiteral("config-dir"),
+        QStringLiteral("Folder of Parameters.dat (default: the program's folder)."),
+        QStringLiteral("DIR"));
+    parser.addOptions({bus, busLog, script, configDir});
+    parser.process(app);
+    CommandLine line;
+    line.bus = parser.isSet(bus) ? parser.value(bus)
+                                 : qEnvironmentVariable("TARVIX_BUS", QStringLiteral("sim"));
+    line.busLog = parser.value(busLog);
+    line.script = parser.value(script);
+    line.configDir =
+        parser.isSet(configDir) ? parser.value(configDir) : QCoreApplication::applicationDirPath();
+    return line;
+}
+
+}  // namespace
 
 int runApplication(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvix  1.1"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tarvix  1.1"));
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+    const CommandLine options = parseCommandLine(app);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Tarvix: I-V, R(T) and LCR measurements"));
-    parser.addHelpOption();
-    QCommandLineOption busOption(QStringLiteral("bus"),
-                                 QStringLiteral("Bus connection string (default sim, or TARVIX_BUS)."),
-                                 QStringLiteral("URI"));
-    QCommandLineOption logOption(QStringLiteral("bus-log"),
-                                 QStringLiteral("Write the bus transcript to FILE."), QStringLiteral("FILE"));
-    parser.addOption(busOption);
-    parser.addOption(logOption);
-    parser.process(app);
-
-    QString uri = parser.value(busOption);
-    if (uri.isEmpty()) {
-        uri = qEnvironmentVariable("TARVIX_BUS", QStringLiteral("sim"));
-    }
     bus::BusTranscript transcript;
     transcript.setKeepInMemory(false);
-    if (parser.isSet(logOption) && !transcript.openFile(parser.value(logOption))) {
-        std::fprintf(stderr, "tarvix: cannot write the bus log %s\n",
-                     qPrintable(parser.value(logOption)));
+    if (!options.busLog.isEmpty() && !transcript.openFile(options.busLog)) {
+        std::fprintf(stderr, "tarvix: cannot write the bus log %s\n", qPrintable(options.busLog));
         return 2;
     }
     QString error;
-    auto gpib = buses::createBus(uri, &error, parser.isSet(logOption) ? &transcript : nullptr);
+    auto gpib =
+        buses::createBus(options.bus, &error, options.busLog.isEmpty() ? nullptr : &transcript);
     if (!gpib) {
         std::fprintf(stderr, "tarvix: %s\n", qPrintable(error));
         return 2;
     }
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tarvix 1.1"));
-    window.show();
-    return app.exec();
+    QStringList scriptLines;
+    if (!options.script.isEmpty() && !ScriptRunner::readFile(options.script, scriptLines, error)) {
+        std::fprintf(stderr, "tarvix: %s\n", qPrintable(error));
+        return 2;
+    }
+
+    std::unique_ptr<UiServices> ui;
+    ScriptedUiServices* scripted = nullptr;
+    if (options.script.isEmpty()) {
+        ui = std::make_unique<DialogUiServices>(nullptr);
+    } else {
+        auto scriptedUi = std::make_unique<ScriptedUiServices>();
+        scripted = scriptedUi.get();
+        ui = std::move(scriptedUi);
+    }
+    TForm1 form(*gpib, *ui, FormOptions{options.configDir});
+    form.showMaximized();
+
+    int status = 0;
+    if (scripted) {
+        QTimer::singleShot(0, &form, [&] {
+            ScriptRunner runner(form, *scripted);
+            status = runner.run(scriptLines);
+            QApplication::exit(status);
+        });
+    }
+    const int loopStatus = app.exec();
+    return scripted ? status : loopStatus;
 }
 
 }  // namespace tarvix::shell

@@ -1,0 +1,16 @@
+#pragma once
+
+namespace tarvix::iv {
+
+// The running segment, shared by the sweep and the manual regime's scroll bar.
+struct SegmentState {
+    double level = 0;
+    double step = 0;
+    int pointCounter = 0;
+    int segmentIndex = 1;
+    double segmentEnd = 0;
+    double startDays = 0;
+    bool finished = false;
+};
+
+}  // namespace tarvix::iv

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "shell/ControlSpec.h"
+
+namespace tarvix::shell {
+
+std::span<const ControlSpec> topLevelControls();
+std::vector<std::span<const ControlSpec>> ivPanelControls();
+std::span<const ControlSpec> analysisColumnControls();
+
+// Names the View menu brings up: the analysis column and the hidden instrument options.
+const std::vector<const char*>& analysisToolNames();
+const std::vector<const char*>& instrumentOptionNames();
+
+}  // namespace tarvix::shell

@@ -1,0 +1,102 @@
+#include "shell/IvChartView.h"
+
+#include <QAbstractButton>
+
+#include "series/IvChart.h"
+#include "shell/TForm1.h"
+#include "shell/Widgets.h"
+
+namespace tarvix::shell {
+
+namespace {
+
+// Shows animation frames on PaintBox1 and lets the window live between them.
+class PaintBoxHost : public series::AnimationHost {
+  public:
+    PaintBoxHost(TForm1& form, ImageBox& box) : form_(form), box_(box) {}
+    void showFrame(const QImage& picture) override {
+        frame_ = picture.copy();
+        box_.setImage(&frame_);
+        box_.repaint();
+    }
+    void runPendingEvents() override { form_.letEventsRun(); }
+    void sleep(int milliseconds) override { form_.sleepMs(milliseconds); }
+    void showSegmentLabel(const QString& label) override {
+        form_.controls().setText(QStringLiteral("Label45"), label);
+    }
+
+  private:
+    TForm1& form_;
+    ImageBox& box_;
+    QImage frame_;
+};
+
+}  // namespace
+
+IvChartView::IvChartView(TForm1& form) : form_(form) {
+    ImageBox* box = form_.controls().paintBox(QStringLiteral("PaintBox1"));
+    chart_ = std::make_unique<series::IvChart>(box->size());
+    box->setImage(&chart_->ivBitmap());
+}
+
+IvChartView::~IvChartView() = default;
+
+const QString& IvChartView::yLabel() {
+    static const QString label = series::IvChart::currentCaption();
+    return label;
+}
+
+const QString& IvChartView::xLabel() {
+    static const QString label = series::IvChart::voltageCaption();
+    return label;
+}
+
+series::IvChartOptions IvChartView::options() const {
+    const Controls& controls = form_.controls();
+    const IvState& state = form_.ivState();
+    series::IvChartOptions options;
+    options.logScale = controls.checked(QStringLiteral("CheckBox13"));
+    options.joinPoints = controls.checked(QStringLiteral("CheckBox35"));
+    options.showStored = controls.checked(QStringLiteral("CheckBox12"));
+    options.manualVoltage = state.manualVoltage;
+    options.cursorVoltage = state.cursorVoltage;
+    options.cursorLineShown = controls.checked(QStringLiteral("RadioButton2"));
+    options.segmentFinished = state.segment.finished;
+    return options;
+}
+
+void IvChartView::drawIvChart() {
+    const IvState& state = form_.ivState();
+    drawIvChart({state.currentMin, state.currentMax, state.voltageMin, state.voltageMax});
+}
+
+void IvChartView::drawIvChart(const series::IvChartRanges& ranges) {
+    ImageBox* box = form_.controls().paintBox(QStringLiteral("PaintBox1"));
+    PaintBoxHost host(form_, *box);
+    const auto label =
+        chart_->drawIvChart(yLabel(), xLabel(), ranges, options(), form_.store(), &host);
+    box->setImage(&chart_->ivBitmap());
+    if (label) {
+        form_.controls().setText(QStringLiteral("Label45"), *label);
+    }
+    box->update();
+}
+
+QImage& IvChartView::ivBitmap() {
+    return chart_->ivBitmap();
+}
+
+int IvChartView::animationDelay() const {
+    return chart_->animationDelay();
+}
+void IvChartView::setAnimationDelay(int milliseconds) {
+    chart_->setAnimationDelay(milliseconds);
+}
+
+void IvChartView::show() {
+    ImageBox* box = form_.controls().paintBox(QStringLiteral("PaintBox1"));
+    box->setImage(&chart_->ivBitmap());
+    box->update();
+}
+
+}  // namespace tarvix::shell

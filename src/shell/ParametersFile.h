@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tarvix::shell {
+
+class Controls;
+
+// Parameters.dat: 23 lines, the texts of the sweep-table and chart-limit edits and three
+// check boxes, kept beside the program from one session to the next.
+class ParametersFile {
+  public:
+    static constexpr int kLineCount = 23;
+    static QString path(const QString& folder);
+
+    // Gives each line to its control as if typed or clicked. Nothing happens when the file is
+    // missing; a read error is returned as the runtime's error code.
+    static int restore(const QString& folder, Controls& controls);
+    // The 23 lines of the controls' present state.
+    static QStringList lines(const Controls& controls);
+    // 0 or the runtime's error code.
+    static int save(const QString& folder, const Controls& controls);
+};
+
+}  // namespace tarvix::shell

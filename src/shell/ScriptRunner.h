@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tarvix::shell {
+
+class TForm1;
+class ScriptedUiServices;
+
+// Runs a recipe of operator actions on the window, one command per line:
+//   set NAME TEXT, check NAME, uncheck NAME, click NAME, scroll NAME POS, answer PATH,
+//   answer-cancel, wait MS, later MS COMMAND..., print NAME, expect NAME TEXT,
+//   expect-checked NAME 0|1, expect-enabled NAME 0|1, expect-visible NAME 0|1,
+//   screenshot NAME|window FILE.png, close; "#" starts a comment line.
+// Exit status: 0 when every expectation held, 1 at the first one that failed, 2 for a line
+// that cannot be understood or names no control.
+class ScriptRunner {
+  public:
+    ScriptRunner(TForm1& form, ScriptedUiServices& ui);
+
+    // Runs every line (stopping at the first failure) and then closes the window.
+    int run(const QStringList& lines);
+    static bool readFile(const QString& path, QStringList& lines, QString& error);
+
+  private:
+    struct Line {
+        QString command;
+        QString name;
+        QString rest;
+    };
+    static Line split(const QString& text);
+    // 0 to go on, 1 or 2 to stop with that status.
+    int execute(const QString& text, int lineNumber);
+    int actOnControl(const Line& line, int lineNumber);
+    int expectation(const Line& line, int lineNumber);
+    int flagExpectation(const Line& line, bool actual, int lineNumber);
+    int fail(int status, int lineNumber, const QString& message);
+    QStringList printed(const QString& name) const;
+    void waitMs(int milliseconds);
+
+    TForm1& form_;
+    ScriptedUiServices& ui_;
+    bool closed_ = false;
+    int laterStatus_ = 0;
+};
+
+}  // namespace tarvix::shell

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <memory>
+
+#include "iv/IvHost.h"
+#include "iv/IvSweep.h"
+#include "shell/TForm1.h"
+
+namespace tarvix::iv {
+class ManualRegime;
+}
+
+namespace tarvix::shell {
+
+class IvPanelController;
+
+// The Start action and everything that runs inside it: the address scan, the regimes, the
+// common end; Stop; the 2636A test and the hold release.
+class StartController : public PanelController, public iv::IvHost {
+  public:
+    StartController(TForm1& form, IvPanelController& panel);
+    ~StartController() override;
+    void wire() override;
+
+    // FormCreate's board check: "NO GRIB" when there is none.
+    void checkBoard();
+
+    void Button1Click();
+    void Button22Click();
+    void Button20Click();
+    void Button33Click();
+
+    // IvHost
+    bool stopRequested() const override;
+    void requestStop() override;
+    float manualVoltage() const override;
+    bool manualMode() const override;
+    bool segmentEnabled(int segment) const override;
+    void drawChart() override;
+    void letEventsRun() override;
+    void sleepMs(int milliseconds) override;
+    bool takeHoldRelease() override;
+    void runLcrSweep() override;
+    void runTimeDependence() override;
+
+    // Performs the click of "7600 Start"; the LCR panel sets it.
+    void setLcrSweep(std::function<void()> sweep) { lcrSweep_ = std::move(sweep); }
+    // Records the time dependence into the time table; the files side sets it.
+    void setTimeDependence(std::function<void()> record) { timeDependence_ = std::move(record); }
+
+  private:
+    bool runHead();
+    void scanAddresses();
+    void commitBeforeMeasuring();
+    void runRegime();
+    bool voltageSweepRegime();
+    bool resistanceRegime();
+    bool currentSweepRegime();
+    bool manualRegime();
+    bool prepareSweepLimits();
+    iv::SweepOptions readOptions() const;
+    void endAction(bool reachedCommonEnd);
+    bool recordManualPoint();
+
+    IvPanelController& panel_;
+    std::unique_ptr<iv::ManualRegime> manual_;
+    std::function<void()> lcrSweep_;
+    std::function<void()> timeDependence_;
+};
+
+}  // namespace tarvix::shell

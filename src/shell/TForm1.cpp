@@ -1,0 +1,166 @@
+#include "shell/TForm1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QThread>
+
+#include "shell/ControlTables.h"
+#include "shell/IvChartView.h"
+#include "shell/IvPanelController.h"
+#include "shell/ParametersFile.h"
+#include "shell/StartController.h"
+#include "text/FileError.h"
+
+namespace tarvix::shell {
+
+namespace {
+
+// The client area in which the controls sit at their design positions.
+// It scrolls on a screen smaller than the design's 1570 x 952.
+QWidget* makeFormArea(QMainWindow* window) {
+    auto* scroll = new QScrollArea(window);
+    auto* area = new QWidget(scroll);
+    area->setObjectName(QStringLiteral("FormArea"));
+    area->setFixedSize(1570, 930);
+    scroll->setWidget(area);
+    window->setCentralWidget(scroll);
+    return area;
+}
+
+}  // namespace
+
+TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
+    : gpib_(gpib), ui_(ui), options_(std::move(options)), controls_(makeFormArea(this)) {
+    setWindowTitle(QStringLiteral("Tarvix 1.1"));
+    setObjectName(QStringLiteral("Form1"));
+    resize(1570, 952);
+    createControls();
+    createMenus();
+    chart_ = std::make_unique<IvChartView>(*this);
+    auto panel = std::make_unique<IvPanelController>(*this);
+    ivPanel_ = panel.get();
+    auto start = std::make_unique<StartController>(*this, *panel);
+    start_ = start.get();
+    controllers_.push_back(std::move(panel));
+    controllers_.push_back(std::move(start));
+    for (const auto& controller : controllers_) {
+        controller->wire();
+    }
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::createControls() {
+    controls_.create(topLevelControls());
+    for (const auto& table : ivPanelControls()) {
+        controls_.create(table);
+    }
+}
+
+void TForm1::addViewToggle(QMenu* menu, const QString& text, const std::vector<const char*>& names,
+                           const std::vector<const char*>& enableAlso) {
+    QAction* action = menu->addAction(text);
+    action->setCheckable(true);
+    connect(action, &QAction::toggled, this, [this, names, enableAlso](bool shown) {
+        for (const char* name : names) {
+            controls_.setVisible(QString::fromLatin1(name), shown);
+        }
+        for (const char* name : enableAlso) {
+            controls_.setEnabled(QString::fromLatin1(name), shown);
+        }
+    });
+}
+
+void TForm1::createMenus() {
+    fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    addViewToggle(view, QStringLiteral("Measurement mode"), {"GroupBox7"});
+    addViewToggle(view, QStringLiteral("Analysis tools"), analysisToolNames());
+    addViewToggle(view, QStringLiteral("Instrument options"), instrumentOptionNames(),
+                  {"RadioButton3"});
+}
+
+void TForm1::letEventsRun() {
+    QApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TForm1::sleepMs(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+}
+
+void TForm1::placePanels() {
+    controls_.moveTo(QStringLiteral("Panel1"), 0, 0);
+    controls_.setVisible(QStringLiteral("Panel1"), true);
+    controls_.setVisible(QStringLiteral("Panel6"), false);
+    controls_.moveTo(QStringLiteral("Panel5"), 312, 184);
+    controls_.setVisible(QStringLiteral("Panel5"), true);
+    controls_.moveTo(QStringLiteral("Panel6"), 56, 56);
+    controls_.moveTo(QStringLiteral("Panel4"), 56, 0);
+    controls_.setVisible(QStringLiteral("Panel4"), false);
+}
+
+void TForm1::FormCreate() {
+    controls_.listBox(QStringLiteral("ListBox1"))->clear();
+    ivState_.sourceMeterModel = 0;
+    start_->checkBoard();
+    ivState_.stopRequested = true;
+    ivState_.holdReleasePressed = false;
+    controls_.setEnabled(QStringLiteral("Button33"),
+                         controls_.checked(QStringLiteral("CheckBox49")));
+    for (const auto& controller : controllers_) {
+        controller->formCreate();
+    }
+    placePanels();
+    chart_->setAnimationDelay(0);
+    store_.seriesCount = 0;
+    store_.clearLive();
+    const int restoreError = ParametersFile::restore(options_.configDir, controls_);
+    if (restoreError != 0) {
+        ui_.showMessage(text::fileErrorText(restoreError));
+        return;
+    }
+    ivPanel_->finishStartup();
+}
+
+void TForm1::FormClose() {
+    if (closed_) {
+        return;
+    }
+    closed_ = true;
+    for (const auto& controller : controllers_) {
+        controller->formClose();
+    }
+    const int error = ParametersFile::save(options_.configDir, controls_);
+    if (error != 0) {
+        ui_.showMessage(
+            QStringLiteral("The settings could not be saved to %1: %2")
+                .arg(ParametersFile::path(options_.configDir), text::fileErrorText(error)));
+    }
+}
+
+// Closing while a Start action runs asks it to stop; the action switches the source off at
+// its end and then closes the window.
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (ivState_.actionRunning) {
+        ivState_.stopRequested = true;
+        ivState_.closeRequested = true;
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+}  // namespace tarvix::shell

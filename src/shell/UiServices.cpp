@@ -1,0 +1,97 @@
+#include "shell/UiServices.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <cstdio>
+
+namespace tarvix::shell {
+
+QString qtFilterFromDesign(const QString& filter) {
+    const QStringList parts = filter.split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        filters << (description.contains('(')
+                        ? description
+                        : QStringLiteral("%1 (%2)").arg(description, parts[i + 1]));
+    }
+    return filters.isEmpty() ? filter : filters.join(QStringLiteral(";;"));
+}
+
+void DialogUiServices::showMessage(const QString& text) {
+    QMessageBox::information(parent_, QStringLiteral("Tarvix  1.1"), text);
+}
+
+std::optional<QString> DialogUiServices::saveFileName(const QString& title, const QString& filter) {
+    QFileDialog dialog(parent_, title, lastFolder_, qtFilterFromDesign(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString path = dialog.selectedFiles().front();
+    lastFolder_ = QFileInfo(path).absolutePath();
+    return path;
+}
+
+std::optional<QString> DialogUiServices::openFileName(
+    const QString& title, const QString& filter,
+    const std::function<void(const QString&)>& onCurrentChanged) {
+    QFileDialog dialog(parent_, title, lastFolder_, qtFilterFromDesign(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // Qt's own dialog reports every highlighted file, which the preview needs.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    QObject::connect(&dialog, &QFileDialog::currentChanged, [&](const QString& path) {
+        currentOpenFile_ = path;
+        if (onCurrentChanged) {
+            onCurrentChanged(path);
+        }
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString path = dialog.selectedFiles().front();
+    currentOpenFile_ = path;
+    lastFolder_ = QFileInfo(path).absolutePath();
+    return path;
+}
+
+void ScriptedUiServices::showMessage(const QString& text) {
+    messages_.append(text);
+    if (echo_) {
+        std::printf("message: %s\n", text.toUtf8().constData());
+        std::fflush(stdout);
+    }
+}
+
+std::optional<QString> ScriptedUiServices::nextAnswer() {
+    if (answers_.isEmpty()) {
+        return std::nullopt;
+    }
+    const QString answer = answers_.takeFirst();
+    if (answer.isEmpty()) {
+        return std::nullopt;
+    }
+    return answer;
+}
+
+std::optional<QString> ScriptedUiServices::saveFileName(const QString&, const QString&) {
+    return nextAnswer();
+}
+
+std::optional<QString> ScriptedUiServices::openFileName(
+    const QString&, const QString&, const std::function<void(const QString&)>& onCurrentChanged) {
+    const auto answer = nextAnswer();
+    if (answer) {
+        // A person highlights the file before choosing it; the preview sees that too.
+        currentOpenFile_ = *answer;
+        if (onCurrentChanged) {
+            onCurrentChanged(*answer);
+        }
+    }
+    return answer;
+}
+
+}  // namespace tarvix::shell

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace tarvix::shell {
+
+// Message boxes and file dialogs: Qt dialogs in the window, queued answers and a printed log
+// when a recipe script runs, so that nothing in an action waits for a person then.
+class UiServices {
+  public:
+    virtual ~UiServices() = default;
+
+    virtual void showMessage(const QString& text) = 0;
+    // `filter` in the design's form "Keithley (*.ktl)|*.ktl". Empty when cancelled.
+    virtual std::optional<QString> saveFileName(const QString& title, const QString& filter) = 0;
+    // `onCurrentChanged` runs for every file the operator highlights before choosing.
+    virtual std::optional<QString> openFileName(
+        const QString& title, const QString& filter,
+        const std::function<void(const QString&)>& onCurrentChanged) = 0;
+    // The path currently highlighted in the open dialog (or last chosen in it).
+    virtual QString openDialogCurrentFile() const = 0;
+};
+
+// "Keithley (*.ktl)|*.ktl" -> "Keithley (*.ktl)"; several pairs are joined with ";;".
+QString qtFilterFromDesign(const QString& filter);
+
+class DialogUiServices : public UiServices {
+  public:
+    explicit DialogUiServices(QWidget* parent) : parent_(parent) {}
+    void showMessage(const QString& text) override;
+    std::optional<QString> saveFileName(const QString& title, const QString& filter) override;
+    std::optional<QString> openFileName(
+        const QString& title, const QString& filter,
+        const std::function<void(const QString&)>& onCurrentChanged) override;
+    QString openDialogCurrentFile() const override { return currentOpenFile_; }
+
+  private:
+    QWidget* parent_;
+    QString currentOpenFile_;
+    QString lastFolder_;
+};
+
+class ScriptedUiServices : public UiServices {
+  public:
+    void showMessage(const QString& text) override;
+    std::optional<QString> saveFileName(const QString& title, const QString& filter) override;
+    std::optional<QString> openFileName(
+        const QString& title, const QString& filter,
+        const std::function<void(const QString&)>& onCurrentChanged) override;
+    QString openDialogCurrentFile() const override { return currentOpenFile_; }
+
+    void queueAnswer(const QString& path) { answers_.append(path); }
+    void queueCancel() { answers_.append(QString()); }
+    const QStringList& messages() const { return messages_; }
+    void setEcho(bool echo) { echo_ = echo; }
+
+  private:
+    std::optional<QString> nextAnswer();
+
+    QStringList answers_;  // an empty entry is a cancel
+    QStringList messages_;
+    QString currentOpenFile_;
+    bool echo_ = true;
+};
+
+}  // namespace tarvix::shell
