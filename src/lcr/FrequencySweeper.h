@@ -16,6 +16,7 @@ struct SweepReport {
         Completed,   // every point measured and the .frq file written
         Refused,     // the settings cannot make a grid; nothing was sent
         FileFailed,  // the .frq file could not be created or written; the sweep stopped
+        Busy,        // a sweep was already running; this one did nothing
     };
     Outcome outcome = Outcome::Completed;
     int readings = 0;

@@ -16,8 +16,13 @@ void LcrPanel::loadTestCurve(bool logGrid) {
 }
 
 SweepReport LcrPanel::runSweep(bus::GpibBus& bus, const SweepSettings& settings) {
+    if (sweeping_) {
+        return SweepReport{SweepReport::Outcome::Busy};
+    }
+    sweeping_ = true;
     FrequencySweeper sweeper(bus, host_, *sweep_);
     const SweepReport report = sweeper.run(settings);
+    sweeping_ = false;
     if (report.outcome == SweepReport::Outcome::Completed) {
         selectFrequencyView(*plot_, *sweep_, settings.view, ViewSelection::EndOfSweep);
         redraw(settings.chart);

@@ -29,6 +29,7 @@ class LcrPanel {
     void loadTestCurve(bool logGrid);
 
     // Button32Click (and Button21Click): the whole sweep, then the chart of settings.view.
+    // A click that arrives while a sweep runs (from a message box's event loop) does nothing.
     SweepReport runSweep(bus::GpibBus& bus, const SweepSettings& settings);
 
     // RadioButton55..57Click, CheckBox43Click, RadioButton60Click: reselect and draw.
@@ -44,6 +45,7 @@ class LcrPanel {
     std::unique_ptr<FreqSweep> sweep_;
     std::unique_ptr<PlotSet> plot_;
     QImage chart_;
+    bool sweeping_ = false;
 };
 
 }  // namespace tarvix::lcr

@@ -163,6 +163,26 @@ TEST_F(FrequencySweepTest, BusStatusIsShownAfterEveryPointAndTheSweepGoesOn) {
     EXPECT_EQ(host.chartsShown, 1);
 }
 
+TEST_F(FrequencySweepTest, AStartClickDuringAMessageBoxLeavesTheRunningSweepAlone) {
+    MeterBench bench([](double, int fetch) { return replyPrimaryOnly(fetch + 1.0); });
+    bench.meter->enterStatus = 8;
+    SweepSettings settings;
+    settings.pointCount = 3;
+    std::vector<SweepReport::Outcome> nested;
+    host.whileMessageShows = [&] {
+        SweepSettings other;
+        other.pointCount = 0;
+        nested.push_back(panel.runSweep(*bench.bus, other).outcome);
+    };
+    const SweepReport report = panel.runSweep(*bench.bus, settings);
+
+    EXPECT_EQ(report.outcome, SweepReport::Outcome::Completed);
+    EXPECT_EQ(nested, std::vector<SweepReport::Outcome>(3, SweepReport::Outcome::Busy));
+    EXPECT_EQ(panel.sweep().sweepCount, 3);
+    EXPECT_EQ(panel.sweep().sweepPrimary[3], 3.0);
+    EXPECT_EQ(bench.sentCommands().filter("FETC?").size(), 3);
+}
+
 TEST_F(FrequencySweepTest, SettingsWithoutAGridAreRefusedBeforeAnythingIsSent) {
     SweepSettings onePoint;
     onePoint.pointCount = 1;

@@ -51,7 +51,12 @@ class ScriptedMeter : public bus::GpibBackend {
 // The host of a window, recording what the sweep and chart asked of it.
 class RecordingHost : public LcrHost {
   public:
-    void showMessage(const QString& text) override { messages.append(text); }
+    void showMessage(const QString& text) override {
+        messages.append(text);
+        if (whileMessageShows) {
+            whileMessageShows();
+        }
+    }
     void processEvents() override { ++eventRuns; }
     void showLastData(const QString& text) override { lastData.append(text); }
     void showChart(const QImage& chart) override {
@@ -59,6 +64,8 @@ class RecordingHost : public LcrHost {
         lastChart = chart;
     }
 
+    // Runs while a message box is open, as the window's events would.
+    std::function<void()> whileMessageShows;
     QStringList messages;
     QStringList lastData;
     int eventRuns = 0;
