@@ -12,7 +12,12 @@
 
 #include "shell/ControlTables.h"
 #include "shell/IvChartView.h"
+#include "shell/AnalysisController.h"
 #include "shell/IvPanelController.h"
+#include "shell/LcrController.h"
+#include "shell/ModeController.h"
+#include "shell/SeriesFilesController.h"
+#include "shell/ThermoController.h"
 #include "shell/ParametersFile.h"
 #include "shell/StartController.h"
 #include "text/FileError.h"
@@ -49,6 +54,11 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     start_ = start.get();
     controllers_.push_back(std::move(panel));
     controllers_.push_back(std::move(start));
+    controllers_.push_back(std::make_unique<ModeController>(*this));
+    controllers_.push_back(std::make_unique<SeriesFilesController>(*this));
+    controllers_.push_back(std::make_unique<AnalysisController>(*this));
+    controllers_.push_back(std::make_unique<ThermoController>(*this));
+    controllers_.push_back(std::make_unique<LcrController>(*this));
     for (const auto& controller : controllers_) {
         controller->wire();
     }
@@ -62,6 +72,8 @@ void TForm1::createControls() {
     for (const auto& table : ivPanelControls()) {
         controls_.create(table);
     }
+    controls_.create(fourProbePanelControls());
+    controls_.create(lcrPanelControls());
 }
 
 void TForm1::addViewToggle(QMenu* menu, const QString& text, const std::vector<const char*>& names,
