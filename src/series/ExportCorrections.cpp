@@ -1,0 +1,126 @@
+#include "series/ExportCorrections.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "series/SeriesStore.h"
+
+namespace tarvix::series {
+
+namespace {
+
+constexpr long double kDriftCurrent = 1.01391998963418E-10L;
+constexpr long double kNoiseFloor = 1e-11L;
+
+struct Steps {
+    bool drift;
+    bool denoise;
+    bool resistor;
+    bool absolute;
+};
+
+// One segment's point slots 1..10000, read from the copies and written to the tables; the
+// steps are template parameters so that each combination of options gets a loop without
+// tests inside.
+template <bool Drift, bool Denoise, bool Resistor, bool Absolute>
+void correctSlots(const float* sourceCurrent, const float* sourceVoltage, float* current,
+                  float* voltage, long double resistance) {
+    if constexpr (!Resistor) {
+        std::memcpy(voltage + 1, sourceVoltage + 1, SeriesStore::kMaxPoints * sizeof(float));
+    }
+    for (int p = 1; p <= SeriesStore::kMaxPoints; ++p) {
+        long double i = sourceCurrent[p];
+        if constexpr (Drift) {
+            i += kDriftCurrent;
+        }
+        if constexpr (Denoise) {
+            const long double magnitude = std::fabs(i);
+            if (magnitude < kNoiseFloor) {
+                i = i != 0 ? i * kNoiseFloor / magnitude : kNoiseFloor;
+            }
+        }
+        if constexpr (Resistor) {
+            voltage[p] = static_cast<float>(sourceVoltage[p] - i * resistance);
+        }
+        if constexpr (Absolute) {
+            i = std::fabs(i);
+        }
+        current[p] = static_cast<float>(i);
+    }
+}
+
+// Without options the tables are the copies; the absolute value alone is exact in single
+// precision and needs no widening.
+void copyOnly(const float* sourceCurrent, const float* sourceVoltage, float* current,
+              float* voltage, long double) {
+    std::memcpy(current + 1, sourceCurrent + 1, SeriesStore::kMaxPoints * sizeof(float));
+    std::memcpy(voltage + 1, sourceVoltage + 1, SeriesStore::kMaxPoints * sizeof(float));
+}
+
+void absoluteOnly(const float* sourceCurrent, const float* sourceVoltage, float* current,
+                  float* voltage, long double) {
+    std::memcpy(voltage + 1, sourceVoltage + 1, SeriesStore::kMaxPoints * sizeof(float));
+    for (int p = 1; p <= SeriesStore::kMaxPoints; ++p) {
+        current[p] = std::fabs(sourceCurrent[p]);
+    }
+}
+
+using SlotPass = void (*)(const float*, const float*, float*, float*, long double);
+
+template <int Bits>
+constexpr SlotPass passFor() {
+    return &correctSlots<(Bits & 1) != 0, (Bits & 2) != 0, (Bits & 4) != 0, (Bits & 8) != 0>;
+}
+
+SlotPass choosePass(const Steps& steps) {
+    static constexpr SlotPass kPasses[16] = {
+        copyOnly,      passFor<1>(),  passFor<2>(),  passFor<3>(), passFor<4>(),  passFor<5>(),
+        passFor<6>(),  passFor<7>(),  absoluteOnly,  passFor<9>(), passFor<10>(), passFor<11>(),
+        passFor<12>(), passFor<13>(), passFor<14>(), passFor<15>()};
+    const int bits = (steps.drift ? 1 : 0) | (steps.denoise ? 2 : 0) | (steps.resistor ? 4 : 0) |
+                     (steps.absolute ? 8 : 0);
+    return kPasses[bits];
+}
+
+}  // namespace
+
+double seriesResistance(SeriesResistor resistor) {
+    switch (resistor) {
+        case SeriesResistor::R1K:
+            return 1042;
+        case SeriesResistor::R10K:
+            return 9952;
+        case SeriesResistor::R100K:
+            return 99869;
+        case SeriesResistor::R1M:
+            return 1022092;
+        case SeriesResistor::None:
+            break;
+    }
+    return 0;
+}
+
+// Restoring and correcting in one pass reads the copies once and writes the tables once.
+// Only the slots in use are restored: the ones above seriesCount are never shown, and
+// bringing old copies back there could surface a deleted series once the count grows.
+void applyExportCorrections(SeriesStore& store, const ExportOptions& options) {
+    const long double resistance = seriesResistance(options.resistor);
+    const SlotPass pass =
+        choosePass({options.drift, options.denoise, options.resistor != SeriesResistor::None,
+                    options.absoluteCurrent});
+    const int lastSeries = std::clamp(store.seriesCount, 0, SeriesStore::kMaxSeries);
+    for (int series = 1; series <= lastSeries; ++series) {
+        for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
+            const float* sourceCurrent = store.storedCurrentCopy(segment, series);
+            const float* sourceVoltage = store.storedVoltageCopy(segment, series);
+            float* current = store.storedCurrent(segment, series);
+            float* voltage = store.storedVoltage(segment, series);
+            current[0] = sourceCurrent[0];
+            voltage[0] = sourceVoltage[0];
+            pass(sourceCurrent, sourceVoltage, current, voltage, resistance);
+        }
+    }
+}
+
+}  // namespace tarvix::series

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "series/ExportCorrections.h"
+#include "series/SeriesStore.h"
+
+using namespace tarvix::series;
+
+namespace {
+
+// Series 1, segment 1: the given currents at slots 1.., with 1 V each; then the copies.
+void storeCurrents(SeriesStore& store, std::initializer_list<float> currents) {
+    store.seriesCount = 1;
+    float* current = store.storedCurrent(1, 1);
+    float* voltage = store.storedVoltage(1, 1);
+    int p = 0;
+    for (float value : currents) {
+        ++p;
+        current[p] = value;
+        voltage[p] = 1.0f;
+    }
+    current[0] = voltage[0] = static_cast<float>(p);
+    store.snapshotStored();
+}
+
+ExportOptions only(bool drift, bool denoise, bool absolute = false,
+                   SeriesResistor resistor = SeriesResistor::None) {
+    ExportOptions options;
+    options.drift = drift;
+    options.denoise = denoise;
+    options.absoluteCurrent = absolute;
+    options.resistor = resistor;
+    return options;
+}
+
+}  // namespace
+
+TEST(ExportCorrections, DriftAddsTheFixedCurrentToEverySlot) {
+    SeriesStore store;
+    storeCurrents(store, {0.0f, 1e-6f});
+    applyExportCorrections(store, only(true, false));
+    const float* current = store.storedCurrent(1, 1);
+    EXPECT_EQ(current[1], static_cast<float>(1.01391998963418E-10L));
+    EXPECT_EQ(current[2], static_cast<float>(1e-6f + 1.01391998963418E-10L));
+    EXPECT_EQ(current[3], static_cast<float>(1.01391998963418E-10L));  // beyond the count too
+    EXPECT_EQ(current[SeriesStore::kMaxPoints], static_cast<float>(1.01391998963418E-10L));
+    EXPECT_EQ(current[0], 2.0f);                    // the count is never touched
+    EXPECT_EQ(store.storedCurrent(1, 2)[1], 0.0f);  // nor anything above seriesCount
+}
+
+TEST(ExportCorrections, DenoiseLiftsCurrentsBelowTheFloorKeepingTheirSign) {
+    SeriesStore store;
+    storeCurrents(store, {3e-12f, -3e-12f, 0.0f, 2e-11f, -2e-11f});
+    applyExportCorrections(store, only(false, true));
+    const float* current = store.storedCurrent(1, 1);
+    EXPECT_EQ(current[1], 1e-11f);
+    EXPECT_EQ(current[2], -1e-11f);
+    EXPECT_EQ(current[3], 1e-11f);
+    EXPECT_EQ(current[4], 2e-11f);
+    EXPECT_EQ(current[5], -2e-11f);
+    EXPECT_EQ(current[6], 1e-11f);  // empty slots are zero currents as well
+}
+
+TEST(ExportCorrections, TheSeriesResistorTakesItsDropOffTheVoltage) {
+    SeriesStore store;
+    storeCurrents(store, {100e-6f});
+    applyExportCorrections(store, only(false, false, false, SeriesResistor::R1K));
+    EXPECT_FLOAT_EQ(store.storedVoltage(1, 1)[1], 0.8958f);
+    EXPECT_EQ(store.storedCurrent(1, 1)[1], 100e-6f);
+    EXPECT_EQ(store.storedVoltage(1, 1)[0], 1.0f);
+
+    // The drop uses the current after drift and noise floor: 1 V - 1e-11 A * 1022092 Ohm.
+    storeCurrents(store, {0.0f});
+    applyExportCorrections(store, only(false, true, false, SeriesResistor::R1M));
+    EXPECT_FLOAT_EQ(store.storedVoltage(1, 1)[1], static_cast<float>(1.0L - 1e-11L * 1022092));
+    EXPECT_EQ(seriesResistance(SeriesResistor::R10K), 9952);
+    EXPECT_EQ(seriesResistance(SeriesResistor::R100K), 99869);
+    EXPECT_EQ(seriesResistance(SeriesResistor::None), 0);
+}
+
+TEST(ExportCorrections, EveryChangeStartsAgainFromTheCopies) {
+    SeriesStore store;
+    storeCurrents(store, {-5e-9f});
+    applyExportCorrections(store, only(false, false, true));
+    EXPECT_EQ(store.storedCurrent(1, 1)[1], 5e-9f);
+    // "No" with "ABS for log" still checked keeps the absolute values...
+    applyExportCorrections(store, only(false, false, true, SeriesResistor::None));
+    EXPECT_EQ(store.storedCurrent(1, 1)[1], 5e-9f);
+    // ...and a second drift does not pile up on the first.
+    applyExportCorrections(store, only(true, false, true));
+    applyExportCorrections(store, only(true, false, true));
+    EXPECT_EQ(store.storedCurrent(1, 1)[1], static_cast<float>(5e-9L - 1.01391998963418E-10L));
+    applyExportCorrections(store, {});
+    EXPECT_EQ(store.storedCurrent(1, 1)[1], -5e-9f);
+    EXPECT_EQ(store.storedVoltage(1, 1)[1], 1.0f);
+}
+
+TEST(ExportCorrections, AllStepsApplyInOrderOnEverySeriesInUse) {
+    SeriesStore store;
+    store.seriesCount = 2;
+    store.storedCurrent(8, 2)[7] = -2e-12f;
+    store.storedVoltage(8, 2)[7] = 3.0f;
+    store.snapshotStored();
+    applyExportCorrections(store, only(true, true, true, SeriesResistor::R100K));
+    // -2e-12 + drift is above the floor, then the drop, then the absolute value.
+    const long double current = -2e-12L + 1.01391998963418E-10L;
+    EXPECT_EQ(store.storedCurrent(8, 2)[7], static_cast<float>(std::fabs(current)));
+    EXPECT_EQ(store.storedVoltage(8, 2)[7], static_cast<float>(3.0L - current * 99869));
+}
+
+TEST(ExportCorrections, ADeletedSeriesDoesNotComeBackFromTheCopies) {
+    SeriesStore store;
+    store.seriesCount = 2;
+    store.storedCurrent(1, 2)[0] = 1;
+    store.storedCurrent(1, 2)[1] = 1e-9f;
+    store.snapshotStored();
+    store.seriesCount = 0;  // "Delete"
+    store.clearStored(SeriesStore::kMaxSeries);
+    applyExportCorrections(store, only(false, false, true));
+    store.seriesCount = 2;  // two measurements later, before slot 2 is committed
+    EXPECT_EQ(store.storedCount(1, 2), 0);
+    EXPECT_EQ(store.storedCurrent(1, 2)[1], 0.0f);
+}
