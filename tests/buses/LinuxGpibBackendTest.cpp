@@ -69,7 +69,11 @@ QByteArray spaces(int maxLength) {
 // Both builds of the library: with the thread-safe status accessors and with only the
 // global status variables.
 INSTANTIATE_TEST_SUITE_P(Library, LinuxGpib,
-                         ::testing::Values(FAKEGPIB_PATH, FAKEGPIB_GLOBALS_PATH));
+                         ::testing::Values(FAKEGPIB_PATH, FAKEGPIB_GLOBALS_PATH),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param) == FAKEGPIB_PATH ? "ThreadAccessors"
+                                                                             : "GlobalStatus";
+                         });
 
 TEST_P(LinuxGpib, ScanAndReadingGoThroughOneDescriptorPerAddress) {
     FakeLibrary fake(GetParam());
