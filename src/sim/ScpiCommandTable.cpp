@@ -1,0 +1,167 @@
+#include "sim/ScpiCommandTable.h"
+
+#include <cctype>
+
+#include "sim/ErrorQueue.h"
+
+namespace tarvix::sim {
+
+namespace {
+
+bool validHeaderCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '*' || c == '_';
+}
+
+}  // namespace
+
+void ScpiCommandTable::add(std::string_view pattern, Handler set, Handler query, int minParameters,
+                           int maxParameters) {
+    entries_.push_back(
+        {ScpiPattern(pattern), std::move(set), std::move(query), minParameters, maxParameters});
+}
+
+void ScpiCommandTable::addCommand(std::string_view pattern, Handler run) {
+    add(pattern, std::move(run), {}, 0, 0);
+}
+
+void ScpiCommandTable::addQuery(std::string_view pattern, Handler query) {
+    add(pattern, {}, std::move(query), 0, 0);
+}
+
+ScpiOutcome ScpiCommandTable::execute(std::string_view message) const {
+    ScpiOutcome outcome;
+    std::vector<std::string_view> path;
+    for (const std::string_view text : split(message, ';')) {
+        const std::string_view unitText = trim(text);
+        if (unitText.empty()) {
+            continue;
+        }
+        std::size_t headerEnd = 0;
+        while (headerEnd < unitText.size() &&
+               !std::isspace(static_cast<unsigned char>(unitText[headerEnd]))) {
+            ++headerEnd;
+        }
+        Unit unit{unitText.substr(0, headerEnd), {}};
+        const std::string_view parameterText = trim(unitText.substr(headerEnd));
+        if (!parameterText.empty()) {
+            for (const std::string_view parameter : split(parameterText, ',')) {
+                unit.parameters.push_back(trim(parameter));
+            }
+        }
+        run(unit, path, outcome);
+    }
+    return outcome;
+}
+
+void ScpiCommandTable::run(const Unit& unit, std::vector<std::string_view>& path,
+                           ScpiOutcome& outcome) const {
+    std::string_view header = unit.header;
+    const bool query = header.ends_with('?');
+    if (query) {
+        header.remove_suffix(1);
+    }
+    if (header.ends_with(':')) {
+        header.remove_suffix(1);  // "MEAS:" names the node itself
+    }
+    const bool absolute = header.starts_with(':');
+    if (absolute) {
+        header.remove_prefix(1);
+    }
+    for (const char c : header) {
+        if (!validHeaderCharacter(c)) {
+            outcome.errors.push_back(errors::kUndefinedHeader);
+            return;
+        }
+    }
+    const std::vector<std::string_view> keywords = ScpiPattern::splitPath(header);
+    const bool common = header.starts_with('*');
+    std::vector<std::string_view> resolved = keywords;
+    const Entry* entry = nullptr;
+    if (!absolute && !common && !path.empty()) {
+        resolved = path;
+        resolved.insert(resolved.end(), keywords.begin(), keywords.end());
+        entry = find(resolved, query);
+    }
+    if (!entry) {
+        resolved = keywords;
+        entry = find(resolved, query);
+    }
+    if (!common) {
+        path.assign(resolved.begin(), resolved.end() - 1);
+    }
+    if (!entry || !(query ? entry->query : entry->set)) {
+        outcome.errors.push_back(errors::kUndefinedHeader);
+        return;
+    }
+    call(*entry, query, unit.parameters, outcome);
+}
+
+void ScpiCommandTable::call(const Entry& entry, bool query,
+                            std::vector<std::string_view> parameters, ScpiOutcome& outcome) {
+    const int count = static_cast<int>(parameters.size());
+    const int min = query ? 0 : entry.minParameters;
+    const int max = query ? 0 : entry.maxParameters;
+    if (count < min) {
+        outcome.errors.push_back(errors::kMissingParameter);
+        return;
+    }
+    if (count > max) {
+        outcome.errors.push_back(errors::kParameterNotAllowed);
+        return;
+    }
+    ScpiCall scpiCall(std::move(parameters));
+    (query ? entry.query : entry.set)(scpiCall);
+    if (scpiCall.error() != 0) {
+        outcome.errors.push_back(scpiCall.error());
+    }
+    outcome.replies.insert(outcome.replies.end(), scpiCall.replies().begin(),
+                           scpiCall.replies().end());
+}
+
+const ScpiCommandTable::Entry* ScpiCommandTable::find(const std::vector<std::string_view>& keywords,
+                                                      bool query) const {
+    const Entry* anyForm = nullptr;
+    for (const Entry& entry : entries_) {
+        if (entry.pattern.matches(keywords)) {
+            if (query ? entry.query : entry.set) {
+                return &entry;
+            }
+            anyForm = anyForm ? anyForm : &entry;
+        }
+    }
+    return anyForm;
+}
+
+std::vector<std::string_view> ScpiCommandTable::split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    char quote = 0;
+    int depth = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote != 0) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '(' || c == ')') {
+            depth += c == '(' ? 1 : (depth > 0 ? -1 : 0);
+        } else if (c == separator && (depth == 0 || separator == ';')) {
+            parts.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+std::string_view ScpiCommandTable::trim(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+}  // namespace tarvix::sim

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+
+#include "sim/Cryostat.h"
+#include "sim/IvSample.h"
+#include "sim/NoiseSource.h"
+#include "sim/ParallelRcModel.h"
+#include "sim/SimClock.h"
+#include "sim/SimOptions.h"
+#include "sim/SourceUnit.h"
+
+namespace tarvix::sim {
+
+// The physical world the instruments of one bench share: time, noise, the I-V sample, the
+// cryostat with its sample, the device on the LCR meter, and the source unit driving the
+// I-V sample.
+class SimEnvironment {
+  public:
+    SimEnvironment(const SimOptions& options, SimClock clock);
+    SimEnvironment(const SimEnvironment&) = delete;
+    SimEnvironment& operator=(const SimEnvironment&) = delete;
+
+    double now() const { return clock_(); }
+    NoiseSource& noise() { return noise_; }
+    const IvSample& ivSample() const { return *ivSample_; }
+    const Cryostat& cryostat() const { return cryostat_; }
+    const ParallelRcModel& lcrDevice() const { return lcrDevice_; }
+
+    // Current through the I-V sample now (0 when no source unit drives it).
+    double ivSampleCurrent() const { return sourceUnit_ ? sourceUnit_->ivSampleCurrent() : 0.0; }
+    void setSourceUnit(const SourceUnit* unit) { sourceUnit_ = unit; }
+
+  private:
+    static ParallelRcModel makeLcrDevice(const SimOptions& options, const Cryostat& cryostat);
+
+    SimClock clock_;
+    NoiseSource noise_;
+    std::unique_ptr<IvSample> ivSample_;
+    Cryostat cryostat_;
+    ParallelRcModel lcrDevice_;
+    const SourceUnit* sourceUnit_ = nullptr;
+};
+
+}  // namespace tarvix::sim

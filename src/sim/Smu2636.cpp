@@ -1,0 +1,171 @@
+#include "sim/Smu2636.h"
+
+#include <cmath>
+
+namespace tarvix::sim {
+
+namespace {
+
+using Values = std::vector<TspInterpreter::Value>;
+
+// The script constants the control lines use, with the values the firmware gives them.
+struct Constant {
+    const char* name;
+    double value;
+};
+constexpr Constant kConstants[] = {
+    {"smua.OUTPUT_OFF", 0},        {"smua.OUTPUT_ON", 1},          {"smua.OUTPUT_DCAMPS", 0},
+    {"smua.OUTPUT_DCVOLTS", 1},    {"smua.AUTORANGE_OFF", 0},      {"smua.AUTORANGE_ON", 1},
+    {"smua.OE_NONE", 0},           {"smua.OE_OUTPUT_OFF", 1},      {"display.SMUA", 0},
+    {"display.SMUB", 1},           {"display.SMUA_SMUB", 2},       {"display.USER", 3},
+    {"display.MEASURE_DCAMPS", 0}, {"display.MEASURE_DCVOLTS", 1}, {"display.MEASURE_OHMS", 2},
+    {"display.MEASURE_WATTS", 3},
+};
+
+// Writable attributes: name, value after reset(), smallest and largest value, whole only.
+struct AttributeSpec {
+    const char* name;
+    double initial;
+    double min;
+    double max;
+    bool integral;
+};
+constexpr AttributeSpec kAttributes[] = {
+    {"localnode.prompts", 0, 0, 1, true},
+    {"localnode.showerrors", 0, 0, 1, true},
+    {"display.screen", 0, 0, 3, true},
+    {"display.smua.measure.func", 0, 0, 3, true},
+    {"smua.source.func", 1, 0, 1, true},
+    {"smua.source.autorangev", 1, 0, 1, true},
+    {"smua.source.autorangei", 1, 0, 1, true},
+    {"smua.source.levelv", 0, -202, 202, false},
+    {"smua.source.leveli", 0, -1.515, 1.515, false},
+    {"smua.source.limiti", 0.1, 1e-9, 1.515, false},
+    {"smua.source.limitv", 20, 0.02, 202, false},
+    {"smua.source.output", 0, 0, 1, true},
+    {"smua.source.outputenableaction", 0, 0, 1, true},
+    {"smua.measure.autorangei", 1, 0, 1, true},
+    {"smua.measure.lowrangei", 1e-12, 1e-12, 1.5, false},
+    {"smua.measure.nplc", 1, 0.001, 25, false},
+};
+
+}  // namespace
+
+Smu2636::Smu2636(SimEnvironment& environment) : environment_(environment) {
+    addAttributes();
+    addFunctions();
+    addCommonCommands();
+    reset();
+}
+
+std::string Smu2636::identification() const {
+    return "Keithley Instruments Inc., Model 2636A, 1187720, 2.1.6";
+}
+
+void Smu2636::addAttributes() {
+    for (const Constant& constant : kConstants) {
+        tsp_.addConstant(constant.name, constant.value);
+    }
+    for (const AttributeSpec& spec : kAttributes) {
+        tsp_.addAttribute(spec.name, spec.initial, spec.min, spec.max, spec.integral);
+    }
+    tsp_.addReadOnlyAttribute("errorqueue.count",
+                              [this] { return static_cast<double>(errors_.size()); });
+}
+
+void Smu2636::addFunctions() {
+    const auto resetAll = [this](const Values&) {
+        reset();
+        return Values{};
+    };
+    tsp_.addFunction("reset", resetAll);
+    tsp_.addFunction("smua.reset", resetAll);
+    tsp_.addFunction("delay", [](const Values&) { return Values{}; });
+    tsp_.addFunction("smua.measure.i", [this](const Values&) { return Values{measure().amps}; });
+    tsp_.addFunction("smua.measure.v", [this](const Values&) { return Values{measure().volts}; });
+    tsp_.addFunction("smua.measure.iv", [this](const Values&) {
+        const Reading reading = measure();
+        return Values{reading.amps, reading.volts};
+    });
+    tsp_.addFunction("errorqueue.clear", [this](const Values&) {
+        errors_.clear();
+        return Values{};
+    });
+    tsp_.addFunction("errorqueue.next", [this](const Values&) {
+        const ErrorQueue::Entry entry = errors_.pop();
+        return Values{static_cast<double>(entry.code), entry.message, 0.0, 1.0};
+    });
+}
+
+void Smu2636::addCommonCommands() {
+    common_.addQuery("*IDN", [this](ScpiCall& call) { call.reply(identification()); });
+    common_.addCommand("*RST", [this](ScpiCall&) { reset(); });
+    common_.addCommand("*CLS", [this](ScpiCall&) { errors_.clear(); });
+    common_.addQuery("*OPC", [](ScpiCall& call) { call.reply("1"); });
+}
+
+void Smu2636::reset() {
+    tsp_.resetAttributes();
+}
+
+void Smu2636::execute(std::string_view message) {
+    std::size_t first = message.find_first_not_of(" \t");
+    if (first != std::string_view::npos && message[first] == '*') {
+        ScpiOutcome outcome = common_.execute(message);
+        for (const int code : outcome.errors) {
+            errors_.push(code);
+        }
+        for (std::string& reply : outcome.replies) {
+            queueReply(std::move(reply));
+        }
+        return;
+    }
+    std::vector<std::string> printed;
+    tsp_.run(message, printed, errors_);
+    for (std::string& line : printed) {
+        queueReply(std::move(line));
+    }
+}
+
+bool Smu2636::sourcingVolts() const {
+    return tsp_.value("smua.source.func") != 0.0;
+}
+
+double Smu2636::ivSampleCurrent() const {
+    return outputOn() && sourcingVolts() ? idealReading().amps : 0.0;
+}
+
+Smu2636::Reading Smu2636::idealReading() const {
+    if (!outputOn()) {
+        return {};
+    }
+    if (sourcingVolts()) {
+        const IvSample& sample = environment_.ivSample();
+        const double limit = tsp_.value("smua.source.limiti");
+        Reading reading{voltageLevel(), sample.current(voltageLevel())};
+        if (std::abs(reading.amps) > limit) {
+            reading.amps = std::copysign(limit, reading.amps);
+            reading.volts = sample.voltageFor(reading.amps);
+        }
+        return reading;
+    }
+    const double ohms = environment_.cryostat().sampleResistance();
+    const double limit = tsp_.value("smua.source.limitv");
+    Reading reading{tsp_.value("smua.source.leveli") * ohms, tsp_.value("smua.source.leveli")};
+    if (std::abs(reading.volts) > limit) {
+        reading.volts = std::copysign(limit, reading.volts);
+        reading.amps = reading.volts / ohms;
+    }
+    return reading;
+}
+
+Smu2636::Reading Smu2636::measure() {
+    Reading reading = idealReading();
+    if (outputOn()) {
+        reading.volts = environment_.noise().disturb(reading.volts, 1e-5, 5e-6);
+        reading.amps = environment_.noise().disturb(reading.amps, 1e-4, 1e-13);
+    }
+    return reading;
+}
+
+}  // namespace tarvix::sim
