@@ -1,10 +1,97 @@
 #include "shell/AnalysisController.h"
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QMenu>
+
+#include "series/IvChartOptions.h"
+#include "shell/IvChartView.h"
+
 namespace tarvix::shell {
 
-AnalysisController::AnalysisController(TForm1& form) : PanelController(form) {}
+AnalysisController::AnalysisController(TForm1& form)
+    : PanelController(form),
+      actions_(
+          state_,
+          {form.store(), form.chart().ivBitmap(), form.ivState().voltageMin,
+           form.ivState().voltageMax, form.ivState().manualVoltage, form.ivState().cursorVoltage},
+          *this) {}
+
 AnalysisController::~AnalysisController() = default;
 
-void AnalysisController::wire() {}
+QString AnalysisController::exportAllSeriesMenuText() {
+    return QStringLiteral("Export all series (linear and log)...");
+}
+
+void AnalysisController::connectButton(const char* name, void (AnalysisController::*handler)()) {
+    QObject::connect(c().anyButton(QString::fromLatin1(name)), &QAbstractButton::clicked, &form_,
+                     [this, handler] { (this->*handler)(); });
+}
+
+void AnalysisController::wire() {
+    connectButton("Button17", &AnalysisController::Button17Click);
+    connectButton("PF", &AnalysisController::PFClick);
+    connectButton("Button8", &AnalysisController::Button8Click);
+    connectButton("Button9", &AnalysisController::Button9Click);
+    connectButton("Button10", &AnalysisController::Button10Click);
+    connectButton("Button11", &AnalysisController::Button11Click);
+    connectButton("Button18", &AnalysisController::Button18Click);
+    connectButton("Button12", &AnalysisController::Button12Click);
+    connectButton("Button13", &AnalysisController::Button13Click);
+    connectButton("Button14", &AnalysisController::Button14Click);
+    connectButton("Button15", &AnalysisController::Button15Click);
+    connectButton("Button16", &AnalysisController::Button16Click);
+    // No control of the window carries Button19Click; the menu entry does.
+    QAction* exportAll = form_.fileMenu()->addAction(exportAllSeriesMenuText());
+    exportAll->setObjectName(QStringLiteral("Button19"));
+    QObject::connect(exportAll, &QAction::triggered, &form_, [this] { Button19Click(); });
+}
+
+QString AnalysisController::controlText(const QString& name) const {
+    return form_.controls().text(name);
+}
+
+void AnalysisController::setControlText(const QString& name, const QString& text) {
+    c().setText(name, text);
+}
+
+void AnalysisController::showMessage(const QString& text) {
+    form_.ui().showMessage(text);
+}
+
+bool AnalysisController::logScale() const {
+    return form_.controls().checked(QStringLiteral("CheckBox13"));
+}
+
+void AnalysisController::showChart() {
+    form_.chart().show();
+}
+
+void AnalysisController::processEvents() {
+    form_.letEventsRun();
+}
+
+void AnalysisController::sleepMilliseconds(int milliseconds) {
+    form_.sleepMs(milliseconds);
+}
+
+int AnalysisController::animationDelay() const {
+    return form_.chart().animationDelay();
+}
+
+void AnalysisController::setAnimationDelay(int milliseconds) {
+    form_.chart().setAnimationDelay(milliseconds);
+}
+
+void AnalysisController::redrawIvChart(double currentMin, double currentMax, double voltageMin,
+                                       double voltageMax) {
+    form_.chart().drawIvChart(
+        series::IvChartRanges{currentMin, currentMax, voltageMin, voltageMax});
+}
+
+std::optional<QString> AnalysisController::chooseSaveFile(const QString& title,
+                                                          const QString& filter) {
+    return form_.ui().saveFileName(title, filter);
+}
 
 }  // namespace tarvix::shell

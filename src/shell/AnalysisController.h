@@ -1,14 +1,60 @@
 #pragma once
 
+#include <QString>
+#include <optional>
+
+#include "analysis/AnalysisActions.h"
+#include "analysis/AnalysisHost.h"
+#include "analysis/AnalysisState.h"
 #include "shell/TForm1.h"
 
 namespace tarvix::shell {
 
-class AnalysisController : public PanelController {
-public:
+// The analysis column: the five straightenings, the initial graph, their save buttons and the
+// File menu's export of every series into a linear and a log file. The window is the
+// analysis' host; the I-V chart's image, ranges and window voltages are shared with it.
+class AnalysisController : public PanelController, private analysis::AnalysisHost {
+  public:
     explicit AnalysisController(TForm1& form);
     ~AnalysisController() override;
     void wire() override;
+
+    void Button17Click() { actions_.straighten(analysis::Mechanism::Ohm); }
+    void PFClick() { actions_.straighten(analysis::Mechanism::PooleFrenkel); }
+    void Button8Click() { actions_.straighten(analysis::Mechanism::SpaceCharge); }
+    void Button9Click() { actions_.straighten(analysis::Mechanism::Tunnel); }
+    void Button10Click() { actions_.straighten(analysis::Mechanism::Schottky); }
+    void Button11Click() { actions_.showInitialChart(); }
+    void Button18Click() { actions_.saveStraightened(analysis::Mechanism::Ohm); }
+    void Button12Click() { actions_.saveStraightened(analysis::Mechanism::PooleFrenkel); }
+    void Button13Click() { actions_.saveStraightened(analysis::Mechanism::SpaceCharge); }
+    void Button14Click() { actions_.saveStraightened(analysis::Mechanism::Tunnel); }
+    void Button15Click() { actions_.saveStraightened(analysis::Mechanism::Schottky); }
+    void Button16Click() { actions_.saveMeasuredSegment(); }
+    void Button19Click() { actions_.saveAllSeries(); }
+
+    // The File menu entry bound to Button19Click.
+    static QString exportAllSeriesMenuText();
+
+  private:
+    void connectButton(const char* name, void (AnalysisController::*handler)());
+
+    // AnalysisHost
+    QString controlText(const QString& name) const override;
+    void setControlText(const QString& name, const QString& text) override;
+    void showMessage(const QString& text) override;
+    bool logScale() const override;
+    void showChart() override;
+    void processEvents() override;
+    void sleepMilliseconds(int milliseconds) override;
+    int animationDelay() const override;
+    void setAnimationDelay(int milliseconds) override;
+    void redrawIvChart(double currentMin, double currentMax, double voltageMin,
+                       double voltageMax) override;
+    std::optional<QString> chooseSaveFile(const QString& title, const QString& filter) override;
+
+    analysis::AnalysisState state_;
+    analysis::AnalysisActions actions_;
 };
 
 }  // namespace tarvix::shell

@@ -75,8 +75,9 @@ int runApplication(int argc, char** argv) {
         return 2;
     }
     QString error;
-    auto gpib =
-        buses::createBus(options.bus, &error, options.busLog.isEmpty() ? nullptr : &transcript);
+    QString warning;
+    auto gpib = buses::createBus(options.bus, &error,
+                                 options.busLog.isEmpty() ? nullptr : &transcript, &warning);
     if (!gpib) {
         std::fprintf(stderr, "tarvix: %s\n", qPrintable(error));
         return 2;
@@ -96,8 +97,14 @@ int runApplication(int argc, char** argv) {
         scripted = scriptedUi.get();
         ui = std::move(scriptedUi);
     }
+    if (!warning.isEmpty()) {
+        std::fprintf(stderr, "tarvix: %s\n", qPrintable(warning));
+    }
     TForm1 form(*gpib, *ui, FormOptions{options.configDir});
     form.showMaximized();
+    if (!warning.isEmpty()) {
+        QTimer::singleShot(0, &form, [&] { ui->showMessage(warning); });
+    }
 
     int status = 0;
     if (scripted) {

@@ -8,8 +8,8 @@ ModeController::ModeController(TForm1& form) : PanelController(form) {}
 ModeController::~ModeController() = default;
 
 void ModeController::wire() {
-    QObject::connect(c().anyButton(QStringLiteral("RadioButton58")), &QAbstractButton::toggled, &form_,
-                     [this](bool checked) {
+    QObject::connect(c().anyButton(QStringLiteral("RadioButton58")), &QAbstractButton::toggled,
+                     &form_, [this](bool checked) {
                          if (checked) {
                              RadioButton58Click();
                          }

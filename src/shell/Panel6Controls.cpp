@@ -2,6 +2,8 @@
 
 namespace tarvix::shell {
 
-std::span<const ControlSpec> lcrPanelControls() { return {}; }
+std::span<const ControlSpec> lcrPanelControls() {
+    return {};
+}
 
 }  // namespace tarvix::shell

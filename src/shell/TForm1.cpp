@@ -10,16 +10,16 @@
 #include <QScrollArea>
 #include <QThread>
 
+#include "shell/AnalysisController.h"
 #include "shell/ControlTables.h"
 #include "shell/IvChartView.h"
-#include "shell/AnalysisController.h"
 #include "shell/IvPanelController.h"
 #include "shell/LcrController.h"
 #include "shell/ModeController.h"
-#include "shell/SeriesFilesController.h"
-#include "shell/ThermoController.h"
 #include "shell/ParametersFile.h"
+#include "shell/SeriesFilesController.h"
 #include "shell/StartController.h"
+#include "shell/ThermoController.h"
 #include "text/FileError.h"
 
 namespace tarvix::shell {

@@ -1,10 +1,198 @@
 #include "shell/ThermoController.h"
 
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QThread>
+
+#include "shell/IvChartView.h"
+#include "text/DecimalParse.h"
+#include "thermo/PanelControls.h"
+#include "thermo/ThermoPanel.h"
+#include "thermo/ThermoRecord.h"
+
 namespace tarvix::shell {
 
-ThermoController::ThermoController(TForm1& form) : PanelController(form) {}
-ThermoController::~ThermoController() = default;
+namespace {
 
-void ThermoController::wire() {}
+const QString kPanel1 = QStringLiteral("Panel1");
+const QString kPanel4 = QStringLiteral("Panel4");
+const QString kPanel5 = QStringLiteral("Panel5");
+const QString kPanel6 = QStringLiteral("Panel6");
+const QString kPeriodBar = QStringLiteral("ScrollBar9");
+const QString kSaveEveryUpDown = QStringLiteral("UpDown1");
+
+// Where the chart area stands beside the four-probe panel.
+constexpr int kChartLeft = 56;
+constexpr int kChartTop = 184;
+
+// Timer1's interval in the design, before start-up sets it from ScrollBar9.
+constexpr int kDesignTimerInterval = 5000;
+
+// The save dialog of the .temp files. ".temp" is appended to whatever name is chosen, so the
+// dialog offers every file rather than suggesting the extension twice.
+const QString kSaveTitle = QStringLiteral("Save temperature data");
+const QString kSaveFilter = QStringLiteral("All files (*.*)|*.*");
+
+}  // namespace
+
+ThermoController::ThermoController(TForm1& form)
+    : PanelController(form),
+      record_(std::make_unique<thermo::ThermoRecord>()),
+      panel_(std::make_unique<thermo::ThermoPanel>(form.gpib(), *record_, *this)),
+      timer1_(new QTimer(&form)) {
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(kDesignTimerInterval);
+}
+
+ThermoController::~ThermoController() {
+    timer1_->stop();
+}
+
+void ThermoController::wire() {
+    wireButtons();
+    wireSettings();
+    QObject::connect(timer1_, &QTimer::timeout, &form_, [this] { panel_->Timer1Timer(); });
+    QObject::connect(c().anyButton(QStringLiteral("RadioButton59")), &QAbstractButton::toggled,
+                     &form_, [this](bool checked) {
+                         if (checked) {
+                             panel_->RadioButton59Click();
+                         }
+                     });
+}
+
+void ThermoController::wireButtons() {
+    const auto onClick = [this](const QString& button, void (thermo::ThermoPanel::*handler)()) {
+        QObject::connect(c().anyButton(button), &QAbstractButton::clicked, &form_,
+                         [this, handler] { (panel_.get()->*handler)(); });
+    };
+    using thermo::ThermoPanel;
+    onClick(thermo::controls::kStartButton.toString(), &ThermoPanel::Button27Click);
+    onClick(thermo::controls::kStopButton.toString(), &ThermoPanel::Button28Click);
+    onClick(thermo::controls::kStartDButton.toString(), &ThermoPanel::Button30Click);
+    onClick(QStringLiteral("Button23"), &ThermoPanel::Button23Click);
+    onClick(QStringLiteral("Button29"), &ThermoPanel::Button29Click);
+    onClick(QStringLiteral("Button31"), &ThermoPanel::Button31Click);
+    QObject::connect(c().anyButton(QStringLiteral("Button25")), &QAbstractButton::clicked, &form_,
+                     [this] { Button25Click(); });
+}
+
+void ThermoController::wireSettings() {
+    QObject::connect(c().anyButton(thermo::controls::kUseLcrMeterCheck.toString()),
+                     &QAbstractButton::toggled, &form_, [this] { panel_->CheckBox48Click(); });
+    QObject::connect(c().scrollBar(kPeriodBar), &QScrollBar::valueChanged, &form_,
+                     [this](int position) { panel_->ScrollBar9Change(position); });
+    const auto onEdit = [this](QStringView edit, void (thermo::ThermoPanel::*handler)()) {
+        QObject::connect(c().edit(edit.toString()), &QLineEdit::textChanged, &form_,
+                         [this, handler] { (panel_.get()->*handler)(); });
+    };
+    onEdit(thermo::controls::kRMaxEdit, &thermo::ThermoPanel::Edit55Change);
+    onEdit(thermo::controls::kTMinEdit, &thermo::ThermoPanel::Edit48Change);
+    onEdit(thermo::controls::kTMaxEdit, &thermo::ThermoPanel::Edit62Change);
+    QObject::connect(c().upDown(kSaveEveryUpDown), &QSpinBox::valueChanged, &form_,
+                     [this](int position) { UpDown1Change(position); });
+    QObject::connect(c().edit(thermo::controls::kSaveEveryEdit.toString()), &QLineEdit::textChanged,
+                     &form_, [this] { Edit53Change(); });
+}
+
+void ThermoController::formCreate() {
+    timer1_->stop();
+    timer1_->setInterval(c().scrollBar(kPeriodBar)->value() * 1000);
+    c().setEnabled(thermo::controls::kStopButton.toString(), false);
+}
+
+void ThermoController::Button25Click() {
+    c().setVisible(kPanel1, true);
+    c().setVisible(kPanel4, false);
+}
+
+void ThermoController::UpDown1Change(int position) {
+    c().setText(thermo::controls::kSaveEveryEdit.toString(), QString::number(position));
+}
+
+// An up-down follows the number typed into its edit, so that its next step starts there;
+// a text it cannot hold leaves it where it is (the save refuses such a text itself).
+void ThermoController::Edit53Change() {
+    const auto typed = text::parseInteger(text(thermo::controls::kSaveEveryEdit));
+    QSpinBox* upDown = c().upDown(kSaveEveryUpDown);
+    if (typed && *typed >= upDown->minimum() && *typed <= upDown->maximum()) {
+        const QSignalBlocker blocker(upDown);
+        upDown->setValue(*typed);
+    }
+}
+
+QString ThermoController::text(QStringView control) const {
+    return form_.controls().text(control.toString());
+}
+
+bool ThermoController::isChecked(QStringView control) const {
+    return form_.controls().checked(control.toString());
+}
+
+void ThermoController::setText(QStringView control, const QString& text) {
+    c().setText(control.toString(), text);
+}
+
+void ThermoController::setEnabled(QStringView control, bool enabled) {
+    c().setEnabled(control.toString(), enabled);
+}
+
+void ThermoController::startTimer() {
+    timer1_->start();
+}
+
+void ThermoController::stopTimer() {
+    timer1_->stop();
+}
+
+void ThermoController::setTimerInterval(int milliseconds) {
+    timer1_->setInterval(milliseconds);
+}
+
+bool ThermoController::stopRequested() const {
+    return form_.ivState().stopRequested;
+}
+
+void ThermoController::setStopRequested(bool requested) {
+    form_.ivState().stopRequested = requested;
+}
+
+void ThermoController::processEvents() {
+    form_.letEventsRun();
+}
+
+void ThermoController::sleepMilliseconds(int milliseconds) {
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+QDateTime ThermoController::now() const {
+    return QDateTime::currentDateTime();
+}
+
+QImage& ThermoController::chartImage() {
+    return form_.chart().ivBitmap();
+}
+
+void ThermoController::presentChart() {
+    form_.chart().show();
+}
+
+void ThermoController::showFourProbePanel() {
+    c().setVisible(kPanel1, false);
+    c().setVisible(kPanel4, true);
+    c().setVisible(kPanel6, false);
+    c().moveTo(kPanel5, kChartLeft, kChartTop);
+    c().setVisible(kPanel5, true);
+}
+
+void ThermoController::showMessage(const QString& message) {
+    form_.ui().showMessage(message);
+}
+
+std::optional<QString> ThermoController::askSaveFileName() {
+    return form_.ui().saveFileName(kSaveTitle, kSaveFilter);
+}
 
 }  // namespace tarvix::shell

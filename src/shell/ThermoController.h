@@ -1,14 +1,61 @@
 #pragma once
 
+#include <QTimer>
+#include <memory>
+
 #include "shell/TForm1.h"
+#include "thermo/ThermoHost.h"
+
+namespace tarvix::thermo {
+class ThermoPanel;
+struct ThermoRecord;
+}  // namespace tarvix::thermo
 
 namespace tarvix::shell {
 
-class ThermoController : public PanelController {
-public:
+// The four-probe panel (Panel4): owns the resistance-versus-temperature record and the panel's
+// behaviour, and lends them the window: its controls, Timer1, the shared stop flag, the chart
+// area and the dialogs.
+class ThermoController : public PanelController, public thermo::ThermoHost {
+  public:
     explicit ThermoController(TForm1& form);
     ~ThermoController() override;
     void wire() override;
+    // Start-up: Timer1 off with the period of ScrollBar9; the four-probe Stop disabled.
+    void formCreate() override;
+
+    // "Close": back to the I-V panel; a running acquisition goes on.
+    void Button25Click();
+    // UpDown1 writes its position into Edit53, and a number typed there moves it.
+    void UpDown1Change(int position);
+    void Edit53Change();
+
+    // ThermoHost
+    QString text(QStringView control) const override;
+    bool isChecked(QStringView control) const override;
+    void setText(QStringView control, const QString& text) override;
+    void setEnabled(QStringView control, bool enabled) override;
+    void startTimer() override;
+    void stopTimer() override;
+    void setTimerInterval(int milliseconds) override;
+    bool stopRequested() const override;
+    void setStopRequested(bool requested) override;
+    void processEvents() override;
+    void sleepMilliseconds(int milliseconds) override;
+    QDateTime now() const override;
+    QImage& chartImage() override;
+    void presentChart() override;
+    void showFourProbePanel() override;
+    void showMessage(const QString& message) override;
+    std::optional<QString> askSaveFileName() override;
+
+  private:
+    void wireButtons();
+    void wireSettings();
+
+    std::unique_ptr<thermo::ThermoRecord> record_;
+    std::unique_ptr<thermo::ThermoPanel> panel_;
+    QTimer* timer1_;  // owned by the window
 };
 
 }  // namespace tarvix::shell

@@ -18,7 +18,7 @@ namespace tarvix::shell::testing {
 // A main window on the simulated bench (or another bus), with scripted dialogs, a transcript
 // of every bus call and its own configuration folder.
 class FormFixture : public ::testing::Test {
-protected:
+  protected:
     void startForm(const QString& bus = QStringLiteral("sim:noise=0,latency=0")) {
         QString error;
         gpib = buses::createBus(bus, &error, &transcript);
@@ -35,7 +35,9 @@ protected:
 
     Controls& c() { return form->controls(); }
     void click(const char* name) { c().anyButton(QString::fromLatin1(name))->click(); }
-    void setText(const char* name, const QString& text) { c().setText(QString::fromLatin1(name), text); }
+    void setText(const char* name, const QString& text) {
+        c().setText(QString::fromLatin1(name), text);
+    }
     QString text(const char* name) { return c().text(QString::fromLatin1(name)); }
     bool checked(const char* name) { return c().checked(QString::fromLatin1(name)); }
     void setChecked(const char* name, bool on) {
