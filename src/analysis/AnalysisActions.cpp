@@ -153,11 +153,17 @@ void AnalysisActions::setPlotRangeFromFit() {
 void AnalysisActions::drawStraightened() {
     const AnalysisChartFrame frame = chartFrame(state_, host_.logScale());
     MarkerFlash flash;
-    if (shared_.animationDelay != 0) {
+    if (host_.animationDelay() != 0) {
         flash = [this] {
+            // Stop may have switched the delay off while events ran at an earlier point.
+            if (host_.animationDelay() == 0) {
+                return;
+            }
             host_.showChart();
             host_.processEvents();
-            host_.sleepMilliseconds(shared_.animationDelay);
+            if (const int delay = host_.animationDelay(); delay != 0) {
+                host_.sleepMilliseconds(delay);
+            }
         };
     }
     const LineFit line{state_.fitIntercept, state_.fitSlope, state_.fitDefined};
@@ -229,7 +235,7 @@ void AnalysisActions::showInitialChart() {
     if (!guard.entered()) {
         return;
     }
-    shared_.animationDelay = 0;
+    host_.setAnimationDelay(0);
     if (!readSelection()) {
         return;
     }

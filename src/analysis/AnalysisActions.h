@@ -18,7 +18,6 @@ struct AnalysisShared {
     const double& voltageMax;
     float& manualVoltage;  // lower end of the voltage window (ScrollBar1, Label23)
     float& cursorVoltage;  // upper end (ScrollBar2, Label24)
-    int& animationDelay;   // ms; a point's marker flashes while it is not 0
 };
 
 // The click handlers of the analysis column. Each runs to its end on the window's thread; a

@@ -19,6 +19,10 @@ class AnalysisHost {
     virtual void showChart() = 0;
     virtual void processEvents() = 0;
     virtual void sleepMilliseconds(int milliseconds) = 0;
+    // The I-V chart's animation delay (ms, 0 = off): while it is not 0 a drawn point's marker
+    // flashes. Read anew at every point, so that Stop (which sets it to 0) ends the flashing.
+    virtual int animationDelay() const = 0;
+    virtual void setAnimationDelay(int milliseconds) = 0;
     // drawIvChart with its usual captions and the given ranges.
     virtual void redrawIvChart(double currentMin, double currentMax, double voltageMin,
                                double voltageMax) = 0;

@@ -22,10 +22,8 @@ class AnalysisActionsTest : public ::testing::Test {
     AnalysisActionsTest()
         : store(std::make_unique<SeriesStore>()),
           chart(tarvix::series::makeChartImage(500, 400)),
-          actions(
-              state,
-              {*store, chart, voltageMin, voltageMax, manualVoltage, cursorVoltage, animationDelay},
-              host) {}
+          actions(state, {*store, chart, voltageMin, voltageMax, manualVoltage, cursorVoltage},
+                  host) {}
 
     void select(const char* segment, const char* series) {
         host.texts["Edit46"] = segment;
@@ -40,7 +38,6 @@ class AnalysisActionsTest : public ::testing::Test {
     double voltageMax = 5;
     float manualVoltage = 0;
     float cursorVoltage = 0;
-    int animationDelay = 0;
     FakeAnalysisHost host;
     AnalysisState state;
     AnalysisActions actions;
@@ -144,10 +141,10 @@ TEST_F(AnalysisActionsTest, AStraightenedYOfZeroLeavesTheScatterUndefined) {
 }
 
 TEST_F(AnalysisActionsTest, InitialChartChecksTheStoreBoundsAndStopsAnAnimation) {
-    animationDelay = 40;
+    host.delay = 40;
     select("1", "151");
     actions.showInitialChart();
-    EXPECT_EQ(animationDelay, 0);
+    EXPECT_EQ(host.delay, 0);
     EXPECT_EQ(host.messages,
               QStringList{utf8("нет таких номеров: Sweep (1..8), Sweep numer (1..150)")});
     EXPECT_EQ(host.chartsShown, 0);
@@ -176,10 +173,20 @@ TEST_F(AnalysisActionsTest, InitialChartKeepsSignsZerosAndTheStraighteningsCount
 
 TEST_F(AnalysisActionsTest, TheAnimationDelayFlashesEveryPoint) {
     storeSegment(*store, 1, 1, {{1.0f, 1e-6f}, {2.0f, 2e-6f}, {3.0f, 3e-6f}});
-    animationDelay = 25;
+    host.delay = 25;
     actions.straighten(Mechanism::Ohm);
     EXPECT_EQ(host.sleeps, (std::vector<int>{25, 25, 25}));
     EXPECT_EQ(host.eventRuns, 4);
+}
+
+TEST_F(AnalysisActionsTest, StopDuringTheFlashEndsItAtOnce) {
+    storeSegment(*store, 1, 1, {{1.0f, 1e-6f}, {2.0f, 2e-6f}, {3.0f, 3e-6f}});
+    host.delay = 25;
+    host.onEvents = [&] { host.delay = 0; };  // Stop clicked at the first point
+    actions.straighten(Mechanism::Ohm);
+    EXPECT_TRUE(host.sleeps.empty());
+    EXPECT_EQ(host.eventRuns, 2);  // the first point's flash and the one after drawing
+    EXPECT_EQ(label("Label17"), utf8("разброс точек: 0%"));
 }
 
 TEST_F(AnalysisActionsTest, AClickWhileAnotherLetsEventsRunIsIgnored) {

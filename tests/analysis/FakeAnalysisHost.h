@@ -37,6 +37,8 @@ class FakeAnalysisHost : public AnalysisHost {
         }
     }
     void sleepMilliseconds(int milliseconds) override { sleeps.push_back(milliseconds); }
+    int animationDelay() const override { return delay; }
+    void setAnimationDelay(int milliseconds) override { delay = milliseconds; }
     void redrawIvChart(double currentMin, double currentMax, double voltageMin,
                        double voltageMax) override {
         ivRedraws.push_back({currentMin, currentMax, voltageMin, voltageMax});
@@ -59,6 +61,7 @@ class FakeAnalysisHost : public AnalysisHost {
     std::vector<int> sleeps;
     std::function<void()> onEvents;
     bool log = false;
+    int delay = 0;  // the chart's animation delay
     int chartsShown = 0;
     int eventRuns = 0;
 };
