@@ -11,6 +11,7 @@
 #include "iv/AddressScan.h"
 #include "iv/RangeTables.h"
 #include "iv/Regimes.h"
+#include "iv/TimeDependence.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
 #include "text/ClockText.h"
@@ -107,8 +108,10 @@ void StartController::runLcrSweep() {
     }
 }
 void StartController::runTimeDependence() {
-    if (timeDependence_) {
-        timeDependence_();
+    const iv::TimeDependenceResult result = iv::recordTimeDependence(form_.gpib(), form_.timeTable());
+    c().setText("Edit45", QString::number(result.rows));
+    if (!result.message.isEmpty()) {
+        form_.ui().showMessage(result.message);
     }
 }
 

@@ -45,8 +45,6 @@ class StartController : public PanelController, public iv::IvHost {
 
     // Performs the click of "7600 Start"; the LCR panel sets it.
     void setLcrSweep(std::function<void()> sweep) { lcrSweep_ = std::move(sweep); }
-    // Records the time dependence into the time table; the files side sets it.
-    void setTimeDependence(std::function<void()> record) { timeDependence_ = std::move(record); }
 
   private:
     bool runHead();
@@ -65,7 +63,6 @@ class StartController : public PanelController, public iv::IvHost {
     IvPanelController& panel_;
     std::unique_ptr<iv::ManualRegime> manual_;
     std::function<void()> lcrSweep_;
-    std::function<void()> timeDependence_;
 };
 
 }  // namespace tarvix::shell

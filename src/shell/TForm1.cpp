@@ -137,6 +137,7 @@ void TForm1::FormCreate() {
     placePanels();
     chart_->setAnimationDelay(0);
     store_.seriesCount = 0;
+    timeTable_.reset();
     store_.clearLive();
     const int restoreError = ParametersFile::restore(options_.configDir, controls_);
     if (restoreError != 0) {

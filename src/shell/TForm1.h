@@ -7,6 +7,7 @@
 
 #include "bus/GpibBus.h"
 #include "series/SeriesStore.h"
+#include "series/TimeTable.h"
 #include "shell/Controls.h"
 #include "shell/IvState.h"
 #include "shell/UiServices.h"
@@ -38,6 +39,7 @@ class TForm1 : public QMainWindow {
     bus::GpibBus& gpib() { return gpib_; }
     series::SeriesStore& store() { return store_; }
     IvState& ivState() { return ivState_; }
+    series::TimeTable& timeTable() { return timeTable_; }
     IvChartView& chart() { return *chart_; }
     IvPanelController& ivPanel() { return *ivPanel_; }
     StartController& startAction() { return *start_; }
@@ -68,6 +70,7 @@ class TForm1 : public QMainWindow {
     Controls controls_;
     series::SeriesStore store_;
     IvState ivState_;
+    series::TimeTable timeTable_;
     std::unique_ptr<IvChartView> chart_;
     std::vector<std::unique_ptr<PanelController>> controllers_;
     IvPanelController* ivPanel_ = nullptr;
