@@ -23,14 +23,14 @@ constexpr Constant kConstants[] = {
 };
 
 // Writable attributes: name, value after reset(), smallest and largest value, whole only.
-struct AttributeSpec {
+struct AttributeRow {
     const char* name;
     double initial;
     double min;
     double max;
     bool integral;
 };
-constexpr AttributeSpec kAttributes[] = {
+constexpr AttributeRow kAttributes[] = {
     {"localnode.prompts", 0, 0, 1, true},
     {"localnode.showerrors", 0, 0, 1, true},
     {"display.screen", 0, 0, 3, true},
@@ -66,7 +66,7 @@ void Smu2636::addAttributes() {
     for (const Constant& constant : kConstants) {
         tsp_.addConstant(constant.name, constant.value);
     }
-    for (const AttributeSpec& spec : kAttributes) {
+    for (const AttributeRow& spec : kAttributes) {
         tsp_.addAttribute(spec.name, spec.initial, spec.min, spec.max, spec.integral);
     }
     tsp_.addReadOnlyAttribute("errorqueue.count",

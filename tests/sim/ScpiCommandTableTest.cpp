@@ -102,7 +102,7 @@ TEST_F(ScpiCommandTableTest, ReportsEachKindOfBadCommand) {
     EXPECT_EQ(level, 0);
 }
 
-TEST_F(ScpiCommandTableTest, NumbersTakeTheSpecialWords) {
+TEST_F(ScpiCommandTableTest, NumbersTakeMinMaxAndDefault) {
     table.execute(":VOLT MAX");
     EXPECT_EQ(level, 210);
     table.execute(":VOLT min");
