@@ -1,0 +1,59 @@
+#include <QByteArray>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "bus/GpibBus.h"
+#include "buses/PrologixCodec.h"
+#include "lcr/MeterReply.h"
+#include "text/DecimalParse.h"
+#include "thermo/ThermoBusLink.h"
+
+namespace {
+
+// A backend that answers every read with the fuzzer's bytes, as far as the buffer allows.
+class FuzzedReplyBackend : public tarvix::bus::GpibBackend {
+  public:
+    QByteArray reply;
+    int boardPresent() override { return 1; }
+    int initialize(int, int) override { return 0; }
+    int setTimeout(std::uint32_t) override { return 0; }
+    int listenerPresent(int) override { return 1; }
+    void send(int, const char*, int, int* status) override { *status = 0; }
+    void enter(char* buffer, std::uint32_t maxLength, std::uint16_t* count, int,
+               int* status) override {
+        const auto length =
+            std::min<std::size_t>(static_cast<std::size_t>(reply.size()), maxLength);
+        std::memcpy(buffer, reply.constData(), length);
+        buffer[length] = '\0';
+        *count = static_cast<std::uint16_t>(length);
+        *status = 0;
+    }
+};
+
+}  // namespace
+
+// Instrument replies of every kind: the reply buffer, the number in it, the picoammeter's cut,
+// the LCR meter's TAB fields, the four-probe resistance and the network controller's lines.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    auto backend = std::make_unique<FuzzedReplyBackend>();
+    backend->reply = bytes;
+    tarvix::bus::GpibBus gpib(std::move(backend));
+    QByteArray buffer;
+    for (int maxLength : {70, 100, 160}) {
+        gpib.enter(buffer, maxLength, 24);
+        const QByteArray text = tarvix::bus::GpibBus::replyText(buffer);
+        tarvix::text::parseReply(text.toStdString());
+        tarvix::text::parseReply(text.left(13).toStdString());
+    }
+    tarvix::lcr::parseMeterReply(bytes);
+    tarvix::lcr::replyUpToTabRun(bytes);
+    tarvix::thermo::resistanceFromFetchReply(bytes);
+    tarvix::buses::PrologixLineSplitter splitter;
+    splitter.feed(bytes);
+    while (splitter.next()) {
+    }
+    return 0;
+}
