@@ -1,7 +1,10 @@
 #include "series/KtlFileRealText.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "text/NumberText.h"
@@ -10,43 +13,130 @@ namespace tarvix::series {
 
 namespace {
 
-// Rare values (infinities, NaN) take the shared routine; it pads them to the same width.
-char* writeSlowly(char* out, double value) {
-    const QByteArray text = text::defaultReal(value).toLatin1();
-    std::memcpy(out, text.constData(), kDefaultRealWidth);
+// 128-bit products keep the digit arithmetic exact (a GCC and Clang extension).
+__extension__ typedef unsigned __int128 Wide;
+
+constexpr int kFractionDigits = 14;
+constexpr int kMaxQuickScale = 27;                         // 5^27 still fits in 64 bits
+constexpr std::uint64_t kSmallest15 = 100000000000000ULL;  // 10^14
+constexpr std::uint64_t kBeyond15 = 1000000000000000ULL;   // 10^15
+
+constexpr auto kPowersOfFive = [] {
+    std::array<std::uint64_t, kMaxQuickScale + 1> powers{};
+    powers[0] = 1;
+    for (int i = 1; i <= kMaxQuickScale; ++i) {
+        powers[static_cast<std::size_t>(i)] = powers[static_cast<std::size_t>(i - 1)] * 5;
+    }
+    return powers;
+}();
+
+constexpr auto kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// Writes `value` as exactly `count` decimal digits (count even).
+void writeDigits(char* out, std::uint64_t value, int count) {
+    for (int i = count - 2; i >= 0; i -= 2) {
+        std::memcpy(out + i, &kDigitPairs[static_cast<std::size_t>(2 * (value % 100))], 2);
+        value /= 100;
+    }
+}
+
+// The 15 significant digits of a positive double, rounded halves to even on its exact
+// value as the C library's "%.14e" does, and its decimal exponent: value ~ digits x
+// 10^(exponent - 14). Exact integer arithmetic: digits = round(mantissa x 2^e x 10^q) with
+// q = 14 - exponent, computed as mantissa x 5^q shifted right. Covers 1e-13 to 1e15, the
+// range of measured values; false elsewhere.
+bool quickDigits(double value, std::uint64_t& digits, int& exponent) {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const int biased = static_cast<int>(bits >> 52) & 0x7FF;
+    if (biased == 0) {
+        return false;  // subnormal
+    }
+    const std::uint64_t mantissa = (bits & ((std::uint64_t(1) << 52) - 1)) | std::uint64_t(1) << 52;
+    const int binaryExponent = biased - 1075;
+    exponent = ((biased - 1023) * 78913) >> 18;  // floor(log10(2^(biased - 1023))), or one less
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int scale = kFractionDigits - exponent;
+        const int shift = -(binaryExponent + scale);
+        if (scale < 0 || scale > kMaxQuickScale || shift <= 0 || shift >= 127) {
+            return false;
+        }
+        const Wide scaled =
+            static_cast<Wide>(mantissa) * kPowersOfFive[static_cast<std::size_t>(scale)];
+        auto whole = static_cast<std::uint64_t>(scaled >> shift);
+        if (whole >= kBeyond15) {
+            ++exponent;
+            continue;
+        }
+        if (whole < kSmallest15) {
+            --exponent;
+            continue;
+        }
+        const Wide half = static_cast<Wide>(1) << (shift - 1);
+        const Wide rest = scaled & ((half << 1) - 1);
+        if (rest > half || (rest == half && (whole & 1) != 0)) {
+            ++whole;
+        }
+        if (whole == kBeyond15) {  // 9.99...95 rounds up to the next power of ten
+            whole = kSmallest15;
+            ++exponent;
+        }
+        digits = whole;
+        return true;
+    }
+    return false;
+}
+
+// Everything else: the C library's digits through to_chars, the shared routine for
+// infinities and NaN.
+char* writeGenerally(char* out, double value) {
+    if (!std::isfinite(value)) {
+        const QByteArray text = text::defaultReal(value).toLatin1();
+        std::memcpy(out, text.constData(), kDefaultRealWidth);
+        return out + kDefaultRealWidth;
+    }
+    char digits[32];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value,
+                                      std::chars_format::scientific, kFractionDigits);
+    const char* p = digits;
+    const bool negative = *p == '-';
+    if (negative) {
+        ++p;
+    }
+    out[0] = negative && value != 0 ? '-' : ' ';
+    std::memcpy(out + 1, p, 16);  // d.dddddddddddddd
+    p += 16;                      // at 'e'
+    int exponent = 0;
+    for (const char* q = p + 2; q < result.ptr; ++q) {
+        exponent = exponent * 10 + (*q - '0');
+    }
+    out[17] = 'E';
+    out[18] = p[1];
+    writeDigits(out + 19, static_cast<std::uint64_t>(exponent), 4);
     return out + kDefaultRealWidth;
 }
 
 }  // namespace
 
 char* writeDefaultReal(char* out, double value) {
-    if (!std::isfinite(value)) {
-        return writeSlowly(out, value);
-    }
-    // "%.14e" in the C locale: [-]d.dddddddddddddde(+|-)dd[d], correctly rounded, ties to
-    // even, the same digits the shared routine takes from the C library.
-    char digits[32];
-    const auto result =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, 14);
-    const char* p = digits;
-    const bool negative = *p == '-';
-    if (negative) {
-        ++p;
-    }
-    const bool zero = value == 0;
-    out[0] = negative && !zero ? '-' : ' ';
-    std::memcpy(out + 1, p, 16);  // d.dddddddddddddd
-    p += 16;                      // at 'e'
-    out[17] = 'E';
-    out[18] = p[1];
+    std::uint64_t digits = 0;
     int exponent = 0;
-    for (const char* q = p + 2; q < result.ptr; ++q) {
-        exponent = exponent * 10 + (*q - '0');
+    if (value == 0 || !quickDigits(std::fabs(value), digits, exponent)) {
+        return writeGenerally(out, value);
     }
-    out[19] = static_cast<char>('0' + exponent / 1000);
-    out[20] = static_cast<char>('0' + exponent / 100 % 10);
-    out[21] = static_cast<char>('0' + exponent / 10 % 10);
-    out[22] = static_cast<char>('0' + exponent % 10);
+    out[0] = value < 0 ? '-' : ' ';
+    out[1] = static_cast<char>('0' + digits / kSmallest15);
+    out[2] = '.';
+    writeDigits(out + 3, digits % kSmallest15, kFractionDigits);
+    out[17] = 'E';
+    out[18] = exponent < 0 ? '-' : '+';
+    writeDigits(out + 19, static_cast<std::uint64_t>(std::abs(exponent)), 4);
     return out + kDefaultRealWidth;
 }
 

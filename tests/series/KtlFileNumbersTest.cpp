@@ -91,6 +91,14 @@ TEST(KtlFileRealText, MatchesTheSharedFormOverRandomFloatsAndDoubles) {
         const double value = std::bit_cast<double>(random());
         ASSERT_EQ(fastText(value), sharedText(value));
     }
+    // Doubles across the range of measured values, and decimal values near halfway cases.
+    std::uniform_real_distribution<double> decade(-16, 17);
+    for (int i = 0; i < 100000; ++i) {
+        const double value = std::pow(10.0, decade(random)) * (i % 2 ? 1 : -1);
+        ASSERT_EQ(fastText(value), sharedText(value)) << value;
+        const double rounded = std::stod(sharedText(value)) + (i % 3 - 1) * 5e-15 * value;
+        ASSERT_EQ(fastText(rounded), sharedText(rounded)) << rounded;
+    }
 }
 
 TEST(KtlFileNumber, ReadsWhatTheSharedParserReads) {
@@ -151,5 +159,70 @@ TEST(KtlFileNumber, AgreesWithTheSharedParserOnRandomTexts) {
             ASSERT_EQ(fast->value, shared->value) << text;
             ASSERT_EQ(fast->end, shared->end) << text;
         }
+    }
+}
+
+TEST(KtlFileNumber, GivesTheSharedValueForLongAndShortDecimals) {
+    std::mt19937_64 random(99);
+    for (int i = 0; i < 200000; ++i) {
+        // Up to 22 digits around a point and exponents on both sides of the exact powers.
+        std::string text = random() % 2 ? "-" : "";
+        const int digits = 1 + static_cast<int>(random() % 22);
+        const int point = static_cast<int>(random() % (digits + 1));
+        for (int d = 0; d < digits; ++d) {
+            if (d == point && d > 0) {
+                text += '.';
+            }
+            text += static_cast<char>('0' + random() % 10);
+        }
+        text += "E" + std::to_string(static_cast<int>(random() % 80) - 40) + " ";
+        const auto shared = tarvix::text::parseLeadingNumber(text);
+        const auto fast = readLineNumber(text);
+        ASSERT_EQ(fast.has_value(), shared.has_value()) << text;
+        if (fast) {
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(fast->value),
+                      std::bit_cast<std::uint64_t>(shared->value))
+                << text;
+        }
+    }
+    for (int i = 0; i < 100000; ++i) {
+        const float value = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+        const std::string text = tarvix::text::defaultReal(value).toStdString();
+        const auto fast = readLineNumber(text);
+        ASSERT_EQ(fast.has_value(), std::isfinite(value)) << text;
+        if (fast) {
+            ASSERT_EQ(static_cast<float>(fast->value), value) << text;
+        }
+    }
+}
+
+TEST(KtlFileNumber, QuickConversionsRoundAsTheFullOneDoes) {
+    std::mt19937_64 random(5);
+    // Long mantissas with powers around the limits of the exact doubles and long doubles,
+    // where a second rounding could go wrong.
+    for (int i = 0; i < 300000; ++i) {
+        const std::uint64_t mantissa = random() % 10000000000000000000ULL;
+        const int exponent = static_cast<int>(random() % 61) - 30;
+        const std::string text = std::to_string(mantissa) + "E" + std::to_string(exponent);
+        const auto shared = tarvix::text::parseLeadingNumber(text);
+        const auto fast = readLineNumber(text);
+        ASSERT_TRUE(fast && shared) << text;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(fast->value),
+                  std::bit_cast<std::uint64_t>(shared->value))
+            << text;
+    }
+    // The program's own layout of doubles of every magnitude.
+    for (int i = 0; i < 300000; ++i) {
+        const double value =
+            std::ldexp(std::bit_cast<double>((random() >> 12) | 0x3FF0000000000000ULL),
+                       static_cast<int>(random() % 240) - 120);
+        const std::string text = tarvix::text::defaultReal(i % 2 ? value : -value).toStdString();
+        const auto shared = tarvix::text::parseLeadingNumber(text);
+        const auto fast = readLineNumber(text);
+        ASSERT_TRUE(fast && shared) << text;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(fast->value),
+                  std::bit_cast<std::uint64_t>(shared->value))
+            << text;
+        ASSERT_EQ(fast->end, text.size());
     }
 }
