@@ -27,10 +27,11 @@ QString resistanceText(double ohms) {
     if (ohms < 1 || ohms >= 1e11) {
         return withUnit(text::generalTextForDisplay(ohms), "Om");
     }
-    if (ohms < 1e5) {
+    // The unit is chosen after rounding: 999999.9 ohms reads "1 MOm", not "1000 kOm".
+    if (text::roundHalfEven(ohms) < 100000) {
         return rounded(ohms, "Om");
     }
-    if (ohms < 1e6) {
+    if (text::roundHalfEven(ohms / 1e3) < 1000) {
         return rounded(ohms / 1e3, "kOm");
     }
     return rounded(ohms / 1e6, "MOm");

@@ -186,6 +186,8 @@ TEST(ResistanceText, ReadableRangesAndTheGeneralFormAtTheEnds) {
     EXPECT_EQ(resistanceText(1.0), "1 Om");
     EXPECT_EQ(resistanceText(1234.5), "1234 Om");  // halves to even
     EXPECT_EQ(resistanceText(99999.4), "99999 Om");
+    EXPECT_EQ(resistanceText(99999.6), "100 kOm");  // no "100000 Om"
+    EXPECT_EQ(resistanceText(999999.9), "1 MOm");   // no "1000 kOm"
     EXPECT_EQ(resistanceText(250400), "250 kOm");
     EXPECT_EQ(resistanceText(4.6e6), "5 MOm");
     EXPECT_EQ(resistanceText(9.9e10), "99000 MOm");
