@@ -1,0 +1,219 @@
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTimer>
+
+#include "FormFixture.h"
+#include "shell/AnalysisController.h"
+#include "shell/IvChartView.h"
+#include "text/Cp1251.h"
+
+namespace tarvix::shell::testing {
+
+namespace {
+
+QString utf8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// A file of the analysis as lines: Windows-1251, CR LF.
+QStringList fileLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QStringList lines = text::fromCp1251(file.readAll()).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+}  // namespace
+
+class AnalysisColumnTest : public FormFixture {
+  protected:
+    // A default sweep into series 1, with the voltage window opened over the chart's range.
+    void measure(const QString& bus = QStringLiteral("sim:noise=0,latency=0")) {
+        startForm(bus);
+        ASSERT_TRUE(form);
+        click("Button1");
+        ASSERT_GT(form->store().storedCount(1, 1), 0);
+        c().scrollBar(QStringLiteral("ScrollBar1"))->setValue(0);
+        c().scrollBar(QStringLiteral("ScrollBar2"))->setValue(10000);
+        ASSERT_TRUE(ui.messages().isEmpty()) << ui.messages().join('\n').toStdString();
+    }
+    QString path(const char* name) const { return files.filePath(QString::fromLatin1(name)); }
+    QAction* exportAllSeriesEntry() {
+        for (QAction* action : form->fileMenu()->actions()) {
+            if (action->text() == AnalysisController::exportAllSeriesMenuText()) {
+                return action;
+            }
+        }
+        return nullptr;
+    }
+
+    QTemporaryDir files;
+};
+
+TEST_F(AnalysisColumnTest, OhmsLawOnAMeasuredSweepReportsScatterAndResistance) {
+    measure();
+    click("Button17");
+    EXPECT_TRUE(ui.messages().isEmpty()) << ui.messages().join('\n').toStdString();
+    const QString scatter = text("Label17");
+    EXPECT_TRUE(scatter.startsWith(utf8("разброс точек: "))) << scatter.toStdString();
+    EXPECT_TRUE(scatter.endsWith('%')) << scatter.toStdString();
+    EXPECT_NE(scatter, utf8("разброс точек: 0%")) << "the default sample is not ohmic";
+    EXPECT_TRUE(text("Label27").endsWith(QStringLiteral("Om"))) << text("Label27").toStdString();
+    // The straightened plot replaced the I-V chart in the paint box's image.
+    EXPECT_EQ(form->chart().ivBitmap().pixel(36, 1), qRgb(0, 255, 0));
+}
+
+TEST_F(AnalysisColumnTest, AResistorOfOneMegohmStraightensExactly) {
+    measure(QStringLiteral("sim:noise=0,latency=0,sample=resistor:1000000"));
+    click("Button17");
+    EXPECT_EQ(text("Label17"), utf8("разброс точек: 0%"));
+    EXPECT_EQ(text("Label27"), QStringLiteral("1 MOm"));
+}
+
+TEST_F(AnalysisColumnTest, EachMechanismButtonWritesItsOwnLabel) {
+    measure();
+    const std::pair<const char*, const char*> buttons[] = {{"PF", "Label16"},
+                                                           {"Button8", "Label20"},
+                                                           {"Button9", "Label21"},
+                                                           {"Button10", "Label22"},
+                                                           {"Button17", "Label17"}};
+    for (const auto& [button, label] : buttons) {
+        EXPECT_TRUE(text(label).isEmpty()) << label;
+        click(button);
+        EXPECT_TRUE(text(label).startsWith(utf8("разброс точек"))) << button;
+    }
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+TEST_F(AnalysisColumnTest, BadNumbersAreRefusedAndTheChartFallsBackToTheUnitRange) {
+    measure();
+    setText("Edit46", QStringLiteral("9"));
+    click("Button10");
+    EXPECT_EQ(ui.messages(), QStringList{utf8("неверное значение S1 или S2")});
+    setText("Edit46", QStringLiteral("x"));
+    click("Button11");
+    EXPECT_EQ(ui.messages().last(), QStringLiteral("'x' is not a valid integer value"));
+}
+
+TEST_F(AnalysisColumnTest, InitialGraphAndStopSwitchTheAnimationDelayOff) {
+    measure();
+    form->chart().setAnimationDelay(40);
+    click("Button11");
+    EXPECT_EQ(form->chart().animationDelay(), 0);
+    EXPECT_EQ(form->chart().ivBitmap().pixel(36, 1), qRgb(0, 255, 0));
+
+    // Stop clicked while a point's marker flashes must stay in force after the analysis.
+    form->chart().setAnimationDelay(5);
+    bool stopped = false;
+    QTimer::singleShot(0, form.get(), [&] {
+        click("Button22");
+        stopped = true;
+    });
+    click("Button17");
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(form->chart().animationDelay(), 0);
+}
+
+TEST_F(AnalysisColumnTest, SavesBeforeAnyAnalysisSayWhyAndWriteNothing) {
+    startForm();
+    ui.queueAnswer(path("early"));
+    for (const char* save :
+         {"Button18", "Button12", "Button13", "Button14", "Button15", "Button16"}) {
+        click(save);
+    }
+    EXPECT_EQ(ui.messages().size(), 6);
+    EXPECT_EQ(ui.messages().first(),
+              utf8("сначала выберите сегмент и серию: спрямление или initial grafik"));
+    EXPECT_TRUE(QDir(files.path()).isEmpty());
+}
+
+TEST_F(AnalysisColumnTest, EachSaveButtonWritesItsMechanismsFile) {
+    measure();
+    setText("Edit44", QStringLiteral("sample A"));
+    click("PF");
+    struct Save {
+        const char* button;
+        const char* file;
+        const char* heading;
+        const char* label;
+        const char* columns;
+    };
+    const Save saves[] = {
+        {"Button18", "ohm", "спрямление по закону Ома, разброс точек = ", "Label17",
+         "Volt(U)   Ampere (I)  "},
+        {"Button12", "pf", "спрямление по Пул-Френкелю, разброс точек = ", "Label16",
+         "Volt(корень квадратный из U)   Ampere (ln(I/U))  "},
+        {"Button13", "scl", "спрямление по ТОПЗ, разброс точек = ", "Label20",
+         "Volt (log10(U))   Ampere (log10(I))  "},
+        {"Button14", "tunnel", "спрямление по Тунельному Ampereу, разброс точек = ", "Label21",
+         "Volt (U)   Ampere (ln(I/(U*U)))  "},
+        {"Button15", "schottky", "спрямление по Ampereу Шотки, разброс точек = ", "Label22",
+         "Volt (корень квадратный из U)   Ampere (ln(I))  "},
+    };
+    for (const Save& save : saves) {
+        ui.queueAnswer(path(save.file));
+        click(save.button);
+        const QStringList lines = fileLines(path(save.file) + QStringLiteral(".ktl"));
+        ASSERT_GE(lines.size(), 9) << save.button;
+        EXPECT_EQ(lines[0], QStringLiteral("sample A"));
+        EXPECT_EQ(lines[3], utf8(save.heading) + text(save.label)) << save.button;
+        EXPECT_EQ(lines[5], utf8(save.columns) + QStringLiteral("Series 1-1")) << save.button;
+        EXPECT_EQ(lines[6], utf8("Точек"));
+        const int count = lines[7].toInt();
+        EXPECT_GT(count, 0) << save.button;
+        EXPECT_EQ(lines.size(), 9 + count) << save.button;
+    }
+    EXPECT_TRUE(text("Label16").startsWith(utf8("разброс точек: ")));
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+TEST_F(AnalysisColumnTest, TheMeasuredSegmentSaveWritesTheStoredPoints) {
+    measure();
+    click("Button11");
+    ui.queueAnswer(path("measured.ktl"));
+    click("Button16");
+    const QStringList lines = fileLines(path("measured.ktl"));
+    const int count = form->store().storedCount(1, 1);
+    ASSERT_EQ(lines.size(), 8 + count);
+    EXPECT_EQ(lines[4], QStringLiteral("Volt   Ampere  Series 1-1"));
+    EXPECT_EQ(lines[5], utf8("Точек"));
+    EXPECT_EQ(lines[6].toDouble(), count);
+    EXPECT_FALSE(QFile::exists(path("measured.ktl.ktl")));
+}
+
+TEST_F(AnalysisColumnTest, TheFileMenuExportsAllSeriesLinearAndLog) {
+    startForm();
+    setChecked("CheckBox4", true);  // segment 3 sweeps 0 to -2
+    click("Button1");
+    const int points = form->store().storedCount(1, 1) + form->store().storedCount(3, 1);
+    ASSERT_GT(form->store().storedCount(3, 1), 0);
+    QAction* entry = exportAllSeriesEntry();
+    ASSERT_NE(entry, nullptr);
+    ui.queueAnswer(path("all.txt"));
+    entry->trigger();
+    const QStringList linear = fileLines(path("all.txt"));
+    const QStringList log = fileLines(path("all.txt_log"));
+    ASSERT_EQ(linear.size(), points);
+    ASSERT_EQ(log.size(), points);
+    EXPECT_FALSE(QFile::exists(path("all.txt.ktl")));
+    // Voltage, three blanks, current: the log file holds the current's magnitude.
+    EXPECT_EQ(linear.last().mid(0, 26), log.last().mid(0, 26));
+    EXPECT_EQ(linear.last().mid(26, 1), QStringLiteral("-"));
+    EXPECT_EQ(log.last().mid(26), linear.last().mid(27).prepend(' '));
+
+    // Cancelled: nothing more is written.
+    ui.queueCancel();
+    entry->trigger();
+    EXPECT_EQ(QDir(files.path()).entryList(QDir::Files).size(), 2);
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+}  // namespace tarvix::shell::testing
