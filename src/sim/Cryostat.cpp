@@ -1,5 +1,6 @@
 #include "sim/Cryostat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarvix::sim {
@@ -16,7 +17,9 @@ double Cryostat::sampleResistance() const {
 }
 
 double Cryostat::thermistorResistance(double kelvin) {
-    return kResistanceAt295 * std::exp(kThermistorB * (1.0 / kelvin - 1.0 / 295.0));
+    // Near absolute zero the law runs to infinity; the wiring's insulation caps it.
+    const double ohms = kResistanceAt295 * std::exp(kThermistorB * (1.0 / kelvin - 1.0 / 295.0));
+    return std::min(ohms, kInsulationOhms);
 }
 
 }  // namespace tarvix::sim

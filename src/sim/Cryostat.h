@@ -21,6 +21,7 @@ class Cryostat {
     static constexpr double kReferenceKelvin = 295.0;
     static constexpr double kResistanceAt295 = 20e3;
     static constexpr double kThermistorB = 1500.0;
+    static constexpr double kInsulationOhms = 1e15;
 
   private:
     TemperatureProgram program_;

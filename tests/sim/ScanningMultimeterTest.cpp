@@ -89,3 +89,12 @@ TEST(ScanningMultimeter, TheCryostatSampleFollowsTheTemperature) {
     EXPECT_LT(hot, warm / 2);  // a thermistor: the resistance falls as it warms
     EXPECT_GT(hot, 1e3);
 }
+
+TEST(ScanningMultimeter, AColdCryostatStaysMeasurable) {
+    SimBus bench("noise=0,latency=0,temp=0.01");
+    bench.sendAll(24, {":SOUR:FUNC CURR", ":SOUR:CURR:LEV 0", ":SENS:VOLT:PROT 50",
+                       ":FORM:ELEM VOLT", ":OUTP ON"});
+    EXPECT_EQ(bench.query(24, ":READ?"), "+0.000000E+00");
+    bench.send(24, ":SOUR:CURR:LEV 1e-6");
+    EXPECT_EQ(bench.query(24, ":READ?"), "+5.000000E+01");  // in compliance
+}
