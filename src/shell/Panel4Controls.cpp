@@ -48,7 +48,7 @@ const ControlSpec kFourProbePanel[] = {
     {"Edit52", K::Edit, "Panel4", "50", 252, kRow1, 94, kLine},
     {"CheckBox44", K::CheckBox, "Panel4", "Двухпроводное", 188, kRow2, 158, kLine},
     {"Label51", K::Label, "Panel4", "Number of ter.cop", 188, kRow3, 112, kLine},
-    {"Edit63", K::Edit, "Panel4", "7", 302, kRow3, 44, kLine},
+    {"Edit63", K::Edit, "Panel4", "7", 304, kRow3, 42, kLine},
     {"Button26", K::Button, "Panel4", "Check", 188, kRow4, 80, kLine},
     {"UpDown5", K::UpDown, "Panel4", "", 272, kRow4, 48, kLine, 0, "", 0, 100, 0},
 
@@ -73,7 +73,7 @@ const ControlSpec kFourProbePanel[] = {
     {"Label50", K::Label, "Panel4", "3", 502, kRow4, 20, kLine, 0, "font-weight: bold;"},
     {"Label49", K::Label, "Panel4", "sec for sample", 524, kRow4, 130, kLine},
     {"ThermoSampleTimeCaption", K::Label, "Panel4", "Last sample", 502, kRow5, 72, kLine},
-    {"Label48", K::Label, "Panel4", "", 576, kRow5, 78, kLine},
+    {"Label48", K::Label, "Panel4", "", 578, kRow5, 76, kLine},
 
     // Read-outs: the four-probe sample, the Start_d temperatures and the Termo reading.
     {"ThermoSampleNumberLabel", K::Label, "Panel4", "N", kReadoutLeft, kRow1, 16, kLine},

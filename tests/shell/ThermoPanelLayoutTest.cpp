@@ -15,6 +15,8 @@
 
 #include "shell/ControlTables.h"
 #include "shell/FormFixture.h"
+#include "shell/Widgets.h"
+#include "text/ClockText.h"
 #include "thermo/PanelControls.h"
 #include "thermo/SourceCurrent.h"
 
@@ -118,6 +120,9 @@ TEST_F(ThermoPanelLayoutTest, CaptionsAndReadingsAreShownWhole) {
         const int text = QFontMetrics(edit->font()).horizontalAdvance(" -8.88888888888888E-0008");
         EXPECT_LE(text + 6, edit->width()) << readout;
     }
+    auto* sampleTime = c().label(QStringLiteral("Label48"));
+    const QString latest = text::longTimeText(QTime(23, 59, 59));
+    EXPECT_LE(QFontMetrics(sampleTime->font()).horizontalAdvance(latest), sampleTime->width());
 }
 
 TEST_F(ThermoPanelLayoutTest, StartsHiddenWithTheDesignSettings) {
