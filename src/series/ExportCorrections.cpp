@@ -12,6 +12,9 @@ namespace {
 
 constexpr long double kDriftCurrent = 1.01391998963418E-10L;
 constexpr long double kNoiseFloor = 1e-11L;
+constexpr float kDriftEstimate = static_cast<float>(kDriftCurrent);
+// Twice the floor: far beyond the error of the estimate.
+constexpr float kClearlyAboveFloor = 2e-11f;
 
 struct Steps {
     bool drift;
@@ -30,14 +33,20 @@ void correctSlots(const float* sourceCurrent, const float* sourceVoltage, float*
         std::memcpy(voltage + 1, sourceVoltage + 1, SeriesStore::kMaxPoints * sizeof(float));
     }
     for (int p = 1; p <= SeriesStore::kMaxPoints; ++p) {
-        long double i = sourceCurrent[p];
+        const float source = sourceCurrent[p];
+        long double i = source;
         if constexpr (Drift) {
             i += kDriftCurrent;
         }
         if constexpr (Denoise) {
-            const long double magnitude = std::fabs(i);
-            if (magnitude < kNoiseFloor) {
-                i = i != 0 ? i * kNoiseFloor / magnitude : kNoiseFloor;
+            // A single-precision estimate settles the common case of a current well above
+            // the floor; only those near it take the exact test.
+            const float estimate = Drift ? source + kDriftEstimate : source;
+            if (!(std::fabs(estimate) > kClearlyAboveFloor)) {
+                const long double magnitude = std::fabs(i);
+                if (magnitude < kNoiseFloor) {
+                    i = i != 0 ? i * kNoiseFloor / magnitude : kNoiseFloor;
+                }
             }
         }
         if constexpr (Resistor) {

@@ -62,6 +62,20 @@ TEST(ExportCorrections, DenoiseLiftsCurrentsBelowTheFloorKeepingTheirSign) {
     EXPECT_EQ(current[6], 1e-11f);  // empty slots are zero currents as well
 }
 
+TEST(ExportCorrections, TheNoiseFloorActsOnTheCurrentAfterTheDrift) {
+    SeriesStore store;
+    const long double drift = 1.01391998963418E-10L;
+    const float cancels = static_cast<float>(-drift);  // leaves a residue far below the floor
+    const float nearFloor = static_cast<float>(-drift - 0.99e-11L);
+    storeCurrents(store, {cancels, nearFloor, -1e-9f});
+    applyExportCorrections(store, only(true, true));
+    const long double residue = cancels + drift;
+    const float* current = store.storedCurrent(1, 1);
+    EXPECT_EQ(current[1], residue < 0 ? -1e-11f : 1e-11f);
+    EXPECT_EQ(current[2], -1e-11f);
+    EXPECT_EQ(current[3], static_cast<float>(static_cast<long double>(-1e-9f) + drift));
+}
+
 TEST(ExportCorrections, TheSeriesResistorTakesItsDropOffTheVoltage) {
     SeriesStore store;
     storeCurrents(store, {100e-6f});
