@@ -103,6 +103,18 @@ void ThermoController::formCreate() {
     c().setEnabled(thermo::controls::kStopButton.toString(), false);
 }
 
+// A four-probe run ends as Stop ends it: the sample that sees the flag switches the source
+// off and opens the scanner. A Start_d loop sees the flag at its next round.
+void ThermoController::formClose() {
+    if (!panel_->busy()) {
+        return;
+    }
+    setStopRequested(true);
+    if (panel_->fourProbeRun().running()) {
+        panel_->Timer1Timer();
+    }
+}
+
 void ThermoController::Button25Click() {
     c().setVisible(kPanel1, true);
     c().setVisible(kPanel4, false);

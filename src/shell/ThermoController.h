@@ -23,6 +23,9 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
     void wire() override;
     // Start-up: Timer1 off with the period of ScrollBar9; the four-probe Stop disabled.
     void formCreate() override;
+    // Closing the window ends whatever the panel runs, so the source unit is not left driving
+    // current through the sample after the program has gone.
+    void formClose() override;
 
     // "Close": back to the I-V panel; a running acquisition goes on.
     void Button25Click();

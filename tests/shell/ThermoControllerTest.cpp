@@ -138,6 +138,17 @@ TEST_F(ThermoControllerTest, TheIvStopButtonAlsoEndsAFourProbeRun) {
     EXPECT_EQ(sentTo(16).last(), QStringLiteral(":rout:open:all"));
 }
 
+TEST_F(ThermoControllerTest, ClosingTheWindowSwitchesARunningSourceOff) {
+    openFourProbePanel();
+    click("Button27");
+    tick();
+    transcript.clear();
+    form->close();
+    EXPECT_FALSE(timer1()->isActive());
+    EXPECT_EQ(sentTo(24).last(), QStringLiteral(":OUTP OFF"));
+    EXPECT_EQ(sentTo(16).last(), QStringLiteral(":rout:open:all"));
+}
+
 TEST_F(ThermoControllerTest, SaveRefusesAStepBelowOneBeforeAskingForAName) {
     const QString chosen = configDir.filePath(QStringLiteral("refused"));
     setText("Edit53", QStringLiteral("0"));
