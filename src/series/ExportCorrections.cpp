@@ -1,6 +1,7 @@
 #include "series/ExportCorrections.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 
@@ -15,6 +16,13 @@ constexpr long double kNoiseFloor = 1e-11L;
 constexpr float kDriftEstimate = static_cast<float>(kDriftCurrent);
 // Twice the floor: far beyond the error of the estimate.
 constexpr float kClearlyAboveFloor = 2e-11f;
+constexpr long double kLargestFloat = FLT_MAX;
+
+// A drop across the resistor can exceed the single-precision range for absurd currents;
+// such voltages stay at the largest float instead of leaving the range.
+float narrow(long double value) {
+    return static_cast<float>(std::clamp(value, -kLargestFloat, kLargestFloat));
+}
 
 struct Steps {
     bool drift;
@@ -50,7 +58,7 @@ void correctSlots(const float* sourceCurrent, const float* sourceVoltage, float*
             }
         }
         if constexpr (Resistor) {
-            voltage[p] = static_cast<float>(sourceVoltage[p] - i * resistance);
+            voltage[p] = narrow(sourceVoltage[p] - i * resistance);
         }
         if constexpr (Absolute) {
             i = std::fabs(i);

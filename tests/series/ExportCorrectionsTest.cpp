@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 
 #include "series/ExportCorrections.h"
@@ -88,6 +89,10 @@ TEST(ExportCorrections, TheSeriesResistorTakesItsDropOffTheVoltage) {
     storeCurrents(store, {0.0f});
     applyExportCorrections(store, only(false, true, false, SeriesResistor::R1M));
     EXPECT_FLOAT_EQ(store.storedVoltage(1, 1)[1], static_cast<float>(1.0L - 1e-11L * 1022092));
+    // An absurd current read from a file keeps the voltage within the float range.
+    storeCurrents(store, {3e38f});
+    applyExportCorrections(store, only(false, false, false, SeriesResistor::R1M));
+    EXPECT_EQ(store.storedVoltage(1, 1)[1], -FLT_MAX);
     EXPECT_EQ(seriesResistance(SeriesResistor::R10K), 9952);
     EXPECT_EQ(seriesResistance(SeriesResistor::R100K), 99869);
     EXPECT_EQ(seriesResistance(SeriesResistor::None), 0);

@@ -22,8 +22,8 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Series 1 of the worked example: two points in segment 1, segments 2..8 empty.
-void fillWorkedExample(SeriesStore& store) {
+// One series: two points and a label in segment 1, segments 2..8 empty.
+void fillExampleStore(SeriesStore& store) {
     store.seriesCount = 1;
     float* voltage = store.storedVoltage(1, 1);
     float* current = store.storedCurrent(1, 1);
@@ -35,7 +35,7 @@ void fillWorkedExample(SeriesStore& store) {
     store.segmentLabel(1, 1) = "12:00:00/1500ms";
 }
 
-QByteArray workedExampleText(const QByteArray& date, const QByteArray& time) {
+QByteArray exampleStoreText(const QByteArray& date, const QByteArray& time) {
     QByteArray text = "Comments\r\n" + date + "\r\n" + time + "\r\n";
     text +=
         "   \r\nVolt Current  Series1-1\r\n12:00:00/1500ms\r\nNumber of points\r\n"
@@ -51,19 +51,19 @@ QByteArray workedExampleText(const QByteArray& date, const QByteArray& time) {
 
 }  // namespace
 
-TEST(KtlFileWriter, WritesTheWorkedExampleByteForByte) {
+TEST(KtlFileWriter, WritesAStoreByteForByte) {
     QTemporaryDir dir;
     SeriesStore store;
-    fillWorkedExample(store);
+    fillExampleStore(store);
     const QString path = dir.filePath("example.ktl");
     ASSERT_EQ(writeKtlFile(path, store, {"Comments", "01.02.2024", "12:00:05"}), 0);
-    EXPECT_EQ(readAll(path), workedExampleText("01.02.2024", "12:00:05"));
+    EXPECT_EQ(readAll(path), exampleStoreText("01.02.2024", "12:00:05"));
 }
 
 TEST(KtlFileWriter, WritesEverySeriesUpToTheCountWithEightBlocks) {
     QTemporaryDir dir;
     SeriesStore store;
-    fillWorkedExample(store);
+    fillExampleStore(store);
     store.seriesCount = 3;  // series 2 and 3 are empty, as after a save
     store.storedCurrent(3, 3)[0] = 1;
     store.storedVoltage(3, 3)[1] = 2;
@@ -86,7 +86,7 @@ TEST(KtlFileWriter, WritesEverySeriesUpToTheCountWithEightBlocks) {
 TEST(KtlFileWriter, SavedExampleReadsBackAsOneSeries) {
     QTemporaryDir dir;
     SeriesStore store;
-    fillWorkedExample(store);
+    fillExampleStore(store);
     const QString path = dir.filePath("example.ktl");
     ASSERT_EQ(saveKtlFile(path, store, ktlHeaderAt("Comments", QDateTime::currentDateTime())), 0);
     EXPECT_EQ(store.storedCurrentCopy(1, 1)[2], 1.52587890625e-5f);  // the copies were taken
@@ -125,7 +125,7 @@ TEST(KtlFileName, AppendsTheExtensionUnlessTheNameHoldsItAnywhere) {
 TEST(KtlFileWriter, AFailedSaveKeepsWhatWasThereAndTakesNoCopies) {
     QTemporaryDir dir;
     SeriesStore store;
-    fillWorkedExample(store);
+    fillExampleStore(store);
     // A folder where the file should go: the rename over it fails, for root too.
     const QString blocked = dir.filePath("blocked.ktl");
     ASSERT_TRUE(QDir().mkdir(blocked));
@@ -142,7 +142,7 @@ TEST(KtlFileWriter, AWriteThatFailsHalfwayLeavesTheOldFileIntact) {
     QTemporaryDir dir;
     const QString path = dir.filePath("old.ktl");
     SeriesStore small;
-    fillWorkedExample(small);
+    fillExampleStore(small);
     ASSERT_EQ(writeKtlFile(path, small, {"old", "d", "t"}), 0);
     const QByteArray before = readAll(path);
 
