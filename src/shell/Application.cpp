@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QFont>
 #include <QTimer>
+#include <clocale>
 #include <cstdio>
 #include <memory>
 
@@ -61,6 +62,9 @@ CommandLine parseCommandLine(const QApplication& app) {
 
 int runApplication(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Qt takes the process locale from the environment; the program's number texts (commands,
+    // replies, files) always use a full stop, so C formatting must not follow it.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Tarvix  1.1"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tarvix  1.1"));
     QFont font(QStringLiteral("DejaVu Sans"));

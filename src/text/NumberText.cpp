@@ -1,8 +1,8 @@
 #include "text/NumberText.h"
 
 #include <QLocale>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -16,9 +16,13 @@ struct DecimalDigits {
     int exponent = 0;    // value = d1.d2d3... x 10^exponent
 };
 
+// std::to_chars, unlike printf, never follows the process locale: the program's numbers keep
+// their full stop whatever the operator's system uses.
 DecimalDigits decompose(double value) {
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.14e", value);
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer - 1, value, std::chars_format::scientific, 14);
+    *written.ptr = '\0';
     DecimalDigits result;
     const char* p = buffer;
     if (*p == '-') {
@@ -49,22 +53,27 @@ QString defaultReal(double value) {
     }
     const DecimalDigits d = decompose(value);
     const bool isZero = d.digits.find_first_not_of('0') == std::string::npos;
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%c%c.%sE%c%04d", (d.negative && !isZero) ? '-' : ' ',
-                  d.digits[0], d.digits.substr(1).c_str(), d.exponent < 0 ? '-' : '+',
-                  std::abs(d.exponent));
-    return QString::fromLatin1(buffer);
+    QString text;
+    text.reserve(23);
+    text += QChar((d.negative && !isZero) ? '-' : ' ');
+    text += QChar(d.digits[0]);
+    text += QChar('.');
+    text += QString::fromLatin1(d.digits.substr(1));
+    text += QChar('E');
+    text += QChar(d.exponent < 0 ? '-' : '+');
+    text += QString::number(std::abs(d.exponent)).rightJustified(4, '0');
+    return text;
 }
 
 QString fixedText(double value, int width, int decimals) {
     if (!std::isfinite(value)) {
         return nonFinite(value).rightJustified(width, ' ');
     }
-    const int length = std::snprintf(nullptr, 0, "%*.*f", width, decimals, value);
-    std::string buffer(static_cast<size_t>(length) + 1, '\0');
-    std::snprintf(buffer.data(), buffer.size(), "%*.*f", width, decimals, value);
-    buffer.resize(static_cast<size_t>(length));
-    return QString::fromLatin1(buffer.c_str());
+    char buffer[400];
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    const QString text = QString::fromLatin1(buffer, static_cast<qsizetype>(written.ptr - buffer));
+    return text.rightJustified(width, ' ');
 }
 
 QString generalText(double value, QChar decimalSeparator) {

@@ -2,6 +2,9 @@
 
 #include "text/NumberText.h"
 
+#include <clocale>
+#include <string>
+
 using namespace tarvix::text;
 
 TEST(DefaultReal, MatchesTheFixedTwentyThreeCharacterForm) {
@@ -53,4 +56,19 @@ TEST(RoundHalfEven, TiesGoToTheEvenNeighbour) {
     EXPECT_EQ(roundHalfEven(2.5), 2);
     EXPECT_EQ(roundHalfEven(-2.5), -2);
     EXPECT_EQ(roundHalfEven(6.67), 7);
+}
+
+TEST(NumberForms, IgnoreTheProcessLocale) {
+    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = previous ? previous : "C";
+    // A comma locale, when the machine has one; the C locale otherwise (the test still runs).
+    for (const char* name : {"de_DE.UTF-8", "ru_RU.UTF-8", "fr_FR.UTF-8"}) {
+        if (std::setlocale(LC_NUMERIC, name)) {
+            break;
+        }
+    }
+    EXPECT_EQ(defaultReal(1.5), " 1.50000000000000E+0000");
+    EXPECT_EQ(fixedText(0.5, 1, 3), "0.500");
+    EXPECT_EQ(generalText(0.25), "0.25");
+    std::setlocale(LC_NUMERIC, saved.c_str());
 }
