@@ -1,14 +1,76 @@
 #pragma once
 
+#include <memory>
+
+#include "lcr/FrequencyChart.h"
+#include "lcr/FrequencyView.h"
+#include "lcr/LcrHost.h"
+#include "lcr/SweepSettings.h"
 #include "shell/TForm1.h"
+
+namespace tarvix::lcr {
+class LcrPanel;
+}  // namespace tarvix::lcr
 
 namespace tarvix::shell {
 
-class LcrController : public PanelController {
-public:
+// The LCR panel (Panel6): owns the frequency sweep and its chart, and lends them the window:
+// the message boxes, Edit59, PaintBox2 and the pending events.
+class LcrController : public PanelController, public lcr::LcrHost {
+  public:
     explicit LcrController(TForm1& form);
     ~LcrController() override;
     void wire() override;
+    // Start-up: bias mode OFF, the labels of the scroll bars, the test curve, and the sweep the
+    // I-V sweep runs under bias.
+    void formCreate() override;
+
+    const lcr::LcrPanel& panel() const { return *panel_; }
+
+    // "7600 Start" (Button21 "Start 7600" performs it too).
+    void Button32Click();
+    // "EXT OFF" and "EXT ON".
+    void Button34Click();
+    void Button35Click();
+    // The mode selector's "7600": Panel6 alone, with its chart.
+    void RadioButton60Click();
+    // RadioButton61..64Click, RadioButton65..68Click, RadioButton69..71Click, by button number.
+    void fmaxPresetClick(int button);
+    void triggerDelayClick(int button);
+    void biasModeClick(int button);
+    void ScrollBar3Change();
+    void ScrollBar4Change();
+    void ScrollBar5Change();
+    void ScrollBar6Change();
+    void ScrollBar7Change();
+    void ScrollBar8Change();
+    void Panel6Click();
+    // RadioButton55..57Click and CheckBox43Click: select the view again and draw it.
+    void viewClick();
+    // "X Axis -Log X": draws the same selection on the other axis.
+    void CheckBox46Click();
+
+    // Everything a sweep takes from Panel6's controls.
+    lcr::SweepSettings settingsFromPanel6() const;
+
+    // LcrHost
+    void showMessage(const QString& text) override;
+    void processEvents() override;
+    void showLastData(const QString& text) override;
+    void showChart(const QImage& chart) override;
+
+  private:
+    void wireButtons();
+    void wireRadioRange(int first, int last, void (LcrController::*handler)(int));
+    void wireScrollBars();
+    void wireView();
+    int scrollPosition(const char* name) const;
+    bool isChecked(const QString& name) const;
+    lcr::FrequencyView chosenView() const;
+    lcr::ChartOptions chartOptions() const;
+    int checkedPanel8Delay() const;
+
+    std::unique_ptr<lcr::LcrPanel> panel_;
 };
 
 }  // namespace tarvix::shell
