@@ -22,6 +22,7 @@ enum ControlFlag : unsigned {
     kChecked = 1u << 0,
     kHidden = 1u << 1,
     kDisabled = 1u << 2,
+    kWrap = 1u << 3,  // a label whose text wraps onto further lines
 };
 
 struct ControlSpec {

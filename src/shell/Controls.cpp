@@ -91,6 +91,10 @@ void Controls::create(std::span<const ControlSpec> table) {
             button && (spec.flags & kChecked)) {
             button->setChecked(true);
         }
+        if (auto* label = qobject_cast<QLabel*>(control); label && (spec.flags & kWrap)) {
+            label->setWordWrap(true);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        }
         control->setEnabled(!(spec.flags & kDisabled));
         control->setVisible(!(spec.flags & kHidden));
         widgets_.insert(control->objectName(), control);

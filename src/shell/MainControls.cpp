@@ -10,6 +10,8 @@ using K = ControlKind;
 constexpr unsigned H = kHidden;
 constexpr unsigned C = kChecked;
 constexpr unsigned D = kDisabled;
+constexpr unsigned W = kWrap;
+constexpr const char* kResultStyle = "font-size: 10px;";
 
 const ControlSpec kTopLevel[] = {
     {"Panel1", K::Panel, "", "", 0, 0, 1185, 721, 0, "#Panel1 { background: #a0a0a0; }"},
@@ -190,23 +192,23 @@ const ControlSpec kAnalysisColumn[] = {
     {"Edit47", K::Edit, "Panel1", "1", 1110, 28, 66, 22, H},
     {"Button17", K::Button, "Panel1", "Ohm law", 956, 56, 150, 24, H},
     {"Button18", K::Button, "Panel1", "save", 1110, 56, 66, 24, H},
-    {"Label17", K::Label, "Panel1", "", 956, 80, 220, 18},
-    {"PF", K::Button, "Panel1", "Pool-Frenkel", 956, 100, 150, 24, H},
-    {"Button12", K::Button, "Panel1", "save", 1110, 100, 66, 24, H},
-    {"Label16", K::Label, "Panel1", "", 956, 124, 220, 18},
-    {"Button8", K::Button, "Panel1", "TOPZ", 956, 144, 150, 24, H},
-    {"Button13", K::Button, "Panel1", "save", 1110, 144, 66, 24, H},
-    {"Label20", K::Label, "Panel1", "", 956, 168, 220, 18},
-    {"Button9", K::Button, "Panel1", "Tunnel current", 956, 188, 150, 24, H},
-    {"Button14", K::Button, "Panel1", "save", 1110, 188, 66, 24, H},
-    {"Label21", K::Label, "Panel1", "", 956, 212, 220, 18},
-    {"Button10", K::Button, "Panel1", "Shotki", 956, 232, 150, 24, H},
-    {"Button15", K::Button, "Panel1", "save", 1110, 232, 66, 24, H},
-    {"Label22", K::Label, "Panel1", "", 956, 256, 220, 18},
-    {"Button11", K::Button, "Panel1", "initial grafik", 956, 278, 150, 24, H},
-    {"Button16", K::Button, "Panel1", "save", 1110, 278, 66, 24, H},
-    {"Label25", K::Label, "Panel1", "R=", 956, 308, 30, 20, H},
-    {"Label27", K::Label, "Panel1", "???", 990, 308, 186, 20, H},
+    {"Label17", K::Label, "Panel1", "", 956, 81, 220, 26, W, kResultStyle},
+    {"PF", K::Button, "Panel1", "Pool-Frenkel", 956, 108, 150, 24, H},
+    {"Button12", K::Button, "Panel1", "save", 1110, 108, 66, 24, H},
+    {"Label16", K::Label, "Panel1", "", 956, 133, 220, 26, W, kResultStyle},
+    {"Button8", K::Button, "Panel1", "TOPZ", 956, 160, 150, 24, H},
+    {"Button13", K::Button, "Panel1", "save", 1110, 160, 66, 24, H},
+    {"Label20", K::Label, "Panel1", "", 956, 185, 220, 26, W, kResultStyle},
+    {"Button9", K::Button, "Panel1", "Tunnel current", 956, 212, 150, 24, H},
+    {"Button14", K::Button, "Panel1", "save", 1110, 212, 66, 24, H},
+    {"Label21", K::Label, "Panel1", "", 956, 237, 220, 26, W, kResultStyle},
+    {"Button10", K::Button, "Panel1", "Shotki", 956, 264, 150, 24, H},
+    {"Button15", K::Button, "Panel1", "save", 1110, 264, 66, 24, H},
+    {"Label22", K::Label, "Panel1", "", 956, 289, 220, 26, W, kResultStyle},
+    {"Button11", K::Button, "Panel1", "initial grafik", 956, 318, 150, 24, H},
+    {"Button16", K::Button, "Panel1", "save", 1110, 318, 66, 24, H},
+    {"Label25", K::Label, "Panel1", "R=", 956, 348, 30, 20, H},
+    {"Label27", K::Label, "Panel1", "???", 990, 348, 186, 40, H | W},
 };
 
 const ControlSpec kInstrumentOptions[] = {
