@@ -271,6 +271,18 @@ bool StartController::prepareSweepLimits() {
     return panel_.convertCompliances() && panel_.buildVoltagePlan();
 }
 
+bool StartController::convertVoltageLimits() {
+    IvState& state = form_.ivState();
+    const auto voltageMin = text::parseDecimal(c().text("Edit2"));
+    const auto voltageMax = voltageMin ? text::parseDecimal(c().text("Edit3")) : std::nullopt;
+    if (!voltageMin || !voltageMax) {
+        return false;
+    }
+    state.voltageMin = *voltageMin;
+    state.voltageMax = *voltageMax;
+    return true;
+}
+
 bool StartController::voltageSweepRegime() {
     IvState& state = form_.ivState();
     if (!prepareSweepLimits()) {
@@ -281,13 +293,9 @@ bool StartController::voltageSweepRegime() {
     iv::IvSweep::peakAndFirstLevel(state.voltagePlan, *this, peak, firstLevel);
     c().setText("Edit3", text::generalText(peak));
     c().setText("Edit2", QStringLiteral("-") + text::generalText(peak));
-    const auto voltageMin = text::parseDecimal(c().text("Edit2"));
-    const auto voltageMax = voltageMin ? text::parseDecimal(c().text("Edit3")) : std::nullopt;
-    if (!voltageMin || !voltageMax) {
+    if (!convertVoltageLimits()) {
         return false;
     }
-    state.voltageMin = *voltageMin;
-    state.voltageMax = *voltageMax;
     iv::SweepOptions options = readOptions();
     options.firstLevel = firstLevel;
     if (state.sourceMeterModel != iv::kModel2636) {
@@ -335,13 +343,9 @@ bool StartController::manualRegime() {
     double peak = 0;
     double firstLevel = 0;
     iv::IvSweep::peakAndFirstLevel(state.voltagePlan, *this, peak, firstLevel);
-    const auto voltageMin = text::parseDecimal(c().text("Edit2"));
-    const auto voltageMax = voltageMin ? text::parseDecimal(c().text("Edit3")) : std::nullopt;
-    if (!voltageMin || !voltageMax) {
+    if (!convertVoltageLimits()) {
         return false;
     }
-    state.voltageMin = *voltageMin;
-    state.voltageMax = *voltageMax;
     if (state.sourceMeterModel != iv::kModel2400 && state.sourceMeterModel != iv::kModel2410) {
         return false;
     }

@@ -56,6 +56,7 @@ class StartController : public PanelController, public iv::IvHost {
     bool currentSweepRegime();
     bool manualRegime();
     bool prepareSweepLimits();
+    bool convertVoltageLimits();
     iv::SweepOptions readOptions() const;
     void endAction(bool reachedCommonEnd);
     bool recordManualPoint();
