@@ -1,10 +1,376 @@
 #include "shell/SeriesFilesController.h"
 
+#include <QAbstractButton>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <array>
+#include <utility>
+
+#include "series/ExportCorrections.h"
+#include "series/KtlFileName.h"
+#include "series/KtlFileReader.h"
+#include "series/KtlFileStoreSteps.h"
+#include "series/KtlFileWriter.h"
+#include "series/OriginExport.h"
+#include "series/TimeFile.h"
+#include "shell/IvChartView.h"
+#include "shell/IvPanelController.h"
+#include "shell/Widgets.h"
+#include "text/FileError.h"
+
 namespace tarvix::shell {
+
+namespace {
+
+using series::SeriesStore;
+
+const QString kNothingStored = QStringLiteral("No rezalt");
+const QString kSaveTitle = QStringLiteral("Результаты Keithley 2410");
+const QString kOpenTitle = QStringLiteral("Open ktl file");
+const QString kKtlFilter = QStringLiteral("Keithley (*.ktl)|*.ktl");
+const QString kExportNotice = QStringLiteral("Saving file for import to Origin as ASC");
+const QString kExportTitle = QStringLiteral("Export for Origin");
+const QString kExportExtension = QStringLiteral(".ktl_o");
+const QString kExportFilter = QStringLiteral("Origin ASCII (*.ktl_o)|*.ktl_o");
+const QString kTimeTitle = QStringLiteral("Временная зависимость Keithley 2410");
+const QString kTimeFilter = QStringLiteral("Keithley (*.ktlt)|*.ktlt");
+
+// The chart's ranges after an open leave a margin around the points.
+constexpr double kOpenMargin = 1.1;
+
+// The options whose toggling recomputes the corrections; the resistor buttons count only
+// when they become checked, so a switch between two of them runs the handler once.
+constexpr std::array<const char*, 3> kExportBoxes = {"CheckBox50", "CheckBox51", "CheckBox52"};
+constexpr std::array<std::pair<const char*, series::SeriesResistor>, 5> kResistorButtons = {{
+    {"RadioButton83", series::SeriesResistor::None},
+    {"RadioButton84", series::SeriesResistor::R1K},
+    {"RadioButton85", series::SeriesResistor::R10K},
+    {"RadioButton87", series::SeriesResistor::R100K},
+    {"RadioButton86", series::SeriesResistor::R1M},
+}};
+
+constexpr std::array<std::pair<const char*, int>, 3> kAnimationSpeeds = {{
+    {"RadioButton8", 15},
+    {"RadioButton9", 30},
+    {"RadioButton10", 90},
+}};
+
+QString name(const char* text) {
+    return QString::fromLatin1(text);
+}
+
+// A file that could not be opened at all was not read: its header lines are not taken.
+bool headerRead(const series::KtlReadResult& result) {
+    return result.error == text::kFileOk || result.error == text::kReadBeyondEnd ||
+           result.error == text::kInvalidNumericInput;
+}
+
+}  // namespace
 
 SeriesFilesController::SeriesFilesController(TForm1& form) : PanelController(form) {}
 SeriesFilesController::~SeriesFilesController() = default;
 
-void SeriesFilesController::wire() {}
+void SeriesFilesController::wire() {
+    const std::array<std::pair<const char*, void (SeriesFilesController::*)()>, 6> buttons = {{
+        {"Button5", &SeriesFilesController::Button5Click},
+        {"Button3", &SeriesFilesController::Button3Click},
+        {"Button4", &SeriesFilesController::Button4Click},
+        {"Button36", &SeriesFilesController::Button36Click},
+        {"Button6", &SeriesFilesController::Button6Click},
+        {"Button7", &SeriesFilesController::Button7Click},
+    }};
+    for (const auto& [button, handler] : buttons) {
+        QObject::connect(c().button(name(button)), &QPushButton::clicked, &form_,
+                         [this, handler] { (this->*handler)(); });
+    }
+    QObject::connect(c().label(QStringLiteral("Label15")), &ClickableLabel::clicked, &form_,
+                     [this] { Label15Click(); });
+    wireExportOptions();
+}
+
+void SeriesFilesController::wireExportOptions() {
+    for (const char* box : kExportBoxes) {
+        QObject::connect(c().anyButton(name(box)), &QAbstractButton::toggled, &form_,
+                         [this](bool) { CheckBox50Click(); });
+    }
+    for (const auto& [radio, resistor] : kResistorButtons) {
+        (void)resistor;
+        QObject::connect(c().anyButton(name(radio)), &QAbstractButton::toggled, &form_,
+                         [this](bool checked) {
+                             if (checked) {
+                                 CheckBox50Click();
+                             }
+                         });
+    }
+}
+
+// Saving, opening or deleting in the middle of a sweep would move the series counter and
+// clear the live layer under the running acquisition.
+bool SeriesFilesController::measurementRunning() const {
+    return form_.ivState().actionRunning;
+}
+
+bool SeriesFilesController::reportRead(const series::KtlReadResult& result) {
+    if (result.error != text::kFileOk) {
+        form_.ui().showMessage(text::fileErrorText(result.error));
+    }
+    if (!result.limitMessage.isEmpty()) {
+        form_.ui().showMessage(result.limitMessage);
+    }
+    return result.error == text::kFileOk;
+}
+
+// The reader grows the ranges from 0 over the points read; a file that could not be opened
+// leaves the chart's ranges as they were.
+void SeriesFilesController::takeRanges(const series::KtlReadResult& result, double factor) {
+    if (!headerRead(result)) {
+        return;
+    }
+    IvState& state = form_.ivState();
+    state.currentMin = result.currentMin * factor;
+    state.currentMax = result.currentMax * factor;
+    state.voltageMin = result.voltageMin * factor;
+    state.voltageMax = result.voltageMax * factor;
+}
+
+void SeriesFilesController::Button5Click() {
+    if (measurementRunning()) {
+        return;
+    }
+    SeriesStore& store = form_.store();
+    const bool anythingStored = series::prepareStoreForSave(store);
+    IvState& state = form_.ivState();
+    state.openedSeriesProtected =
+        state.openedSeriesProtected && series::slotHoldsData(store, store.seriesCount);
+    form_.chart().drawIvChart();
+    if (!anythingStored) {
+        form_.ui().showMessage(kNothingStored);
+        return;
+    }
+    const auto chosen = form_.ui().saveFileName(kSaveTitle, kKtlFilter);
+    if (!chosen) {
+        return;
+    }
+    const QString path = series::ktlSaveName(*chosen);
+    const series::KtlHeader header =
+        series::ktlHeaderAt(c().text(QStringLiteral("Edit44")), QDateTime::currentDateTime());
+    const int error = series::saveKtlFile(path, store, header);
+    if (error != text::kFileOk) {
+        form_.ui().showMessage(text::fileErrorText(error));
+        return;
+    }
+    currentFilePath_ = path;
+    c().setText(QStringLiteral("Label15"), path);
+    seriesDate_ = header.date;
+    c().setText(QStringLiteral("Label5"), header.date);
+    c().setText(QStringLiteral("Label43"), header.time);
+    baseline_.synced(store);
+}
+
+void SeriesFilesController::Button3Click() {
+    if (measurementRunning()) {
+        return;
+    }
+    c().anyButton(QStringLiteral("CheckBox50"))->setChecked(false);
+    form_.chart().setAnimationDelay(0);
+    c().setText(QStringLiteral("Edit46"), QStringLiteral("1"));
+    c().setText(QStringLiteral("Edit47"), QStringLiteral("1"));
+    const auto chosen =
+        form_.ui().openFileName(kOpenTitle, kKtlFilter, [this](const QString&) { Label15Click(); });
+    if (!chosen) {
+        return;
+    }
+    currentFilePath_ = *chosen;
+    c().setText(QStringLiteral("Label15"), currentFilePath_);
+    SeriesStore& store = form_.store();
+    series::clearStoreForOpen(store);
+    const series::KtlReadResult result =
+        series::readKtlFile(currentFilePath_, store, series::KtlLabels::Take);
+    if (headerRead(result)) {
+        c().setText(QStringLiteral("Edit44"), result.comment);
+        seriesDate_ = result.date;
+    }
+    form_.ivState().openedSeriesProtected = result.lastSeriesHoldsData;
+    if (!reportRead(result)) {
+        // What was read stays and is shown, over ranges that are not widened.
+        takeRanges(result, 1.0);
+        baseline_.invalidate();
+        form_.chart().drawIvChart();
+        return;
+    }
+    takeRanges(result, kOpenMargin);
+    form_.chart().drawIvChart();
+    store.snapshotStored();
+    baseline_.synced(store);
+    form_.ivPanel().ScrollBar2Change();
+    form_.chart().drawIvChart();
+    form_.letEventsRun();
+}
+
+void SeriesFilesController::Label15Click() {
+    if (measurementRunning()) {
+        return;
+    }
+    const QString path = form_.ui().openDialogCurrentFile();
+    c().setText(QStringLiteral("Label15"), path);
+    if (!series::isKtlName(path) || !QFileInfo(path).isFile()) {
+        return;
+    }
+    SeriesStore& store = form_.store();
+    series::clearStoreForOpen(store);
+    const series::KtlReadResult result = series::readKtlFile(path, store, series::KtlLabels::Skip);
+    if (headerRead(result)) {
+        c().setText(QStringLiteral("Edit44"), result.comment);
+        c().setText(QStringLiteral("Label5"), result.date);
+        c().setText(QStringLiteral("Label43"), result.time);
+    }
+    form_.ivState().openedSeriesProtected = result.lastSeriesHoldsData;
+    baseline_.invalidate();
+    if (!reportRead(result)) {
+        takeRanges(result, 1.0);
+        form_.chart().drawIvChart();
+        return;
+    }
+    takeRanges(result, kOpenMargin);
+    form_.chart().setAnimationDelay(0);
+    {
+        // Both voltages are recomputed below even when a bar already stands at the end.
+        const QSignalBlocker blockCursor(c().scrollBar(QStringLiteral("ScrollBar2")));
+        const QSignalBlocker blockManual(c().scrollBar(QStringLiteral("ScrollBar1")));
+        c().scrollBar(QStringLiteral("ScrollBar2"))->setValue(10000);
+        c().scrollBar(QStringLiteral("ScrollBar1"))->setValue(10000);
+    }
+    form_.ivPanel().ScrollBar1Change();
+    form_.ivPanel().ScrollBar2Change();
+    form_.chart().drawIvChart();
+    form_.letEventsRun();
+}
+
+void SeriesFilesController::Button4Click() {
+    if (measurementRunning()) {
+        return;
+    }
+    series::deleteStoredSeries(form_.store());
+    form_.ivState().openedSeriesProtected = false;
+    baseline_.invalidate();
+    c().setText(QStringLiteral("Label45"), QStringLiteral("[]"));
+    c().setText(QStringLiteral("Label5"), QStringLiteral("DATE"));
+    c().setText(QStringLiteral("Label15"), QStringLiteral("///"));
+    c().setText(QStringLiteral("Label43"), QStringLiteral("TIME"));
+    form_.chart().drawIvChart();
+    form_.letEventsRun();
+}
+
+series::ExportOptions SeriesFilesController::exportOptions() {
+    series::ExportOptions options;
+    options.absoluteCurrent = c().checked(QStringLiteral("CheckBox50"));
+    options.drift = c().checked(QStringLiteral("CheckBox51"));
+    options.denoise = c().checked(QStringLiteral("CheckBox52"));
+    for (const auto& [radio, resistor] : kResistorButtons) {
+        if (c().checked(name(radio))) {
+            options.resistor = resistor;
+        }
+    }
+    return options;
+}
+
+void SeriesFilesController::CheckBox50Click() {
+    SeriesStore& store = form_.store();
+    baseline_.takeNewSeries(store);
+    series::applyExportCorrections(store, exportOptions());
+    baseline_.synced(store);
+    form_.chart().drawIvChart();
+}
+
+// Before any series file was opened or saved there is no name to derive the export's from;
+// the operator names it, and the option suffixes follow that name as they would a file's.
+void SeriesFilesController::Button36Click() {
+    form_.ui().showMessage(kExportNotice);
+    const series::ExportOptions options = exportOptions();
+    QString path = series::originExportPath(currentFilePath_, options);
+    if (path.isEmpty()) {
+        const auto chosen = form_.ui().saveFileName(kExportTitle, kExportFilter);
+        if (!chosen) {
+            return;
+        }
+        QString base = *chosen;
+        if (base.endsWith(kExportExtension)) {
+            base.chop(kExportExtension.size());
+        }
+        path = series::originExportPath(base, options);
+        if (path.isEmpty()) {
+            return;
+        }
+    }
+    const int error = series::writeOriginExport(path, form_.store(), seriesDate_);
+    if (error != text::kFileOk) {
+        form_.ui().showMessage(text::fileErrorText(error));
+    }
+}
+
+int SeriesFilesController::animationDelayFromSpeed() {
+    for (const auto& [radio, delay] : kAnimationSpeeds) {
+        if (c().checked(name(radio))) {
+            return delay;
+        }
+    }
+    return kAnimationSpeeds.front().second;
+}
+
+// A finished run still in the live layer is stored before the replay, in the slot it belongs
+// to; its labels stay as they were. The counter cannot pass the last slot.
+void SeriesFilesController::commitLiveForAnimation() {
+    SeriesStore& store = form_.store();
+    if (store.seriesCount == 0 || store.liveSegmentCount() == 0) {
+        return;
+    }
+    IvState& state = form_.ivState();
+    if (state.openedSeriesProtected && !series::moveOffOpenedSeries(store)) {
+        return;
+    }
+    state.openedSeriesProtected = false;
+    if (store.commitLivePoints(store.seriesCount) && store.seriesCount < SeriesStore::kMaxSeries) {
+        store.seriesCount += 1;
+    }
+}
+
+void SeriesFilesController::setAnimationControlsEnabled(bool enabled) {
+    for (const char* control : {"Button6", "ScrollBar1", "ScrollBar2"}) {
+        c().setEnabled(name(control), enabled);
+    }
+}
+
+void SeriesFilesController::Button6Click() {
+    if (animating_ || measurementRunning()) {
+        return;
+    }
+    animating_ = true;
+    setAnimationControlsEnabled(false);
+    const int delay = animationDelayFromSpeed();
+    commitLiveForAnimation();
+    form_.store().clearLive();
+    form_.chart().setAnimationDelay(delay);
+    form_.chart().drawIvChart();
+    // Handlers that ran during the pauses (an open, a delete, an option) drew their own
+    // pictures, which the replay's final picture covered; show the store as it is now.
+    form_.chart().drawIvChart();
+    setAnimationControlsEnabled(true);
+    animating_ = false;
+}
+
+void SeriesFilesController::Button7Click() {
+    const auto chosen = form_.ui().saveFileName(kTimeTitle, kTimeFilter);
+    if (!chosen) {
+        return;
+    }
+    const int error = series::writeTimeFile(*chosen, form_.timeTable());
+    if (error != text::kFileOk) {
+        form_.ui().showMessage(text::fileErrorText(error));
+    }
+}
 
 }  // namespace tarvix::shell

@@ -1,14 +1,55 @@
 #pragma once
 
+#include <QString>
+
+#include "shell/CorrectionBaseline.h"
 #include "shell/TForm1.h"
+
+namespace tarvix::series {
+struct ExportOptions;
+struct KtlReadResult;
+}  // namespace tarvix::series
 
 namespace tarvix::shell {
 
+// The stored series on disk and on the chart: the series files (save, open, preview, delete),
+// the export panel with its corrections and the Origin file, the animation and the
+// time-dependence file.
 class SeriesFilesController : public PanelController {
-public:
+  public:
     explicit SeriesFilesController(TForm1& form);
     ~SeriesFilesController() override;
     void wire() override;
+
+    void Button5Click();     // "Save all series"
+    void Button3Click();     // "Open files"
+    void Label15Click();     // preview and reload
+    void Button4Click();     // "Delete"
+    void CheckBox50Click();  // every option of the export panel
+    void Button36Click();    // "Save for Origin"
+    void Button6Click();     // "Animation"
+    void Button7Click();     // "Save Time"
+
+    // The series file last opened or saved, and the date line of that file.
+    const QString& currentFilePath() const { return currentFilePath_; }
+    const QString& seriesDate() const { return seriesDate_; }
+
+  private:
+    void wireExportOptions();
+    // Whether a store-changing handler must stay out of the way of a running Start action.
+    bool measurementRunning() const;
+    // Reports a read's outcome; returns false when it ended in a file error.
+    bool reportRead(const series::KtlReadResult& result);
+    void takeRanges(const series::KtlReadResult& result, double factor);
+    series::ExportOptions exportOptions();
+    int animationDelayFromSpeed();
+    void commitLiveForAnimation();
+    void setAnimationControlsEnabled(bool enabled);
+
+    QString currentFilePath_;
+    QString seriesDate_;
+    CorrectionBaseline baseline_;
+    bool animating_ = false;
 };
 
 }  // namespace tarvix::shell
