@@ -1,8 +1,10 @@
 #include "series/ExportCorrections.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "series/SeriesStore.h"
@@ -18,12 +20,6 @@ constexpr float kDriftEstimate = static_cast<float>(kDriftCurrent);
 constexpr float kClearlyAboveFloor = 2e-11f;
 constexpr long double kLargestFloat = FLT_MAX;
 
-// A drop across the resistor can exceed the single-precision range for absurd currents;
-// such voltages stay at the largest float instead of leaving the range.
-float narrow(long double value) {
-    return static_cast<float>(std::clamp(value, -kLargestFloat, kLargestFloat));
-}
-
 struct Steps {
     bool drift;
     bool denoise;
@@ -33,7 +29,8 @@ struct Steps {
 
 // One segment's point slots 1..10000, read from the copies and written to the tables; the
 // steps are template parameters so that each combination of options gets a loop without
-// tests inside.
+// tests inside. A voltage that would leave the float range (absurd values read from a file)
+// stays at the largest float.
 template <bool Drift, bool Denoise, bool Resistor, bool Absolute>
 void correctSlots(const float* sourceCurrent, const float* sourceVoltage, float* current,
                   float* voltage, long double resistance) {
@@ -58,7 +55,11 @@ void correctSlots(const float* sourceCurrent, const float* sourceVoltage, float*
             }
         }
         if constexpr (Resistor) {
-            voltage[p] = narrow(sourceVoltage[p] - i * resistance);
+            long double v = sourceVoltage[p] - i * resistance;
+            if (std::fabs(v) > kLargestFloat) [[unlikely]] {
+                v = std::copysign(kLargestFloat, v);
+            }
+            voltage[p] = static_cast<float>(v);
         }
         if constexpr (Absolute) {
             i = std::fabs(i);
