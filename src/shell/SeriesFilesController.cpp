@@ -63,10 +63,11 @@ QString name(const char* text) {
     return QString::fromLatin1(text);
 }
 
-// A file that could not be opened at all was not read: its header lines are not taken.
-bool headerRead(const series::KtlReadResult& result) {
-    return result.error == text::kFileOk || result.error == text::kReadBeyondEnd ||
-           result.error == text::kInvalidNumericInput;
+// A read that got into the file leaves seriesCount at the slot for the next block (1 or
+// more); a file that could not be opened leaves the cleared store at 0, and its header
+// lines and ranges are not taken.
+bool fileWasRead(const SeriesStore& store) {
+    return store.seriesCount != 0;
 }
 
 }  // namespace
@@ -127,7 +128,7 @@ bool SeriesFilesController::reportRead(const series::KtlReadResult& result) {
 // The reader grows the ranges from 0 over the points read; a file that could not be opened
 // leaves the chart's ranges as they were.
 void SeriesFilesController::takeRanges(const series::KtlReadResult& result, double factor) {
-    if (!headerRead(result)) {
+    if (!fileWasRead(form_.store())) {
         return;
     }
     IvState& state = form_.ivState();
@@ -190,7 +191,7 @@ void SeriesFilesController::Button3Click() {
     series::clearStoreForOpen(store);
     const series::KtlReadResult result =
         series::readKtlFile(currentFilePath_, store, series::KtlLabels::Take);
-    if (headerRead(result)) {
+    if (fileWasRead(store)) {
         c().setText(QStringLiteral("Edit44"), result.comment);
         seriesDate_ = result.date;
     }
@@ -223,7 +224,7 @@ void SeriesFilesController::Label15Click() {
     SeriesStore& store = form_.store();
     series::clearStoreForOpen(store);
     const series::KtlReadResult result = series::readKtlFile(path, store, series::KtlLabels::Skip);
-    if (headerRead(result)) {
+    if (fileWasRead(store)) {
         c().setText(QStringLiteral("Edit44"), result.comment);
         c().setText(QStringLiteral("Label5"), result.date);
         c().setText(QStringLiteral("Label43"), result.time);

@@ -1,4 +1,5 @@
 #include <QScrollBar>
+#include <QTimer>
 
 #include "shell/IvChartView.h"
 #include "shell/SeriesFilesFixture.h"
@@ -197,6 +198,22 @@ TEST_F(SeriesFiles, ABlockBeyondTheStoresLimitIsCutWithAMessage) {
     ASSERT_FALSE(ui.messages().isEmpty());
     EXPECT_TRUE(ui.messages().back().contains("10000"));
     EXPECT_EQ(store().storedCount(1, 1), 10000);
+}
+
+// The store belongs to the running sweep: a save, open, delete or replay clicked while it
+// runs would move its series counter or clear its live run.
+TEST_F(SeriesFiles, StoreActionsWaitForTheRunningMeasurement) {
+    ui.queueAnswer(path("during.ktl"));
+    QTimer::singleShot(0, form.get(), [this] {
+        click("Button5");
+        click("Button4");
+        click("Button6");
+    });
+    sweep();
+    EXPECT_TRUE(ui.messages().isEmpty()) << ui.messages().join('\n').toStdString();
+    EXPECT_FALSE(QFile::exists(path("during.ktl")));
+    EXPECT_EQ(store().seriesCount, 2);
+    EXPECT_EQ(store().storedCount(1, 1), 5);
 }
 
 TEST_F(SeriesFiles, SaveTimeBeforeAnyRunWritesTenEmptyLines) {
