@@ -12,6 +12,7 @@
 #include <optional>
 #include <string_view>
 
+#include "series/KtlFileFormat.h"
 #include "series/KtlFileLines.h"
 #include "series/KtlFileNumber.h"
 #include "series/KtlFileStoreSteps.h"
@@ -23,11 +24,8 @@ namespace tarvix::series {
 
 namespace {
 
-constexpr std::string_view kHeaderWord = "Number of points";
-constexpr std::string_view kOldHeaderWord = "\xD2\xEE\xF7\xE5\xEA";  // "Точек" in Windows-1251
-
 bool isHeaderLine(std::string_view line) {
-    return line == kHeaderWord || line == kOldHeaderWord;
+    return line == kKtlPointsHeader || line == kKtlOldPointsHeader;
 }
 
 QString decode(std::string_view line) {
@@ -162,16 +160,10 @@ bool KtlReader::readPoints(float* voltage, float* current, int count, int& kept)
         voltage[p] = *v;
         current[p] = *i;
         kept = p;
-        const double vd = *v;
-        const double id = *i;
-        if (vd > result_.voltageMax)
-            result_.voltageMax = vd;
-        if (vd < result_.voltageMin)
-            result_.voltageMin = vd;
-        if (id < result_.currentMin)
-            result_.currentMin = id;
-        if (id > result_.currentMax)
-            result_.currentMax = id;
+        result_.voltageMax = std::max<double>(result_.voltageMax, *v);
+        result_.voltageMin = std::min<double>(result_.voltageMin, *v);
+        result_.currentMin = std::min<double>(result_.currentMin, *i);
+        result_.currentMax = std::max<double>(result_.currentMax, *i);
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "series/KtlFileChunks.h"
+#include "series/KtlFileFormat.h"
 #include "series/KtlFileStoreSteps.h"
 #include "series/SeriesStore.h"
 #include "text/ClockText.h"
@@ -14,25 +15,22 @@ namespace tarvix::series {
 
 namespace {
 
-constexpr std::string_view kBlankLine = "   ";
-constexpr std::string_view kHeaderWord = "Number of points";
-
 // Labels and header texts are kept to one line each, or the file would not read back block
 // for block.
 void writeBlock(KtlChunkWriter& out, const SeriesStore& store, int segment, int series) {
     const int count = storedPointCount(store, segment, series);
-    out.line(kBlankLine);
-    out.line(QByteArray("Volt Current  Series") + QByteArray::number(segment) + '-' +
-             QByteArray::number(series));
+    out.line(kKtlBlankLine);
+    out.line(QByteArray(kKtlBlockTitle.data(), kKtlBlockTitle.size()) +
+             QByteArray::number(segment) + '-' + QByteArray::number(series));
     out.line(oneLineCp1251(store.segmentLabel(segment, series)));
-    out.line(kHeaderWord);
+    out.line(kKtlPointsHeader);
     out.number(count);
     out.lineEnd();
-    out.line(kBlankLine);
+    out.line(kKtlBlankLine);
     const float* voltage = store.storedVoltage(segment, series);
     const float* current = store.storedCurrent(segment, series);
     for (int p = 1; p <= count; ++p) {
-        out.pointLine(voltage[p], kBlankLine, current[p]);
+        out.pointLine(voltage[p], kKtlBlankLine, current[p]);
     }
 }
 
