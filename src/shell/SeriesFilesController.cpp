@@ -86,7 +86,7 @@ void SeriesFilesController::wire() {
     }};
     for (const auto& [button, handler] : buttons) {
         QObject::connect(c().button(name(button)), &QPushButton::clicked, &form_,
-                         [this, handler] { (this->*handler)(); });
+                         [this, handler = handler] { (this->*handler)(); });
     }
     QObject::connect(c().label(QStringLiteral("Label15")), &ClickableLabel::clicked, &form_,
                      [this] { Label15Click(); });

@@ -12,6 +12,7 @@
 #include "iv/RangeTables.h"
 #include "iv/Regimes.h"
 #include "iv/TimeDependence.h"
+#include "series/KtlFileStoreSteps.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
 #include "text/ClockText.h"
@@ -108,7 +109,8 @@ void StartController::runLcrSweep() {
     }
 }
 void StartController::runTimeDependence() {
-    const iv::TimeDependenceResult result = iv::recordTimeDependence(form_.gpib(), form_.timeTable());
+    const iv::TimeDependenceResult result =
+        iv::recordTimeDependence(form_.gpib(), form_.timeTable());
     c().setText("Edit45", QString::number(result.rows));
     if (!result.message.isEmpty()) {
         form_.ui().showMessage(result.message);
@@ -159,7 +161,7 @@ bool StartController::runHead() {
     if (state.sourceMeterModel == iv::kNoModel) {
         return false;
     }
-    if (form_.store().seriesCount >= series::SeriesStore::kMaxSeries) {
+    if (!makeRoomForTheRun()) {
         form_.ui().showMessage(kStoreFull);
         return false;
     }
@@ -177,14 +179,22 @@ bool StartController::runHead() {
 }
 
 // The live layer belongs to slot seriesCount. A slot that holds a series read from a file is
-// not overwritten: the measurement moves on to the next slot first.
-void StartController::commitBeforeMeasuring() {
+// not overwritten: the measurement moves on to the next slot first. The run's own slot must
+// lie inside the store, or the measurement is refused before anything is sent.
+bool StartController::makeRoomForTheRun() {
     series::SeriesStore& store = form_.store();
     IvState& state = form_.ivState();
-    if (state.openedSeriesProtected && store.seriesCount >= 1) {
-        ++store.seriesCount;
+    if (state.openedSeriesProtected && series::slotHoldsData(store, store.seriesCount)) {
+        if (!series::moveOffOpenedSeries(store)) {
+            return false;
+        }
     }
     state.openedSeriesProtected = false;
+    return store.seriesCount < series::SeriesStore::kMaxSeries;
+}
+
+void StartController::commitBeforeMeasuring() {
+    series::SeriesStore& store = form_.store();
     if (store.seriesCount != 0) {
         store.commitLive(store.seriesCount);
     }
@@ -304,6 +314,12 @@ bool StartController::voltageSweepRegime() {
             return false;
         }
         options.range = *range;
+    }
+    // Every repetition is committed into a slot of its own.
+    if (form_.store().seriesCount + state.voltagePlan.repeatCount >
+        series::SeriesStore::kMaxSeries) {
+        form_.ui().showMessage(kStoreFull);
+        return false;
     }
     iv::IvSweep sweep(form_.gpib(), form_.store(), state.segment, *this);
     sweep.runVoltageSweep(state.voltagePlan, options);

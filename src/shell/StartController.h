@@ -49,6 +49,7 @@ class StartController : public PanelController, public iv::IvHost {
   private:
     bool runHead();
     void scanAddresses();
+    bool makeRoomForTheRun();
     void commitBeforeMeasuring();
     void runRegime();
     bool voltageSweepRegime();

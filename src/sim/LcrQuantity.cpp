@@ -47,10 +47,8 @@ const std::map<std::string, Definition, std::less<>>& definitions() {
 
 std::optional<LcrQuantity> lcrQuantity(std::string_view code, std::complex<double> z,
                                        double hertz) {
-    std::string chosen(code);
-    if (code == "A") {
-        chosen = std::abs(z.real()) >= std::abs(z.imag()) ? "RP" : "CP";
-    }
+    const std::string_view automatic = std::abs(z.real()) >= std::abs(z.imag()) ? "RP" : "CP";
+    const std::string chosen(code == "A" ? automatic : code);
     const auto found = definitions().find(chosen);
     if (found == definitions().end()) {
         return std::nullopt;

@@ -9,7 +9,9 @@ namespace tarvix::text {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Length of the longest prefix of `text` that is a decimal number in the accepted grammar,
 // or 0 when there is none.
@@ -54,18 +56,25 @@ std::optional<double> convert(std::string_view number) {
     if (!number.empty() && number.front() == '+') {
         number.remove_prefix(1);
     }
-    std::string normalized(number);
-    if (!normalized.empty() && normalized.back() == '.') {
-        normalized.pop_back();  // "5." is five; from_chars wants a digit after the point
-    }
-    if (normalized.starts_with('.') || normalized.starts_with("-.")) {
-        normalized.insert(normalized.find('.'), "0");
+    // from_chars wants a digit on each side of the point: ".5" and "5." are written out.
+    std::string normalized;
+    normalized.reserve(number.size() + 2);
+    for (std::size_t i = 0; i < number.size(); ++i) {
+        const char c = number[i];
+        const bool digitBefore = i > 0 && isDigit(number[i - 1]);
+        const bool digitAfter = i + 1 < number.size() && isDigit(number[i + 1]);
+        if (c == '.' && !digitBefore) {
+            normalized.push_back('0');
+        }
+        if (c == '.' && !digitAfter) {
+            continue;
+        }
+        normalized.push_back(c);
     }
     double value = 0;
-    const auto result =
-        std::from_chars(normalized.data(), normalized.data() + normalized.size(), value);
-    if (result.ec != std::errc() || result.ptr != normalized.data() + normalized.size() ||
-        !std::isfinite(value)) {
+    const char* end = normalized.data() + normalized.size();
+    const auto result = std::from_chars(normalized.data(), end, value);
+    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
         return std::nullopt;
     }
     return value;

@@ -215,3 +215,22 @@ TEST_F(IvSweep, ClosingDuringASweepStopsItAndSwitchesTheOutputOff) {
     EXPECT_TRUE(form->isHidden());
     EXPECT_TRUE(QFile::exists(configDir.filePath("Parameters.dat")));
 }
+
+TEST_F(IvSweep, AFullStoreRefusesTheMeasurementBeforeAnyCommand) {
+    startForm();
+    setText("Edit41", "1");
+    form->store().seriesCount = 150;
+    click("Button1");
+    EXPECT_TRUE(sweepCommands(24).isEmpty());
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_TRUE(ui.messages().front().contains("150"));
+    form->store().seriesCount = 148;
+    setText("Edit61", "3");
+    click("Button1");
+    EXPECT_TRUE(sweepCommands(24).isEmpty());
+    EXPECT_EQ(form->store().seriesCount, 148);
+    setText("Edit61", "2");
+    click("Button1");
+    EXPECT_EQ(form->store().storedCount(1, 150), 2);
+    EXPECT_EQ(form->store().seriesCount, 151);
+}

@@ -48,3 +48,12 @@ TEST(ParseLeadingNumber, StopsAtTheNextBlank) {
     EXPECT_FALSE(parseLeadingNumber("x1"));
     EXPECT_FALSE(parseLeadingNumber("1.5x"));
 }
+
+TEST(ParseDecimal, APointNeedsADigitOnOneSideOnly) {
+    EXPECT_DOUBLE_EQ(*parseDecimal(".5"), 0.5);
+    EXPECT_DOUBLE_EQ(*parseDecimal("-.5"), -0.5);
+    EXPECT_DOUBLE_EQ(*parseDecimal("5."), 5.0);
+    EXPECT_DOUBLE_EQ(*parseDecimal("5.e1"), 50.0);
+    EXPECT_FALSE(parseDecimal("."));
+    EXPECT_FALSE(parseDecimal("-"));
+}
