@@ -9,8 +9,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     if (const auto value = tarvix::text::parseDecimal(text)) {
-        const auto again = tarvix::text::parseDecimal(
-            tarvix::text::defaultReal(*value).toStdString());
+        const auto again =
+            tarvix::text::parseDecimal(tarvix::text::defaultReal(*value).toStdString());
         if (!again) {
             __builtin_trap();
         }

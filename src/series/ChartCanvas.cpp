@@ -12,7 +12,9 @@ QImage makeChartImage(int width, int height) {
     return image;
 }
 
-void fillImage(QImage& image, QRgb colour) { image.fill(colour); }
+void fillImage(QImage& image, QRgb colour) {
+    image.fill(colour);
+}
 
 void setPixelClipped(QImage& image, int x, int y, QRgb colour) {
     if (x >= 0 && y >= 0 && x < image.width() && y < image.height()) {

@@ -6,7 +6,7 @@ namespace tarvix::shell {
 
 // The "VAX" choice of the mode selector; the four-probe and LCR choices belong to their panels.
 class ModeController : public PanelController {
-public:
+  public:
     explicit ModeController(TForm1& form);
     ~ModeController() override;
     void wire() override;

@@ -11,7 +11,7 @@ using namespace tarvix::shell::testing;
 namespace {
 
 class Recipe : public FormFixture {
-protected:
+  protected:
     int run(const QString& recipe) {
         ScriptRunner runner(*form, ui);
         return runner.run(recipe.split('\n'));
@@ -22,22 +22,22 @@ protected:
 
 TEST_F(Recipe, SetCheckClickAndExpectationsThatHold) {
     startForm();
-    const int status = run(
-        "# a comment\n"
-        "\n"
-        "set Edit10 3\n"
-        "expect Edit12 3\n"
-        "expect Edit40 0.075000\n"
-        "check RadioButton75\n"
-        "expect-checked RadioButton75 1\n"
-        "expect-visible ScrollBar2 0\n"
-        "uncheck CheckBox13\n"
-        "expect-checked CheckBox13 0\n"
-        "scroll ScrollBar2 5000\n"
-        "expect Label24 0\n"
-        "expect-enabled Button1 1\n"
-        "set Edit44 a comment with  two blanks\n"
-        "expect Edit44 a comment with  two blanks\n");
+    const int status =
+        run("# a comment\n"
+            "\n"
+            "set Edit10 3\n"
+            "expect Edit12 3\n"
+            "expect Edit40 0.075000\n"
+            "check RadioButton75\n"
+            "expect-checked RadioButton75 1\n"
+            "expect-visible ScrollBar2 0\n"
+            "uncheck CheckBox13\n"
+            "expect-checked CheckBox13 0\n"
+            "scroll ScrollBar2 5000\n"
+            "expect Label24 0\n"
+            "expect-enabled Button1 1\n"
+            "set Edit44 a comment with  two blanks\n"
+            "expect Edit44 a comment with  two blanks\n");
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(form->isHidden());  // the window closes at the end of a recipe
 }
