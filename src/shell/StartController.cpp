@@ -268,13 +268,9 @@ iv::SweepOptions StartController::readOptions() const {
 // Steps 1 to 4 of the voltage and manual regimes: limits, compliances and the plan.
 bool StartController::prepareSweepLimits() {
     IvState& state = form_.ivState();
-    const auto currentMin = text::parseDecimal(c().text("Edit4"));
-    const auto currentMax = currentMin ? text::parseDecimal(c().text("Edit5")) : std::nullopt;
-    if (!currentMin || !currentMax) {
+    if (!convertLimitPair("Edit4", state.currentMin, "Edit5", state.currentMax)) {
         return false;
     }
-    state.currentMin = *currentMin;
-    state.currentMax = *currentMax;
     if (state.voltageMax - state.voltageMin == 0 || state.currentMax - state.currentMin == 0) {
         return false;
     }
@@ -283,13 +279,23 @@ bool StartController::prepareSweepLimits() {
 
 bool StartController::convertVoltageLimits() {
     IvState& state = form_.ivState();
-    const auto voltageMin = text::parseDecimal(c().text("Edit2"));
-    const auto voltageMax = voltageMin ? text::parseDecimal(c().text("Edit3")) : std::nullopt;
-    if (!voltageMin || !voltageMax) {
+    return convertLimitPair("Edit2", state.voltageMin, "Edit3", state.voltageMax);
+}
+
+// Converts two edits in order, stopping at the first error; the first value is kept when
+// only the second fails, as the design's sequential conversions do.
+bool StartController::convertLimitPair(const char* lowEdit, double& low, const char* highEdit,
+                                       double& high) {
+    const auto lowValue = text::parseDecimal(c().text(QString::fromLatin1(lowEdit)));
+    if (!lowValue) {
         return false;
     }
-    state.voltageMin = *voltageMin;
-    state.voltageMax = *voltageMax;
+    low = *lowValue;
+    const auto highValue = text::parseDecimal(c().text(QString::fromLatin1(highEdit)));
+    if (!highValue) {
+        return false;
+    }
+    high = *highValue;
     return true;
 }
 

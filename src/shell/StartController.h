@@ -58,6 +58,7 @@ class StartController : public PanelController, public iv::IvHost {
     bool manualRegime();
     bool prepareSweepLimits();
     bool convertVoltageLimits();
+    bool convertLimitPair(const char* lowEdit, double& low, const char* highEdit, double& high);
     iv::SweepOptions readOptions() const;
     void endAction(bool reachedCommonEnd);
     bool recordManualPoint();
