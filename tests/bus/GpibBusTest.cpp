@@ -13,7 +13,7 @@ namespace {
 
 // Answers every enter with a fixed reply, and counts the calls it gets.
 class ScriptedBackend : public bus::GpibBackend {
-public:
+  public:
     std::string reply;
     int calls = 0;
     int boardPresent() override { return ++calls, 0x101; }
@@ -75,4 +75,44 @@ TEST(BusRegistry, RejectsUnknownConnectionStrings) {
     EXPECT_FALSE(buses::createBus("carrier-pigeon:1", &error));
     EXPECT_TRUE(error.contains("carrier-pigeon"));
     EXPECT_FALSE(buses::createBus("none:x", &error));
+}
+
+TEST(BusTranscript, ListenerCheckAndIdentificationOnTheSimulatedBench) {
+    bus::BusTranscript transcript;
+    QString error;
+    auto gpib = buses::createBus("sim:noise=0,latency=0", &error, &transcript);
+    ASSERT_TRUE(gpib) << error.toStdString();
+    EXPECT_TRUE(gpib->boardPresent());
+    gpib->initialize(0, 0);
+    gpib->setTimeout(1000);
+    EXPECT_TRUE(gpib->listenerPresent(24));
+    EXPECT_FALSE(gpib->listenerPresent(7));
+    gpib->send(24, "*IDN?");
+    QByteArray buffer;
+    gpib->enter(buffer, 100, 24);
+    EXPECT_EQ(buffer.size(), 120);
+    const QStringList& lines = transcript.lines();
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_EQ(lines[0], "board-present 1");
+    EXPECT_EQ(lines[1], "initialize");
+    EXPECT_EQ(lines[2], "timeout 1000");
+    EXPECT_EQ(lines[3], "listen 24 1");
+    EXPECT_EQ(lines[4], "listen 7 0");
+    EXPECT_EQ(lines[5], "send 24 0 *IDN?");
+    EXPECT_TRUE(lines[6].startsWith("enter 24 100 0 KEITHLEY INSTRUMENTS INC.,MODEL 2400,"));
+    EXPECT_EQ(lines[6].mid(15), QString::fromLatin1(bus::GpibBus::replyText(buffer)));
+}
+
+TEST(BusTranscript, InjectedFaultsGiveANonZeroStatus) {
+    QString error;
+    auto gpib = buses::createBus("sim:latency=0,fail=send:24,fail=enter:14", &error);
+    ASSERT_TRUE(gpib) << error.toStdString();
+    gpib->send(24, "*IDN?");
+    EXPECT_NE(gpib->gpibStatus(), 0);
+    gpib->send(14, "*IDN?");
+    EXPECT_EQ(gpib->gpibStatus(), 0);
+    QByteArray buffer;
+    gpib->enter(buffer, 70, 14);
+    EXPECT_NE(gpib->gpibStatus(), 0);
+    EXPECT_EQ(buffer, QByteArray(90, ' '));
 }

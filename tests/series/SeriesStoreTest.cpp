@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "series/SeriesStore.h"
+
+using tarvix::series::SeriesStore;
+
+namespace {
+
+void fillLive(SeriesStore& store, int segment, int count, float scale) {
+    store.liveCurrent(segment)[0] = store.liveVoltage(segment)[0] = static_cast<float>(count);
+    for (int p = 1; p <= count; ++p) {
+        store.liveVoltage(segment)[p] = scale * static_cast<float>(p);
+        store.liveCurrent(segment)[p] = scale * 1e-6f * static_cast<float>(p);
+    }
+}
+
+}  // namespace
+
+TEST(SeriesStore, CommitCopiesTheWholeLiveBlockWithLabels) {
+    auto store = std::make_unique<SeriesStore>();
+    fillLive(*store, 1, 3, 1.0f);
+    fillLive(*store, 2, 2, 2.0f);
+    store->liveLabel(1) = "12:00:00/1500ms";
+    ASSERT_TRUE(store->commitLive(4));
+    EXPECT_EQ(store->storedCount(1, 4), 3);
+    EXPECT_EQ(store->storedCount(2, 4), 2);
+    EXPECT_FLOAT_EQ(store->storedVoltage(2, 4)[2], 4.0f);
+    EXPECT_FLOAT_EQ(store->storedVoltage(1, 4)[0], 3.0f);  // counts go into both tables
+    EXPECT_EQ(store->segmentLabel(1, 4), "12:00:00/1500ms");
+    EXPECT_EQ(store->liveSegmentCount(), 2);
+}
+
+TEST(SeriesStore, AnEmptyLiveLayerCommitsAnEmptySeries) {
+    auto store = std::make_unique<SeriesStore>();
+    fillLive(*store, 1, 5, 1.0f);
+    store->commitLive(1);
+    store->clearLive();
+    store->clearLiveLabels();
+    EXPECT_EQ(store->liveSegmentCount(), 0);
+    store->commitLive(1);
+    EXPECT_EQ(store->storedCount(1, 1), 0);
+    EXPECT_FLOAT_EQ(store->storedVoltage(1, 1)[3], 0.0f);
+    EXPECT_EQ(store->segmentLabel(1, 1), "");
+}
+
+TEST(SeriesStore, AnimationCommitKeepsTheSlotsLabels) {
+    auto store = std::make_unique<SeriesStore>();
+    store->segmentLabel(1, 2) = "kept";
+    fillLive(*store, 1, 2, 1.0f);
+    store->liveLabel(1) = "not copied";
+    store->commitLivePoints(2);
+    EXPECT_EQ(store->storedCount(1, 2), 2);
+    EXPECT_EQ(store->segmentLabel(1, 2), "kept");
+}
+
+TEST(SeriesStore, SlotsOutsideTheTablesAreNeverWritten) {
+    auto store = std::make_unique<SeriesStore>();
+    fillLive(*store, 1, 2, 1.0f);
+    EXPECT_FALSE(store->commitLive(0));
+    EXPECT_FALSE(store->commitLive(151));
+    EXPECT_TRUE(store->commitLive(150));
+    EXPECT_EQ(store->storedCount(1, 150), 2);
+}
+
+TEST(SeriesStore, CountsOverSeriesInUseOnly) {
+    auto store = std::make_unique<SeriesStore>();
+    fillLive(*store, 1, 2, 1.0f);
+    fillLive(*store, 3, 2, 1.0f);
+    store->commitLive(1);
+    store->commitLive(3);
+    store->seriesCount = 2;
+    EXPECT_EQ(store->storedSegmentCount(), 2);
+    store->seriesCount = 3;
+    EXPECT_EQ(store->storedSegmentCount(), 4);
+}
+
+TEST(SeriesStore, ClearStoredKeepsLabelsAndSnapshotRestoresTheData) {
+    auto store = std::make_unique<SeriesStore>();
+    fillLive(*store, 1, 3, 1.0f);
+    store->liveLabel(1) = "label";
+    store->commitLive(1);
+    store->snapshotStored();
+    store->clearStored(1);
+    EXPECT_EQ(store->storedCount(1, 1), 0);
+    EXPECT_EQ(store->segmentLabel(1, 1), "label");
+    EXPECT_EQ(store->storedCurrentCopy(1, 1)[0], 3.0f);
+    store->restoreStored();
+    EXPECT_EQ(store->storedCount(1, 1), 3);
+    EXPECT_FLOAT_EQ(store->storedCurrent(1, 1)[3], 3e-6f);
+}
+
+TEST(SeriesStore, SnapshotCoversEverySlotEverWritten) {
+    auto store = std::make_unique<SeriesStore>();
+    store->storedCurrent(1, 120)[0] = 1.0f;
+    store->storedCurrent(1, 120)[1] = 5e-6f;
+    store->snapshotStored();
+    store->storedCurrent(1, 120)[1] = 7e-6f;
+    store->restoreStored();
+    EXPECT_FLOAT_EQ(store->storedCurrent(1, 120)[1], 5e-6f);
+}
+
+TEST(SeriesStore, CountsRoundHalfToEven) {
+    EXPECT_EQ(SeriesStore::roundedCount(2.5f), 2);
+    EXPECT_EQ(SeriesStore::roundedCount(3.5f), 4);
+    EXPECT_EQ(SeriesStore::roundedCount(0.4f), 0);
+}
+
+TEST(SeriesStore, RevisionMovesWithEveryWritableAccess) {
+    auto store = std::make_unique<SeriesStore>();
+    const unsigned before = store->storedRevision();
+    const SeriesStore& reader = *store;
+    (void)reader.storedCurrent(1, 1);
+    EXPECT_EQ(store->storedRevision(), before);
+    (void)store->storedVoltage(1, 1);
+    EXPECT_NE(store->storedRevision(), before);
+}
