@@ -128,9 +128,12 @@ TEST_F(Regimes, HoldLoopReadsUntilReleased) {
     setText("Edit41", "1");
     setChecked("CheckBox49", true);
     EXPECT_TRUE(c().widget("Button33")->isEnabled());
-    QTimer::singleShot(50, form.get(), [this] { click("Button33"); });
-    QTimer::singleShot(150, form.get(), [this] { click("Button33"); });
+    // The operator releases each hold a little after it starts.
+    QTimer release;
+    QObject::connect(&release, &QTimer::timeout, form.get(), [this] { click("Button33"); });
+    release.start(40);
     click("Button1");
+    release.stop();
     const QStringList commands = sentTo(24);
     const qsizetype on = commands.indexOf(":OUTP ON");
     EXPECT_EQ(commands.mid(on + 1, 4),
