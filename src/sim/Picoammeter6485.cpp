@@ -57,17 +57,7 @@ Picoammeter6485::Picoammeter6485(SimEnvironment& environment) : environment_(env
             }
         },
         [this](ScpiCall& call) { call.reply(zeroCheck_ ? "1" : "0"); });
-    commands().addQuery("READ", [this](ScpiCall& call) {
-        lastReading_ = readingText(measure());
-        call.reply(lastReading_);
-    });
-    commands().addQuery("FETCh", [this](ScpiCall& call) {
-        if (lastReading_.empty()) {
-            call.fail(errors::kDataStale);
-            return;
-        }
-        call.reply(lastReading_);
-    });
+    addReadAndFetch("READ", "FETCh", [this] { return readingText(measure()); });
     reset();
 }
 
@@ -81,7 +71,7 @@ void Picoammeter6485::reset() {
     range_ = 2e-2;
     nplc_ = 6.0;
     resetSeconds_ = environment_.now();
-    lastReading_.clear();
+    forgetLastReading();
 }
 
 double Picoammeter6485::measure() {

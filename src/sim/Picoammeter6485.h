@@ -30,7 +30,6 @@ class Picoammeter6485 : public ScpiInstrument {
     double range_ = 2e-2;
     double nplc_ = 6.0;
     double resetSeconds_ = 0.0;
-    std::string lastReading_;
 };
 
 }  // namespace tarvix::sim

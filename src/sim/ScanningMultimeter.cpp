@@ -29,17 +29,7 @@ ScanningMultimeter::ScanningMultimeter(SimEnvironment& environment) : environmen
             call.reply(closedChannel_ ? "(@" + std::to_string(*closedChannel_) + ")" : "(@)");
         });
     commands().addCommand("ROUTe:OPEN:ALL", [this](ScpiCall&) { closedChannel_.reset(); });
-    commands().addQuery("READ", [this](ScpiCall& call) {
-        lastReading_ = readingText::signedExponent(measure(), 8);
-        call.reply(lastReading_);
-    });
-    commands().addQuery("FETCh", [this](ScpiCall& call) {
-        if (lastReading_.empty()) {
-            call.fail(errors::kDataStale);
-            return;
-        }
-        call.reply(lastReading_);
-    });
+    addReadAndFetch("READ", "FETCh", [this] { return readingText::signedExponent(measure(), 8); });
     reset();
 }
 
@@ -94,7 +84,7 @@ void ScanningMultimeter::reset() {
     realJunction_ = true;
     thermocoupleType_ = 0;
     closedChannel_.reset();
-    lastReading_.clear();
+    forgetLastReading();
 }
 
 double ScanningMultimeter::thermocoupleVolts(double kelvin, double referenceKelvin) {

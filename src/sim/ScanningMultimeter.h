@@ -45,7 +45,6 @@ class ScanningMultimeter : public ScpiInstrument {
     bool realJunction_ = true;
     int thermocoupleType_ = 0;  // index into J, K, T, E, R, S, B, N
     std::optional<int> closedChannel_;
-    std::string lastReading_;
 };
 
 }  // namespace tarvix::sim

@@ -13,6 +13,21 @@ ScpiInstrument::ScpiInstrument() {
     commands_.addCommand("SYSTem:CLEar", [this](ScpiCall&) { errors_.clear(); });
 }
 
+void ScpiInstrument::addReadAndFetch(std::string_view readPattern, std::string_view fetchPattern,
+                                     std::function<std::string()> takeReading) {
+    commands_.addQuery(readPattern, [this, takeReading = std::move(takeReading)](ScpiCall& call) {
+        lastReading_ = takeReading();
+        call.reply(lastReading_);
+    });
+    commands_.addQuery(fetchPattern, [this](ScpiCall& call) {
+        if (lastReading_.empty()) {
+            call.fail(errors::kDataStale);
+            return;
+        }
+        call.reply(lastReading_);
+    });
+}
+
 void ScpiInstrument::execute(std::string_view message) {
     if (replyWaiting()) {
         discardReplies();

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <functional>
+#include <string>
+#include <string_view>
+
 #include "sim/ErrorQueue.h"
 #include "sim/ScpiCommandTable.h"
 #include "sim/SimInstrument.h"
@@ -20,11 +24,18 @@ class ScpiInstrument : public SimInstrument {
     // The state after *RST.
     virtual void reset() = 0;
 
+    // READ? takes a new reading and answers it; FETCh? answers the last one again, or fails
+    // as stale when there is none.
+    void addReadAndFetch(std::string_view readPattern, std::string_view fetchPattern,
+                         std::function<std::string()> takeReading);
+    void forgetLastReading() { lastReading_.clear(); }
+
     void execute(std::string_view message) override;
 
   private:
     ScpiCommandTable commands_;
     ErrorQueue errors_;
+    std::string lastReading_;
 };
 
 }  // namespace tarvix::sim

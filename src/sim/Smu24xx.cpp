@@ -53,7 +53,7 @@ void Smu24xx::reset() {
     functions_ = {false, true, false};
     elements_.fill(true);
     resetSeconds_ = environment_.now();
-    lastReading_.clear();
+    forgetLastReading();
 }
 
 void Smu24xx::addSourceCommands() {
@@ -190,17 +190,7 @@ void Smu24xx::addOutputCommands() {
             }
         },
         [this](ScpiCall& call) { call.reply(remoteSense_ ? "1" : "0"); });
-    commands().addQuery(":READ", [this](ScpiCall& call) {
-        lastReading_ = readingText(measure());
-        call.reply(lastReading_);
-    });
-    commands().addQuery(":FETCh", [this](ScpiCall& call) {
-        if (lastReading_.empty()) {
-            call.fail(errors::kDataStale);
-            return;
-        }
-        call.reply(lastReading_);
-    });
+    addReadAndFetch(":READ", ":FETCh", [this] { return readingText(measure()); });
 }
 
 double Smu24xx::rangeFor(const std::vector<double>& ranges, double value) {

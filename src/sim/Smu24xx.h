@@ -76,7 +76,6 @@ class Smu24xx : public ScpiInstrument, public SourceUnit {
     std::array<bool, kFunctionCount> functions_{};
     std::array<bool, kElementCount> elements_{};
     double resetSeconds_ = 0.0;
-    std::string lastReading_;
 };
 
 }  // namespace tarvix::sim
