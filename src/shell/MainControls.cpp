@@ -158,7 +158,7 @@ const ControlSpec kChartControls[] = {
     {"CheckBox13", K::CheckBox, "Panel1", "Log scale", 312, 6, 190, 22, C},
     {"CheckBox35", K::CheckBox, "Panel1", "Line type", 312, 30, 190, 22, C},
     {"CheckBox40", K::CheckBox, "Panel1", "Real voltage mesurments", 312, 54, 190, 22},
-    {"CheckBox12", K::CheckBox, "Panel1", "Show last measurements <50", 312, 78, 190, 22, C | H},
+    {"CheckBox12", K::CheckBox, "Panel1", "Show last measurements <50", 312, 128, 300, 22, C | H},
     {"Button6", K::Button, "Panel1", "Animation", 506, 6, 110, 26},
     {"Panel7", K::Panel, "Panel1", "", 506, 36, 110, 76},
     {"RadioButton8", K::RadioButton, "Panel7", "fast", 6, 4, 96, 22, C},

@@ -255,3 +255,36 @@ TEST_F(MainWindow, ScanReadFailureIsReported) {
     EXPECT_TRUE(
         ui.messages().contains("Error in reading identification string from the instrument."));
 }
+
+// With everything the View menu reveals shown, no two controls of the I-V panel overlap, and
+// none hides under the chart area that sits over the panel.
+TEST_F(MainWindow, RevealedControlsDoNotOverlap) {
+    startForm();
+    for (QAction* action : form->menuBar()->actions()) {
+        if (action->text().contains("View")) {
+            for (QAction* toggle : action->menu()->actions()) {
+                toggle->trigger();
+            }
+        }
+    }
+    QWidget* panel = c().widget("Panel1");
+    const QRect chartArea = c().widget("Panel5")->geometry();
+    QList<QWidget*> shown;
+    for (QObject* child : panel->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && !widget->isHidden()) {
+            shown << widget;
+        }
+    }
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        EXPECT_FALSE(shown[i]->geometry().intersects(chartArea))
+            << shown[i]->objectName().toStdString();
+        EXPECT_TRUE(panel->rect().contains(shown[i]->geometry()))
+            << shown[i]->objectName().toStdString();
+        for (qsizetype j = i + 1; j < shown.size(); ++j) {
+            EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
+                << shown[i]->objectName().toStdString() << " and "
+                << shown[j]->objectName().toStdString();
+        }
+    }
+}
