@@ -13,11 +13,19 @@ namespace {
 // Shows animation frames on PaintBox1 and lets the window live between them.
 class PaintBoxHost : public series::AnimationHost {
   public:
-    PaintBoxHost(TForm1& form, ImageBox& box) : form_(form), box_(box) {}
+    PaintBoxHost(TForm1& form, ImageBox& box, const QImage& bitmap)
+        : form_(form), box_(box), bitmap_(bitmap) {}
+    // The finished chart is the bitmap itself, which lives on; an animation frame is a
+    // picture of the moment and is kept until the next one. The paint happens when the
+    // chart lets pending events run.
     void showFrame(const QImage& picture) override {
-        frame_ = picture.copy();
-        box_.setImage(&frame_);
-        box_.repaint();
+        if (&picture == &bitmap_) {
+            box_.setImage(&bitmap_);
+        } else {
+            frame_ = picture.copy();
+            box_.setImage(&frame_);
+        }
+        box_.update();
     }
     void runPendingEvents() override { form_.letEventsRun(); }
     void sleep(int milliseconds) override { form_.sleepMs(milliseconds); }
@@ -28,6 +36,7 @@ class PaintBoxHost : public series::AnimationHost {
   private:
     TForm1& form_;
     ImageBox& box_;
+    const QImage& bitmap_;
     QImage frame_;
 };
 
@@ -72,14 +81,13 @@ void IvChartView::drawIvChart() {
 
 void IvChartView::drawIvChart(const series::IvChartRanges& ranges) {
     ImageBox* box = form_.controls().paintBox(QStringLiteral("PaintBox1"));
-    PaintBoxHost host(form_, *box);
+    PaintBoxHost host(form_, *box, chart_->ivBitmap());
     const auto label =
         chart_->drawIvChart(yLabel(), xLabel(), ranges, options(), form_.store(), &host);
     box->setImage(&chart_->ivBitmap());
     if (label) {
         form_.controls().setText(QStringLiteral("Label45"), *label);
     }
-    box->update();
 }
 
 QImage& IvChartView::ivBitmap() {
