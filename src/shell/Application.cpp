@@ -94,8 +94,11 @@ int runApplication(int argc, char** argv) {
 
     std::unique_ptr<UiServices> ui;
     ScriptedUiServices* scripted = nullptr;
+    DialogUiServices* dialogs = nullptr;
     if (options.script.isEmpty()) {
-        ui = std::make_unique<DialogUiServices>(nullptr);
+        auto dialogUi = std::make_unique<DialogUiServices>(nullptr);
+        dialogs = dialogUi.get();
+        ui = std::move(dialogUi);
     } else {
         auto scriptedUi = std::make_unique<ScriptedUiServices>();
         scripted = scriptedUi.get();
@@ -105,6 +108,9 @@ int runApplication(int argc, char** argv) {
         std::fprintf(stderr, "tarvix: %s\n", qPrintable(warning));
     }
     TForm1 form(*gpib, *ui, FormOptions{options.configDir});
+    if (dialogs) {
+        dialogs->setParentWindow(&form);
+    }
     form.showMaximized();
     if (!warning.isEmpty()) {
         QTimer::singleShot(0, &form, [&] { ui->showMessage(warning); });

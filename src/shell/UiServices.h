@@ -32,6 +32,8 @@ QString qtFilterFromDesign(const QString& filter);
 class DialogUiServices : public UiServices {
   public:
     explicit DialogUiServices(QWidget* parent) : parent_(parent) {}
+    // Dialogs and message boxes open over this window.
+    void setParentWindow(QWidget* parent) { parent_ = parent; }
     void showMessage(const QString& text) override;
     std::optional<QString> saveFileName(const QString& title, const QString& filter) override;
     std::optional<QString> openFileName(
