@@ -10,10 +10,14 @@ namespace tarvix::iv {
 namespace {
 
 struct Scale {
-    double stepUnit;    // velocity = span * perUnit / N
-    int velocityWidth;  // minimum width of the velocity text
+    double perStepUnit;  // step = span * perStepUnit / N (1e6: A to microamperes)
+    double stepUnit;     // N = span / (step * stepUnit) (1e-6: microamperes to A)
+    int velocityWidth;   // minimum width of the velocity text
     bool checkRepeat;
 };
+
+// The step counts an int can hold; a larger quotient is no usable plan.
+constexpr double kLargestStepCount = 2147483647.0;
 
 void readSegments(const PlanTexts& texts, SweepPlan& plan) {
     for (int segment = 1; segment <= 8; ++segment) {
@@ -40,22 +44,23 @@ PlanBuild build(const PlanTexts& texts, const Scale& scale) {
     plan.valid = plan.valid && velocity && stepCount;
     plan.velocity = velocity.value_or(0.0);
     plan.stepCount = stepCount.value_or(0);
-    const double span = (plan.end[1] - plan.start[1]) * scale.stepUnit;
+    const double span = plan.end[1] - plan.start[1];
 
     if (texts.stepCountMode && plan.valid) {
         if (plan.stepCount != 0) {
-            plan.velocity = span / plan.stepCount;
+            plan.velocity = span * scale.perStepUnit / plan.stepCount;
         } else {
             plan.valid = false;
         }
         result.velocityText = text::fixedText(plan.velocity, scale.velocityWidth, 6);
     } else if (!texts.stepCountMode && plan.valid) {
         // A zero velocity, or one so large that the count rounds to 0, would make every
-        // segment divide by zero: such a plan is refused.
-        if (plan.velocity == 0 || !std::isfinite(span / plan.velocity)) {
+        // segment divide by zero; one so small that the count overflows is no plan either.
+        const double steps = span / (plan.velocity * scale.stepUnit);
+        if (plan.velocity == 0 || !(std::fabs(steps) <= kLargestStepCount)) {
             plan.valid = false;
         } else {
-            plan.stepCount = static_cast<int>(text::roundHalfEven(span / plan.velocity));
+            plan.stepCount = static_cast<int>(text::roundHalfEven(steps));
             result.stepCountText = QString::number(plan.stepCount);
             plan.valid = plan.stepCount != 0;
         }
@@ -66,11 +71,11 @@ PlanBuild build(const PlanTexts& texts, const Scale& scale) {
 }  // namespace
 
 PlanBuild buildVoltagePlan(const PlanTexts& texts) {
-    return build(texts, {1.0, 3, true});
+    return build(texts, {1.0, 1.0, 3, true});
 }
 
 PlanBuild buildCurrentPlan(const PlanTexts& texts) {
-    return build(texts, {1e6, 4, false});
+    return build(texts, {1e6, 0.000001, 4, false});
 }
 
 QString planStatusText(bool valid) {
