@@ -395,9 +395,15 @@ bool StartController::manualRegime() {
     return true;
 }
 
+// A bar move records a point whenever a Start action runs with "By Manual" checked, also when
+// the operator chose that regime in the middle of another one.
 bool StartController::recordManualPoint() {
-    if (!manual_) {
+    if (!form_.ivState().actionRunning) {
         return true;
+    }
+    if (!manual_) {
+        manual_ = std::make_unique<iv::ManualRegime>(form_.gpib(), form_.store(),
+                                                     form_.ivState().segment, *this);
     }
     const bool drawn = manual_->recordBarPoint(form_.ivState().sourceMeterModel, readOptions());
     if (!drawn && form_.ivState().stopRequested) {

@@ -1,0 +1,40 @@
+#include <QScrollBar>
+#include <QTimer>
+
+#include "shell/FormFixture.h"
+#include "text/NumberText.h"
+
+using namespace tarvix;
+using namespace tarvix::shell::testing;
+
+namespace {
+
+class IvReviewManual : public FormFixture {};
+
+}  // namespace
+
+// "By Manual" chosen in the middle of a voltage sweep: from then on every move of the bar
+// programs the source and records a point, as in the manual regime itself.
+TEST_F(IvReviewManual, BarMovesRecordPointsInAnyRunningStart) {
+    startForm(QStringLiteral("sim:noise=0,latency=2,sample=resistor:1000000"));
+    setText("Edit41", "400");
+    QTimer::singleShot(60, form.get(), [this] {
+        c().scrollBar("ScrollBar1")->setValue(7500);  // 1 V, not yet recorded
+        setChecked("RadioButton75", true);
+        c().scrollBar("ScrollBar1")->setValue(6000);  // 0.4 V, recorded
+    });
+    QTimer::singleShot(120, form.get(), [this] { click("Button22"); });
+    click("Button1");
+    const QStringList commands = sentTo(24);
+    const QString range = QStringLiteral(":SOUR:VOLT:RANG  2.00000000000000E+0000");
+    ASSERT_EQ(commands.count(range), 2);
+    const qsizetype barPoint = commands.lastIndexOf(range);
+    EXPECT_EQ(
+        commands.mid(barPoint + 1, 3),
+        QStringList({":SOUR:VOLT:LEV " + text::defaultReal(0.4f), ":FORM:ELEM CURR", ":READ?"}));
+    EXPECT_EQ(commands.last(), ":OUTP OFF");
+    // Once the action has ended the bar only moves the voltages again.
+    transcript.clear();
+    c().scrollBar("ScrollBar1")->setValue(5000);
+    EXPECT_TRUE(sentTo(24).isEmpty());
+}
