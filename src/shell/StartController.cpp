@@ -304,9 +304,12 @@ bool StartController::voltageSweepRegime() {
     if (!prepareSweepLimits()) {
         return false;
     }
+    // The run keeps the plan it was started with: an edit typed while it runs (an emptied
+    // step count is 0) must not reach the segments still to come.
+    const iv::SweepPlan plan = state.voltagePlan;
     double peak = 0;
     double firstLevel = 0;
-    iv::IvSweep::peakAndFirstLevel(state.voltagePlan, *this, peak, firstLevel);
+    iv::IvSweep::peakAndFirstLevel(plan, *this, peak, firstLevel);
     c().setText("Edit3", text::generalText(peak));
     c().setText("Edit2", QStringLiteral("-") + text::generalText(peak));
     if (!convertVoltageLimits()) {
@@ -322,13 +325,12 @@ bool StartController::voltageSweepRegime() {
         options.range = *range;
     }
     // Every repetition is committed into a slot of its own.
-    if (form_.store().seriesCount + state.voltagePlan.repeatCount >
-        series::SeriesStore::kMaxSeries) {
+    if (form_.store().seriesCount + plan.repeatCount > series::SeriesStore::kMaxSeries) {
         form_.ui().showMessage(kStoreFull);
         return false;
     }
     iv::IvSweep sweep(form_.gpib(), form_.store(), state.segment, *this);
-    sweep.runVoltageSweep(state.voltagePlan, options);
+    sweep.runVoltageSweep(plan, options);
     if (sweep.storeFull()) {
         form_.ui().showMessage(kStoreFull);
     }
@@ -362,9 +364,10 @@ bool StartController::manualRegime() {
     if (!prepareSweepLimits()) {
         return false;
     }
+    const iv::SweepPlan plan = state.voltagePlan;
     double peak = 0;
     double firstLevel = 0;
-    iv::IvSweep::peakAndFirstLevel(state.voltagePlan, *this, peak, firstLevel);
+    iv::IvSweep::peakAndFirstLevel(plan, *this, peak, firstLevel);
     if (!convertVoltageLimits()) {
         return false;
     }
@@ -381,17 +384,17 @@ bool StartController::manualRegime() {
     manual_->setUp(*range, options);
     iv::IvSweep sweep(form_.gpib(), form_.store(), state.segment, *this);
     if (options.holdAround) {
-        sweep.holdLoop(state.voltagePlan.start[1]);
+        sweep.holdLoop(plan.start[1]);
     }
     if (options.lcrUnderBias) {
-        sweep.lcrUnderBias(state.voltagePlan.start[1]);
+        sweep.lcrUnderBias(plan.start[1]);
     }
     state.segment.segmentIndex = 1;
     panel_.ScrollBar1Change();
     const double start = state.manualVoltage;
     options.address = iv::kScpiAddress;
-    sweep.runSegment(1, start, start + 1.0, state.voltagePlan.stepCount, options);
-    manual_->finish(options, state.voltagePlan.start[1]);
+    sweep.runSegment(1, start, start + 1.0, plan.stepCount, options);
+    manual_->finish(options, plan.start[1]);
     return true;
 }
 
