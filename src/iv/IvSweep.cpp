@@ -214,12 +214,14 @@ void IvSweep::runSegment(int segment, double start, double end, int stepCount,
     if (host_.stopRequested()) {
         return;
     }
-    double level = start;
+    // The level is the shared one: a point that a bar move records in the middle of the
+    // segment sets it too, and the next step goes on from there.
+    double& level = segment_.level;
+    level = start;
     double step = std::fabs((end - start) / stepCount);
     if (start >= end) {
         step = -step;
     }
-    segment_.level = level;
     segment_.step = step;
     segment_.pointCounter = 0;
     segment_.finished = false;
@@ -239,7 +241,6 @@ void IvSweep::runSegment(int segment, double start, double end, int stepCount,
                 level = end;
             }
         }
-        segment_.level = level;
         programLevel(level, options);
         voltage = measureVoltage(level, false, options);
         ++segment_.pointCounter;

@@ -17,7 +17,7 @@ class IvReviewManual : public FormFixture {};
 // programs the source and records a point, as in the manual regime itself.
 TEST_F(IvReviewManual, BarMovesRecordPointsInAnyRunningStart) {
     startForm(QStringLiteral("sim:noise=0,latency=2,sample=resistor:1000000"));
-    setText("Edit41", "400");
+    setText("Edit41", "4000");
     QTimer::singleShot(60, form.get(), [this] {
         c().scrollBar("ScrollBar1")->setValue(7500);  // 1 V, not yet recorded
         setChecked("RadioButton75", true);
@@ -37,4 +37,25 @@ TEST_F(IvReviewManual, BarMovesRecordPointsInAnyRunningStart) {
     transcript.clear();
     c().scrollBar("ScrollBar1")->setValue(5000);
     EXPECT_TRUE(sentTo(24).isEmpty());
+}
+
+// The running segment's level is shared with the bar: after a point recorded by the bar, a
+// sweep that goes back to stepping steps on from the bar's level.
+TEST_F(IvReviewManual, TheSweepStepsOnFromALevelTheBarSet) {
+    startForm(QStringLiteral("sim:noise=0,latency=2,sample=resistor:1000000"));
+    setText("Edit41", "4000");
+    QTimer::singleShot(60, form.get(), [this] {
+        c().scrollBar("ScrollBar1")->setValue(7500);
+        setChecked("RadioButton75", true);
+        c().scrollBar("ScrollBar1")->setValue(6000);  // records 0.4 V
+        setChecked("RadioButton2", true);
+    });
+    QTimer::singleShot(120, form.get(), [this] { click("Button22"); });
+    click("Button1");
+    const QStringList commands = sentTo(24);
+    const qsizetype barPoint =
+        commands.lastIndexOf(QStringLiteral(":SOUR:VOLT:RANG  2.00000000000000E+0000"));
+    ASSERT_GT(barPoint, 0);
+    const double stepped = static_cast<double>(0.4f) + 2.0 / 4000;
+    EXPECT_EQ(commands.value(barPoint + 4), ":SOUR:VOLT:LEV " + text::defaultReal(stepped));
 }
