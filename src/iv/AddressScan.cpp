@@ -1,6 +1,7 @@
 #include "iv/AddressScan.h"
 
 #include "iv/RangeTables.h"
+#include "text/Cp1251.h"
 
 namespace tarvix::iv {
 
@@ -46,7 +47,7 @@ int runAddressScan(bus::GpibBus& gpib, int sourceMeterModel, double scanStartDay
         }
         const QByteArray reply = bus::GpibBus::replyText(buffer);
         callbacks.addLine(
-            QStringLiteral("ADDRESS=%1  %2").arg(address).arg(QString::fromLatin1(reply)));
+            QStringLiteral("ADDRESS=%1  %2").arg(address).arg(text::fromCp1251(reply)));
         sourceMeterModel = modelFromReply(reply, sourceMeterModel);
     }
     return sourceMeterModel;

@@ -5,6 +5,7 @@
 
 #include "iv/AddressScan.h"
 #include "iv/RangeTables.h"
+#include "text/Cp1251.h"
 #include "text/DecimalParse.h"
 #include "text/NumberText.h"
 
@@ -98,7 +99,7 @@ std::optional<QString> test2636(bus::GpibBus& gpib) {
     if (gpib.gpibStatus() != 0) {
         return std::nullopt;
     }
-    const QString reply = QString::fromLatin1(bus::GpibBus::replyText(buffer));
+    const QString reply = text::fromCp1251(bus::GpibBus::replyText(buffer));
     gpib.send(kTspAddress, "smua.source.output = smua.OUTPUT_OFF");
     return reply;
 }
