@@ -65,8 +65,9 @@ int runApplication(int argc, char** argv) {
     // Qt takes the process locale from the environment; the program's number texts (commands,
     // replies, files) always use a full stop, so C formatting must not follow it.
     std::setlocale(LC_NUMERIC, "C");
+    // The application's title (two blanks before the version). A display name would also be
+    // appended to the window's own caption, so none is set.
     QApplication::setApplicationName(QStringLiteral("Tarvix  1.1"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tarvix  1.1"));
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(12);
     QApplication::setFont(font);

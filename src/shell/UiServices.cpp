@@ -1,5 +1,6 @@
 #include "shell/UiServices.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -20,7 +21,7 @@ QString qtFilterFromDesign(const QString& filter) {
 }
 
 void DialogUiServices::showMessage(const QString& text) {
-    QMessageBox::information(parent_, QStringLiteral("Tarvix  1.1"), text);
+    QMessageBox::information(parent_, QCoreApplication::applicationName(), text);
 }
 
 std::optional<QString> DialogUiServices::saveFileName(const QString& title, const QString& filter) {
