@@ -1,5 +1,7 @@
 #include "sim/ScpiCommandTable.h"
 
+#include "sim/TextNesting.h"
+
 #include <cctype>
 
 #include "sim/ErrorQueue.h"
@@ -134,18 +136,11 @@ const ScpiCommandTable::Entry* ScpiCommandTable::find(const std::vector<std::str
 
 std::vector<std::string_view> ScpiCommandTable::split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
-    char quote = 0;
-    int depth = 0;
+    TextNesting nesting(true);
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (quote != 0) {
-            quote = c == quote ? 0 : quote;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '(' || c == ')') {
-            depth += c == '(' ? 1 : (depth > 0 ? -1 : 0);
-        } else if (c == separator && (depth == 0 || separator == ';')) {
+        if (nesting.feed(c) && c == separator && (nesting.depth() == 0 || separator == ';')) {
             parts.push_back(text.substr(start, i - start));
             start = i + 1;
         }

@@ -1,5 +1,7 @@
 #include "sim/TspInterpreter.h"
 
+#include "sim/TextNesting.h"
+
 #include <cctype>
 #include <cmath>
 
@@ -26,18 +28,14 @@ std::string_view trim(std::string_view text) {
 std::vector<std::string_view> splitTopLevel(std::string_view text, std::string_view separators,
                                             bool cutComments = false) {
     std::vector<std::string_view> parts;
-    char quote = 0;
-    int depth = 0;
+    TextNesting nesting(false);
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (quote != 0) {
-            quote = c == quote ? 0 : quote;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '(' || c == ')') {
-            depth += c == '(' ? 1 : -1;
-        } else if (depth == 0 && separators.find(c) != std::string_view::npos) {
+        if (!nesting.feed(c)) {
+            continue;
+        }
+        if (nesting.depth() == 0 && separators.find(c) != std::string_view::npos) {
             parts.push_back(text.substr(start, i - start));
             start = i + 1;
         } else if (c == '-' && i + 1 < text.size() && text[i + 1] == '-' && cutComments) {
