@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QStringList>
 #include <memory>
+#include <optional>
 
+#include "iv/CheckedBus.h"
 #include "iv/IvHost.h"
 #include "iv/IvSweep.h"
 #include "shell/TForm1.h"
@@ -47,16 +50,22 @@ class StartController : public PanelController, public iv::IvHost {
     void setLcrSweep(std::function<void()> sweep) { lcrSweep_ = std::move(sweep); }
 
   private:
+    QString checkFields();
     bool runHead();
+    bool identifySourceMeter();
     void scanAddresses();
     bool makeRoomForTheRun();
     void commitBeforeMeasuring();
     void runRegime();
+    bool runCheckedRegime();
+    void refuse(const QString& message);
+    void showProblems();
     bool voltageSweepRegime();
     bool resistanceRegime();
     bool currentSweepRegime();
     bool manualRegime();
     bool prepareSweepLimits();
+    bool checkPeak(double peak, std::optional<double>* range);
     bool convertVoltageLimits();
     bool convertLimitPair(const char* lowEdit, double& low, const char* highEdit, double& high);
     iv::SweepOptions readOptions() const;
@@ -64,6 +73,8 @@ class StartController : public PanelController, public iv::IvHost {
     bool recordManualPoint();
 
     IvPanelController& panel_;
+    iv::CheckedBus link_;
+    QStringList problems_;  // what the running action has to tell, shown once at its end
     std::unique_ptr<iv::ManualRegime> manual_;
     std::function<void()> lcrSweep_;
 };

@@ -31,21 +31,6 @@ TEST_F(Regimes, ResistanceIsShownInTheDefaultRealForm) {
     EXPECT_EQ(form->store().seriesCount, 1);
 }
 
-TEST_F(Regimes, AFailedResistanceReadingEndsQuietly) {
-    startForm(QStringLiteral("sim:noise=0,latency=0,absent=4/14/16"));
-    click("Button1");  // learn the model first
-    setChecked("RadioButton1", true);
-    gpib.reset();
-    startForm(QStringLiteral("sim:noise=0,latency=0,absent=4/14/16,fail=enter:24"));
-    form->ivState().sourceMeterModel = 2400;
-    setChecked("RadioButton1", true);
-    transcript.clear();
-    click("Button1");
-    EXPECT_EQ(text("Edit1"), "Result");
-    EXPECT_FALSE(commandsTo24().contains(":OUTP OFF"));
-    EXPECT_TRUE(c().widget("Button1")->isEnabled());
-}
-
 TEST_F(Regimes, CurrentSweepTakesEightyOnePoints) {
     startForm(QStringLiteral("sim:noise=0,latency=0,sample=resistor:1000"));
     c().anyButton("RadioButton3")->setEnabled(true);
