@@ -229,10 +229,15 @@ QString StartController::checkFields() {
                                         {"Edit6", kComplianceRole, false},
                                         {"Edit7", kVoltageComplianceRole, true}});
     }
-    const QString bad = firstBadField(controls, {{"Edit4", "lower current limit", false},
-                                                 {"Edit5", "upper current limit", false},
-                                                 {"Edit6", kComplianceRole, true},
-                                                 {"Edit7", kVoltageComplianceRole, false}});
+    QString bad = firstBadField(controls, {{"Edit4", "lower current limit", false},
+                                           {"Edit5", "upper current limit", false},
+                                           {"Edit6", kComplianceRole, true},
+                                           {"Edit7", kVoltageComplianceRole, false}});
+    // The manual regime takes the bar's voltage from the voltage limits as they stand.
+    if (bad.isEmpty() && controls.checked("RadioButton75")) {
+        bad = firstBadField(controls, {{"Edit2", "lower voltage limit", false},
+                                       {"Edit3", "upper voltage limit", false}});
+    }
     if (!bad.isEmpty() || panel_.buildVoltagePlan()) {
         return bad;
     }

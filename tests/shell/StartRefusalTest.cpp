@@ -62,6 +62,12 @@ TEST_F(StartRefusal, EveryRefusalSaysWhyAndChangesNothing) {
              setText("Edit61", "x");
          },
          "The repeat count (\"x\")", false},
+        {"manual voltage limit", "",
+         [this] {
+             setChecked("RadioButton75", true);
+             setText("Edit3", "2,5");
+         },
+         "upper voltage limit (Edit3: \"2,5\") is not a number", false},
         {"no segment", "", [this] { setChecked("CheckBox7", false); },
          "No segment of the sweep table is enabled", true},
         {"peak beyond the range", "", [this] { setText("Edit10", "250"); },
@@ -139,7 +145,16 @@ TEST_F(StartRefusal, TheComplianceStaysInSightForTheManualRegime) {
 TEST_F(StartRefusal, AFullManualTableEndsTheRun) {
     startForm(QStringLiteral("sim:noise=0,latency=1,sample=resistor:1000000"));
     setChecked("RadioButton75", true);
-    QTimer::singleShot(40, form.get(), [this] { form->ivState().segment.pointCounter = 10000; });
+    // Once the run records, its table is made to look full (however slow the machine).
+    QTimer fill;
+    QObject::connect(&fill, &QTimer::timeout, form.get(), [this, &fill] {
+        int& counter = form->ivState().segment.pointCounter;
+        if (counter >= 3) {
+            counter = 10000;
+            fill.stop();
+        }
+    });
+    fill.start(5);
     click("Button1");
     EXPECT_EQ(sentTo(24).last(), ":OUTP OFF");
     ASSERT_EQ(ui.messages().size(), 1);
