@@ -171,21 +171,6 @@ TEST_F(IvSweep, EachSegmentProgramsItsExactLevels) {
     }
 }
 
-// The current sweep's 81 currents end on the upper limit exactly, once.
-TEST_F(IvSweep, CurrentSweepEndsOnItsLimitExactly) {
-    startForm(QStringLiteral("sim:noise=0,latency=0,sample=resistor:1000"));
-    c().anyButton("RadioButton3")->setEnabled(true);
-    setChecked("RadioButton3", true);
-    setText("Edit4", "0");
-    setText("Edit5", "1.7E-5");
-    click("Button1");
-    const QStringList currents = sweepCommands(24).filter(":SOUR:CURR:LEV ").mid(1);
-    ASSERT_EQ(currents.size(), 81);
-    EXPECT_EQ(currents.last(), ":SOUR:CURR:LEV " + text::defaultReal(1.7e-5));
-    EXPECT_EQ(currents.count(currents.last()), 1);
-    EXPECT_EQ(currents[40], ":SOUR:CURR:LEV " + text::defaultReal(40 * 1.7e-5 / 80));
-}
-
 TEST_F(IvSweep, SegmentWithEqualEndsGivesTwoPoints) {
     startForm();
     setText("Edit10", "1");
