@@ -36,19 +36,28 @@ QByteArray CheckedBus::readText(int address) {
     return bus::GpibBus::replyText(buffer_);
 }
 
+std::optional<double> CheckedBus::number(const QByteArray& reply) {
+    // A blank reply is nothing received, not a reading of 0.
+    if (reply.trimmed().isEmpty()) {
+        return std::nullopt;
+    }
+    return text::parseReply(reply.toStdString());
+}
+
+QString CheckedBus::notANumber(int address, const QString& query, const QByteArray& reply) {
+    return QStringLiteral("The reply of address %1 to \"%2\" is not a number: \"%3\".")
+        .arg(address)
+        .arg(query, text::fromCp1251(reply));
+}
+
 double CheckedBus::read(int address, int cut) {
     QByteArray reply = readText(address);
     if (cut > 0) {
         reply = reply.left(cut);
     }
-    // A blank reply is nothing received, not a reading of 0.
-    const auto value =
-        reply.trimmed().isEmpty() ? std::nullopt : text::parseReply(reply.toStdString());
+    const auto value = number(reply);
     if (!value) {
-        throw AcquisitionEnded(
-            QStringLiteral("The reply of address %1 to \"%2\" is not a number: \"%3\".")
-                .arg(address)
-                .arg(lastQuery_, text::fromCp1251(reply)));
+        throw AcquisitionEnded(notANumber(address, lastQuery_, reply));
     }
     return *value;
 }

@@ -27,6 +27,10 @@ class CheckedBus {
     double read(int address, int cut = 0);
     QByteArray readText(int address);
 
+    // The reading in a reply: none for a blank reply or one that is not exactly one number.
+    static std::optional<double> number(const QByteArray& reply);
+    static QString notANumber(int address, const QString& query, const QByteArray& reply);
+
     void defer(const AcquisitionEnded& fault);
     void throwDeferred();
     void clearDeferred() { deferred_.reset(); }

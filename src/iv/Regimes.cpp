@@ -80,10 +80,15 @@ QString test2636(CheckedBus& link, QStringList& problems) {
     }
     guard.outputSwitchedOn();
     link.send(kTspAddress, QStringLiteral("smua.source.output = smua.OUTPUT_ON"));
-    link.send(kTspAddress, QStringLiteral("print(smua.measure.i())"));
-    const QString reply = text::fromCp1251(link.readText(kTspAddress));
+    const QString query = QStringLiteral("print(smua.measure.i())");
+    link.send(kTspAddress, query);
+    const QByteArray reply = link.readText(kTspAddress);
     guard.switchOff();
-    return reply;
+    // The test shows what the unit said, and says so when it was no reading.
+    if (!CheckedBus::number(reply)) {
+        problems << CheckedBus::notANumber(kTspAddress, query, reply);
+    }
+    return text::fromCp1251(reply);
 }
 
 ManualRegime::ManualRegime(CheckedBus& link, series::SeriesStore& store, SegmentState& segment,

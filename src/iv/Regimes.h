@@ -31,7 +31,8 @@ struct CurrentSweepSettings {
 void runCurrentSweep(CheckedBus& link, series::SeriesStore& store, IvHost& host,
                      const CurrentSweepSettings& settings, QStringList& problems);
 
-// The fixed test of the 2636A: returns the reply text as it came.
+// The fixed test of the 2636A: returns the reply text as it came; a reply that is no reading
+// is said in `problems`.
 QString test2636(CheckedBus& link, QStringList& problems);
 
 // The manual regime: set-up, the recording loop that follows the operator's bar, and the end.

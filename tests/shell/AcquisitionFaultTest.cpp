@@ -149,14 +149,24 @@ TEST_F(AcquisitionFault, EveryPathEndsWithTheOutputOffAndKeepsWhatWasMeasured) {
          "\"localnode.prompts = 0\"", 0, 0},
         {"2636A test reading", sweep, true, "Button20", 26, Fault::Enter, 1, true,
          "No reply could be read from address 26", 0, 0},
+        {"2636A test reply", sweep, true, "Button20", 26, Fault::Garble, 1, true,
+         "The reply of address 26 to \"print(smua.measure.i())\" is not a number: \"abc\"", 0, 0},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
         transcript.clear();
         gpib.reset();
-        FaultingBackend* backend = startFaulty(
-            k.the2636 ? QStringLiteral("sim:noise=0,latency=0,smu=2636A,sample=resistor:1000000")
-                      : QStringLiteral("sim:noise=0,latency=0,sample=resistor:1000000"));
+        // A fault from the first exchange on is the simulated bench's own injection.
+        QString bench = k.the2636 ? QStringLiteral("sim:noise=0,latency=0,smu=2636A")
+                                  : QStringLiteral("sim:noise=0,latency=0");
+        bench += QStringLiteral(",sample=resistor:1000000");
+        const bool benchFault = k.from == 1 && k.fault != Fault::Garble;
+        if (benchFault) {
+            bench += QStringLiteral(",fail=%1:%2")
+                         .arg(k.fault == Fault::Send ? "send" : "enter")
+                         .arg(k.faultAddress);
+        }
+        FaultingBackend* backend = startFaulty(bench);
         if (!k.the2636) {
             knowThe2400();
         }
@@ -165,7 +175,9 @@ TEST_F(AcquisitionFault, EveryPathEndsWithTheOutputOffAndKeepsWhatWasMeasured) {
         if (!checked("CheckBox42")) {
             setText("Edit41", "10");
         }
-        backend->arm(k.faultAddress, k.fault, k.from);
+        if (!benchFault) {
+            backend->arm(k.faultAddress, k.fault, k.from);
+        }
         const qsizetype messagesBefore = ui.messages().size();
         click(k.button);
 
