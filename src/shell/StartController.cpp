@@ -18,7 +18,7 @@
 #include "series/KtlFileStoreSteps.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
-#include "shell/StartFieldCheck.h"
+#include "shell/StartChecks.h"
 #include "text/ClockText.h"
 #include "text/DecimalParse.h"
 #include "text/NumberText.h"
@@ -41,28 +41,10 @@ constexpr std::array<std::pair<const char*, const char*>, 6> kIntegrationTimes =
     {"RadioButton14", "CURR:NPLC 0.1"},
 }};
 
-// The store's limit, said with how many more series it can take.
-QString storeFullMessage(int room, int wanted) {
-    return QStringLiteral(
-               "The store holds at most %1 series and can take %2 more; this "
-               "measurement needs %3. Save the series and press \"Delete\" before "
-               "measuring again.")
-        .arg(series::SeriesStore::kMaxSeries)
-        .arg(room)
-        .arg(wanted);
-}
-
-int storeRoom(const series::SeriesStore& store) {
-    return std::max(0, series::SeriesStore::kMaxSeries - store.seriesCount);
-}
-
-const char* kComplianceRole = "compliance current";
-const char* kVoltageComplianceRole = "voltage compliance";
-
 }  // namespace
 
 StartController::StartController(TForm1& form, IvPanelController& panel)
-    : PanelController(form), panel_(panel), link_(form.gpib()) {
+    : PanelController(form), panel_(panel), checks_(form, panel, *this), link_(form.gpib()) {
     panel_.setManualPointRecorder([this] { return recordManualPoint(); });
 }
 
@@ -215,35 +197,6 @@ bool StartController::identifySourceMeter() {
     return true;
 }
 
-// The numbers a regime reads from the window, checked before anything is sent.
-QString StartController::checkFields() {
-    const Controls& controls = form_.controls();
-    if (controls.checked("RadioButton1")) {
-        return {};
-    }
-    if (controls.checked("RadioButton3")) {
-        return firstBadField(controls, {{"Edit4", "start current (lower current limit)", false},
-                                        {"Edit5", "end current (upper current limit)", false},
-                                        {"Edit2", "lower voltage limit", false},
-                                        {"Edit3", "upper voltage limit", false},
-                                        {"Edit6", kComplianceRole, false},
-                                        {"Edit7", kVoltageComplianceRole, true}});
-    }
-    QString bad = firstBadField(controls, {{"Edit4", "lower current limit", false},
-                                           {"Edit5", "upper current limit", false},
-                                           {"Edit6", kComplianceRole, true},
-                                           {"Edit7", kVoltageComplianceRole, false}});
-    // The manual regime takes the bar's voltage from the voltage limits as they stand.
-    if (bad.isEmpty() && controls.checked("RadioButton75")) {
-        bad = firstBadField(controls, {{"Edit2", "lower voltage limit", false},
-                                       {"Edit3", "upper voltage limit", false}});
-    }
-    if (!bad.isEmpty() || panel_.buildVoltagePlan()) {
-        return bad;
-    }
-    return form_.ivState().voltagePlan.problem + QStringLiteral(" Nothing was sent.");
-}
-
 bool StartController::runHead() {
     IvState& state = form_.ivState();
     if (c().checked("RadioButton88") || c().checked("RadioButton89")) {
@@ -259,7 +212,7 @@ bool StartController::runHead() {
         return false;
     }
     if (!makeRoomForTheRun()) {
-        refuse(storeFullMessage(storeRoom(form_.store()), 1));
+        refuse(StartChecks::storeFullMessage(StartChecks::storeRoom(form_.store()), 1));
         return false;
     }
     c().scrollBar("ScrollBar2")->setValue(10000);
@@ -268,6 +221,13 @@ bool StartController::runHead() {
     }
     c().setText("Label45", QStringLiteral("[]"));
     form_.letEventsRun();
+    // A run that cannot go is refused before the live layer is committed or anything is sent
+    // to the source, so that a refusal leaves the store and the edits as they were.
+    const QString problem = checks_.runProblem();
+    if (!problem.isEmpty()) {
+        refuse(problem);
+        return false;
+    }
     state.stopRequested = false;
     form_.chart().setAnimationDelay(0);
     form_.chart().show();
@@ -305,7 +265,7 @@ void StartController::Button1Click() {
     }
     problems_.clear();
     link_.clearDeferred();
-    const QString badField = checkFields();
+    const QString badField = checks_.fieldProblem();
     if (!badField.isEmpty()) {
         form_.ui().showMessage(badField);
         return;
@@ -392,46 +352,12 @@ iv::SweepOptions StartController::readOptions() const {
     return options;
 }
 
-// Steps 1 to 4 of the voltage and manual regimes: limits, compliances and the plan.
+// Steps 1 to 4 of the voltage and manual regimes: limits, compliances and the plan, which
+// the Start's checks have found usable.
 bool StartController::prepareSweepLimits() {
     IvState& state = form_.ivState();
-    if (!convertLimitPair("Edit4", state.currentMin, "Edit5", state.currentMax) ||
-        !panel_.convertCompliances()) {
-        refuse(checkFields());
-        return false;
-    }
-    if (state.voltageMax - state.voltageMin == 0 || state.currentMax - state.currentMin == 0) {
-        refuse(
-            QStringLiteral("The chart's lower and upper limits are equal: give the chart a "
-                           "span before measuring."));
-        return false;
-    }
-    if (!panel_.buildVoltagePlan()) {
-        refuse(state.voltagePlan.problem);
-        return false;
-    }
-    return true;
-}
-
-// The peak must be one the unit can source: with no segment enabled there is none, and a
-// peak beyond the model's top range has no range.
-bool StartController::checkPeak(double peak, std::optional<double>* range) {
-    const int model = form_.ivState().sourceMeterModel;
-    if (peak < 0) {
-        refuse(QStringLiteral("No segment of the sweep table is enabled: tick at least one."));
-        return false;
-    }
-    if (model == iv::kModel2636) {
-        return true;
-    }
-    *range = iv::voltageRange(model, peak);
-    if (!*range) {
-        refuse(QStringLiteral("The peak voltage %1 V is beyond the ranges of the %2.")
-                   .arg(text::generalTextForDisplay(peak))
-                   .arg(model));
-        return false;
-    }
-    return true;
+    return convertLimitPair("Edit4", state.currentMin, "Edit5", state.currentMax) &&
+           panel_.convertCompliances() && panel_.buildVoltagePlan();
 }
 
 bool StartController::convertVoltageLimits() {
@@ -467,17 +393,6 @@ bool StartController::voltageSweepRegime() {
     double peak = 0;
     double firstLevel = 0;
     iv::IvSweep::peakAndFirstLevel(plan, *this, peak, firstLevel);
-    std::optional<double> range;
-    if (!checkPeak(peak, &range)) {
-        return false;
-    }
-    // Every repetition is committed into a slot of its own.
-    const int room = storeRoom(form_.store());
-    if (plan.repeatCount > room) {
-        refuse(storeFullMessage(room, plan.repeatCount));
-        return false;
-    }
-    // Only a sweep that will run makes the chart's voltage axis symmetric about its peak.
     c().setText("Edit3", text::generalText(peak));
     c().setText("Edit2", QStringLiteral("-") + text::generalText(peak));
     if (!convertVoltageLimits()) {
@@ -485,7 +400,7 @@ bool StartController::voltageSweepRegime() {
     }
     iv::SweepOptions options = readOptions();
     options.firstLevel = firstLevel;
-    options.range = range.value_or(0.0);
+    options.range = iv::voltageRange(state.sourceMeterModel, peak).value_or(0.0);
     iv::IvSweep sweep(link_, form_.store(), state.segment, *this);
     sweep.runVoltageSweep(plan, options, problems_);
     return true;
@@ -501,7 +416,6 @@ bool StartController::resistanceRegime() {
 bool StartController::currentSweepRegime() {
     IvState& state = form_.ivState();
     if (!panel_.convertChartLimits() || !panel_.convertCompliances()) {
-        refuse(checkFields());
         return false;
     }
     iv::CurrentSweepSettings settings;
@@ -509,14 +423,7 @@ bool StartController::currentSweepRegime() {
     settings.currentEnd = state.currentMax;
     settings.voltageCompliance = state.voltageCompliance;
     const double peak = std::max(std::fabs(settings.currentStart), std::fabs(settings.currentEnd));
-    const auto range = iv::currentRange(peak);
-    if (!range) {
-        refuse(QStringLiteral("The peak current %1 A is above 1 A, the largest range of the "
-                              "current sweep.")
-                   .arg(text::generalTextForDisplay(peak)));
-        return false;
-    }
-    settings.range = *range;
+    settings.range = iv::currentRange(peak).value_or(0.0);
     iv::runCurrentSweep(link_, form_.store(), *this, settings, problems_);
     return true;
 }
@@ -533,12 +440,8 @@ bool StartController::manualRegime() {
     if (!convertVoltageLimits()) {
         return false;
     }
-    std::optional<double> range;
-    if (state.sourceMeterModel == iv::kModel2636) {
-        refuse(QStringLiteral("The manual regime drives a 2400 or 2410 only."));
-        return false;
-    }
-    if (!checkPeak(peak, &range)) {
+    const auto range = iv::voltageRange(state.sourceMeterModel, peak);
+    if (!range) {
         return false;
     }
     iv::SweepOptions options = readOptions();

@@ -7,6 +7,7 @@
 #include "iv/CheckedBus.h"
 #include "iv/IvHost.h"
 #include "iv/IvSweep.h"
+#include "shell/StartChecks.h"
 #include "shell/TForm1.h"
 
 namespace tarvix::iv {
@@ -50,7 +51,6 @@ class StartController : public PanelController, public iv::IvHost {
     void setLcrSweep(std::function<void()> sweep) { lcrSweep_ = std::move(sweep); }
 
   private:
-    QString checkFields();
     bool runHead();
     bool identifySourceMeter();
     void scanAddresses();
@@ -65,7 +65,6 @@ class StartController : public PanelController, public iv::IvHost {
     bool currentSweepRegime();
     bool manualRegime();
     bool prepareSweepLimits();
-    bool checkPeak(double peak, std::optional<double>* range);
     bool convertVoltageLimits();
     bool convertLimitPair(const char* lowEdit, double& low, const char* highEdit, double& high);
     iv::SweepOptions readOptions() const;
@@ -73,6 +72,7 @@ class StartController : public PanelController, public iv::IvHost {
     bool recordManualPoint();
 
     IvPanelController& panel_;
+    StartChecks checks_;
     iv::CheckedBus link_;
     QStringList problems_;  // what the running action has to tell, shown once at its end
     std::unique_ptr<iv::ManualRegime> manual_;

@@ -24,7 +24,8 @@ class StartRefusal : public FormFixture {
 }  // namespace
 
 // A Start that cannot run says why in one message, sends nothing to a source-measure unit
-// (with a bad text, nothing at all: not even the identification scan) and changes no edit.
+// (with a bad text, nothing at all: not even the identification scan), changes no edit and
+// leaves the store as it was.
 TEST_F(StartRefusal, EveryRefusalSaysWhyAndChangesNothing) {
     struct Case {
         const char* name;
@@ -101,6 +102,8 @@ TEST_F(StartRefusal, EveryRefusalSaysWhyAndChangesNothing) {
         const QString lower = text("Edit2");
         const QString upper = text("Edit3");
         const int seriesCount = form->store().seriesCount;
+        // A point left in the live layer by an earlier manual run stays where it is.
+        form->store().liveCurrent(1)[0] = form->store().liveVoltage(1)[0] = 1.0f;
         transcript.clear();
         const qsizetype messagesBefore = ui.messages().size();
         click("Button1");
@@ -112,6 +115,7 @@ TEST_F(StartRefusal, EveryRefusalSaysWhyAndChangesNothing) {
         EXPECT_EQ(text("Edit2"), lower);
         EXPECT_EQ(text("Edit3"), upper);
         EXPECT_EQ(form->store().seriesCount, seriesCount);
+        EXPECT_EQ(form->store().liveCount(1), 1);
         EXPECT_TRUE(c().widget("Button1")->isEnabled());
         form->close();
         form.reset();
