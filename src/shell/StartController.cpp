@@ -131,14 +131,17 @@ void StartController::Button33Click() {
     form_.ivState().holdReleasePressed = true;
 }
 
+// The test has its own list of problems: it must not take those of a Start that runs.
 void StartController::Button20Click() {
-    problems_.clear();
+    QStringList problems;
     try {
-        c().setText("Edit1", iv::test2636(link_, problems_));
+        c().setText("Edit1", iv::test2636(link_, problems));
     } catch (const iv::AcquisitionEnded& fault) {
-        problems_.prepend(fault.message() + QStringLiteral(" The test was ended."));
+        problems.prepend(fault.message() + QStringLiteral(" The test was ended."));
     }
-    showProblems();
+    if (!problems.isEmpty()) {
+        form_.ui().showMessage(problems.join(QLatin1Char('\n')));
+    }
 }
 
 void StartController::refuse(const QString& message) {
