@@ -24,6 +24,20 @@ std::optional<std::string> SimInstrument::read(std::size_t maxLength) {
     return part;
 }
 
+bool SimInstrument::requestingService() {
+    if ((statusByte() & kServiceBit) == 0) {
+        serviceAcknowledged_ = false;  // the request is gone; the next one is new
+        return false;
+    }
+    return !serviceAcknowledged_;
+}
+
+int SimInstrument::serialPoll() {
+    const bool request = requestingService();
+    serviceAcknowledged_ = (statusByte() & kServiceBit) != 0;
+    return (statusByte() & ~kServiceBit) | (request ? kServiceBit : 0);
+}
+
 void SimInstrument::queueReply(std::string reply) {
     if (replies_.size() >= kReplyCapacity) {
         replies_.pop_front();
