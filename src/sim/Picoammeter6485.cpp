@@ -88,7 +88,6 @@ void Picoammeter6485::addSettings() {
     settings().integer("[SENSe]:AVERage:COUNt", 2, 100, 10);
     settings().flag("[SENSe]:MEDian[:STATe]", false);
     settings().integer("[SENSe]:MEDian:RANK", 1, 5, 1);
-    settings().choice("FORMat[:DATA]", {"ASCii"}, 0);
     commands().add(
         "FORMat:ELEMents",
         [this](ScpiCall& call) {

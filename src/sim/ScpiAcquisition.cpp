@@ -32,6 +32,12 @@ void ScpiAcquisition::addTriggerCommands(ScpiCommandTable& table, ScpiSettings& 
     triggerSource_ =
         &settings.choice("TRIGger[:SEQuence]:SOURce", {"IMMediate", "BUS", "TLINk"}, 0);
     settings.number({"TRIGger[:SEQuence]:DELay", 0.0, 999.9999, 0.0, "S"});
+    // The trigger link lines: where events come in and go out.
+    for (const std::string layer : {"ARM[:SEQuence][:LAYer]", "TRIGger[:SEQuence]"}) {
+        settings.integer(layer + ":ILINe", 1, 4, 1);
+        settings.integer(layer + ":OLINe", 1, 4, 2);
+        settings.choice(layer + ":OUTPut", {"NONE", "SOURce", "DELay", "SENSe", "TRIGger"}, 0);
+    }
     table.addCommand("INITiate[:IMMediate]", [this](ScpiCall& call) { initiate(call); });
     table.addCommand("ABORt", [this](ScpiCall&) { waitingForTrigger_ = false; });
     table.addCommand("*TRG", [this](ScpiCall&) { trigger(); });
@@ -50,6 +56,7 @@ void ScpiAcquisition::addBufferCommands(ScpiCommandTable& table, ScpiSettings& s
     bufferPoints_ = &settings.integer("TRACe:POINts", 1, capacity_, capacity_);
     feed_ = &settings.choice("TRACe:FEED", {"SENSe", "CALCulate", "NONE"}, 0);
     feedControl_ = &settings.choice("TRACe:FEED:CONTrol", {"NEXT", "NEVer"}, kFeedNever);
+    settings.choice("FORMat[:DATA]", {"ASCii"}, 0);  // readings are only ever sent as text
     table.addCommand("TRACe:CLEar", [this](ScpiCall&) { buffer_.clear(); });
     table.addQuery("TRACe:POINts:ACTual",
                    [this](ScpiCall& call) { call.reply(std::to_string(buffer_.size())); });

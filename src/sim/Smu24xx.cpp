@@ -267,7 +267,6 @@ void Smu24xx::addOutputCommands() {
             call.reply(list);
         },
         1, kElementCount);
-    settings().choice(":FORMat[:DATA]", {"ASCii"}, 0);
     commands().add(
         ":OUTPut[:STATe]",
         [this](ScpiCall& call) {
