@@ -17,6 +17,7 @@ const QByteArray kEosTerminators[] = {"\r\n", "\r", "\n", ""};
 constexpr int kLinesPerTurn = 8;
 constexpr std::size_t kMaxWaitingLines = 256;
 constexpr qint64 kReadChunk = 16 * 1024;
+constexpr int kChunksPerTurn = 4;
 
 }  // namespace
 
@@ -52,7 +53,9 @@ void PrologixSession::pump() {
 }
 
 void PrologixSession::receive() {
-    while (socket_ && queue_.size() < kMaxWaitingLines && socket_->bytesAvailable() > 0) {
+    for (int chunk = 0; chunk < kChunksPerTurn && socket_ && queue_.size() < kMaxWaitingLines &&
+                        socket_->bytesAvailable() > 0;
+         ++chunk) {
         splitter_.feed(socket_->read(kReadChunk));
         while (auto line = splitter_.next()) {
             queue_.push_back(std::move(*line));

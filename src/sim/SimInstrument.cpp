@@ -7,6 +7,18 @@ void SimInstrument::write(std::string_view message) {
         message.remove_suffix(1);
     }
     execute(message);
+    settleServiceRequest();
+}
+
+void SimInstrument::deviceClear() {
+    discardReplies();
+    settleServiceRequest();
+}
+
+void SimInstrument::settleServiceRequest() {
+    if ((statusByte() & kServiceBit) == 0) {
+        serviceAcknowledged_ = false;
+    }
 }
 
 std::optional<std::string> SimInstrument::read(std::size_t maxLength) {
@@ -17,6 +29,7 @@ std::optional<std::string> SimInstrument::read(std::size_t maxLength) {
     if (front.size() <= maxLength) {
         std::string reply = std::move(front);
         replies_.pop_front();
+        settleServiceRequest();
         return reply;
     }
     std::string part = front.substr(0, maxLength);
@@ -25,11 +38,8 @@ std::optional<std::string> SimInstrument::read(std::size_t maxLength) {
 }
 
 bool SimInstrument::requestingService() {
-    if ((statusByte() & kServiceBit) == 0) {
-        serviceAcknowledged_ = false;  // the request is gone; the next one is new
-        return false;
-    }
-    return !serviceAcknowledged_;
+    settleServiceRequest();
+    return (statusByte() & kServiceBit) != 0 && !serviceAcknowledged_;
 }
 
 int SimInstrument::serialPoll() {

@@ -35,7 +35,7 @@ class SimInstrument {
     // True while the instrument asserts SRQ: it requests service and no poll has taken it.
     bool requestingService();
     // Device clear (SDC): unread replies go; settings and the error queue stay.
-    virtual void deviceClear() { discardReplies(); }
+    void deviceClear();
     // A group execute trigger.
     virtual void trigger() {}
     // A message too long for the instrument's input buffer was cut off and dropped.
@@ -54,6 +54,9 @@ class SimInstrument {
   private:
     std::deque<std::string> replies_;
     bool serviceAcknowledged_ = false;
+
+    // Once the instrument no longer requests service, the next request is a new one.
+    void settleServiceRequest();
 };
 
 }  // namespace tarvix::sim
