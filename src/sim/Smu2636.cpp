@@ -75,7 +75,9 @@ constexpr AttributeRow kAttributes[] = {
 
 }  // namespace
 
-Smu2636::Smu2636(SimEnvironment& environment) : environment_(environment) {
+Smu2636::Smu2636(SimEnvironment& environment)
+    : environment_(environment),
+      status_([this] { return replyWaiting(); }, [this] { return errors_.size() > 0; }) {
     addAttributes();
     addFunctions();
     addCommonCommands();
@@ -135,8 +137,14 @@ void Smu2636::addFunctions() {
 void Smu2636::addCommonCommands() {
     common_.addQuery("*IDN", [this](ScpiCall& call) { call.reply(identification()); });
     common_.addCommand("*RST", [this](ScpiCall&) { reset(); });
-    common_.addCommand("*CLS", [this](ScpiCall&) { errors_.clear(); });
+    common_.addCommand("*CLS", [this](ScpiCall&) {
+        errors_.clear();
+        status_.clearEvents();
+    });
     common_.addQuery("*OPC", [](ScpiCall& call) { call.reply("1"); });
+    common_.addCommand("*WAI", [](ScpiCall&) {});
+    common_.addCommand("*TRG", [](ScpiCall&) {});
+    status_.addCommands(common_);
 }
 
 void Smu2636::reset() {
@@ -146,10 +154,10 @@ void Smu2636::reset() {
 void Smu2636::execute(std::string_view message) {
     std::size_t first = message.find_first_not_of(" \t");
     if (first != std::string_view::npos && message[first] == '*') {
-        ScpiOutcome outcome = common_.execute(message);
-        for (const int code : outcome.errors) {
+        ScpiOutcome outcome = common_.execute(message, [this](int code) {
             errors_.push(code);
-        }
+            status_.errorRaised(code);
+        });
         for (std::string& reply : outcome.replies) {
             queueReply(std::move(reply));
         }

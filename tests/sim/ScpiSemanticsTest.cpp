@@ -202,4 +202,9 @@ TEST(ScpiSemantics, ACurrentSourceCanDriveTheChosenSample) {
               "2.00000e+00\t1.00000e+03");
     EXPECT_EQ(tsp.query(26, "print(smua.source.leveli, smua.measure.nplc)"),
               "2.00000e-03\t1.00000e+00");
+    tsp.send(26, "*BOGUS");  // the common commands keep the status model of SCPI
+    EXPECT_EQ(tsp.query(26, "*ESR?"), "32");
+    EXPECT_EQ(tsp.query(26, "*STB?"), "4");  // the error waits in the queue
+    EXPECT_EQ(tsp.query(26, "print(errorqueue.next())"),
+              "-1.13000e+02\tUndefined header\t0.00000e+00\t1.00000e+00");
 }
