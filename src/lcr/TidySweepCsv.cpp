@@ -43,8 +43,7 @@ QStringList settingNotes(const FreqSweep& sweep) {
         QStringLiteral("secondary: ") + describe(sweep.secondaryCode),
         QStringLiteral("frequencies: %1 points from %2 Hz to %3 Hz")
             .arg(sweep.sweepCount)
-            .arg(sweep.Fmin)
-            .arg(sweep.Fmax),
+            .arg(QString::number(sweep.Fmin, 'g', 15), QString::number(sweep.Fmax, 'g', 15)),
         QStringLiteral("readings per point: %1, meter averaging: %2, trigger delay: %3")
             .arg(sweep.readingsPerPoint)
             .arg(sweep.meterAverage)

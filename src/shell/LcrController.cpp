@@ -145,13 +145,16 @@ void LcrController::Button32Click() {
     c().setText(QStringLiteral("Label41"), lcr::countLabel(settings.meterAverage));
     const lcr::SweepReport report = panel_->runSweep(form_.gpib(), settings);
     using Outcome = lcr::SweepReport::Outcome;
-    sweepMeasured_ = sweepMeasured_ || report.outcome == Outcome::Completed ||
-                     report.outcome == Outcome::FileFailed;
+    if (report.outcome == Outcome::Completed || report.outcome == Outcome::FileFailed) {
+        sweepMeasured_ = true;
+        sweepDate_ = QDate::currentDate();
+    }
 }
 
 int LcrController::exportTidySweep(const QString& path) {
-    return lcr::writeTidySweepCsv(path, panel_->sweep(),
-                                  TidyCsvMenu::heading(form_, QString(), QString()));
+    return lcr::writeTidySweepCsv(
+        path, panel_->sweep(),
+        TidyCsvMenu::heading(form_, QString(), sweepDate_.toString(Qt::ISODate)));
 }
 
 void LcrController::Button34Click() {

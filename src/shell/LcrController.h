@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <memory>
 
 #include "lcr/FrequencyChart.h"
@@ -75,6 +76,7 @@ class LcrController : public PanelController, public lcr::LcrHost {
 
     std::unique_ptr<lcr::LcrPanel> panel_;
     bool sweepMeasured_ = false;
+    QDate sweepDate_;
 };
 
 }  // namespace tarvix::shell

@@ -9,7 +9,6 @@
 
 #include "shell/IvChartView.h"
 #include "shell/TidyCsvMenu.h"
-#include "text/ClockText.h"
 #include "text/DecimalParse.h"
 #include "thermo/PanelControls.h"
 #include "thermo/ThermoPanel.h"
@@ -116,7 +115,7 @@ void ThermoController::recordRestarted(thermo::TempFileKind kind) {
 int ThermoController::exportTidyRecord(const QString& path) {
     return thermo::writeTidyRecordCsv(
         path, recordKind_, *record_,
-        TidyCsvMenu::heading(form_, QString(), text::shortDateText(recordDate_)));
+        TidyCsvMenu::heading(form_, QString(), recordDate_.toString(Qt::ISODate)));
 }
 
 void ThermoController::wireSettings() {
