@@ -65,17 +65,12 @@ bool runCurrentSweep(bus::GpibBus& gpib, series::SeriesStore& store, IvHost& hos
     gpib.send(kScpiAddress, ":OUTP ON");
     const double step = (settings.currentEnd - settings.currentStart) / 80.0;
     QByteArray buffer;
-    float* currents = store.liveCurrent(1);
-    float* voltages = store.liveVoltage(1);
     for (int i = 0; i <= 80; ++i) {
         const double current = i * step + settings.currentStart;
         send(gpib, kScpiAddress, QStringLiteral(":SOUR:CURR:LEV ") + real(current));
         gpib.send(kScpiAddress, ":READ?");
         const double voltage = readNumber(gpib, buffer, kScpiAddress);
-        currents[i + 1] = static_cast<float>(current);
-        voltages[i + 1] = static_cast<float>(voltage);
-        currents[0] = static_cast<float>(i + 1);
-        voltages[0] = static_cast<float>(i + 1);
+        store.setLivePoint(1, i + 1, voltage, current);
         host.drawChart();
     }
     gpib.send(kScpiAddress, ":OUTP OFF");
@@ -165,10 +160,7 @@ bool ManualRegime::recordBarPoint(int model, const SweepOptions& options) {
     }
     const int segment = std::clamp(segment_.segmentIndex, 1, series::SeriesStore::kSegments);
     const int point = segment_.pointCounter;
-    store_.liveVoltage(segment)[point] = static_cast<float>(voltage);
-    store_.liveCurrent(segment)[point] = static_cast<float>(current);
-    store_.liveVoltage(segment)[0] = static_cast<float>(point);
-    store_.liveCurrent(segment)[0] = static_cast<float>(point);
+    store_.setLivePoint(segment, point, voltage, current);
     host_.drawChart();
     return true;
 }

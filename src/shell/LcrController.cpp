@@ -1,10 +1,12 @@
 #include "shell/LcrController.h"
 
 #include <QAbstractButton>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+#include "lcr/FrqFile.h"
 #include "lcr/LcrControls.h"
 #include "lcr/LcrPanel.h"
 #include "lcr/MeasuredParameters.h"
@@ -134,7 +136,13 @@ void LcrController::Button32Click() {
     const lcr::SweepSettings settings = settingsFromPanel6();
     c().setText(QStringLiteral("Label40"), lcr::countLabel(settings.readingsPerPoint));
     c().setText(QStringLiteral("Label41"), lcr::countLabel(settings.meterAverage));
-    panel_->runSweep(form_.gpib(), settings);
+    const lcr::SweepReport report = panel_->runSweep(form_.gpib(), settings);
+    if (report.outcome == lcr::SweepReport::Outcome::Completed) {
+        // The file goes to the working folder, which the operator may not know.
+        form_.ui().showMessage(
+            QStringLiteral("Frequency data written to %1")
+                .arg(QFileInfo(lcr::FrqFile::fileName(settings.fileBaseName)).absoluteFilePath()));
+    }
 }
 
 void LcrController::Button34Click() {

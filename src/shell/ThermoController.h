@@ -32,6 +32,7 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
     // UpDown1 writes its position into Edit53, and a number typed there moves it.
     void UpDown1Change(int position);
     void Edit53Change();
+    thermo::ThermoRecord& record() { return *record_; }
 
     // ThermoHost
     QString text(QStringView control) const override;
