@@ -178,13 +178,7 @@ double IvSweep::measureCurrent(bool firstPoint, bool atSegmentEnd, const SweepOp
 }
 
 void IvSweep::storePoint(int segment, double voltage, double current) {
-    const int point = segment_.pointCounter;
-    float* currents = store_.liveCurrent(segment);
-    float* voltages = store_.liveVoltage(segment);
-    voltages[point] = static_cast<float>(voltage);
-    currents[point] = static_cast<float>(current);
-    currents[0] = static_cast<float>(point);
-    voltages[0] = static_cast<float>(point);
+    store_.setLivePoint(segment, segment_.pointCounter, voltage, current);
 }
 
 // One point at the running level. A failed exchange throws before anything is stored, so the
@@ -236,6 +230,7 @@ void IvSweep::runSegment(int segment, double start, double end, int stepCount,
     segment_.finished = true;
     const long long elapsed = segmentElapsedMs(segment_.startDays, text::nowAsDays());
     store_.liveLabel(segment) += QStringLiteral("/%1ms").arg(elapsed);
+    store_.endLiveSegment(segment);
     host_.drawChart();
 }
 

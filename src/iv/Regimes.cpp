@@ -49,16 +49,11 @@ void runCurrentSweep(CheckedBus& link, series::SeriesStore& store, IvHost& host,
     link.send(kScpiAddress, QStringLiteral(":OUTP ON"));
     constexpr int kSteps = 80;
     SegmentLevels levels(settings.currentStart, settings.currentEnd, kSteps);
-    float* currents = store.liveCurrent(1);
-    float* voltages = store.liveVoltage(1);
     double current = settings.currentStart;
     for (int i = 0; i <= kSteps; ++i) {
         link.send(kScpiAddress, QStringLiteral(":SOUR:CURR:LEV ") + real(current));
         const double voltage = link.query(kScpiAddress, QStringLiteral(":READ?"));
-        currents[i + 1] = static_cast<float>(current);
-        voltages[i + 1] = static_cast<float>(voltage);
-        currents[0] = static_cast<float>(i + 1);
-        voltages[0] = static_cast<float>(i + 1);
+        store.setLivePoint(1, i + 1, voltage, current);
         host.drawChart();
         link.throwDeferred();
         current = levels.next();
@@ -156,10 +151,7 @@ bool ManualRegime::recordBarPoint(int model, const SweepOptions& options) {
         current = link_.query(kScpiAddress, QStringLiteral(":READ?"));
     }
     const int point = ++segment_.pointCounter;
-    store_.liveVoltage(segment)[point] = static_cast<float>(voltage);
-    store_.liveCurrent(segment)[point] = static_cast<float>(current);
-    store_.liveVoltage(segment)[0] = static_cast<float>(point);
-    store_.liveCurrent(segment)[0] = static_cast<float>(point);
+    store_.setLivePoint(segment, point, voltage, current);
     host_.drawChart();
     return true;
 }
