@@ -8,6 +8,7 @@
 #include "lcr/LcrControls.h"
 #include "lcr/LcrPanel.h"
 #include "lcr/MeasuredParameters.h"
+#include "shell/ChartPictureMenu.h"
 #include "shell/StartController.h"
 #include "shell/Widgets.h"
 
@@ -57,6 +58,8 @@ LcrController::~LcrController() = default;
 
 void LcrController::wire() {
     c().paintBox(kChartBox)->setImage(&panel_->chart());
+    pictures_ = std::make_unique<ChartPictureMenu>(*c().paintBox(kChartBox), form_.ui());
+    pictures_->setSource([this](QImage& image) { panel_->drawChart(image); });
     wireButtons();
     wireRadioRange(61, 64, &LcrController::fmaxPresetClick);
     wireRadioRange(65, 68, &LcrController::triggerDelayClick);

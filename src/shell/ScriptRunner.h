@@ -33,6 +33,8 @@ class ScriptRunner {
     // 0 to go on, 1 or 2 to stop with that status.
     int execute(const QString& text, int lineNumber);
     int actOnControl(const Line& line, int lineNumber);
+    // "menu View/Analysis tools": triggers the entry of the menu bar on that path.
+    int triggerMenu(const QString& path, int lineNumber);
     int expectation(const Line& line, int lineNumber);
     int flagExpectation(const Line& line, bool actual, int lineNumber);
     int fail(int status, int lineNumber, const QString& message);
