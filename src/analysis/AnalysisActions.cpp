@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
+#include <span>
 
 #include "analysis/AnalysisChart.h"
 #include "analysis/AnalysisFiles.h"
@@ -162,6 +164,20 @@ void AnalysisActions::setPlotRangeFromFit() {
     }
 }
 
+// Logarithms have no meaningful zero: a range from 0 would squeeze their points into a
+// sliver, so these plots frame the points themselves.
+void AnalysisActions::setPlotRangeAroundPoints() {
+    const auto frame = [](std::span<const double> values, float& low, float& high) {
+        const auto [min, max] = std::minmax_element(values.begin(), values.end());
+        const double middle = (*min + *max) / 2;
+        const double half = std::max({(*max - *min) * 0.55, std::abs(middle) * 0.01, 1e-12});
+        low = static_cast<float>(std::max(middle - half, -double(FLT_MAX)));
+        high = static_cast<float>(std::min(middle + half, double(FLT_MAX)));
+    };
+    frame(state_.xs(), state_.plotXMin, state_.plotXMax);
+    frame(state_.ys(), state_.plotYMin, state_.plotYMax);
+}
+
 void AnalysisActions::drawStraightened(Mechanism mechanism) {
     const AnalysisChartFrame frame = straightenedFrame(state_, mechanism);
     MarkerFlash flash;
@@ -262,7 +278,11 @@ void AnalysisActions::straighten(Mechanism mechanism) {
     state_.fitIntercept = line.intercept;
     state_.fitSlope = line.slope;
     state_.fitDefined = line.defined;
-    setPlotRangeFromFit();
+    if (mechanism == Mechanism::Ohm) {
+        setPlotRangeFromFit();
+    } else {
+        setPlotRangeAroundPoints();
+    }
     drawStraightened(mechanism);
     host_.processEvents();
     reportFit(mechanism);

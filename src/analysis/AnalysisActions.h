@@ -49,6 +49,7 @@ class AnalysisActions {
     void showUnitIvChart();
     void reportFit(Mechanism mechanism);
     void setPlotRangeFromFit();
+    void setPlotRangeAroundPoints();
     void drawStraightened(Mechanism mechanism);
     bool refuseWithoutSelection();
     void reportFileError(int error);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -112,8 +113,15 @@ TEST(StraightenedChart, EveryMechanismShowsItsPointsOnItsLineInBothScaleModes) {
             ASSERT_TRUE(f.host.messages.isEmpty()) << f.host.messages.join('\n').toStdString();
             const QRgb colour = tarvix::series::fromBgr(0xFF0000);  // segment 2
             const std::vector<QPoint> centres = crossCentres(f.chart, colour);
-            // The two branches fold onto one another: ten distinct points.
+            // The two branches fold onto one another: ten distinct points, spread over the
+            // frame rather than squeezed into a corner of it.
             ASSERT_EQ(centres.size(), 10u);
+            const auto [left, right] = std::minmax_element(
+                centres.begin(), centres.end(), [](QPoint a, QPoint b) { return a.x() < b.x(); });
+            const auto [top, bottom] = std::minmax_element(
+                centres.begin(), centres.end(), [](QPoint a, QPoint b) { return a.y() < b.y(); });
+            EXPECT_GT(right->x() - left->x(), (kWidth - 35) * 0.4);
+            EXPECT_GT(bottom->y() - top->y(), (kHeight - 36) * 0.4);
             for (const QPoint& c : centres) {
                 EXPECT_GE(c.x(), 35);
                 EXPECT_LT(c.x(), kWidth - 1);
