@@ -11,6 +11,7 @@
 #include "lcr/LcrPanel.h"
 #include "lcr/MeasuredParameters.h"
 #include "lcr/TidySweepCsv.h"
+#include "shell/ChartPictureMenu.h"
 #include "shell/StartController.h"
 #include "shell/TidyCsvMenu.h"
 #include "shell/Widgets.h"
@@ -61,6 +62,8 @@ LcrController::~LcrController() = default;
 
 void LcrController::wire() {
     c().paintBox(kChartBox)->setImage(&panel_->chart());
+    pictures_ = std::make_unique<ChartPictureMenu>(*c().paintBox(kChartBox), form_.ui());
+    pictures_->setSource([this](QImage& image) { panel_->drawChart(image); });
     wireButtons();
     wireRadioRange(61, 64, &LcrController::fmaxPresetClick);
     wireRadioRange(65, 68, &LcrController::triggerDelayClick);

@@ -5,6 +5,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTimer>
@@ -122,12 +124,35 @@ int ScriptRunner::execute(const QString& text, int lineNumber) {
         });
         return 0;
     }
+    if (line.command == QStringLiteral("menu")) {
+        return triggerMenu(text.mid(5), lineNumber);
+    }
     if (line.command == QStringLiteral("close")) {
         closed_ = true;
         form_.close();
         return 0;
     }
     return actOnControl(line, lineNumber);
+}
+
+int ScriptRunner::triggerMenu(const QString& path, int lineNumber) {
+    QList<QAction*> entries = form_.menuBar()->actions();
+    QAction* found = nullptr;
+    for (const QString& step : path.split('/')) {
+        found = nullptr;
+        for (QAction* entry : entries) {
+            if (QString(entry->text()).remove('&') == step) {
+                found = entry;
+                break;
+            }
+        }
+        if (!found) {
+            return fail(2, lineNumber, QStringLiteral("no menu entry \"%1\"").arg(path));
+        }
+        entries = found->menu() ? found->menu()->actions() : QList<QAction*>();
+    }
+    found->trigger();
+    return 0;
 }
 
 int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
