@@ -6,10 +6,12 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 #include "buses/createBus.h"
+#include "shell/ApplicationTitle.h"
 #include "shell/ScriptRunner.h"
 #include "shell/SettingsFolder.h"
 #include "shell/TForm1.h"
@@ -67,6 +69,9 @@ CommandLine parseCommandLine(const QApplication& app) {
 }  // namespace
 
 int runApplication(int argc, char** argv) {
+    // A write past the file-size limit would otherwise kill the program with every unsaved
+    // series; ignored, the write fails with EFBIG and is reported like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     // Qt takes the process locale from the environment; the program's number texts (commands,
     // replies, files) always use a full stop, so C formatting must not follow it.
@@ -78,7 +83,7 @@ int runApplication(int argc, char** argv) {
     const CommandLine options = parseCommandLine(app);
     // The application's title (two blanks before the version). A display name would also be
     // appended to the window's own caption, so none is set.
-    QApplication::setApplicationName(QStringLiteral("Tarvix  1.1"));
+    QApplication::setApplicationName(applicationTitle());
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(12);
     QApplication::setFont(font);

@@ -1,10 +1,12 @@
 #include "shell/LcrController.h"
 
 #include <QAbstractButton>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+#include "lcr/FrqFile.h"
 #include "lcr/LcrControls.h"
 #include "lcr/LcrPanel.h"
 #include "lcr/MeasuredParameters.h"
@@ -151,6 +153,12 @@ void LcrController::Button32Click() {
     if (report.outcome == Outcome::Completed || report.outcome == Outcome::FileFailed) {
         sweepMeasured_ = true;
         sweepDate_ = QDate::currentDate();
+    }
+    if (report.outcome == Outcome::Completed) {
+        // The file goes to the working folder, which the operator may not know.
+        form_.ui().showMessage(
+            QStringLiteral("Frequency data written to %1")
+                .arg(QFileInfo(lcr::FrqFile::fileName(settings.fileBaseName)).absoluteFilePath()));
     }
 }
 

@@ -95,6 +95,13 @@ int ScriptRunner::execute(const QString& text, int lineNumber) {
         ui_.queueAnswer(text.mid(7));
         return 0;
     }
+    if (line.command == QStringLiteral("reply")) {
+        if (line.name != QStringLiteral("yes") && line.name != QStringLiteral("no")) {
+            return fail(2, lineNumber, QStringLiteral("\"reply\" needs yes or no"));
+        }
+        ui_.queueReply(line.name == QStringLiteral("yes"));
+        return 0;
+    }
     if (line.command == QStringLiteral("answer-cancel")) {
         ui_.queueCancel();
         return 0;
@@ -161,6 +168,9 @@ int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
         return fail(2, lineNumber, QStringLiteral("no control named \"%1\"").arg(line.name));
     }
     const QString& command = line.command;
+    if (control == &form_ && !windowCommand(command)) {
+        return fail(2, lineNumber, QStringLiteral("the window takes no \"%1\"").arg(command));
+    }
     if (command == QStringLiteral("set")) {
         form_.controls().setText(line.name, line.rest);
     } else if (command == QStringLiteral("check") || command == QStringLiteral("uncheck")) {
@@ -195,12 +205,27 @@ int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
             return fail(2, lineNumber, QStringLiteral("cannot write %1").arg(line.rest));
         }
     } else {
-        return expectation(line, lineNumber);
+        return expectation(line, control, lineNumber);
     }
     return 0;
 }
 
+// The window has a title, a visibility and an enabled state, and can be photographed; it
+// cannot be typed into, checked, clicked or scrolled.
+bool ScriptRunner::windowCommand(const QString& command) {
+    for (const char* allowed :
+         {"print", "expect", "expect-enabled", "expect-visible", "screenshot"}) {
+        if (command == QLatin1String(allowed)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 QStringList ScriptRunner::printed(const QString& name) const {
+    if (name == QStringLiteral("window")) {
+        return {QStringLiteral("window: %1").arg(form_.shownTitle())};
+    }
     if (auto* list = qobject_cast<QListWidget*>(form_.controls().find(name))) {
         QStringList lines;
         for (int i = 0; i < list->count(); ++i) {
@@ -211,8 +236,7 @@ QStringList ScriptRunner::printed(const QString& name) const {
     return {QStringLiteral("%1: %2").arg(name, form_.controls().text(name))};
 }
 
-int ScriptRunner::expectation(const Line& line, int lineNumber) {
-    QWidget* control = form_.controls().find(line.name);
+int ScriptRunner::expectation(const Line& line, QWidget* control, int lineNumber) {
     if (line.command == QStringLiteral("expect")) {
         const QString actual = printed(line.name).join('\n').mid(line.name.size() + 2);
         if (actual != line.rest) {
