@@ -103,6 +103,9 @@ void ScpiAcquisition::trigger() {
 
 void ScpiAcquisition::acquire() {
     last_.clear();
+    if (hooks_.begin) {
+        hooks_.begin();
+    }
     const int count = *armCount_ * *triggerCount_;
     for (int i = 0; i < count; ++i) {
         last_.push_back(hooks_.take());

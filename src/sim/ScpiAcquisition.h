@@ -23,6 +23,7 @@ class ScpiAcquisition {
     struct Hooks {
         std::function<Reading()> take;
         std::function<std::string(const Reading&)> format;
+        std::function<void()> begin = {};  // before the first reading of an acquisition
     };
 
     ScpiAcquisition(ScpiCommandTable& table, ScpiSettings& settings, ScpiStatus& status,

@@ -61,11 +61,13 @@ Smu24xx::Smu24xx(SmuModel model, SimEnvironment& environment)
     addOutputCommands();
     addSystemSettings();
     addConfigureCommands();
+    sweep_.addCommands(commands(), settings(),
+                       {voltage_.ranges.back() * kOverRange, current_.ranges.back() * kOverRange});
     acquisition_ = std::make_unique<ScpiAcquisition>(
         commands(), settings(), status(),
-        ScpiAcquisition::Hooks{
-            [this] { return record(); },
-            [this](const ScpiAcquisition::Reading& r) { return readingText(r); }},
+        ScpiAcquisition::Hooks{[this] { return record(); },
+                               [this](const ScpiAcquisition::Reading& r) { return readingText(r); },
+                               [this] { sweepPoint_ = 0; }},
         kBufferCapacity);
     addStatisticsCommands();
     reset();
@@ -95,6 +97,7 @@ void Smu24xx::reset() {
     functions_ = {false, true, false};
     elements_.fill(true);
     autoZero_ = true;
+    sweep_.reset();
     resetSeconds_ = environment_.now();
     if (acquisition_) {
         acquisition_->reset();
@@ -420,7 +423,19 @@ Smu24xx::Reading Smu24xx::measure() {
 }
 
 ScpiAcquisition::Reading Smu24xx::record() {
-    const Reading reading = measure();
+    constexpr int kSweepMode = 2;
+    SourceLevel& source = sourcingVoltage() ? voltage_ : current_;
+    Reading reading;
+    if (source.mode == kSweepMode) {
+        // The sweep point is sourced for this reading; the fixed level stays the bias.
+        const double bias = source.level;
+        source.level = sweep_.level(sourcingVoltage() ? SourceSweep::kVolts : SourceSweep::kAmps,
+                                    sweepPoint_++);
+        reading = measure();
+        source.level = bias;
+    } else {
+        reading = measure();
+    }
     return {reading.volts, reading.amps, reading.ohms, environment_.now() - resetSeconds_,
             reading.compliance ? 8.0 : 0.0};
 }
