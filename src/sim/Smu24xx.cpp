@@ -27,23 +27,6 @@ std::vector<double> fullScale(const std::vector<double>& ranges) {
     return steps;
 }
 
-// One statistic of CALC3 over the values of one element.
-double statistic(int which, const std::vector<double>& values) {
-    const auto [low, high] = std::minmax_element(values.begin(), values.end());
-    double mean = 0.0;
-    for (const double v : values) {
-        mean += v / static_cast<double>(values.size());
-    }
-    double squares = 0.0;
-    for (const double v : values) {
-        squares += (v - mean) * (v - mean);
-    }
-    const double spread =
-        values.size() > 1 ? std::sqrt(squares / static_cast<double>(values.size() - 1)) : 0.0;
-    const double results[] = {mean, spread, *high, *low, *high - *low};
-    return results[which];
-}
-
 }  // namespace
 
 Smu24xx::Smu24xx(SmuModel model, SimEnvironment& environment)
@@ -341,20 +324,12 @@ void Smu24xx::addStatisticsCommands() {
     statistic_ = &settings().choice(":CALCulate3:FORMat",
                                     {"MEAN", "SDEViation", "MAXimum", "MINimum", "PKPK"}, 0);
     commands().addQuery(":CALCulate3:DATA", [this](ScpiCall& call) {
-        const auto& buffer = acquisition_->buffer();
-        if (buffer.empty()) {
+        if (acquisition_->buffer().empty()) {
             call.fail(errors::kDataStale);
             return;
         }
-        ScpiAcquisition::Reading result(kElementCount);
-        for (std::size_t element = 0; element < kElementCount; ++element) {
-            std::vector<double> values;
-            for (const auto& reading : buffer) {
-                values.push_back(reading[element]);
-            }
-            result[element] = statistic(*statistic_, values);
-        }
-        call.reply(readingText(result));
+        const auto kind = static_cast<ScpiAcquisition::Statistic>(*statistic_);
+        call.reply(readingText(acquisition_->bufferStatistic(kind)));
     });
 }
 
