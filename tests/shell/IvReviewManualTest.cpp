@@ -1,5 +1,6 @@
 #include <QScrollBar>
 #include <QTimer>
+#include <functional>
 
 #include "shell/FormFixture.h"
 #include "text/NumberText.h"
@@ -9,7 +10,21 @@ using namespace tarvix::shell::testing;
 
 namespace {
 
-class IvReviewManual : public FormFixture {};
+class IvReviewManual : public FormFixture {
+  protected:
+    // Runs `action` once the sweep has recorded its first points, however slow the machine.
+    void whenRecording(std::function<void()> action) {
+        poll_.disconnect();
+        QObject::connect(&poll_, &QTimer::timeout, form.get(), [this, action] {
+            if (form->store().liveCount(1) >= 2) {
+                poll_.stop();
+                action();
+            }
+        });
+        poll_.start(5);
+    }
+    QTimer poll_;
+};
 
 }  // namespace
 
@@ -18,12 +33,12 @@ class IvReviewManual : public FormFixture {};
 TEST_F(IvReviewManual, BarMovesRecordPointsInAnyRunningStart) {
     startForm(QStringLiteral("sim:noise=0,latency=2,sample=resistor:1000000"));
     setText("Edit41", "4000");
-    QTimer::singleShot(60, form.get(), [this] {
+    whenRecording([this] {
         c().scrollBar("ScrollBar1")->setValue(7500);  // 1 V, not yet recorded
         setChecked("RadioButton75", true);
         c().scrollBar("ScrollBar1")->setValue(6000);  // 0.4 V, recorded
+        QTimer::singleShot(60, form.get(), [this] { click("Button22"); });
     });
-    QTimer::singleShot(120, form.get(), [this] { click("Button22"); });
     click("Button1");
     const QStringList commands = sentTo(24);
     const QString range = QStringLiteral(":SOUR:VOLT:RANG  2.00000000000000E+0000");
@@ -44,7 +59,7 @@ TEST_F(IvReviewManual, BarMovesRecordPointsInAnyRunningStart) {
 TEST_F(IvReviewManual, TheSweepStepsOnFromALevelTheBarSet) {
     startForm(QStringLiteral("sim:noise=0,latency=2,sample=resistor:1000000"));
     setText("Edit41", "4000");
-    QTimer::singleShot(60, form.get(), [this] {
+    whenRecording([this] {
         c().scrollBar("ScrollBar1")->setValue(7500);
         setChecked("RadioButton75", true);
         c().scrollBar("ScrollBar1")->setValue(6000);  // records 0.4 V
