@@ -127,10 +127,18 @@ void LcrController::formCreate() {
     ScrollBar7Change();
     ScrollBar8Change();
     panel_->loadTestCurve(isChecked(QStringLiteral("CheckBox45")));
-    form_.startAction().setLcrSweep([this] { Button32Click(); });
+    // The I-V Start that runs the sweep under its bias already holds the bus.
+    form_.startAction().setLcrSweep([this] { runSweep(); });
 }
 
 void LcrController::Button32Click() {
+    const auto bus = form_.acquireBus(QStringLiteral("7600 Start"));
+    if (bus) {
+        runSweep();
+    }
+}
+
+void LcrController::runSweep() {
     const lcr::SweepSettings settings = settingsFromPanel6();
     c().setText(QStringLiteral("Label40"), lcr::countLabel(settings.readingsPerPoint));
     c().setText(QStringLiteral("Label41"), lcr::countLabel(settings.meterAverage));
@@ -138,11 +146,15 @@ void LcrController::Button32Click() {
 }
 
 void LcrController::Button34Click() {
-    lcr::LcrPanel::sendBias(form_.gpib(), 0);
+    if (const auto bus = form_.acquireBus(QStringLiteral("EXT OFF"))) {
+        lcr::LcrPanel::sendBias(form_.gpib(), 0);
+    }
 }
 
 void LcrController::Button35Click() {
-    lcr::LcrPanel::sendBias(form_.gpib(), 1);
+    if (const auto bus = form_.acquireBus(QStringLiteral("EXT ON"))) {
+        lcr::LcrPanel::sendBias(form_.gpib(), 1);
+    }
 }
 
 void LcrController::RadioButton60Click() {
@@ -272,6 +284,10 @@ lcr::ChartOptions LcrController::chartOptions() const {
 
 void LcrController::showMessage(const QString& text) {
     form_.ui().showMessage(text);
+}
+
+bool LcrController::endRequested() const {
+    return form_.busOwner().endRequested();
 }
 
 void LcrController::processEvents() {

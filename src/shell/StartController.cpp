@@ -61,16 +61,17 @@ void StartController::wire() {
                      [this] { Button33Click(); });
 }
 
-void StartController::checkBoard() {
+bool StartController::checkBoard() {
     if (form_.gpib().boardPresent()) {
         form_.gpib().initialize(0, 0);
         c().setEnabled("Button1", true);
         c().setEnabled("Button22", true);
-    } else {
-        c().setEnabled("Button1", false);
-        c().setText("Button1", QStringLiteral("NO GRIB"));
-        c().setEnabled("Button22", true);
+        return true;
     }
+    c().setEnabled("Button1", false);
+    c().setText("Button1", QStringLiteral("NO GRIB"));
+    c().setEnabled("Button22", true);
+    return false;
 }
 
 bool StartController::stopRequested() const {
@@ -127,6 +128,10 @@ void StartController::Button33Click() {
 }
 
 void StartController::Button20Click() {
+    const auto bus = form_.acquireBus(QStringLiteral("2636A"));
+    if (!bus) {
+        return;
+    }
     if (const auto reply = iv::test2636(form_.gpib())) {
         c().setText("Edit1", *reply);
     }
@@ -204,6 +209,10 @@ void StartController::commitBeforeMeasuring() {
 
 void StartController::Button1Click() {
     if (form_.ivState().actionRunning) {
+        return;
+    }
+    const auto bus = form_.acquireBus(QStringLiteral("Start"));
+    if (!bus) {
         return;
     }
     const bool started = runHead();

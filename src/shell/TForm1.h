@@ -2,9 +2,12 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "bus/BusOwner.h"
 #include "bus/GpibBus.h"
 #include "series/SeriesStore.h"
 #include "series/TimeTable.h"
@@ -37,6 +40,10 @@ class TForm1 : public QMainWindow {
     Controls& controls() { return controls_; }
     UiServices& ui() { return ui_; }
     bus::GpibBus& gpib() { return gpib_; }
+    bus::BusOwner& busOwner() { return busOwner_; }
+    // The bus for `procedure`, or nothing after telling the operator why it cannot start.
+    std::optional<bus::BusLease> acquireBus(const QString& procedure,
+                                            std::function<void()> shutdown = {});
     series::SeriesStore& store() { return store_; }
     IvState& ivState() { return ivState_; }
     series::TimeTable& timeTable() { return timeTable_; }
@@ -63,8 +70,11 @@ class TForm1 : public QMainWindow {
     void addViewToggle(QMenu* menu, const QString& text, const std::vector<const char*>& names,
                        const std::vector<const char*>& enableAlso = {});
     void placePanels();
+    void updateBusButtons();
+    void closeWhenBusFree();
 
     bus::GpibBus& gpib_;
+    bus::BusOwner busOwner_;
     UiServices& ui_;
     FormOptions options_;
     Controls controls_;
@@ -77,6 +87,7 @@ class TForm1 : public QMainWindow {
     StartController* start_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     bool closed_ = false;
+    bool closeWhenFree_ = false;  // a close came while a procedure held the bus
 };
 
 // A group of handlers of one panel or subsystem of the window.
@@ -89,6 +100,8 @@ class PanelController {
     // Start-up work of this controller, in FormCreate's order (see TForm1::FormCreate).
     virtual void formCreate() {}
     virtual void formClose() {}
+    // The window is asked to close while a procedure holds the bus: end it at its next exchange.
+    virtual void closeRequested() {}
 
   protected:
     Controls& c() { return form_.controls(); }

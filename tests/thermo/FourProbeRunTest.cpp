@@ -164,6 +164,13 @@ TEST_F(FourProbeRunTest, OtherProceduresWaitWhileARunIsGoing) {
     panel.Button27Click();  // Start again
     EXPECT_TRUE(bench.transcript.lines().isEmpty());
     EXPECT_EQ(record->thermoCount, 1);
+    // The refused Start left the run and its hold on the bus alone.
+    EXPECT_TRUE(host.timerActive);
+    EXPECT_EQ(host.owner.holder(), "4 probe Start");
+    ASSERT_EQ(host.messages.size(), 3);
+    EXPECT_EQ(
+        host.messages[0],
+        "\"4 probe Start\" is using the instruments; \"Start_d\" can start when it has ended.");
 }
 
 TEST_F(FourProbeRunTest, LcrMeterMeasuresBetweenTheFirstTwoTabs) {
@@ -195,11 +202,12 @@ TEST_F(FourProbeRunTest, LcrMeterMeasuresBetweenTheFirstTwoTabs) {
 
 TEST_F(FourProbeRunTest, AFetchReplyWithoutTwoTabsStoresAMissingResistance) {
     host.checked["CheckBox48"] = true;
-    bench.bench->queued[4] = {"1.234E+03", "\t1.234E+03", "\t\t", "\tabc\t"};
-    startAndTick(4);
-    ASSERT_EQ(record->thermoCount, 4);
-    for (int k = 1; k <= 4; ++k) {
-        EXPECT_TRUE(std::isnan(record->thermoResistance[k])) << k;
+    // A good reply in the middle keeps the run from ending at three failures in a row.
+    bench.bench->queued[4] = {"1.234E+03", "\t1.234E+03", "R\t5\t", "\t\t", "\tabc\t"};
+    startAndTick(5);
+    ASSERT_EQ(record->thermoCount, 5);
+    for (int k = 1; k <= 5; ++k) {
+        EXPECT_EQ(std::isnan(record->thermoResistance[k]), k != 3) << k;
         EXPECT_NEAR(record->thermoTemp[k], 22.6675, 1e-4) << "the temperature is still taken";
     }
     EXPECT_EQ(host.texts["Edit50"].trimmed(), "Nan");
@@ -227,4 +235,172 @@ TEST_F(FourProbeRunTest, SpeedButtonsFollowTheLcrBoxAndTheScrollBarSetsThePeriod
     panel.ScrollBar9Change(7);
     EXPECT_EQ(host.timerInterval, 7000);
     EXPECT_EQ(host.texts["Label50"], "7");
+}
+
+namespace {
+
+// The last command sent to an address, from the transcript.
+QString lastSentTo(const BenchBus& bench, int address) {
+    const QString prefix = QStringLiteral("send %1 ").arg(address);
+    QString last;
+    for (const QString& line : bench.transcript.lines()) {
+        if (line.startsWith(prefix)) {
+            last = line.mid(line.indexOf(' ', prefix.size()) + 1);
+        }
+    }
+    return last;
+}
+
+}  // namespace
+
+// A fault at any instrument, at the set-up or at a reading: the run never switches the source
+// on after a refused set-up, stores failed readings as missing, ends after three failed samples
+// in a row with the closing commands, and says so once.
+TEST_F(FourProbeRunTest, FaultsAtSetUpAndAtAReading) {
+    constexpr int kFault = 0x8000;
+    struct Case {
+        const char* name;
+        bool lcr;
+        int failSendTo;   // -1: none
+        int failEnterAt;  // -1: none
+        const char* message;
+        bool resistanceMissing;
+        bool temperatureMissing;
+    };
+    const Case cases[] = {
+        {"source set-up", false, 24, -1,
+         "4 probe Start was not started: the instrument at address 24 failed on \"*RST\" "
+         "(status 32768).",
+         false, false},
+        {"multimeter set-up", false, 16, -1,
+         "4 probe Start was not started: the instrument at address 16 failed on \"*RST\" "
+         "(status 32768).",
+         false, false},
+        {"LCR meter set-up", true, 4, -1,
+         "4 probe Start was not started: the instrument at address 4 failed on \"CONF:MAC MED\" "
+         "(status 32768).",
+         false, false},
+        {"source reading", false, -1, 24,
+         "4 probe Start was ended: 3 failed readings in a row. 3 of 3 samples are stored as "
+         "missing. Last failure: the instrument at address 24 failed on \":READ?\" (status "
+         "32768).",
+         true, false},
+        {"multimeter reading", false, -1, 16,
+         "4 probe Start was ended: 3 failed readings in a row. 3 of 3 samples are stored as "
+         "missing. Last failure: the instrument at address 16 failed on \":READ?\" (status "
+         "32768).",
+         false, true},
+        {"LCR meter reading", true, -1, 4,
+         "4 probe Start was ended: 3 failed readings in a row. 3 of 3 samples are stored as "
+         "missing. Last failure: the instrument at address 4 failed on \"FETC?\" (status "
+         "32768).",
+         true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BenchBus bench;
+        bench.setMultimeter("0.0", "295");
+        bench.bench->standing[24] = "+1.25E-01";
+        bench.bench->standing[4] = "R\t1.0E+03\t\t";
+        FakeHost host;
+        host.checked["CheckBox48"] = c.lcr;
+        auto record = std::make_unique<ThermoRecord>();
+        ThermoPanel panel{*bench.bus, *record, host};
+        if (c.failSendTo >= 0) {
+            bench.bench->sendStatus[c.failSendTo] = kFault;
+        }
+        if (c.failEnterAt >= 0) {
+            bench.bench->enterStatus[c.failEnterAt] = kFault;
+        }
+        panel.Button27Click();
+        for (int tick = 0; tick < 5 && host.timerActive; ++tick) {
+            panel.Timer1Timer();
+        }
+        EXPECT_FALSE(host.timerActive);
+        EXPECT_FALSE(host.owner.busy());
+        EXPECT_EQ(host.messages, QStringList{QString::fromLatin1(c.message)});
+        EXPECT_EQ(lastSentTo(bench, 24), ":OUTP OFF");
+        EXPECT_EQ(lastSentTo(bench, 16), ":rout:open:all");
+        EXPECT_TRUE(host.enabled["Button27"]);
+        const bool started = c.failSendTo < 0;
+        EXPECT_EQ(bench.sends().contains("send 24 0 :OUTP ON"), started && !c.lcr);
+        EXPECT_EQ(record->thermoCount, started ? 3 : 0);
+        for (int k = 1; k <= record->thermoCount; ++k) {
+            EXPECT_EQ(std::isnan(record->thermoResistance[k]), c.resistanceMissing) << k;
+            EXPECT_EQ(std::isnan(record->thermoTemp[k]), c.temperatureMissing) << k;
+        }
+    }
+}
+
+// Two failed samples in a row are weathered; the count comes once, when the run ends.
+TEST_F(FourProbeRunTest, AFlakyMultimeterKeepsTheRunGoingAndIsCountedAtTheEnd) {
+    // Two reads a sample: the thermocouple, then the reference.
+    bench.bench->enterStatusQueue[16] = {0, 0, 0x8000, 0, 0, 0x8000, 0, 0, 0x8000, 0x8000};
+    startAndTick(5);
+    EXPECT_TRUE(host.timerActive);
+    EXPECT_TRUE(host.messages.isEmpty());
+    for (int k = 1; k <= 5; ++k) {
+        EXPECT_EQ(std::isnan(record->thermoTemp[k]), k == 2 || k == 3 || k == 5) << k;
+        EXPECT_FALSE(std::isnan(record->thermoResistance[k])) << k;
+    }
+    panel.Button28Click();
+    panel.Timer1Timer();
+    EXPECT_FALSE(host.timerActive);
+    ASSERT_EQ(host.messages.size(), 1);
+    EXPECT_TRUE(host.messages[0].startsWith("3 of 6 samples are stored as missing."))
+        << host.messages[0].toStdString();
+}
+
+TEST_F(FourProbeRunTest, AnOutputOffTheSourceRefusesIsReported) {
+    bench.bench->failingCommands = {":OUTP OFF"};
+    startAndTick(1);
+    panel.Button28Click();
+    panel.Timer1Timer();
+    EXPECT_EQ(lastSentTo(bench, 24), ":OUTP OFF");
+    ASSERT_EQ(host.messages.size(), 1);
+    EXPECT_TRUE(host.messages[0].contains("did not take \":OUTP OFF\""))
+        << host.messages[0].toStdString();
+}
+
+// The channel list and the compliance go into commands: both are checked before anything is
+// sent, the channel from both ends of the scanner's range.
+TEST_F(FourProbeRunTest, TextsForCommandsAreCheckedBeforeAnythingIsSent) {
+    struct Case {
+        const char* channel;
+        const char* compliance;
+        const char* closeCommand;  // nullptr: refused
+        const char* field;
+    };
+    const Case cases[] = {
+        {"1", "50", "rout:clos (@1)", ""},
+        {"40", "2.5E1", "rout:clos (@40)", ""},
+        {"0", "50", nullptr, "Edit63"},
+        {"41", "50", nullptr, "Edit63"},
+        {"(@7);*RST;(@1)", "50", nullptr, "Edit63"},
+        {"", "50", nullptr, "Edit63"},
+        {" 7", "50", nullptr, "Edit63"},
+        {"7", "2O", nullptr, "Edit52"},
+        {"7", "", nullptr, "Edit52"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.channel + std::string(" / ") + c.compliance);
+        BenchBus bench;
+        FakeHost host;
+        host.texts["Edit63"] = c.channel;
+        host.texts["Edit52"] = c.compliance;
+        auto record = std::make_unique<ThermoRecord>();
+        ThermoPanel panel{*bench.bus, *record, host};
+        panel.Button27Click();
+        if (c.closeCommand) {
+            EXPECT_TRUE(host.messages.isEmpty());
+            panel.Timer1Timer();
+            EXPECT_TRUE(bench.sends().contains(QStringLiteral("send 16 0 ") + c.closeCommand));
+        } else {
+            EXPECT_TRUE(bench.transcript.lines().isEmpty());
+            ASSERT_EQ(host.messages.size(), 1);
+            EXPECT_TRUE(host.messages[0].contains(c.field)) << host.messages[0].toStdString();
+            EXPECT_FALSE(host.timerActive);
+            EXPECT_FALSE(host.owner.busy());
+        }
+    }
 }
