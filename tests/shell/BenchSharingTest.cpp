@@ -111,14 +111,28 @@ TEST_F(BenchSharing, FourProbeFaultsOnTheSimulatedBench) {
         const char* fault;
         bool lcr;
         const char* messageStart;
+        const char* missingReadout;  // the read-out that shows the missing value, if any
     };
     const Case cases[] = {
-        {"send:24", false, "4 probe Start was not started: the instrument at address 24"},
-        {"send:16", false, "4 probe Start was not started: the instrument at address 16"},
-        {"send:4", true, "4 probe Start was not started: the instrument at address 4"},
-        {"enter:24", false, "4 probe Start was ended: 3 failed readings in a row."},
-        {"enter:16", false, "4 probe Start was ended: 3 failed readings in a row."},
-        {"enter:4", true, "4 probe Start was ended: 3 failed readings in a row."},
+        {"send:24", false,
+         "4 probe Start was not started: the instrument at address 24 failed on \"*RST\"", nullptr},
+        {"send:16", false,
+         "4 probe Start was not started: the instrument at address 16 failed on \"*RST\"", nullptr},
+        {"send:4", true,
+         "4 probe Start was not started: the instrument at address 4 failed on \"CONF:MAC FAS\"",
+         nullptr},
+        {"enter:24", false,
+         "4 probe Start was ended: 3 failed readings in a row. 3 of 3 samples are stored as "
+         "missing.",
+         "Edit50"},
+        {"enter:16", false,
+         "4 probe Start was ended: 3 failed readings in a row. 3 of 3 samples are stored as "
+         "missing.",
+         "Edit51"},
+        {"enter:4", true,
+         "4 probe Start was ended: 3 failed readings in a row. 3 of 3 samples are stored as "
+         "missing.",
+         "Edit50"},
     };
     for (const Case& fault : cases) {
         SCOPED_TRACE(fault.fault);
@@ -136,6 +150,12 @@ TEST_F(BenchSharing, FourProbeFaultsOnTheSimulatedBench) {
         EXPECT_TRUE(messages[0].startsWith(fault.messageStart)) << messages[0].toStdString();
         EXPECT_EQ(lastSentTo(24), ":OUTP OFF");
         EXPECT_EQ(lastSentTo(16), ":rout:open:all");
+        // The source goes on only after a set-up that went through, and only when it measures.
+        EXPECT_EQ(sentTo(24).contains(":OUTP ON"), !fault.lcr && fault.missingReadout != nullptr);
+        if (fault.missingReadout) {
+            EXPECT_EQ(text(fault.missingReadout).trimmed(), "Nan");
+            EXPECT_EQ(text("Edit54"), "3");
+        }
         EXPECT_EQ(enabledBusButtons().size(), std::size(kBusButtons));
         form->close();
         form.reset();
