@@ -1,6 +1,7 @@
 #include "shell/ScriptRunner.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QEventLoop>
 #include <QFile>
 #include <QListWidget>
@@ -126,6 +127,12 @@ int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
     QWidget* control = line.name == QStringLiteral("window") ? static_cast<QWidget*>(&form_)
                                                              : form_.controls().find(line.name);
     if (!control) {
+        // Menu entries are actions, not controls: a recipe can click them by object name.
+        auto* action = form_.findChild<QAction*>(line.name);
+        if (action && line.command == QStringLiteral("click")) {
+            action->trigger();
+            return 0;
+        }
         return fail(2, lineNumber, QStringLiteral("no control named \"%1\"").arg(line.name));
     }
     const QString& command = line.command;
