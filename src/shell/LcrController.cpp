@@ -153,7 +153,8 @@ void LcrController::runSweep() {
     c().setText(QStringLiteral("Label41"), lcr::countLabel(settings.meterAverage));
     const lcr::SweepReport report = panel_->runSweep(form_.gpib(), settings);
     using Outcome = lcr::SweepReport::Outcome;
-    if (report.outcome == Outcome::Completed || report.outcome == Outcome::FileFailed) {
+    if (report.outcome == Outcome::Completed || report.outcome == Outcome::FileFailed ||
+        report.outcome == Outcome::Ended) {
         sweepMeasured_ = true;
         sweepDate_ = QDate::currentDate();
     }

@@ -67,10 +67,11 @@ void ThermoController::wire() {
 }
 
 void ThermoController::wireButtons() {
-    // The Start_d loop runs inside its click, so whether it will start is known before it.
+    // The Start_d loop runs inside its click, so whether it will start is known before it:
+    // it starts when the bus is there and free.
     QObject::connect(c().anyButton(thermo::controls::kStartDButton.toString()),
                      &QAbstractButton::clicked, &form_, [this] {
-                         if (!panel_->busy()) {
+                         if (form_.busOwner().boardPresent() && !form_.busOwner().busy()) {
                              recordRestarted(thermo::TempFileKind::Thermocouple);
                          }
                      });
