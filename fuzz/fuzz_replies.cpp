@@ -1,6 +1,8 @@
 #include <QByteArray>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -57,7 +59,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const tarvix::iv::AcquisitionEnded&) {
         }
     }
-    tarvix::lcr::parseMeterReply(bytes);
+    // A field with nothing in it is missing, never a zero; a value that is there is finite.
+    const tarvix::lcr::MeterReply fields = tarvix::lcr::parseMeterReply(bytes);
+    for (const auto& [text, value] : {std::pair(fields.primaryText, fields.primary),
+                                      std::pair(fields.secondaryText, fields.secondary)}) {
+        if (text && text->trimmed().isEmpty() && value) {
+            std::abort();
+        }
+        if (value && !std::isfinite(*value)) {
+            std::abort();
+        }
+    }
+    tarvix::thermo::ThermoBusLink thermoLink(gpib);
+    thermoLink.readNumber(16);
     tarvix::lcr::replyUpToTabRun(bytes);
     tarvix::thermo::resistanceFromFetchReply(bytes);
     tarvix::buses::PrologixLineSplitter splitter;

@@ -1,6 +1,7 @@
 #include "buses/LinuxGpibBackend.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <array>
 #include <cstring>
 
@@ -11,8 +12,10 @@ namespace {
 constexpr int kNoSecondaryAddress = 0;
 constexpr int kNoEos = 0;
 constexpr int kSendEoi = 1;
-// Longer replies than any instrument of ours sends are cut here rather than read forever.
+// A reply longer than any instrument of ours sends, or one still arriving this many time-outs
+// after the read began, fails the exchange rather than holding the program for ever.
 constexpr qsizetype kReplyLimit = 65536;
+constexpr long long kOverallTimeouts = 3;
 
 // The longest time of each time-out class in microseconds, T10us (1) to T1000s (17).
 constexpr std::array<long long, 17> kClassMicroseconds = {
@@ -148,6 +151,8 @@ void LinuxGpibBackend::enter(char* buffer, std::uint32_t maxLength, std::uint16_
     }
     QByteArray received;
     std::array<char, 512> chunk{};
+    const QDeadlineTimer deadline(
+        kOverallTimeouts * kClassMicroseconds[static_cast<std::size_t>(timeoutClass_ - 1)] / 1000);
     for (;;) {
         const int sta = library_->ibrd(ud, chunk.data(), static_cast<long>(chunk.size()));
         const LinuxGpibLibrary::Status after = library_->status();
@@ -158,8 +163,12 @@ void LinuxGpibBackend::enter(char* buffer, std::uint32_t maxLength, std::uint16_
         const int got = std::clamp(after.cnt, 0, static_cast<int>(chunk.size()));
         received.append(chunk.data(), got);
         // A read that neither ends nor moves data would loop for ever.
-        if ((sta & LinuxGpibLibrary::kEnd) || got == 0 || received.size() >= kReplyLimit) {
+        if ((sta & LinuxGpibLibrary::kEnd) || got == 0) {
             break;
+        }
+        if (received.size() >= kReplyLimit || deadline.hasExpired()) {
+            *status = kReplyNeverEnded;
+            return;
         }
     }
     while (received.endsWith('\n') || received.endsWith('\r')) {

@@ -18,6 +18,9 @@ class LinuxGpibBackend : public bus::GpibBackend, public StartupWarning {
   public:
     // Status when the library cannot be used at all.
     static constexpr int kNoLibrary = LinuxGpibLibrary::kErr;
+    // Status of a reply that grew past any instrument's length or outlasted its deadline:
+    // ERR and TIMO, as the library reports a time-out.
+    static constexpr int kReplyNeverEnded = LinuxGpibLibrary::kErr | LinuxGpibLibrary::kTimo;
     // linux-gpib's time-out classes run from TNONE (0) through T1000s (17); T1s is 11.
     static constexpr int kT1s = 11;
 

@@ -16,6 +16,9 @@ constexpr quint16 kDefaultPort = 1234;
 // How long past the controller's own time-out we wait for it to hand over what it has.
 constexpr int kReplySlackMs = 500;
 constexpr int kVersionWaitMs = 2000;
+// However the bytes trickle in, a reply ends this many times its quiet wait after the read.
+constexpr int kOverallWaits = 3;
+constexpr int kMostPollLines = 16;
 
 bool validAddress(int address) {
     return address >= 0 && address <= 30;
@@ -82,7 +85,8 @@ bool PrologixBackend::open(QString* error) {
         "++mode 1\n++auto 0\n++eoi 1\n++eos 3\n" + readTimeoutLine(timeoutMs_) + "++ver\n";
     QByteArray line;
     if (request(setup)) {
-        while (transport_->readLine(&line, kVersionWaitMs) == PrologixTransport::Read::Line) {
+        while (transport_->readLine(&line, kVersionWaitMs, kOverallWaits * kVersionWaitMs) ==
+               PrologixTransport::Read::Line) {
             line = withoutLineEnd(line);
             if (!line.isEmpty()) {
                 version_ = line;
@@ -122,7 +126,11 @@ int PrologixBackend::listenerPresent(int address) {
     }
     bool answered = false;
     QByteArray line;
-    while (transport_->readLine(&line, replyWaitMs()) == PrologixTransport::Read::Line) {
+    // A poll gives one status byte; a peer that keeps sending them is no controller of ours.
+    for (int lines = 0; lines < kMostPollLines &&
+                        transport_->readLine(&line, replyWaitMs(), kOverallWaits * replyWaitMs()) ==
+                            PrologixTransport::Read::Line;
+         ++lines) {
         line = withoutLineEnd(line);
         if (!isStatusByte(line)) {
             return answered ? 1 : 0;
@@ -153,7 +161,7 @@ void PrologixBackend::enter(char* buffer, std::uint32_t maxLength, std::uint16_t
         return;
     }
     QByteArray line;
-    switch (transport_->readLine(&line, replyWaitMs())) {
+    switch (transport_->readLine(&line, replyWaitMs(), kOverallWaits * replyWaitMs())) {
         case PrologixTransport::Read::Line: {
             const QByteArray reply = withoutLineEnd(line).left(maxLength);
             std::memcpy(buffer, reply.constData(), static_cast<std::size_t>(reply.size()));
@@ -163,6 +171,8 @@ void PrologixBackend::enter(char* buffer, std::uint32_t maxLength, std::uint16_t
             return;
         }
         case PrologixTransport::Read::TimedOut:
+        case PrologixTransport::Read::TooLong:
+            // The reply that never ended may still be arriving: the next request drops it.
             *status = kTimedOut;
             return;
         case PrologixTransport::Read::LinkLost:

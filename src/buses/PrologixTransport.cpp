@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QIODevice>
+#include <algorithm>
 
 namespace tarvix::buses {
 
@@ -32,8 +33,9 @@ void PrologixTransport::discardInput() {
     io->readAll();
 }
 
-PrologixTransport::Read PrologixTransport::readLine(QByteArray* line, int quietMs) {
+PrologixTransport::Read PrologixTransport::readLine(QByteArray* line, int quietMs, int overallMs) {
     QIODevice* io = device();
+    const QDeadlineTimer deadline(overallMs);
     for (;;) {
         const qsizetype end = pending_.indexOf('\n');
         if (end >= 0) {
@@ -41,13 +43,22 @@ PrologixTransport::Read PrologixTransport::readLine(QByteArray* line, int quietM
             pending_.remove(0, end + 1);
             return Read::Line;
         }
+        if (pending_.size() > kMaxLineLength) {
+            pending_.clear();
+            return Read::TooLong;
+        }
         if (!linkUp() || !io) {
             return Read::LinkLost;
         }
-        if (io->bytesAvailable() == 0 && !io->waitForReadyRead(quietMs)) {
-            return linkUp() ? Read::TimedOut : Read::LinkLost;
+        const int wait = static_cast<int>(std::min<qint64>(quietMs, deadline.remainingTime()));
+        if (deadline.hasExpired() || (io->bytesAvailable() == 0 && !io->waitForReadyRead(wait))) {
+            if (!linkUp()) {
+                return Read::LinkLost;
+            }
+            pending_.clear();
+            return Read::TimedOut;
         }
-        pending_.append(io->readAll());
+        pending_.append(io->read(kMaxLineLength + 1 - pending_.size()));
     }
 }
 

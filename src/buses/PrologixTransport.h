@@ -11,7 +11,11 @@ namespace tarvix::buses {
 // used with blocking calls and time-outs: the program drives the bus from its one thread.
 class PrologixTransport {
   public:
-    enum class Read { Line, TimedOut, LinkLost };
+    enum class Read { Line, TimedOut, LinkLost, TooLong };
+
+    // Longer lines than any instrument or controller sends: a peer that streams without a
+    // line end is cut here rather than read into memory for ever.
+    static constexpr qsizetype kMaxLineLength = 65536;
 
     virtual ~PrologixTransport() = default;
 
@@ -28,7 +32,9 @@ class PrologixTransport {
     void discardInput();
     // Reads one line ending in LF (returned without it). `quietMs` is the longest pause
     // allowed between arriving bytes: the controller's own read time-out works the same way.
-    Read readLine(QByteArray* line, int quietMs);
+    // A line that has not ended `overallMs` after the call, or that grows past kMaxLineLength,
+    // ends the read (TimedOut, TooLong); what came so far of it is dropped.
+    Read readLine(QByteArray* line, int quietMs, int overallMs);
 
   protected:
     virtual QIODevice* device() const = 0;

@@ -1,5 +1,8 @@
 #include "lcr/FrequencySweeper.h"
 
+#include <cmath>
+#include <limits>
+
 #include "lcr/FrqFile.h"
 #include "lcr/LcrCommands.h"
 #include "lcr/MeterReply.h"
@@ -10,8 +13,32 @@
 namespace tarvix::lcr {
 
 namespace {
+
 // "Very slow" leaves readings queued in the meter; they are read and dropped before FETC?.
 constexpr int kVerySlowDiscardedReplies = 3;
+constexpr int kInternalBias = 2;
+constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
+const QString kSweepName = QStringLiteral("The frequency sweep");
+
+// Switches the meter's internal bias off when the sweep that switched it on ends, whichever
+// way it ends.
+class InternalBiasGuard {
+  public:
+    explicit InternalBiasGuard(bus::GpibBus& bus) : bus_(bus) {}
+    ~InternalBiasGuard() {
+        if (armed_) {
+            bus_.send(kLcrAddress, biasCommand(0));
+        }
+    }
+    InternalBiasGuard(const InternalBiasGuard&) = delete;
+    InternalBiasGuard& operator=(const InternalBiasGuard&) = delete;
+    void arm() { armed_ = true; }
+
+  private:
+    bus::GpibBus& bus_;
+    bool armed_ = false;
+};
+
 }  // namespace
 
 FrequencySweeper::FrequencySweeper(bus::GpibBus& bus, LcrHost& host, FreqSweep& sweep)
@@ -25,23 +52,37 @@ SweepReport FrequencySweeper::run(const SweepSettings& settings) {
         return report;
     }
     takeSettings(settings);
-    configureMeter(settings);
-
+    InternalBiasGuard bias(bus_);
+    if (settings.biasMode == kInternalBias) {
+        bias.arm();
+    }
+    if (!configureMeter(settings)) {
+        report.outcome = SweepReport::Outcome::SetupFailed;
+        host_.showMessage(
+            QStringLiteral("%1 was not started: %2.").arg(kSweepName, fault_->text()));
+        return report;
+    }
     FrqFile file(settings.fileBaseName);
     if (const int error = file.open(); error != 0) {
         stopOnFileError(error, report);
         return report;
     }
+    faults_.reset();
     for (int i = 1; i <= sweep_.sweepCount; ++i) {
         if (!measurePoint(i, settings, file, report)) {
             return report;
+        }
+        if (faults_.endsRun() || host_.endRequested()) {
+            endEarly(i, report);
+            break;
         }
     }
     if (const int error = file.commit(); error != 0) {
         stopOnFileError(error, report);
         return report;
     }
-    if (const QString message = unreadableReadingsMessage(report); !message.isEmpty()) {
+    report.unreadableReadings = faults_.missing();
+    if (const QString message = faults_.summary(kSweepName); !message.isEmpty()) {
         host_.showMessage(message);
     }
     return report;
@@ -60,77 +101,110 @@ void FrequencySweeper::takeSettings(const SweepSettings& settings) {
     sweep_.readingsPerPoint = settings.readingsPerPoint;
 }
 
-void FrequencySweeper::configureMeter(const SweepSettings& settings) {
+bool FrequencySweeper::configureMeter(const SweepSettings& settings) {
     bus_.setTimeout(kBusTimeout);
     const MeterSetup setup{sweep_.primaryCode,  sweep_.secondaryCode, settings.speed,
                            sweep_.meterAverage, sweep_.biasMode,      sweep_.triggerDelay,
                            settings.acLevelMv};
+    fault_.reset();
     for (const std::string& command : setupCommands(setup)) {
-        bus_.send(kLcrAddress, command);
+        if (!sendChecked(command)) {
+            return false;
+        }
     }
+    return true;
 }
 
-QByteArray FrequencySweeper::readReply() {
+bool FrequencySweeper::sendChecked(const std::string& command) {
+    bus_.send(kLcrAddress, command);
+    if (bus_.gpibStatus() != 0 && !fault_) {
+        fault_ =
+            bus::ExchangeFault{kLcrAddress, QString::fromStdString(command), bus_.gpibStatus()};
+    }
+    return bus_.gpibStatus() == 0;
+}
+
+QByteArray FrequencySweeper::readReply(const char* query) {
     bus_.enter(gpibReply_, kLcrReplyLength, kLcrAddress);
+    if (bus_.gpibStatus() != 0 && !fault_) {
+        fault_ = bus::ExchangeFault{kLcrAddress, QString::fromLatin1(query), bus_.gpibStatus()};
+    }
     return bus::GpibBus::replyText(gpibReply_);
 }
 
+std::optional<QByteArray> FrequencySweeper::takeReading(const std::string& frequencyCommand,
+                                                        const SweepSettings& settings) {
+    fault_.reset();
+    sendChecked(frequencyCommand);
+    sendChecked(kMeasureCommand);
+    if (settings.speed == MeasuringSpeed::VerySlow) {
+        for (int discarded = 0; discarded < kVerySlowDiscardedReplies; ++discarded) {
+            readReply(kMeasureCommand);
+        }
+    }
+    sendChecked(kFetchCommand);
+    const QByteArray reply = readReply(kFetchCommand);
+    if (fault_) {
+        return std::nullopt;
+    }
+    return reply;
+}
+
+// A point with a missing reading is missing as a whole rather than the mean of fewer readings.
 bool FrequencySweeper::measurePoint(int i, const SweepSettings& settings, FrqFile& file,
                                     SweepReport& report) {
     const auto at = static_cast<size_t>(i);
-    sweep_.sweepPrimary[at] = 0;
-    sweep_.sweepSecondary[at] = 0;
+    double primary = 0;
+    double secondary = 0;
+    bool missing = false;
     QByteArray lastValueText;
     for (int reading = 0; reading < sweep_.readingsPerPoint; ++reading) {
         const QString frequency = frequencyText(
             gridFrequency(i, sweep_.sweepCount, sweep_.Fmin, sweep_.Fmax, settings.logGrid));
         sweep_.sweepFreq[at] = text::parseDecimal(frequency).value_or(0.0);
-        bus_.send(kLcrAddress, frequencyCommand(frequency));
-        bus_.send(kLcrAddress, kMeasureCommand);
-        if (settings.speed == MeasuringSpeed::VerySlow) {
-            for (int discarded = 0; discarded < kVerySlowDiscardedReplies; ++discarded) {
-                readReply();
-            }
-        }
-        bus_.send(kLcrAddress, kFetchCommand);
-        const QByteArray reply = readReply();
+        const std::optional<QByteArray> reply = takeReading(frequencyCommand(frequency), settings);
         ++report.readings;
-        if (const int error = file.writeReading(reply, sweep_.sweepFreq[at]); error != 0) {
+        // A failed exchange is logged with an empty reply: nothing the meter said is trusted.
+        if (const int error = file.writeReading(reply.value_or(QByteArray()), sweep_.sweepFreq[at]);
+            error != 0) {
             stopOnFileError(error, report);
             return false;
         }
-        const MeterReply values = parseMeterReply(reply);
-        sweep_.sweepPrimary[at] += values.primary.value_or(0.0);
-        sweep_.sweepSecondary[at] += values.secondary.value_or(0.0);
-        if (!values.primary || (values.secondaryText && !values.secondary)) {
-            ++report.unreadableReadings;
+        const MeterReply values = parseMeterReply(reply.value_or(QByteArray()));
+        const bool unreadable = !values.primary || (values.secondaryText && !values.secondary);
+        if (!reply) {
+            faults_.record(fault_);
+        } else if (unreadable) {
+            faults_.recordUnreadable();
+        } else {
+            faults_.record(std::nullopt);
         }
+        missing = missing || !reply || unreadable;
+        primary += values.primary.value_or(0.0);
+        secondary += values.secondary.value_or(0.0);
         lastValueText = values.lastValueText();
+        if (faults_.endsRun()) {
+            missing = true;
+            break;
+        }
     }
-    sweep_.sweepPrimary[at] /= sweep_.readingsPerPoint;
-    sweep_.sweepSecondary[at] /= sweep_.readingsPerPoint;
+    sweep_.sweepPrimary[at] = missing ? kMissing : primary / sweep_.readingsPerPoint;
+    sweep_.sweepSecondary[at] = missing ? kMissing : secondary / sweep_.readingsPerPoint;
     sweep_.widenExtremes(i);
     host_.showLastData(text::fromCp1251(lastValueText));
-    if (bus_.gpibStatus() != 0) {
-        host_.showMessage(QString::number(bus_.gpibStatus()));
-    }
+    host_.processEvents();
     return true;
+}
+
+// The sweep keeps the points it measured; the chart shows those alone.
+void FrequencySweeper::endEarly(int lastPoint, SweepReport& report) {
+    sweep_.sweepCount = lastPoint;
+    report.outcome = SweepReport::Outcome::Ended;
 }
 
 void FrequencySweeper::stopOnFileError(int code, SweepReport& report) {
     report.outcome = SweepReport::Outcome::FileFailed;
     host_.showMessage(text::fileErrorText(code));
-}
-
-QString unreadableReadingsMessage(const SweepReport& report) {
-    if (report.unreadableReadings == 0) {
-        return {};
-    }
-    return QStringLiteral(
-               "%1 of %2 readings of the LCR meter held no readable value where the tab-separated "
-               "reply should carry it; they added nothing to their points.")
-        .arg(report.unreadableReadings)
-        .arg(report.readings);
 }
 
 }  // namespace tarvix::lcr

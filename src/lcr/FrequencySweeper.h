@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <optional>
 
 #include "bus/GpibBus.h"
+#include "bus/ReadingFaults.h"
 #include "lcr/FreqSweep.h"
 #include "lcr/LcrHost.h"
 #include "lcr/SweepSettings.h"
@@ -13,19 +15,27 @@ class FrqFile;
 
 struct SweepReport {
     enum class Outcome {
-        Completed,   // every point measured and the .frq file written
-        Refused,     // the settings cannot make a grid; nothing was sent
-        FileFailed,  // the .frq file could not be created or written; the sweep stopped
-        Busy,        // a sweep was already running; this one did nothing
+        Completed,    // every point measured and the .frq file written
+        Refused,      // the settings cannot make a grid; nothing was sent
+        FileFailed,   // the .frq file could not be created or written; the sweep stopped
+        Busy,         // a sweep was already running; this one did nothing
+        SetupFailed,  // the meter refused a set-up command; no point was measured
+        Ended,        // the meter stopped answering, or the window closed: the points so far
+                      // are kept and the sweep counts only them
     };
     Outcome outcome = Outcome::Completed;
     int readings = 0;
-    // Readings without a number where the primary (or the secondary) stands; they add nothing.
+    // Readings stored as missing: a failed exchange, or no number where the primary (or the
+    // secondary) stands.
     int unreadableReadings = 0;
 };
 
 // One frequency sweep of the LCR meter: configures it, measures the grid point by point into
 // the FreqSweep and logs every reading to the .frq file. Drawing is the caller's.
+//
+// A reading that fails makes its point missing (NaN) and the sweep goes on; three failed
+// readings in a row end it. The count is told in one message at the end. A sweep that switched
+// the meter's internal bias on switches it off however it ends.
 class FrequencySweeper {
   public:
     FrequencySweeper(bus::GpibBus& bus, LcrHost& host, FreqSweep& sweep);
@@ -34,19 +44,24 @@ class FrequencySweeper {
 
   private:
     void takeSettings(const SweepSettings& settings);
-    void configureMeter(const SweepSettings& settings);
+    // False when a command failed; nothing is sent after it.
+    bool configureMeter(const SweepSettings& settings);
     // False when the file could not be written.
     bool measurePoint(int i, const SweepSettings& settings, FrqFile& file, SweepReport& report);
-    QByteArray readReply();
+    // One FETC? reading; nothing when its exchanges failed.
+    std::optional<QByteArray> takeReading(const std::string& frequencyCommand,
+                                          const SweepSettings& settings);
+    bool sendChecked(const std::string& command);
+    QByteArray readReply(const char* query);
+    void endEarly(int lastPoint, SweepReport& report);
     void stopOnFileError(int code, SweepReport& report);
 
     bus::GpibBus& bus_;
     LcrHost& host_;
     FreqSweep& sweep_;
     QByteArray gpibReply_;
+    std::optional<bus::ExchangeFault> fault_;  // the first failed exchange of a reading
+    bus::ReadingFaults faults_{QStringLiteral("readings")};
 };
-
-// The message about readings that held no value, or empty when there were none.
-QString unreadableReadingsMessage(const SweepReport& report);
 
 }  // namespace tarvix::lcr

@@ -19,6 +19,8 @@ class LcrHost {
     virtual void showLastData(const QString& text) = 0;
     // The chart was redrawn: copy it to PaintBox2.
     virtual void showChart(const QImage& chart) = 0;
+    // The window is closing (or the run was told to end): a sweep ends after its point.
+    virtual bool endRequested() const { return false; }
 };
 
 }  // namespace tarvix::lcr

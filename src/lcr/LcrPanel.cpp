@@ -23,7 +23,8 @@ SweepReport LcrPanel::runSweep(bus::GpibBus& bus, const SweepSettings& settings)
     FrequencySweeper sweeper(bus, host_, *sweep_);
     const SweepReport report = sweeper.run(settings);
     sweeping_ = false;
-    if (report.outcome == SweepReport::Outcome::Completed) {
+    if (report.outcome == SweepReport::Outcome::Completed ||
+        report.outcome == SweepReport::Outcome::Ended) {
         selectFrequencyView(*plot_, *sweep_, settings.view, ViewSelection::EndOfSweep);
         redraw(settings.chart);
     }

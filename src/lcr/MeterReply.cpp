@@ -25,11 +25,12 @@ QByteArray MeterReply::lastValueText() const {
 }
 
 std::optional<double> parseValueField(const QByteArray& field) {
-    qsizetype end = field.size();
-    while (end > 0 && field[end - 1] == ' ') {
-        --end;
+    const QByteArray value = field.trimmed();
+    // Nothing between the tabs is a value the meter did not give, not a zero.
+    if (value.isEmpty()) {
+        return std::nullopt;
     }
-    return text::parseReply(std::string_view(field.constData(), static_cast<size_t>(end)));
+    return text::parseReply(std::string_view(value.constData(), static_cast<size_t>(value.size())));
 }
 
 MeterReply parseMeterReply(const QByteArray& reply) {

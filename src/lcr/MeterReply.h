@@ -22,7 +22,8 @@ struct MeterReply {
 
 MeterReply parseMeterReply(const QByteArray& reply);
 
-// A value field: blanks around the number are allowed, blanks only are 0.
+// A value field: blanks around the number are allowed; an empty field (or blanks only) has no
+// value.
 std::optional<double> parseValueField(const QByteArray& field);
 
 // The reply up to and including the first tab of its first run of three tabs; empty without one.

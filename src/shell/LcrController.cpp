@@ -141,16 +141,25 @@ void LcrController::formCreate() {
     ScrollBar7Change();
     ScrollBar8Change();
     panel_->loadTestCurve(isChecked(QStringLiteral("CheckBox45")));
-    form_.startAction().setLcrSweep([this] { Button32Click(); });
+    // The I-V Start that runs the sweep under its bias already holds the bus.
+    form_.startAction().setLcrSweep([this] { runSweep(); });
 }
 
 void LcrController::Button32Click() {
+    const auto bus = form_.acquireBus(QStringLiteral("7600 Start"));
+    if (bus) {
+        runSweep();
+    }
+}
+
+void LcrController::runSweep() {
     const lcr::SweepSettings settings = settingsFromPanel6();
     c().setText(QStringLiteral("Label40"), lcr::countLabel(settings.readingsPerPoint));
     c().setText(QStringLiteral("Label41"), lcr::countLabel(settings.meterAverage));
     const lcr::SweepReport report = panel_->runSweep(form_.gpib(), settings);
     using Outcome = lcr::SweepReport::Outcome;
-    if (report.outcome == Outcome::Completed || report.outcome == Outcome::FileFailed) {
+    if (report.outcome == Outcome::Completed || report.outcome == Outcome::FileFailed ||
+        report.outcome == Outcome::Ended) {
         sweepMeasured_ = true;
         sweepDate_ = QDate::currentDate();
     }
@@ -169,11 +178,15 @@ int LcrController::exportTidySweep(const QString& path) {
 }
 
 void LcrController::Button34Click() {
-    lcr::LcrPanel::sendBias(form_.gpib(), 0);
+    if (const auto bus = form_.acquireBus(QStringLiteral("EXT OFF"))) {
+        lcr::LcrPanel::sendBias(form_.gpib(), 0);
+    }
 }
 
 void LcrController::Button35Click() {
-    lcr::LcrPanel::sendBias(form_.gpib(), 1);
+    if (const auto bus = form_.acquireBus(QStringLiteral("EXT ON"))) {
+        lcr::LcrPanel::sendBias(form_.gpib(), 1);
+    }
 }
 
 void LcrController::RadioButton60Click() {
@@ -303,6 +316,10 @@ lcr::ChartOptions LcrController::chartOptions() const {
 
 void LcrController::showMessage(const QString& text) {
     form_.ui().showMessage(text);
+}
+
+bool LcrController::endRequested() const {
+    return form_.busOwner().endRequested();
 }
 
 void LcrController::processEvents() {

@@ -30,7 +30,7 @@ class LcrController : public PanelController, public lcr::LcrHost {
 
     const lcr::LcrPanel& panel() const { return *panel_; }
 
-    // "7600 Start" (Button21 "Start 7600" performs it too).
+    // "7600 Start" (Button21 "Start 7600" performs it too): the sweep, once the bus is free.
     void Button32Click();
     // "EXT OFF" and "EXT ON".
     void Button34Click();
@@ -64,8 +64,11 @@ class LcrController : public PanelController, public lcr::LcrHost {
     void processEvents() override;
     void showLastData(const QString& text) override;
     void showChart(const QImage& chart) override;
+    bool endRequested() const override;
 
   private:
+    // The sweep itself, for Button32 and for the I-V Start that holds the bus.
+    void runSweep();
     void wireButtons();
     void wireRadioRange(int first, int last, void (LcrController::*handler)(int));
     void wireScrollBars();

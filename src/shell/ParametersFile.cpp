@@ -7,6 +7,7 @@
 
 #include "shell/Controls.h"
 #include "text/Cp1251.h"
+#include "text/DecimalParse.h"
 #include "text/FileError.h"
 #include "text/SafeFileWriter.h"
 
@@ -48,7 +49,7 @@ QString ParametersFile::path(const QString& folder) {
     return QDir(folder).filePath(QStringLiteral("Parameters.dat"));
 }
 
-int ParametersFile::restore(const QString& folder, Controls& controls) {
+int ParametersFile::restore(const QString& folder, Controls& controls, QStringList* setAside) {
     QFile file(path(folder));
     if (!file.exists() || !file.open(QIODevice::ReadOnly)) {
         return 0;
@@ -74,9 +75,27 @@ int ParametersFile::restore(const QString& folder, Controls& controls) {
         if (isVoltageLimit(kLineControls[i])) {
             line.replace(',', '.');
         }
+        // Every edit kept here holds a number; anything else would only make Start refuse
+        // without a word.
+        if (!text::parseDecimal(line)) {
+            if (setAside) {
+                setAside->append(QStringLiteral("line %1 (%2)").arg(lineIndex + 1).arg(name));
+            }
+            continue;
+        }
         controls.setText(name, line);
     }
     return 0;
+}
+
+QString ParametersFile::setAsideMessage(const QStringList& setAside) {
+    if (setAside.isEmpty()) {
+        return {};
+    }
+    return QStringLiteral(
+               "Parameters.dat: %1 did not hold a number; those fields keep their "
+               "default values.")
+        .arg(setAside.join(QStringLiteral(", ")));
 }
 
 QStringList ParametersFile::lines(const Controls& controls) {

@@ -16,8 +16,12 @@ class ParametersFile {
     static QString path(const QString& folder);
 
     // Gives each line to its control as if typed or clicked. Nothing happens when the file is
-    // missing; a read error is returned as the runtime's error code.
-    static int restore(const QString& folder, Controls& controls);
+    // missing; a read error is returned as the runtime's error code. A line that is not a
+    // number for its edit is set aside (the edit keeps its design text) and named in
+    // `setAside` ("line 3 (Edit10)").
+    static int restore(const QString& folder, Controls& controls, QStringList* setAside = nullptr);
+    // The one start-up message about the lines set aside; empty when there are none.
+    static QString setAsideMessage(const QStringList& setAside);
     // The 23 lines of the controls' present state.
     static QStringList lines(const Controls& controls);
     // 0 or the runtime's error code.

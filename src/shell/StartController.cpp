@@ -61,16 +61,17 @@ void StartController::wire() {
                      [this] { Button33Click(); });
 }
 
-void StartController::checkBoard() {
+bool StartController::checkBoard() {
     if (form_.gpib().boardPresent()) {
         form_.gpib().initialize(0, 0);
         c().setEnabled("Button1", true);
         c().setEnabled("Button22", true);
-    } else {
-        c().setEnabled("Button1", false);
-        c().setText("Button1", QStringLiteral("NO GRIB"));
-        c().setEnabled("Button22", true);
+        return true;
     }
+    c().setEnabled("Button1", false);
+    c().setText("Button1", QStringLiteral("NO GRIB"));
+    c().setEnabled("Button22", true);
+    return false;
 }
 
 bool StartController::stopRequested() const {
@@ -133,6 +134,10 @@ void StartController::Button33Click() {
 
 // The test has its own list of problems: it must not take those of a Start that runs.
 void StartController::Button20Click() {
+    const auto bus = form_.acquireBus(QStringLiteral("2636A"));
+    if (!bus) {
+        return;
+    }
     QStringList problems;
     try {
         c().setText("Edit1", iv::test2636(link_, problems));
@@ -264,6 +269,10 @@ void StartController::commitBeforeMeasuring() {
 
 void StartController::Button1Click() {
     if (form_.ivState().actionRunning) {
+        return;
+    }
+    const auto bus = form_.acquireBus(QStringLiteral("Start"));
+    if (!bus) {
         return;
     }
     problems_.clear();

@@ -26,8 +26,8 @@ class StartController : public PanelController, public iv::IvHost {
     ~StartController() override;
     void wire() override;
 
-    // FormCreate's board check: "NO GRIB" when there is none.
-    void checkBoard();
+    // FormCreate's board check: "NO GRIB" when there is none. True when there is one.
+    bool checkBoard();
 
     void Button1Click();
     void Button22Click();

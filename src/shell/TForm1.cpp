@@ -11,6 +11,7 @@
 #include <QScrollArea>
 #include <QThread>
 #include <QTimer>
+#include <array>
 
 #include "journal/RecoveryJournal.h"
 #include "shell/AnalysisController.h"
@@ -42,6 +43,20 @@ QWidget* makeFormArea(QMainWindow* window) {
     return area;
 }
 
+// Every button that starts something on the bus: all of them wait while a procedure holds it,
+// and none is usable without a board.
+constexpr std::array<const char*, 9> kBusButtons = {
+    "Button1",   // I-V Start
+    "Button20",  // 2636A test
+    "Button21",  // Start 7600 (I-V panel)
+    "Button23",  // Termo
+    "Button27",  // four-probe Start
+    "Button30",  // Start_d
+    "Button32",  // 7600 Start
+    "Button34",  // EXT OFF
+    "Button35",  // EXT ON
+};
+
 }  // namespace
 
 TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
@@ -51,6 +66,10 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     resize(1570, 952);
     createControls();
     createMenus();
+    busOwner_.setOnChange([this] {
+        updateBusButtons();
+        closeWhenBusFree();
+    });
     chart_ = std::make_unique<IvChartView>(*this);
     auto panel = std::make_unique<IvPanelController>(*this);
     ivPanel_ = panel.get();
@@ -71,9 +90,11 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     FormCreate();
 }
 
-// The journal lets go of the store and the record before they go.
+// The journal lets go of the store and the record before they go. A procedure still holding
+// the bus ends with its controller; the window is no longer there to follow it.
 TForm1::~TForm1() {
     journal_.reset();
+    busOwner_.setOnChange({});
 }
 
 void TForm1::createControls() {
@@ -135,7 +156,7 @@ void TForm1::placePanels() {
 void TForm1::FormCreate() {
     controls_.listBox(QStringLiteral("ListBox1"))->clear();
     ivState_.sourceMeterModel = 0;
-    start_->checkBoard();
+    busOwner_.setBoardPresent(start_->checkBoard());
     ivState_.stopRequested = true;
     ivState_.holdReleasePressed = false;
     controls_.setEnabled(QStringLiteral("Button33"),
@@ -149,10 +170,14 @@ void TForm1::FormCreate() {
     timeTable_.reset();
     store_.clearLive();
     openJournal();
-    const int restoreError = ParametersFile::restore(options_.configDir, controls_);
+    QStringList setAside;
+    const int restoreError = ParametersFile::restore(options_.configDir, controls_, &setAside);
     if (restoreError != 0) {
         ui_.showMessage(text::fileErrorText(restoreError));
         return;
+    }
+    if (const QString message = ParametersFile::setAsideMessage(setAside); !message.isEmpty()) {
+        ui_.showMessage(message);
     }
     ivPanel_->finishStartup();
 }
@@ -216,12 +241,45 @@ void TForm1::FormClose() {
     }
 }
 
-// Closing while a Start action runs asks it to stop; the action switches the source off at
-// its end and then closes the window.
+std::optional<bus::BusLease> TForm1::acquireBus(const QString& procedure,
+                                                std::function<void()> shutdown) {
+    QString refusal;
+    auto lease = busOwner_.acquire(procedure, &refusal, std::move(shutdown));
+    if (!lease) {
+        ui_.showMessage(refusal);
+    }
+    return lease;
+}
+
+void TForm1::updateBusButtons() {
+    const bool free = busOwner_.boardPresent() && !busOwner_.busy();
+    for (const char* name : kBusButtons) {
+        controls_.setEnabled(QString::fromLatin1(name), free);
+    }
+}
+
+// The close waited for the procedure to give the bus back; it goes on as soon as the bus is
+// free (the procedure only returns from there).
+void TForm1::closeWhenBusFree() {
+    if (closeWhenFree_ && !busOwner_.busy()) {
+        closeWhenFree_ = false;
+        close();
+    }
+}
+
+// Closing while a procedure holds the bus asks it to end; it switches its source off on the
+// way out, gives the bus back, and then the window closes.
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (ivState_.actionRunning) {
+    // A running animation draws its remaining points without pausing and returns.
+    chart_->setAnimationDelay(0);
+    if (ivState_.actionRunning || busOwner_.busy()) {
         ivState_.stopRequested = true;
-        ivState_.closeRequested = true;
+        ivState_.closeRequested = ivState_.actionRunning;
+        closeWhenFree_ = true;
+        busOwner_.requestEnd();
+        for (const auto& controller : controllers_) {
+            controller->closeRequested();
+        }
         event->ignore();
         return;
     }

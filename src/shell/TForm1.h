@@ -2,9 +2,12 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "bus/BusOwner.h"
 #include "bus/GpibBus.h"
 #include "series/SeriesStore.h"
 #include "series/TimeTable.h"
@@ -42,6 +45,10 @@ class TForm1 : public QMainWindow {
     Controls& controls() { return controls_; }
     UiServices& ui() { return ui_; }
     bus::GpibBus& gpib() { return gpib_; }
+    bus::BusOwner& busOwner() { return busOwner_; }
+    // The bus for `procedure`, or nothing after telling the operator why it cannot start.
+    std::optional<bus::BusLease> acquireBus(const QString& procedure,
+                                            std::function<void()> shutdown = {});
     series::SeriesStore& store() { return store_; }
     IvState& ivState() { return ivState_; }
     series::TimeTable& timeTable() { return timeTable_; }
@@ -80,8 +87,11 @@ class TForm1 : public QMainWindow {
     void placePanels();
     void openJournal();
     void updateTitle();
+    void updateBusButtons();
+    void closeWhenBusFree();
 
     bus::GpibBus& gpib_;
+    bus::BusOwner busOwner_;
     UiServices& ui_;
     FormOptions options_;
     Controls controls_;
@@ -97,6 +107,7 @@ class TForm1 : public QMainWindow {
     QString seriesFile_;
     QMenu* fileMenu_ = nullptr;
     bool closed_ = false;
+    bool closeWhenFree_ = false;  // a close came while a procedure held the bus
 };
 
 // A group of handlers of one panel or subsystem of the window.
@@ -109,6 +120,8 @@ class PanelController {
     // Start-up work of this controller, in FormCreate's order (see TForm1::FormCreate).
     virtual void formCreate() {}
     virtual void formClose() {}
+    // The window is asked to close while a procedure holds the bus: end it at its next exchange.
+    virtual void closeRequested() {}
 
   protected:
     Controls& c() { return form_.controls(); }

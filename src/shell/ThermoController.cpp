@@ -69,10 +69,11 @@ void ThermoController::wire() {
 }
 
 void ThermoController::wireButtons() {
-    // The Start_d loop runs inside its click, so whether it will start is known before it.
+    // The Start_d loop runs inside its click, so whether it will start is known before it:
+    // it starts when the bus is there and free.
     QObject::connect(c().anyButton(thermo::controls::kStartDButton.toString()),
                      &QAbstractButton::clicked, &form_, [this] {
-                         if (!panel_->busy()) {
+                         if (form_.busOwner().boardPresent() && !form_.busOwner().busy()) {
                              recordRestarted(thermo::TempFileKind::Thermocouple);
                          }
                      });
@@ -144,16 +145,14 @@ void ThermoController::formCreate() {
     c().setEnabled(thermo::controls::kStopButton.toString(), false);
 }
 
-// A four-probe run ends as Stop ends it: the sample that sees the flag switches the source
-// off and opens the scanner. A Start_d loop sees the flag at its next round.
+// Closing the window ends a four-probe run between samples, without waiting for the next
+// tick; a sample in progress, Start_d and Termo see the stop themselves.
+void ThermoController::closeRequested() {
+    panel_->endRun();
+}
+
 void ThermoController::formClose() {
-    if (!panel_->busy()) {
-        return;
-    }
-    setStopRequested(true);
-    if (panel_->fourProbeRun().running()) {
-        panel_->Timer1Timer();
-    }
+    panel_->endRun();
 }
 
 void ThermoController::Button25Click() {
@@ -246,6 +245,11 @@ void ThermoController::showFourProbePanel() {
 
 void ThermoController::showMessage(const QString& message) {
     form_.ui().showMessage(message);
+}
+
+std::optional<bus::BusLease> ThermoController::acquireBus(const QString& procedure,
+                                                          std::function<void()> shutdown) {
+    return form_.acquireBus(procedure, std::move(shutdown));
 }
 
 std::optional<QString> ThermoController::askSaveFileName() {

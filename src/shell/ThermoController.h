@@ -28,6 +28,7 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
     // Closing the window ends whatever the panel runs, so the source unit is not left driving
     // current through the sample after the program has gone.
     void formClose() override;
+    void closeRequested() override;
 
     // "Close": back to the I-V panel; a running acquisition goes on.
     void Button25Click();
@@ -56,6 +57,8 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
     void showFourProbePanel() override;
     void showMessage(const QString& message) override;
     std::optional<QString> askSaveFileName() override;
+    std::optional<bus::BusLease> acquireBus(const QString& procedure,
+                                            std::function<void()> shutdown) override;
 
   private:
     void wireButtons();

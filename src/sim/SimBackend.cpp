@@ -20,6 +20,12 @@ void SimBackend::enter(char* buffer, std::uint32_t maxLength, std::uint16_t* cou
                        int* status) {
     std::string reply;
     *status = bench_->enter(address, maxLength, &reply);
+    // The caller's buffer holds maxLength characters and the NUL: a longer reply fails the
+    // exchange rather than run past it.
+    if (*status == 0 && reply.size() > maxLength) {
+        *status = SimBench::kTimedOut;
+        reply.clear();
+    }
     *count = static_cast<std::uint16_t>(reply.size());
     if (*status == 0) {
         std::memcpy(buffer, reply.data(), reply.size());

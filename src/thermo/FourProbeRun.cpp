@@ -1,8 +1,13 @@
 #include "thermo/FourProbeRun.h"
 
+#include <QStringList>
+#include <cmath>
+#include <limits>
+
 #include "text/ClockText.h"
 #include "text/Cp1251.h"
 #include "text/NumberText.h"
+#include "thermo/FourProbeSettings.h"
 #include "thermo/PanelChart.h"
 #include "thermo/PanelControls.h"
 #include "thermo/SourceCurrent.h"
@@ -11,6 +16,8 @@
 namespace tarvix::thermo {
 
 namespace {
+
+constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
 
 QByteArray operator""_ba(const char* text, std::size_t length) {
     return QByteArray(text, static_cast<qsizetype>(length));
@@ -29,66 +36,111 @@ double checkedSourceCurrent(const ThermoHost& host) {
     return fallback;
 }
 
+const QString kRunName = QStringLiteral("4 probe Start");
+
 }  // namespace
 
 FourProbeRun::FourProbeRun(ThermoBusLink& link, ThermoRecord& record, ThermoHost& host)
     : link_(link), record_(record), host_(host) {}
 
 void FourProbeRun::start() {
-    channelCommand_ = "rout:clos (@"_ba + text::toCp1251(host_.text(controls::kChannelEdit)) + ")";
+    QString refusal;
+    const auto texts = checkFourProbeTexts(host_.text(controls::kChannelEdit),
+                                           host_.text(controls::kComplianceEdit), &refusal);
+    if (!texts) {
+        host_.showMessage(refusal);
+        return;
+    }
+    // A refused start must leave the lease of a run in progress alone.
+    auto lease = host_.acquireBus(kRunName, [this] { sendClosingCommands(); });
+    if (!lease) {
+        return;
+    }
+    lease_ = std::move(lease);
+    channelCommand_ = texts->channelCommand;
     useLcrMeter_ = host_.isChecked(controls::kUseLcrMeterCheck);
     verySlow_ = host_.isChecked(controls::kVerySlowRadio);
-    if (useLcrMeter_) {
-        configureLcrMeter();
+    outputOn_ = false;
+    outputOffFailed_ = false;
+    faults_.reset();
+    link_.beginReading();
+    if (useLcrMeter_ && !configureLcrMeter()) {
+        failStart();
+        return;
     }
     redrawTemperatureChart(host_, record_);
     host_.setStopRequested(false);
     host_.setEnabled(controls::kStartButton, false);
     host_.setEnabled(controls::kStopButton, true);
     link_.setTimeout();
-    if (!useLcrMeter_) {
-        configureSourceUnit();
+    if ((!useLcrMeter_ && !configureSourceUnit(texts->compliance)) || !configureMultimeter()) {
+        failStart();
+        return;
     }
-    configureMultimeter();
     if (!useLcrMeter_) {
-        link_.send(kSourceUnitAddress, ":OUTP ON");
+        outputOn_ = true;
+        if (!link_.send(kSourceUnitAddress, ":OUTP ON")) {
+            failStart();
+            return;
+        }
     }
     record_.startRun(ThermoRunKind::FourProbe);
     running_ = true;
     host_.startTimer();
+    // The window may have been closed while the chart was drawn.
+    if (lease_->endRequested()) {
+        finish();
+    }
 }
 
-void FourProbeRun::configureLcrMeter() {
+// A set-up exchange failed: nothing more is sent but the closing commands, and the operator
+// learns which instrument refused which command.
+void FourProbeRun::failStart() {
+    const QString fault = link_.fault() ? link_.fault()->text() : QString();
+    lease_.reset();
+    host_.setEnabled(controls::kStartButton, true);
+    host_.setEnabled(controls::kStopButton, false);
+    QString message = QStringLiteral("%1 was not started: %2.").arg(kRunName, fault);
+    if (outputOffFailed_) {
+        message += QStringLiteral(
+                       " The source at address %1 did not take \":OUTP OFF\": "
+                       "switch its output off at the instrument.")
+                       .arg(kSourceUnitAddress);
+    }
+    host_.showMessage(message);
+}
+
+bool FourProbeRun::configureLcrMeter() {
     if (host_.isChecked(controls::kFastRadio)) {
-        link_.send(kLcrMeterAddress, "CONF:MAC FAS");
+        return link_.send(kLcrMeterAddress, "CONF:MAC FAS");
     }
     if (host_.isChecked(controls::kMediumRadio)) {
-        link_.send(kLcrMeterAddress, "CONF:MAC MED");
+        return link_.send(kLcrMeterAddress, "CONF:MAC MED");
     }
     if (host_.isChecked(controls::kVerySlowRadio)) {
-        link_.send(kLcrMeterAddress, "CONF:MAC SLO");
+        return link_.send(kLcrMeterAddress, "CONF:MAC SLO");
     }
+    return true;
 }
 
-void FourProbeRun::configureSourceUnit() {
+bool FourProbeRun::configureSourceUnit(const QByteArray& compliance) {
     sourceCurrent_ = checkedSourceCurrent(host_);
     sourceRange_ = sourceRangeFor(sourceCurrent_);
     const bool twoWire = host_.isChecked(controls::kTwoWireCheck);
-    link_.sendAll(kSourceUnitAddress,
-                  {"*RST", twoWire ? ":SYST:RSEN OFF" : ":SYST:RSEN ON", ":SOUR:FUNC CURR",
-                   ":SOUR:CURR:MODE FIXED", ":SENS:FUNC \"VOLT\""});
-    link_.send(kSourceUnitAddress,
-               ":SOUR:CURR:RANG "_ba + text::defaultReal(sourceRange_).toLatin1());
-    link_.send(kSourceUnitAddress,
-               ":SOUR:CURR:LEV "_ba + text::defaultReal(sourceCurrent_).toLatin1());
-    link_.send(kSourceUnitAddress,
-               ":SENS:VOLT:PROT "_ba + text::toCp1251(host_.text(controls::kComplianceEdit)));
-    link_.send(kSourceUnitAddress, ":FORM:ELEM VOLT");
+    return link_.sendAll(kSourceUnitAddress,
+                         {"*RST", twoWire ? ":SYST:RSEN OFF" : ":SYST:RSEN ON", ":SOUR:FUNC CURR",
+                          ":SOUR:CURR:MODE FIXED", ":SENS:FUNC \"VOLT\""}) &&
+           link_.send(kSourceUnitAddress,
+                      ":SOUR:CURR:RANG "_ba + text::defaultReal(sourceRange_).toLatin1()) &&
+           link_.send(kSourceUnitAddress,
+                      ":SOUR:CURR:LEV "_ba + text::defaultReal(sourceCurrent_).toLatin1()) &&
+           link_.send(kSourceUnitAddress, ":SENS:VOLT:PROT "_ba + compliance) &&
+           link_.send(kSourceUnitAddress, ":FORM:ELEM VOLT");
 }
 
-void FourProbeRun::configureMultimeter() {
-    link_.sendAll(kMultimeterAddress, {"*RST", "FUNC \"TEMP\"", "unit:temp K",
-                                       "temp:rjun:rsel real", "rout:clos (@1)"});
+bool FourProbeRun::configureMultimeter() {
+    return link_.sendAll(kMultimeterAddress, {"*RST", "FUNC \"TEMP\"", "unit:temp K",
+                                              "temp:rjun:rsel real", "rout:clos (@1)"});
 }
 
 void FourProbeRun::takeSample() {
@@ -104,16 +156,41 @@ void FourProbeRun::takeSample() {
     sampling_ = true;
     host_.setText(controls::kSampleTimeLabel, text::longTimeText(host_.now().time()));
     const int sample = ++record_.thermoCount;
-    record_.thermoResistance[sample] = measureResistance();
-    record_.thermoTemp[sample] = kelvinToCelsius(measureTemperature());
-    record_.thermoTime[sample] = text::timeOfDay(host_.now().time());
+    storeSample(sample);
     record_.sampleStored(sample);
     showSample(sample);
     redrawTemperatureChart(host_, record_);
     host_.processEvents();
     sampling_ = false;
-    if (host_.stopRequested() || sample >= ThermoRecord::kMaxSamples) {
+    if (host_.stopRequested() || sample >= ThermoRecord::kMaxSamples || faults_.endsRun() ||
+        (lease_ && lease_->endRequested())) {
         finish();
+    }
+}
+
+// Each reading whose exchanges failed, or whose reply holds no number, is stored as missing.
+void FourProbeRun::storeSample(int sample) {
+    link_.beginReading();
+    double ohms = measureResistance();
+    std::optional<bus::ExchangeFault> fault = link_.fault();
+    if (fault) {
+        ohms = kMissing;
+    }
+    link_.beginReading();
+    double kelvin = measureTemperature();
+    if (link_.fault()) {
+        kelvin = kMissing;
+        fault = fault ? fault : link_.fault();
+    }
+    record_.thermoResistance[sample] = ohms;
+    record_.thermoTemp[sample] = kelvinToCelsius(kelvin);
+    record_.thermoTime[sample] = text::timeOfDay(host_.now().time());
+    if (fault) {
+        faults_.record(fault);
+    } else if (std::isnan(ohms) || std::isnan(kelvin)) {
+        faults_.recordUnreadable();
+    } else {
+        faults_.record(std::nullopt);
     }
 }
 
@@ -149,14 +226,37 @@ void FourProbeRun::showSample(int sample) {
     host_.setText(controls::kResistanceEdit, text::defaultReal(record_.thermoResistance[sample]));
 }
 
+// The source unit is switched off even when the LCR meter measured.
+void FourProbeRun::sendClosingCommands() {
+    link_.beginReading();
+    outputOffFailed_ = !link_.send(kSourceUnitAddress, ":OUTP OFF") && outputOn_;
+    link_.send(kMultimeterAddress, ":rout:open:all");
+}
+
+void FourProbeRun::end() {
+    if (running_ && !sampling_) {
+        finish();
+    }
+}
+
 void FourProbeRun::finish() {
     running_ = false;
     host_.stopTimer();
-    // The source unit is switched off even when the LCR meter measured.
-    link_.send(kSourceUnitAddress, ":OUTP OFF");
-    link_.send(kMultimeterAddress, ":rout:open:all");
+    lease_.reset();
     host_.setEnabled(controls::kStartButton, true);
     host_.setEnabled(controls::kStopButton, false);
+    QStringList message;
+    message << faults_.summary(kRunName);
+    if (outputOffFailed_) {
+        message << QStringLiteral(
+                       "The source at address %1 did not take \":OUTP OFF\": switch "
+                       "its output off at the instrument.")
+                       .arg(kSourceUnitAddress);
+    }
+    message.removeAll(QString());
+    if (!message.isEmpty()) {
+        host_.showMessage(message.join(QLatin1Char(' ')));
+    }
 }
 
 }  // namespace tarvix::thermo

@@ -14,19 +14,47 @@ std::string_view view(const QByteArray& bytes) {
 }
 }  // namespace
 
-void ThermoBusLink::sendAll(int address, std::initializer_list<std::string_view> commands) {
-    for (const std::string_view command : commands) {
-        bus_.send(address, command);
+bool ThermoBusLink::send(int address, std::string_view command) {
+    bus_.send(address, command);
+    lastQuery_ = QByteArray(command.data(), static_cast<qsizetype>(command.size()));
+    if (bus_.gpibStatus() != 0) {
+        noteFault(address, command);
+        return false;
     }
+    return true;
+}
+
+bool ThermoBusLink::sendAll(int address, std::initializer_list<std::string_view> commands) {
+    for (const std::string_view command : commands) {
+        if (!send(address, command)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 QByteArray ThermoBusLink::readReply(int address, int maxLength) {
     bus_.enter(gpibReply_, maxLength, address);
+    if (bus_.gpibStatus() != 0) {
+        noteFault(address, view(lastQuery_));
+    }
     return bus::GpibBus::replyText(gpibReply_);
 }
 
 double ThermoBusLink::readNumber(int address, int maxLength) {
-    return text::parseReply(view(readReply(address, maxLength))).value_or(kMissing);
+    const QByteArray reply = readReply(address, maxLength);
+    if (bus_.gpibStatus() != 0) {
+        return kMissing;
+    }
+    return text::parseReply(view(reply)).value_or(kMissing);
+}
+
+void ThermoBusLink::noteFault(int address, std::string_view command) {
+    if (!fault_) {
+        fault_ = bus::ExchangeFault{
+            address, QString::fromLatin1(command.data(), static_cast<qsizetype>(command.size())),
+            bus_.gpibStatus()};
+    }
 }
 
 double resistanceFromFetchReply(const QByteArray& reply) {

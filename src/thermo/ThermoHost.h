@@ -4,7 +4,10 @@
 #include <QImage>
 #include <QString>
 #include <QStringView>
+#include <functional>
 #include <optional>
+
+#include "bus/BusOwner.h"
 
 namespace tarvix::thermo {
 
@@ -44,6 +47,10 @@ class ThermoHost {
     virtual void showFourProbePanel() = 0;
 
     virtual void showMessage(const QString& message) = 0;
+    // The bus for a procedure of the panel, or nothing once the operator has been told why it
+    // cannot start. `shutdown` runs when the lease ends, however the procedure ends.
+    virtual std::optional<bus::BusLease> acquireBus(const QString& procedure,
+                                                    std::function<void()> shutdown) = 0;
     // The save dialog; nothing when it is cancelled.
     virtual std::optional<QString> askSaveFileName() = 0;
 };

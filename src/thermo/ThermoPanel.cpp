@@ -7,33 +7,15 @@
 
 namespace tarvix::thermo {
 
-namespace {
-
-// Sets a flag for the length of a procedure, also when it leaves early.
-class FlagGuard {
-  public:
-    explicit FlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagGuard() { flag_ = false; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-  private:
-    bool& flag_;
-};
-
-}  // namespace
-
 ThermoPanel::ThermoPanel(bus::GpibBus& bus, ThermoRecord& record, ThermoHost& host)
     : link_(bus), record_(record), host_(host), run_(link_, record, host) {}
 
-bool ThermoPanel::busy() const {
-    return run_.running() || loopRunning_ || testRunning_;
+void ThermoPanel::Button27Click() {
+    run_.start();
 }
 
-void ThermoPanel::Button27Click() {
-    if (!busy()) {
-        run_.start();
-    }
+void ThermoPanel::endRun() {
+    run_.end();
 }
 
 void ThermoPanel::Timer1Timer() {
@@ -45,18 +27,10 @@ void ThermoPanel::Button28Click() {
 }
 
 void ThermoPanel::Button30Click() {
-    if (busy()) {
-        return;
-    }
-    const FlagGuard guard(loopRunning_);
     runThermocoupleLoop(link_, record_, host_);
 }
 
 void ThermoPanel::Button23Click() {
-    if (busy()) {
-        return;
-    }
-    const FlagGuard guard(testRunning_);
     runThermocoupleTest(link_, host_);
 }
 

@@ -12,14 +12,15 @@ namespace tarvix::thermo {
 // The behaviour of the four-probe panel, one method per window handler. The window owns the
 // bus, the record and the host and keeps them alive as long as the panel.
 //
-// One procedure at a time uses the bench: while a four-probe run, the Start_d loop or the
-// Termo test is going on, the other two Start buttons do nothing (they let events run, so a
-// click could otherwise interleave a second procedure's commands with the first one's).
+// One procedure at a time uses the bench: each procedure asks the host for the bus, and a
+// start while another procedure holds it is refused with a message (the procedures let
+// events run, so a click could otherwise interleave a second procedure's commands).
 class ThermoPanel {
   public:
     ThermoPanel(bus::GpibBus& bus, ThermoRecord& record, ThermoHost& host);
 
     void Button27Click();                 // "Start": configure the bench and start Timer1
+    void endRun();                        // window close: a four-probe run ends between samples
     void Timer1Timer();                   // one sample
     void Button28Click();                 // "Stop": sets the shared stop flag
     void Button30Click();                 // "Start_d": the thermocouple loop, inside the click
@@ -34,7 +35,6 @@ class ThermoPanel {
     void RadioButton59Click();  // "4 Probe": call it when the button becomes checked
 
     void redrawChart();
-    bool busy() const;
     const FourProbeRun& fourProbeRun() const { return run_; }
 
   private:
@@ -44,8 +44,6 @@ class ThermoPanel {
     ThermoRecord& record_;
     ThermoHost& host_;
     FourProbeRun run_;
-    bool loopRunning_ = false;
-    bool testRunning_ = false;
 };
 
 }  // namespace tarvix::thermo

@@ -232,3 +232,24 @@ TEST(LinuxGpibRegistry, ALibraryWithoutTheFunctionsIsRefused) {
     backend.send(24, "*RST", 4, &status);
     EXPECT_NE(status, 0);
 }
+
+// A reply that runs past any instrument's length fails rather than being read for ever; one
+// that ends at the cap is still read.
+TEST_P(LinuxGpib, AReplyBeyondTheLengthCapFails) {
+    for (const std::size_t length : {std::size_t{65536}, std::size_t{65537}}) {
+        FakeLibrary fake(GetParam());
+        const std::string reply(length, '7');
+        fake.answer(24, ":READ?", reply.c_str());
+        bus::GpibBus gpib(std::make_unique<buses::LinuxGpibBackend>(0, fake.path));
+        gpib.send(24, ":READ?");
+        QByteArray buffer;
+        gpib.enter(buffer, 70, 24);
+        if (length == 65536) {
+            EXPECT_EQ(gpib.gpibStatus(), 0);
+            EXPECT_EQ(bus::GpibBus::replyText(buffer), QByteArray(70, '7'));
+        } else {
+            EXPECT_EQ(gpib.gpibStatus(), buses::LinuxGpibBackend::kReplyNeverEnded);
+            EXPECT_EQ(buffer, spaces(70));
+        }
+    }
+}

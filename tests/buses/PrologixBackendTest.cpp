@@ -1,7 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTcpServer>
+#include <atomic>
+#include <string>
+#include <thread>
 
 #include "Simbench.h"
 #include "bus/BusTranscript.h"
@@ -164,4 +174,102 @@ TEST(PrologixBackend, APeerThatIsNoControllerIsRejectedAtStart) {
     EXPECT_FALSE(buses::createBackend(
         QStringLiteral("prologix:tcp:127.0.0.1:%1").arg(silent.serverPort()), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("does not answer"))) << error.toStdString();
+}
+
+namespace {
+
+// A controller on a loopback socket that answers "++ver" and, asked to read, streams bytes
+// without ever a line end: `chunk` bytes every `pauseMs`. It runs on a thread of its own, as
+// the backend blocks the test's thread while it waits.
+class StreamingController {
+  public:
+    StreamingController(int chunk, int pauseMs) : chunk_(chunk), pauseMs_(pauseMs) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+            ::listen(listener_, 1) == 0 &&
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+            port_ = ntohs(address.sin_port);
+        }
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~StreamingController() {
+        stop_ = true;
+        ::shutdown(listener_, SHUT_RDWR);
+        thread_.join();
+        ::close(listener_);
+    }
+    QString uri() const { return QStringLiteral("prologix:tcp:127.0.0.1:%1").arg(port_); }
+
+  private:
+    void serve() {
+        const int client = ::accept(listener_, nullptr, nullptr);
+        if (client < 0) {
+            return;
+        }
+        std::string pending;
+        bool streaming = false;
+        while (!stop_) {
+            pollfd wait{client, POLLIN, 0};
+            ::poll(&wait, 1, streaming ? pauseMs_ : 20);
+            if (wait.revents & POLLIN) {
+                char bytes[512];
+                const ssize_t got = ::recv(client, bytes, sizeof bytes, 0);
+                if (got <= 0) {
+                    break;
+                }
+                pending.append(bytes, static_cast<std::size_t>(got));
+                if (pending.find("++ver\n") != std::string::npos) {
+                    ::send(client, "streaming controller\n", 21, MSG_NOSIGNAL);
+                }
+                streaming = streaming || pending.find("++read eoi") != std::string::npos;
+                pending.clear();
+            }
+            if (streaming &&
+                ::send(client, std::string(static_cast<std::size_t>(chunk_), '7').data(),
+                       static_cast<std::size_t>(chunk_), MSG_NOSIGNAL) < 0) {
+                break;
+            }
+        }
+        ::close(client);
+    }
+
+    int chunk_;
+    int pauseMs_;
+    int listener_ = -1;
+    quint16 port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+}  // namespace
+
+// A reply that never ends fails the exchange: cut at the length cap when the bytes pour in,
+// at the overall deadline when they trickle in faster than the quiet time-out.
+TEST(PrologixBackend, AReplyThatNeverEndsFailsInsteadOfHanging) {
+    struct Case {
+        const char* name;
+        int chunk;
+        int pauseMs;
+    };
+    for (const Case& c : {Case{"pouring", 8192, 1}, Case{"trickling", 1, 100}}) {
+        SCOPED_TRACE(c.name);
+        StreamingController controller(c.chunk, c.pauseMs);
+        QString error;
+        auto backend = buses::createBackend(controller.uri(), &error);
+        ASSERT_TRUE(backend) << error.toStdString();
+        bus::GpibBus gpib(std::move(backend));
+        gpib.setTimeout(100);  // a quiet wait of 600 ms, an overall one of 1800 ms
+        gpib.send(24, ":READ?");
+        QElapsedTimer clock;
+        clock.start();
+        QByteArray reply;
+        gpib.enter(reply, 70, 24);
+        EXPECT_NE(gpib.gpibStatus(), 0);
+        EXPECT_EQ(reply, QByteArray(90, ' '));
+        EXPECT_LT(clock.elapsed(), 3000);
+    }
 }

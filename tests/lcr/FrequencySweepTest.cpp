@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <cmath>
 
 #include "LcrTestBench.h"
 #include "lcr/LcrPanel.h"
@@ -56,10 +57,10 @@ TEST_F(FrequencySweepTest, ChosenOptionsShapeTheSetup) {
         settings.triggerDelay = 1000;
         settings.acLevelMv = 25;
         panel.runSweep(*bench.bus, settings);
-        EXPECT_EQ(
-            bench.sentCommands(),
-            (QStringList{"*RST", "CONF:FREQ 1000.00", "CONF:PPAR CS", "CONF:SPAR DF", command,
-                         "CONF:AVER 7", "CONF:BIAS INT", "CONF:TDEL 1000", "CONF:ACV 0.025"}));
+        EXPECT_EQ(bench.sentCommands(),
+                  (QStringList{"*RST", "CONF:FREQ 1000.00", "CONF:PPAR CS", "CONF:SPAR DF", command,
+                               "CONF:AVER 7", "CONF:BIAS INT", "CONF:TDEL 1000", "CONF:ACV 0.025",
+                               "CONF:BIAS OFF"}));  // the internal bias goes off with the sweep
     }
 }
 
@@ -151,36 +152,86 @@ TEST_F(FrequencySweepTest, SecondaryCountsOnlyWhenTheTabRunFollowsTheThirdTab) {
     EXPECT_TRUE(host.messages.isEmpty());
 }
 
-TEST_F(FrequencySweepTest, BusStatusIsShownAfterEveryPointAndTheSweepGoesOn) {
-    MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
-    bench.meter->enterStatus = 8;
+// A failed reading is missing, not 0; three in a row end the sweep with the points so far,
+// and one message at the end says so (no box per point).
+TEST_F(FrequencySweepTest, FailedReadingsAreMissingAndThreeInARowEndTheSweep) {
+    MeterBench bench([](double, int fetch) { return replyPrimaryOnly(fetch + 1.0); });
+    bench.meter->enterStatusQueue = {0, 8, 8, 0, 8, 8, 8};
     SweepSettings settings;
-    settings.pointCount = 3;
+    settings.pointCount = 10;
+    settings.biasMode = 2;  // internal bias: switched off on the way out
     const SweepReport report = panel.runSweep(*bench.bus, settings);
 
-    EXPECT_EQ(host.messages, (QStringList{"8", "8", "8"}));
-    EXPECT_EQ(report.outcome, SweepReport::Outcome::Completed);
+    EXPECT_EQ(report.outcome, SweepReport::Outcome::Ended);
+    const FreqSweep& sweep = panel.sweep();
+    EXPECT_EQ(sweep.sweepCount, 7);
+    EXPECT_EQ(sweep.sweepPrimary[1], 1.0);
+    EXPECT_TRUE(std::isnan(sweep.sweepPrimary[2]) && std::isnan(sweep.sweepPrimary[3]));
+    EXPECT_EQ(sweep.sweepPrimary[4], 4.0);  // two in a row are weathered
+    EXPECT_TRUE(std::isnan(sweep.sweepPrimary[7]));
+    EXPECT_EQ(sweep.primaryMax, 4.0);
+    EXPECT_EQ(bench.sentCommands().filter("FETC?").size(), 7);
+    EXPECT_EQ(bench.sentCommands().last(), "CONF:BIAS OFF");
+    ASSERT_EQ(host.messages.size(), 1);
+    EXPECT_TRUE(
+        host.messages[0].startsWith("The frequency sweep was ended: 3 failed readings in "
+                                    "a row. 5 of 7 readings are stored as missing."))
+        << host.messages[0].toStdString();
     EXPECT_EQ(host.chartsShown, 1);
+    // The failed readings are logged with no reply at all.
+    EXPECT_TRUE(folder.read("7600 test.frq").split('\n')[1].startsWith("  F[Hz]  "));
 }
 
-TEST_F(FrequencySweepTest, AStartClickDuringAMessageBoxLeavesTheRunningSweepAlone) {
+TEST_F(FrequencySweepTest, ARefusedSetUpEndsBeforeAnyPointAndSwitchesTheBiasOff) {
+    MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
+    bench.meter->failingCommand = "CONF:TDEL 5";
+    SweepSettings settings;
+    settings.biasMode = 2;
+    const SweepReport report = panel.runSweep(*bench.bus, settings);
+
+    EXPECT_EQ(report.outcome, SweepReport::Outcome::SetupFailed);
+    EXPECT_EQ(bench.sentCommands().mid(5),
+              (QStringList{"CONF:BIAS INT", "CONF:TDEL 5", "CONF:BIAS OFF"}));
+    EXPECT_EQ(host.messages,
+              QStringList{"The frequency sweep was not started: the instrument at address 4 "
+                          "failed on \"CONF:TDEL 5\" (status 8)."});
+    EXPECT_EQ(host.chartsShown, 0);
+}
+
+TEST_F(FrequencySweepTest, AStartDuringTheSweepLeavesTheRunningSweepAlone) {
     MeterBench bench([](double, int fetch) { return replyPrimaryOnly(fetch + 1.0); });
-    bench.meter->enterStatus = 8;
     SweepSettings settings;
     settings.pointCount = 3;
     std::vector<SweepReport::Outcome> nested;
-    host.whileMessageShows = [&] {
-        SweepSettings other;
-        other.pointCount = 0;
-        nested.push_back(panel.runSweep(*bench.bus, other).outcome);
+    host.whileEventsRun = [&] {
+        // One click per point; the chart drawn at the end lets events run once more.
+        if (nested.size() < 3) {
+            SweepSettings other;
+            other.pointCount = 0;
+            nested.push_back(panel.runSweep(*bench.bus, other).outcome);
+        }
     };
     const SweepReport report = panel.runSweep(*bench.bus, settings);
+    host.whileEventsRun = nullptr;
 
     EXPECT_EQ(report.outcome, SweepReport::Outcome::Completed);
     EXPECT_EQ(nested, std::vector<SweepReport::Outcome>(3, SweepReport::Outcome::Busy));
     EXPECT_EQ(panel.sweep().sweepCount, 3);
     EXPECT_EQ(panel.sweep().sweepPrimary[3], 3.0);
     EXPECT_EQ(bench.sentCommands().filter("FETC?").size(), 3);
+}
+
+TEST_F(FrequencySweepTest, AnEndRequestStopsAfterThePointInProgress) {
+    MeterBench bench([](double, int fetch) { return replyPrimaryOnly(fetch + 1.0); });
+    SweepSettings settings;
+    settings.pointCount = 5;
+    host.whileEventsRun = [&] { host.ending = true; };
+    const SweepReport report = panel.runSweep(*bench.bus, settings);
+
+    EXPECT_EQ(report.outcome, SweepReport::Outcome::Ended);
+    EXPECT_EQ(panel.sweep().sweepCount, 1);
+    EXPECT_EQ(bench.sentCommands().filter("FETC?").size(), 1);
+    EXPECT_TRUE(host.messages.isEmpty());
 }
 
 TEST_F(FrequencySweepTest, SettingsWithoutAGridAreRefusedBeforeAnythingIsSent) {
@@ -231,28 +282,53 @@ TEST_F(FrequencySweepTest, NoPointsGiveAnEmptyFileAndResetExtremes) {
     EXPECT_EQ(panel.plotSet().yMin, 1e6);
 }
 
-TEST_F(FrequencySweepTest, RepliesWithoutTheirTabsAddNothingAndAreReportedOnce) {
+// No tabs, a silent meter, nothing between the tabs: each makes its point missing, not 0.
+TEST_F(FrequencySweepTest, RepliesWithoutAValueAreMissingAndReportedOnce) {
     MeterBench bench([](double, int fetch) -> std::optional<std::string> {
         if (fetch == 0) {
             return "CP 1.0E-09 F";
         }
-        if (fetch == 1) {
-            return std::nullopt;  // a silent meter leaves the buffer of spaces
+        if (fetch == 2) {
+            return "CP\t\tF\t\t\t";
         }
         return replyPrimaryOnly(4.0);
     });
     SweepSettings settings;
-    settings.pointCount = 2;
+    settings.pointCount = 3;
     settings.readingsPerPoint = 2;
     const SweepReport report = panel.runSweep(*bench.bus, settings);
 
     EXPECT_EQ(report.outcome, SweepReport::Outcome::Completed);
     EXPECT_EQ(report.unreadableReadings, 2);
-    EXPECT_EQ(panel.sweep().sweepPrimary[1], 0.0);
-    EXPECT_EQ(panel.sweep().sweepPrimary[2], 4.0);
+    EXPECT_TRUE(std::isnan(panel.sweep().sweepPrimary[1]));
+    EXPECT_TRUE(std::isnan(panel.sweep().sweepPrimary[2]));
+    EXPECT_EQ(panel.sweep().sweepPrimary[3], 4.0);
+    EXPECT_EQ(panel.sweep().primaryMin, 4.0);
     ASSERT_EQ(host.messages.size(), 1);
-    EXPECT_TRUE(host.messages[0].startsWith("2 of 4 readings")) << host.messages[0].toStdString();
-    EXPECT_EQ(host.lastData.first(), QString());
+    EXPECT_TRUE(host.messages[0].startsWith("2 of 6 readings are stored as missing."))
+        << host.messages[0].toStdString();
+}
+
+TEST_F(FrequencySweepTest, FrequenciesOutsideTheMetersRangeAreRefusedAtBothEnds) {
+    struct Case {
+        double fmin;
+        double fmax;
+        const char* field;  // empty: accepted
+    };
+    const Case cases[] = {{10, 2000000, ""},
+                          {9, 1000, "Fmin"},
+                          {2000001, 2000000, "Fmin"},
+                          {10, 2000001, "Fmax"},
+                          {10, 9, "Fmax"}};
+    for (const Case& c : cases) {
+        SweepSettings settings;
+        settings.fmin = c.fmin;
+        settings.fmax = c.fmax;
+        const QString reason = refusalReason(settings);
+        EXPECT_EQ(reason.isEmpty(), QByteArray(c.field).isEmpty()) << c.fmin << " " << c.fmax;
+        EXPECT_TRUE(reason.isEmpty() || reason.startsWith(QLatin1String(c.field)))
+            << reason.toStdString();
+    }
 }
 
 TEST_F(FrequencySweepTest, AFileThatCannotBeCreatedStopsBeforeTheFirstPoint) {

@@ -17,12 +17,16 @@ void ScriptedMeter::send(int, const char* command, int length, int* status) {
     } else if (text == "MEAS:") {
         pending_ = "stale";
     }
-    *status = 0;
+    *status = text == failingCommand ? 8 : 0;
 }
 
 void ScriptedMeter::enter(char* buffer, std::uint32_t maxLength, std::uint16_t* count, int,
                           int* status) {
     *status = enterStatus;
+    if (!enterStatusQueue.empty()) {
+        *status = enterStatusQueue.front();
+        enterStatusQueue.pop_front();
+    }
     if (!pending_) {
         *count = 0;
         return;
@@ -42,10 +46,11 @@ MeterBench::MeterBench(ScriptedMeter::ReplyFunction reply) {
 
 QStringList MeterBench::sentCommands() const {
     QStringList commands;
-    const QString prefix = QStringLiteral("send 4 0 ");
+    // Whatever the send's status: a refused command was sent all the same.
+    const QString prefix = QStringLiteral("send 4 ");
     for (const QString& line : transcript.lines()) {
         if (line.startsWith(prefix)) {
-            commands.append(line.mid(prefix.size()));
+            commands.append(line.mid(line.indexOf(' ', prefix.size()) + 1));
         }
     }
     return commands;

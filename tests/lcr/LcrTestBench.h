@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -40,6 +41,8 @@ class ScriptedMeter : public bus::GpibBackend {
                int* status) override;
 
     int enterStatus = 0;
+    std::deque<int> enterStatusQueue;  // statuses of the next reads, before enterStatus
+    std::string failingCommand;        // a command whose send fails with status 8
 
   private:
     ReplyFunction reply_;
@@ -57,7 +60,13 @@ class RecordingHost : public LcrHost {
             whileMessageShows();
         }
     }
-    void processEvents() override { ++eventRuns; }
+    void processEvents() override {
+        ++eventRuns;
+        if (whileEventsRun) {
+            whileEventsRun();
+        }
+    }
+    bool endRequested() const override { return ending; }
     void showLastData(const QString& text) override { lastData.append(text); }
     void showChart(const QImage& chart) override {
         ++chartsShown;
@@ -66,6 +75,9 @@ class RecordingHost : public LcrHost {
 
     // Runs while a message box is open, as the window's events would.
     std::function<void()> whileMessageShows;
+    // Runs when the sweep lets events run after a point.
+    std::function<void()> whileEventsRun;
+    bool ending = false;
     QStringList messages;
     QStringList lastData;
     int eventRuns = 0;

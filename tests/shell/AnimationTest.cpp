@@ -1,3 +1,4 @@
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -73,6 +74,25 @@ TEST_F(Animation, StopEndsThePausesAndTheControlsComeBack) {
     EXPECT_EQ(delayWhilePlaying, 90);
     expectControlsBack();
     EXPECT_EQ(store().storedCount(1, 1), 3000);
+}
+
+// Closing the window mid-replay draws the rest without pauses: the program does not live on
+// for the minutes the replay had left.
+TEST_F(Animation, ClosingTheWindowEndsTheReplay) {
+    std::vector<std::pair<float, float>> points;
+    for (int p = 0; p < 3000; ++p) {
+        points.emplace_back(p * 1e-3f, p * 1e-9f);
+    }
+    storePoints(1, 1, points);
+    store().seriesCount = 2;
+    setChecked("RadioButton10", true);  // 90 ms a point: four and a half minutes
+    QTimer::singleShot(50, form.get(), [&] { form->close(); });
+    QElapsedTimer clock;
+    clock.start();
+    click("Button6");
+    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_TRUE(form->isHidden());
+    EXPECT_EQ(form->chart().animationDelay(), 0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -21,8 +22,11 @@ class ScriptedBench : public bus::GpibBackend {
     std::map<int, std::deque<std::string>> queued;
     std::map<std::pair<int, std::string>, std::string> byFunction;
     std::map<int, std::string> standing;
-    std::map<int, int> enterStatus;  // status of every read from an address
-    int failEntersAfter = -1;        // reads that succeed before every read fails
+    std::map<int, int> enterStatus;                   // status of every read from an address
+    std::map<int, std::deque<int>> enterStatusQueue;  // statuses of the next reads, first
+    std::map<int, int> sendStatus;                    // status of every send to an address
+    std::set<std::string> failingCommands;            // commands whose send fails anywhere
+    int failEntersAfter = -1;                         // reads that succeed before every read fails
     int enters = 0;
 
     int boardPresent() override { return 1; }
@@ -34,7 +38,10 @@ class ScriptedBench : public bus::GpibBackend {
         if (text.rfind("FUNC", 0) == 0) {
             function_[address] = text;
         }
-        *status = 0;
+        *status = sendStatus.count(address) ? sendStatus[address] : 0;
+        if (failingCommands.count(text)) {
+            *status = 0x8000;
+        }
     }
     void enter(char* buffer, std::uint32_t maxLength, std::uint16_t* count, int address,
                int* status) override {
@@ -45,6 +52,10 @@ class ScriptedBench : public bus::GpibBackend {
         buffer[reply.size()] = '\0';
         *count = static_cast<std::uint16_t>(reply.size());
         *status = enterStatus.count(address) ? enterStatus[address] : 0;
+        if (auto& queue = enterStatusQueue[address]; !queue.empty()) {
+            *status = queue.front();
+            queue.pop_front();
+        }
         if (failEntersAfter >= 0 && enters > failEntersAfter) {
             *status = 0x8000;
         }

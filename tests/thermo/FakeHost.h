@@ -29,6 +29,7 @@ class FakeHost : public ThermoHost {
     QStringList messages;
     std::optional<QString> saveName;
     QDateTime clock{QDate(2024, 3, 5), QTime(14, 30, 0)};
+    bus::BusOwner owner;
 
     QString text(QStringView control) const override {
         const auto found = texts.find(control.toString());
@@ -59,6 +60,15 @@ class FakeHost : public ThermoHost {
     void presentChart() override { ++presented; }
     void showFourProbePanel() override {}
     void showMessage(const QString& message) override { messages.append(message); }
+    std::optional<bus::BusLease> acquireBus(const QString& procedure,
+                                            std::function<void()> shutdown) override {
+        QString refusal;
+        auto lease = owner.acquire(procedure, &refusal, std::move(shutdown));
+        if (!lease) {
+            messages.append(refusal);
+        }
+        return lease;
+    }
     std::optional<QString> askSaveFileName() override {
         ++dialogs;
         return saveName;

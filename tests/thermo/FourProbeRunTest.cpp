@@ -164,6 +164,13 @@ TEST_F(FourProbeRunTest, OtherProceduresWaitWhileARunIsGoing) {
     panel.Button27Click();  // Start again
     EXPECT_TRUE(bench.transcript.lines().isEmpty());
     EXPECT_EQ(record->thermoCount, 1);
+    // The refused Start left the run and its hold on the bus alone.
+    EXPECT_TRUE(host.timerActive);
+    EXPECT_EQ(host.owner.holder(), "4 probe Start");
+    ASSERT_EQ(host.messages.size(), 3);
+    EXPECT_EQ(
+        host.messages[0],
+        "\"4 probe Start\" is using the instruments; \"Start_d\" can start when it has ended.");
 }
 
 TEST_F(FourProbeRunTest, LcrMeterMeasuresBetweenTheFirstTwoTabs) {
@@ -195,11 +202,12 @@ TEST_F(FourProbeRunTest, LcrMeterMeasuresBetweenTheFirstTwoTabs) {
 
 TEST_F(FourProbeRunTest, AFetchReplyWithoutTwoTabsStoresAMissingResistance) {
     host.checked["CheckBox48"] = true;
-    bench.bench->queued[4] = {"1.234E+03", "\t1.234E+03", "\t\t", "\tabc\t"};
-    startAndTick(4);
-    ASSERT_EQ(record->thermoCount, 4);
-    for (int k = 1; k <= 4; ++k) {
-        EXPECT_TRUE(std::isnan(record->thermoResistance[k])) << k;
+    // A good reply in the middle keeps the run from ending at three failures in a row.
+    bench.bench->queued[4] = {"1.234E+03", "\t1.234E+03", "R\t5\t", "\t\t", "\tabc\t"};
+    startAndTick(5);
+    ASSERT_EQ(record->thermoCount, 5);
+    for (int k = 1; k <= 5; ++k) {
+        EXPECT_EQ(std::isnan(record->thermoResistance[k]), k != 3) << k;
         EXPECT_NEAR(record->thermoTemp[k], 22.6675, 1e-4) << "the temperature is still taken";
     }
     EXPECT_EQ(host.texts["Edit50"].trimmed(), "Nan");
@@ -227,4 +235,93 @@ TEST_F(FourProbeRunTest, SpeedButtonsFollowTheLcrBoxAndTheScrollBarSetsThePeriod
     panel.ScrollBar9Change(7);
     EXPECT_EQ(host.timerInterval, 7000);
     EXPECT_EQ(host.texts["Label50"], "7");
+}
+
+namespace {
+
+// The last command sent to an address, from the transcript.
+QString lastSentTo(const BenchBus& bench, int address) {
+    const QString prefix = QStringLiteral("send %1 ").arg(address);
+    QString last;
+    for (const QString& line : bench.transcript.lines()) {
+        if (line.startsWith(prefix)) {
+            last = line.mid(line.indexOf(' ', prefix.size()) + 1);
+        }
+    }
+    return last;
+}
+
+}  // namespace
+
+// Two failed samples in a row are weathered; the count comes once, when the run ends.
+TEST_F(FourProbeRunTest, AFlakyMultimeterKeepsTheRunGoingAndIsCountedAtTheEnd) {
+    // Two reads a sample: the thermocouple, then the reference.
+    bench.bench->enterStatusQueue[16] = {0, 0, 0x8000, 0, 0, 0x8000, 0, 0, 0x8000, 0x8000};
+    startAndTick(5);
+    EXPECT_TRUE(host.timerActive);
+    EXPECT_TRUE(host.messages.isEmpty());
+    for (int k = 1; k <= 5; ++k) {
+        EXPECT_EQ(std::isnan(record->thermoTemp[k]), k == 2 || k == 3 || k == 5) << k;
+        EXPECT_FALSE(std::isnan(record->thermoResistance[k])) << k;
+    }
+    panel.Button28Click();
+    panel.Timer1Timer();
+    EXPECT_FALSE(host.timerActive);
+    ASSERT_EQ(host.messages.size(), 1);
+    EXPECT_TRUE(host.messages[0].startsWith("3 of 6 samples are stored as missing."))
+        << host.messages[0].toStdString();
+}
+
+TEST_F(FourProbeRunTest, AnOutputOffTheSourceRefusesIsReported) {
+    bench.bench->failingCommands = {":OUTP OFF"};
+    startAndTick(1);
+    panel.Button28Click();
+    panel.Timer1Timer();
+    EXPECT_EQ(lastSentTo(bench, 24), ":OUTP OFF");
+    ASSERT_EQ(host.messages.size(), 1);
+    EXPECT_TRUE(host.messages[0].contains("did not take \":OUTP OFF\""))
+        << host.messages[0].toStdString();
+}
+
+// The channel list and the compliance go into commands: both are checked before anything is
+// sent, the channel from both ends of the scanner's range.
+TEST_F(FourProbeRunTest, TextsForCommandsAreCheckedBeforeAnythingIsSent) {
+    struct Case {
+        const char* channel;
+        const char* compliance;
+        const char* closeCommand;  // nullptr: refused
+        const char* field;
+    };
+    const Case cases[] = {
+        {"1", "50", "rout:clos (@1)", ""},
+        {"40", "2.5E1", "rout:clos (@40)", ""},
+        {"0", "50", nullptr, "Edit63"},
+        {"41", "50", nullptr, "Edit63"},
+        {"(@7);*RST;(@1)", "50", nullptr, "Edit63"},
+        {"", "50", nullptr, "Edit63"},
+        {" 7", "50", nullptr, "Edit63"},
+        {"7", "2O", nullptr, "Edit52"},
+        {"7", "", nullptr, "Edit52"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.channel + std::string(" / ") + c.compliance);
+        BenchBus bench;
+        FakeHost host;
+        host.texts["Edit63"] = c.channel;
+        host.texts["Edit52"] = c.compliance;
+        auto record = std::make_unique<ThermoRecord>();
+        ThermoPanel panel{*bench.bus, *record, host};
+        panel.Button27Click();
+        if (c.closeCommand) {
+            EXPECT_TRUE(host.messages.isEmpty());
+            panel.Timer1Timer();
+            EXPECT_TRUE(bench.sends().contains(QStringLiteral("send 16 0 ") + c.closeCommand));
+        } else {
+            EXPECT_TRUE(bench.transcript.lines().isEmpty());
+            ASSERT_EQ(host.messages.size(), 1);
+            EXPECT_TRUE(host.messages[0].contains(c.field)) << host.messages[0].toStdString();
+            EXPECT_FALSE(host.timerActive);
+            EXPECT_FALSE(host.owner.busy());
+        }
+    }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "thermo/FakeBench.h"
@@ -102,12 +103,49 @@ TEST_F(ThermocoupleProceduresTest, TermoStopsAtTheFirstFailedReading) {
     bench.bench->failEntersAfter = 4;
     panel.Button23Click();
     const QStringList sends = bench.sends();
-    EXPECT_EQ(sends.size(), 3 + 1 + 5);  // the fifth reading fails; nothing is sent after it
-    EXPECT_EQ(sends.last(), "send 16 0 :READ?");
+    // The fifth reading fails; only the closing command is sent after it.
+    EXPECT_EQ(sends.size(), 3 + 1 + 5 + 1);
+    EXPECT_EQ(sends[sends.size() - 2], "send 16 0 :READ?");
+    EXPECT_EQ(sends.last(), "send 16 0 :rout:open:all");
     EXPECT_EQ(host.eventRuns, 4);
+    EXPECT_EQ(host.messages,
+              QStringList{"Termo was ended: the instrument at address 16 failed on \":READ?\" "
+                          "(status 32768)."});
     // The panel is free again afterwards.
     bench.bench->failEntersAfter = -1;
     bench.transcript.clear();
     panel.Button23Click();
     EXPECT_EQ(bench.sends().size(), 305);
+}
+
+// Start_d: a refused set-up takes no sample; a multimeter that stops answering ends the loop
+// after three samples, each stored as missing, with the scanner opened last.
+TEST_F(ThermocoupleProceduresTest, StartDFaultsAtSetUpAndAtAReading) {
+    bench.bench->sendStatus[16] = 0x8000;
+    panel.Button30Click();
+    EXPECT_EQ(record->thermoCount, 0);
+    EXPECT_EQ(host.sleptMilliseconds, 0);
+    EXPECT_EQ(host.messages, QStringList{"Start_d was not started: the instrument at address 16 "
+                                         "failed on \"*RST\" (status 32768)."});
+    EXPECT_EQ(bench.sends().last(), "send 16 32768 :rout:open:all");
+
+    bench.bench->sendStatus.clear();
+    bench.bench->enterStatus[16] = 0x8000;
+    bench.transcript.clear();
+    host.messages.clear();
+    panel.Button30Click();
+    EXPECT_EQ(record->thermoCount, 3);
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_TRUE(std::isnan(record->thermoTemp[k]) && std::isnan(record->thermoRefTemp[k]) &&
+                    std::isnan(record->thermoTcTemp[k]))
+            << k;
+    }
+    EXPECT_EQ(bench.sends().last(), "send 16 0 :rout:open:all");
+    ASSERT_EQ(host.messages.size(), 1);
+    EXPECT_TRUE(
+        host.messages[0].startsWith("Start_d was ended: 3 failed readings in a row. 3 of 3 "
+                                    "samples are stored as missing."))
+        << host.messages[0].toStdString();
+    EXPECT_TRUE(host.enabled["Button30"]);
+    EXPECT_FALSE(host.owner.busy());
 }
