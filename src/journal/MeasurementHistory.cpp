@@ -18,17 +18,19 @@ float realOrNan(const QVariant& value) {
     return value.isNull() ? std::nanf("") : static_cast<float>(value.toDouble());
 }
 
+// The filter's four values come once each: lowest date, highest date, text, LIKE pattern.
 constexpr const char* kListQuery =
+    "WITH f (lo, hi, txt, pat) AS (SELECT ?, ?, ?, ?) "
     "SELECT m.id, m.started, m.kind, m.comment, "
     "(SELECT count(*) FROM point p WHERE p.measurement_id = m.id) AS points, "
     "(SELECT group_concat(value, '; ') FROM context c WHERE c.measurement_id = m.id "
     " AND c.key LIKE 'instrument.%') "
-    "FROM measurement m "
-    "WHERE substr(m.started, 1, 10) >= :from AND substr(m.started, 1, 10) <= :to "
-    "AND (:text = '' OR m.comment LIKE :pattern OR m.kind LIKE :pattern "
+    "FROM measurement m, f "
+    "WHERE substr(m.started, 1, 10) BETWEEN f.lo AND f.hi "
+    "AND (f.txt = '' OR m.comment LIKE f.pat OR m.kind LIKE f.pat "
     " OR EXISTS (SELECT 1 FROM context c WHERE c.measurement_id = m.id "
-    "  AND c.value LIKE :pattern) "
-    " OR EXISTS (SELECT 1 FROM file f WHERE f.measurement_id = m.id AND f.path LIKE :pattern)) "
+    "  AND c.value LIKE f.pat) "
+    " OR EXISTS (SELECT 1 FROM file WHERE file.measurement_id = m.id AND file.path LIKE f.pat)) "
     "AND EXISTS (SELECT 1 FROM point p WHERE p.measurement_id = m.id) "
     "ORDER BY m.started DESC, m.id DESC";
 
@@ -37,12 +39,13 @@ constexpr const char* kListQuery =
 std::vector<HistoryEntry> listMeasurements(QSqlDatabase& db, const HistoryFilter& filter) {
     QSqlQuery query(db);
     query.prepare(QString::fromLatin1(kListQuery));
-    query.bindValue(QStringLiteral(":from"),
-                    filter.from.isValid() ? filter.from.toString(Qt::ISODate) : QString());
-    query.bindValue(QStringLiteral(":to"), filter.to.isValid() ? filter.to.toString(Qt::ISODate)
-                                                               : QStringLiteral("9999-12-31"));
-    query.bindValue(QStringLiteral(":text"), filter.text);
-    query.bindValue(QStringLiteral(":pattern"), QStringLiteral("%%1%").arg(filter.text));
+    // A null text would be bound as NULL, which compares as nothing.
+    query.addBindValue(filter.from.isValid() ? filter.from.toString(Qt::ISODate)
+                                             : QStringLiteral(""));
+    query.addBindValue(filter.to.isValid() ? filter.to.toString(Qt::ISODate)
+                                           : QStringLiteral("9999-12-31"));
+    query.addBindValue(filter.text.isNull() ? QStringLiteral("") : filter.text);
+    query.addBindValue(QStringLiteral("%%1%").arg(filter.text));
     std::vector<HistoryEntry> entries;
     if (!query.exec()) {
         return entries;

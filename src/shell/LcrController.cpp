@@ -1,6 +1,7 @@
 #include "shell/LcrController.h"
 
 #include <QAbstractButton>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -10,6 +11,7 @@
 #include "lcr/LcrControls.h"
 #include "lcr/LcrPanel.h"
 #include "lcr/MeasuredParameters.h"
+#include "shell/LcrSweepRecord.h"
 #include "shell/StartController.h"
 #include "shell/Widgets.h"
 
@@ -136,12 +138,14 @@ void LcrController::Button32Click() {
     const lcr::SweepSettings settings = settingsFromPanel6();
     c().setText(QStringLiteral("Label40"), lcr::countLabel(settings.readingsPerPoint));
     c().setText(QStringLiteral("Label41"), lcr::countLabel(settings.meterAverage));
+    const QDateTime started = QDateTime::currentDateTime();
     const lcr::SweepReport report = panel_->runSweep(form_.gpib(), settings);
     if (report.outcome == lcr::SweepReport::Outcome::Completed) {
+        const QString file =
+            QFileInfo(lcr::FrqFile::fileName(settings.fileBaseName)).absoluteFilePath();
+        recordLcrSweep(form_, settings, panel_->sweep(), started, file);
         // The file goes to the working folder, which the operator may not know.
-        form_.ui().showMessage(
-            QStringLiteral("Frequency data written to %1")
-                .arg(QFileInfo(lcr::FrqFile::fileName(settings.fileBaseName)).absoluteFilePath()));
+        form_.ui().showMessage(QStringLiteral("Frequency data written to %1").arg(file));
     }
 }
 

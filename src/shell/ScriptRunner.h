@@ -35,6 +35,7 @@ class ScriptRunner {
     // 0 to go on, 1 or 2 to stop with that status.
     int execute(const QString& text, int lineNumber);
     int actOnControl(const Line& line, int lineNumber);
+    int actOnMenuItem(const Line& line, int lineNumber);
     int expectation(const Line& line, QWidget* control, int lineNumber);
     static bool windowCommand(const QString& command);
     int flagExpectation(const Line& line, bool actual, int lineNumber);

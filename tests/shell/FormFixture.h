@@ -24,7 +24,7 @@ class FormFixture : public ::testing::Test {
         gpib = buses::createBus(bus, &error, &transcript);
         ASSERT_TRUE(gpib) << error.toStdString();
         ui.setEcho(false);
-        form = std::make_unique<TForm1>(*gpib, ui, FormOptions{configDir.path()});
+        form = std::make_unique<TForm1>(*gpib, ui, FormOptions{configDir.path(), {}});
     }
 
     void TearDown() override {
