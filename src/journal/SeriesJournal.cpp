@@ -129,6 +129,7 @@ void SeriesJournal::liveSegmentEnded(int segment) {
 void SeriesJournal::liveCommitted(int slot, bool /*withLabels*/) {
     const bool before = hasUnsaved();
     // Whatever the slot held is overwritten, an empty live layer included.
+    inStore_.erase(slot);
     if (const auto held = slotIds_.find(slot); held != slotIds_.end()) {
         if (held->second != liveId_) {
             markState(held->second, Settlement::Replaced);
@@ -150,6 +151,7 @@ void SeriesJournal::liveCommitted(int slot, bool /*withLabels*/) {
             query.exec();
         }
         slotIds_[slot] = liveId_;
+        inStore_[slot] = liveId_;
         liveId_ = 0;
     }
     db_.sync();
@@ -168,6 +170,9 @@ void SeriesJournal::liveCleared() {
 
 void SeriesJournal::settleStored(Settlement how) {
     const bool before = hasUnsaved();
+    if (how != Settlement::Saved) {
+        inStore_.clear();
+    }
     for (const auto& [slot, id] : slotIds_) {
         (void)slot;
         markState(id, how);
@@ -179,16 +184,32 @@ void SeriesJournal::settleStored(Settlement how) {
 
 void SeriesJournal::settleAll(Settlement how, const QString& file) {
     const bool before = hasUnsaved();
+    if (how != Settlement::Saved) {
+        inStore_.clear();
+    }
     if (db_.isOpen() && !file.isEmpty()) {
-        for (const auto& [slot, id] : slotIds_) {
-            (void)slot;
-            recordFile(db_.database(), id, file, QStringLiteral("saved"));
-        }
+        recordStoreFile(file, QStringLiteral("saved"));
     }
     markState(liveId_, how);
     liveId_ = 0;
     slotIds_.empty() ? db_.sync() : settleStored(how);
     notifyIfChanged(before);
+}
+
+void SeriesJournal::recordExport(const QString& file) {
+    if (db_.isOpen()) {
+        recordStoreFile(file, QStringLiteral("exported"));
+        db_.sync();
+    }
+}
+
+// Every series in the store that came from a measurement went into `file`.
+void SeriesJournal::recordStoreFile(const QString& file, const QString& role) {
+    for (const auto& [slot, id] : inStore_) {
+        if (id > 0 && slot <= store_.seriesCount) {
+            recordFile(db_.database(), id, file, role);
+        }
+    }
 }
 
 // Committed series come back in slot order, runs that were still live when the program
@@ -243,6 +264,7 @@ bool SeriesJournal::recoverOne(qint64 id, int slot) {
     move.exec();
     if (any) {
         slotIds_[slot] = id;
+        inStore_[slot] = id;
     }
     return any;
 }

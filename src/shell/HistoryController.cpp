@@ -62,6 +62,7 @@ void HistoryController::loadSeries(qint64 id, const QString& comment) {
     store.clearLive();
     if (journal::readIvSeries(form_.journal().database().database(), id, store, 1)) {
         store.seriesCount = 2;
+        form_.journal().series().noteLoaded(1, id);
     }
     store.snapshotStored();
     c().setText(QStringLiteral("Edit44"), comment);
