@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QDate>
+#include <QDir>
 #include <QListWidget>
 #include <QSqlQuery>
 
@@ -139,6 +140,49 @@ TEST_F(History, AsksBeforeDroppingUnsavedSeries) {
         EXPECT_EQ(store().storedCount(1, yes ? 1 : count - 1), yes ? first : measured) << yes;
         EXPECT_EQ(form->isWindowModified(), !yes) << yes;
     }
+}
+
+// A frequency sweep is kept whole at its end, with its settings and its .frq file.
+class LcrHistory : public FormFixture {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        previous = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        startForm();
+    }
+    void TearDown() override {
+        FormFixture::TearDown();
+        QDir::setCurrent(previous);
+    }
+    QTemporaryDir folder;
+    QString previous;
+};
+
+TEST_F(LcrHistory, KeepsTheSweepWithItsSettingsAndFile) {
+    setText("Edit44", QStringLiteral("capacitor C3"));
+    click("Button32");
+    QSqlQuery query(form->journal().database().database());
+    ASSERT_TRUE(query.exec(QStringLiteral(
+        "SELECT m.state, (SELECT count(*) FROM point WHERE measurement_id = m.id), "
+        "(SELECT min(x) || '..' || max(x) FROM point WHERE measurement_id = m.id), "
+        "(SELECT group_concat(key || '=' || value, ' ') FROM context WHERE measurement_id = m.id "
+        " AND key IN ('primary_code', 'secondary_code', 'grid', 'level_mv', 'bias_mode')), "
+        "(SELECT path FROM file WHERE measurement_id = m.id) "
+        "FROM measurement m WHERE kind = 'lcr' AND comment = 'capacitor C3'")));
+    ASSERT_TRUE(query.next());
+    EXPECT_EQ(query.value(0).toString(), QStringLiteral("saved"));
+    EXPECT_EQ(query.value(1).toInt(), 20);
+    EXPECT_EQ(query.value(2).toString(), QStringLiteral("10.0..2000000.0"));
+    EXPECT_EQ(query.value(3).toString(),
+              QStringLiteral("bias_mode=OFF grid=log level_mv=500 primary_code=A "
+                             "secondary_code=N"));
+    EXPECT_EQ(query.value(4).toString(),
+              QDir(folder.path()).filePath(QStringLiteral("7600 test.frq")));
+
+    form->findChild<QAction*>(QStringLiteral("HistoryMenuItem"))->trigger();
+    c().anyButton(QStringLiteral("HistoryLoad"))->click();
+    EXPECT_TRUE(ui.messages().last().startsWith(QStringLiteral("Only I-V series")));
 }
 
 }  // namespace
