@@ -31,8 +31,8 @@ void HistoryController::showHistory() {
 
 void HistoryController::refresh() {
     journal::JournalDatabase& db = form_.journal().database();
-    dialog_->show(db.isOpen() ? journal::listMeasurements(db.database(), dialog_->filter())
-                              : std::vector<journal::HistoryEntry>{});
+    dialog_->showEntries(db.isOpen() ? journal::listMeasurements(db.database(), dialog_->filter())
+                                     : std::vector<journal::HistoryEntry>{});
 }
 
 void HistoryController::loadChosen() {

@@ -63,7 +63,7 @@ QString HistoryDialog::rowText(const journal::HistoryEntry& entry) {
         .arg(entry.instruments);
 }
 
-void HistoryDialog::show(const std::vector<journal::HistoryEntry>& entries) {
+void HistoryDialog::showEntries(const std::vector<journal::HistoryEntry>& entries) {
     entries_ = entries;
     list_->clear();
     for (const journal::HistoryEntry& entry : entries_) {

@@ -20,7 +20,7 @@ class HistoryDialog : public QDialog {
     explicit HistoryDialog(QWidget* parent);
 
     // Lists `entries` (newest first); the first row is chosen.
-    void show(const std::vector<journal::HistoryEntry>& entries);
+    void showEntries(const std::vector<journal::HistoryEntry>& entries);
     journal::HistoryFilter filter() const;
     // The measurement of the chosen row; nullptr when none is chosen.
     const journal::HistoryEntry* chosen() const;
