@@ -71,6 +71,15 @@ void runSweep(benchmark::State& state, bool full, bool journaled = false) {
     auto record = std::make_unique<thermo::ThermoRecord>();
     journal::RecoveryJournal recovery(*store, *record);
     if (journaled) {
+        // As the window describes each run to the database: a comment and some 40 settings.
+        recovery.database().setDescriber([](const QString&) {
+            journal::MeasurementContext context{QStringLiteral("sample"), {}};
+            for (int key = 0; key < 40; ++key) {
+                context.values.emplace_back(QStringLiteral("setting.%1").arg(key),
+                                            QStringLiteral("1.5E-5"));
+            }
+            return context;
+        });
         recovery.openAndRecover(folder.path());
     }
     QString error;

@@ -7,44 +7,19 @@
 #include <QSqlQuery>
 #include <QUuid>
 #include <QVariant>
-#include <array>
-#include <optional>
+
+#include "journal/MeasurementContext.h"
+#include "journal/SchemaMigrations.h"
 
 namespace tarvix::journal {
 
 namespace {
 
-// Marks the file as ours, so a foreign SQLite file in its place is set aside, not written.
-constexpr int kApplicationId = 0x54727678;  // "Trvx"
-constexpr int kSchemaVersion = 1;
 constexpr int kSyncIntervalMs = 1000;
-
-constexpr std::array<const char*, 5> kSchema = {
-    "CREATE TABLE measurement (id INTEGER PRIMARY KEY, kind TEXT NOT NULL, "
-    "started TEXT NOT NULL, ended TEXT, state TEXT NOT NULL DEFAULT 'unsaved', "
-    "slot INTEGER NOT NULL DEFAULT 0)",
-    "CREATE TABLE segment (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
-    "segment INTEGER NOT NULL, label TEXT NOT NULL DEFAULT '', "
-    "PRIMARY KEY (measurement_id, segment)) WITHOUT ROWID",
-    "CREATE TABLE point (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
-    "segment INTEGER NOT NULL, idx INTEGER NOT NULL, x REAL, y REAL, z REAL, w REAL, t REAL, "
-    "PRIMARY KEY (measurement_id, segment, idx)) WITHOUT ROWID",
-    "CREATE TABLE context (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
-    "key TEXT NOT NULL, value TEXT, PRIMARY KEY (measurement_id, key)) WITHOUT ROWID",
-    "CREATE INDEX measurement_state ON measurement(state)",
-};
 
 bool run(QSqlDatabase& db, const QString& statement) {
     QSqlQuery query(db);
     return query.exec(statement);
-}
-
-std::optional<int> pragmaValue(QSqlDatabase& db, const char* pragma) {
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA %1").arg(QLatin1String(pragma))) || !query.next()) {
-        return std::nullopt;
-    }
-    return query.value(0).toInt();
 }
 
 }  // namespace
@@ -73,7 +48,12 @@ void JournalDatabase::closeDatabase() {
 }
 
 bool JournalDatabase::open(const QString& folder, QString* notice) {
-    path_ = QDir(folder).filePath(QString::fromLatin1(kFileName));
+    return openPath(QDir(folder).filePath(QString::fromLatin1(kFileName)), notice);
+}
+
+bool JournalDatabase::openPath(const QString& file, QString* notice) {
+    path_ = file;
+    QDir().mkpath(QFileInfo(file).absolutePath());
     QString why;
     if (openFile(&why)) {
         return true;
@@ -134,42 +114,12 @@ bool JournalDatabase::schemaUsable(QString* why) {
         return false;
     }
     check.finish();
-    const auto application = pragmaValue(db_, "application_id");
-    const auto version = pragmaValue(db_, "user_version");
-    if (!application || !version) {
-        *why = QStringLiteral("damaged");
-        return false;
-    }
-    if (*application == 0 && *version == 0 && db_.tables().isEmpty()) {
-        if (!createSchema()) {
-            *why = db_.lastError().text();
-            return false;
-        }
-        return true;
-    }
-    if (*application != kApplicationId || *version != kSchemaVersion) {
+    const auto version = SchemaMigrations::version(db_);
+    if (!version || *version > SchemaMigrations::kCurrentVersion) {
         *why = QStringLiteral("not a journal of this program");
         return false;
     }
-    return true;
-}
-
-bool JournalDatabase::createSchema() {
-    if (!db_.transaction()) {
-        return false;
-    }
-    for (const char* statement : kSchema) {
-        if (!run(db_, QString::fromLatin1(statement))) {
-            db_.rollback();
-            return false;
-        }
-    }
-    if (!run(db_, QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId)) ||
-        !run(db_, QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion))) {
-        db_.rollback();
-        return false;
-    }
-    return db_.commit();
+    return SchemaMigrations::upgrade(db_, *version, why);
 }
 
 // The unusable file (with its log) keeps its contents under a dated name beside it.
@@ -187,6 +137,12 @@ QString JournalDatabase::setAside() {
         }
     }
     return aside;
+}
+
+void JournalDatabase::describe(qint64 id, const QString& kind) {
+    if (open_ && id > 0 && describer_) {
+        writeContext(db_, id, describer_(kind));
+    }
 }
 
 void JournalDatabase::written() {

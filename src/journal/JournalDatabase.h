@@ -4,6 +4,9 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QTimer>
+#include <functional>
+
+#include "journal/MeasurementContext.h"
 
 namespace tarvix::journal {
 
@@ -13,17 +16,20 @@ namespace tarvix::journal {
 // program loses nothing written); the log is synced to disk at least once a second and
 // whenever the caller asks (at the end of a segment or a run).
 //
-// Tables (kept for the measurement database that grows from this file):
-//   measurement(id, kind, started, ended, state, slot)
-//       kind  'iv' | 'four-probe' | 'thermocouple'; started/ended ISO-8601 local time;
+// It is also the measurement database: every measurement stays in it with its context after
+// it is saved. Tables (SchemaMigrations makes and upgrades them; docs/database.md):
+//   measurement(id, kind, started, ended, state, slot, comment)
+//       kind  'iv' | 'four-probe' | 'thermocouple' | 'lcr'; started/ended ISO-8601 local time;
 //       state 'unsaved' | 'saved' | 'deleted' | 'replaced'; slot the series slot of an I-V
-//       series while it is unsaved (0 while it is the live run)
+//       series while it is unsaved (0 while it is the live run); comment the text of Edit44
 //   segment(measurement_id, segment, label)
 //   point(measurement_id, segment, idx, x, y, z, w, t)
 //       I-V: x voltage (V), y current (A); four-probe and thermocouple: x thermoTemp,
 //       y thermoResistance, z thermoRefTemp, w thermoTcTemp, t thermoTime (day fraction);
-//       a missing reading is NULL
-//   context(measurement_id, key, value)
+//       LCR: x frequency (Hz), y primary, z secondary; a missing reading is NULL
+//   context(measurement_id, key, value): settings and instrument identifications
+//   file(measurement_id, path, role, written): role 'saved' | 'exported'
+//   schema_version(version, applied)
 class JournalDatabase {
   public:
     static constexpr const char* kFileName = "tarvix-journal.sqlite";
@@ -38,9 +44,18 @@ class JournalDatabase {
     // `notice` then says so. Returns false (with `notice`) only when no journal could be
     // kept at all: the program goes on without one.
     bool open(const QString& folder, QString* notice);
+    // The same for the database file `file` (its folder is made when missing).
+    bool openPath(const QString& file, QString* notice);
     bool isOpen() const { return open_; }
     QSqlDatabase& database() { return db_; }
     const QString& path() const { return path_; }
+
+    // Where the settings and instruments of a new measurement of `kind` come from.
+    void setDescriber(std::function<MeasurementContext(const QString& kind)> describer) {
+        describer_ = std::move(describer);
+    }
+    // Writes the context of the new measurement `id` from the describer.
+    void describe(qint64 id, const QString& kind);
 
     // A row was written: syncs when the last sync is a second old, otherwise makes sure one
     // follows within the second.
@@ -51,7 +66,6 @@ class JournalDatabase {
   private:
     bool openFile(QString* why);
     bool schemaUsable(QString* why);
-    bool createSchema();
     QString setAside();
     void closeDatabase();
 
@@ -62,6 +76,7 @@ class JournalDatabase {
     bool unsynced_ = false;
     QElapsedTimer sinceSync_;
     QTimer syncTimer_;
+    std::function<MeasurementContext(const QString& kind)> describer_;
 };
 
 }  // namespace tarvix::journal

@@ -1,5 +1,7 @@
 #include "journal/RecoveryJournal.h"
 
+#include <QDir>
+
 #include "series/SeriesStore.h"
 #include "text/ClockText.h"
 #include "thermo/ThermoRecord.h"
@@ -31,10 +33,16 @@ RecoveryJournal::~RecoveryJournal() {
 }
 
 QStringList RecoveryJournal::openAndRecover(const QString& folder) {
+    return openFileAndRecover(
+        folder.isEmpty() ? QString()
+                         : QDir(folder).filePath(QString::fromLatin1(JournalDatabase::kFileName)));
+}
+
+QStringList RecoveryJournal::openFileAndRecover(const QString& file) {
     QStringList messages;
     QString notice;
-    if (!folder.isEmpty()) {
-        db_.open(folder, &notice);
+    if (!file.isEmpty()) {
+        db_.openPath(file, &notice);
     }
     if (!notice.isEmpty()) {
         messages << notice;

@@ -23,10 +23,13 @@ class RecoveryJournal {
     // Opens the journal in `folder` (an empty folder: no file, unsaved series are still
     // tracked), puts back what was never saved and returns what the operator is to be told.
     QStringList openAndRecover(const QString& folder);
+    // The same with the database file `file` wherever it is.
+    QStringList openFileAndRecover(const QString& file);
 
     SeriesJournal& series() { return *series_; }
     ThermoJournal& thermo() { return *thermo_; }
     const JournalDatabase& database() const { return db_; }
+    JournalDatabase& database() { return db_; }
 
   private:
     series::SeriesStore& store_;

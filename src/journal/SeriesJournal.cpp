@@ -3,9 +3,9 @@
 #include <QSqlDatabase>
 #include <QVariant>
 #include <algorithm>
-#include <cmath>
 
 #include "journal/JournalDatabase.h"
+#include "journal/MeasurementHistory.h"
 #include "series/SeriesStore.h"
 
 namespace tarvix::journal {
@@ -24,11 +24,6 @@ QString stateName(Settlement how) {
             break;
     }
     return QStringLiteral("replaced");
-}
-
-// SQLite keeps a NaN as NULL.
-double realOrNan(const QVariant& value) {
-    return value.isNull() ? std::nan("") : value.toDouble();
 }
 
 QString now() {
@@ -57,7 +52,9 @@ qint64 SeriesJournal::startMeasurement() {
     if (!query.exec()) {
         return nextLocalId_--;
     }
-    return query.lastInsertId().toLongLong();
+    const qint64 id = query.lastInsertId().toLongLong();
+    db_.describe(id, QStringLiteral("iv"));
+    return id;
 }
 
 void SeriesJournal::writeLabel(qint64 id, int segment, const QString& label) {
@@ -132,6 +129,7 @@ void SeriesJournal::liveSegmentEnded(int segment) {
 void SeriesJournal::liveCommitted(int slot, bool /*withLabels*/) {
     const bool before = hasUnsaved();
     // Whatever the slot held is overwritten, an empty live layer included.
+    inStore_.erase(slot);
     if (const auto held = slotIds_.find(slot); held != slotIds_.end()) {
         if (held->second != liveId_) {
             markState(held->second, Settlement::Replaced);
@@ -153,6 +151,7 @@ void SeriesJournal::liveCommitted(int slot, bool /*withLabels*/) {
             query.exec();
         }
         slotIds_[slot] = liveId_;
+        inStore_[slot] = liveId_;
         liveId_ = 0;
     }
     db_.sync();
@@ -171,6 +170,9 @@ void SeriesJournal::liveCleared() {
 
 void SeriesJournal::settleStored(Settlement how) {
     const bool before = hasUnsaved();
+    if (how != Settlement::Saved) {
+        inStore_.clear();
+    }
     for (const auto& [slot, id] : slotIds_) {
         (void)slot;
         markState(id, how);
@@ -182,22 +184,32 @@ void SeriesJournal::settleStored(Settlement how) {
 
 void SeriesJournal::settleAll(Settlement how, const QString& file) {
     const bool before = hasUnsaved();
+    if (how != Settlement::Saved) {
+        inStore_.clear();
+    }
     if (db_.isOpen() && !file.isEmpty()) {
-        QSqlQuery query(db_.database());
-        query.prepare(
-            QStringLiteral("INSERT OR REPLACE INTO context (measurement_id, key, value) "
-                           "VALUES (?, 'file', ?)"));
-        for (const auto& [slot, id] : slotIds_) {
-            (void)slot;
-            query.addBindValue(id);
-            query.addBindValue(file);
-            query.exec();
-        }
+        recordStoreFile(file, QStringLiteral("saved"));
     }
     markState(liveId_, how);
     liveId_ = 0;
     slotIds_.empty() ? db_.sync() : settleStored(how);
     notifyIfChanged(before);
+}
+
+void SeriesJournal::recordExport(const QString& file) {
+    if (db_.isOpen()) {
+        recordStoreFile(file, QStringLiteral("exported"));
+        db_.sync();
+    }
+}
+
+// Every series in the store that came from a measurement went into `file`.
+void SeriesJournal::recordStoreFile(const QString& file, const QString& role) {
+    for (const auto& [slot, id] : inStore_) {
+        if (id > 0 && slot <= store_.seriesCount) {
+            recordFile(db_.database(), id, file, role);
+        }
+    }
 }
 
 // Committed series come back in slot order, runs that were still live when the program
@@ -243,35 +255,7 @@ RecoveredSpan SeriesJournal::recover() {
 }
 
 bool SeriesJournal::recoverOne(qint64 id, int slot) {
-    QSqlQuery points(db_.database());
-    points.prepare(
-        QStringLiteral("SELECT segment, idx, x, y FROM point WHERE measurement_id = ? "
-                       "AND segment BETWEEN 1 AND 8 AND idx BETWEEN 1 AND 10000 "
-                       "ORDER BY segment, idx"));
-    points.addBindValue(id);
-    points.exec();
-    bool any = false;
-    while (points.next()) {
-        const int segment = points.value(0).toInt();
-        const int index = points.value(1).toInt();
-        float* voltage = store_.storedVoltage(segment, slot);
-        float* current = store_.storedCurrent(segment, slot);
-        voltage[index] = static_cast<float>(realOrNan(points.value(2)));
-        current[index] = static_cast<float>(realOrNan(points.value(3)));
-        const float count = std::max(current[0], static_cast<float>(index));
-        voltage[0] = count;
-        current[0] = count;
-        any = true;
-    }
-    QSqlQuery labels(db_.database());
-    labels.prepare(
-        QStringLiteral("SELECT segment, label FROM segment WHERE measurement_id = ? "
-                       "AND segment BETWEEN 1 AND 8"));
-    labels.addBindValue(id);
-    labels.exec();
-    while (any && labels.next()) {
-        store_.segmentLabel(labels.value(0).toInt(), slot) = labels.value(1).toString();
-    }
+    const bool any = readIvSeries(db_.database(), id, store_, slot);
     QSqlQuery move(db_.database());
     move.prepare(QStringLiteral("UPDATE measurement SET slot = ?, state = ? WHERE id = ?"));
     move.addBindValue(any ? slot : 0);
@@ -280,6 +264,7 @@ bool SeriesJournal::recoverOne(qint64 id, int slot) {
     move.exec();
     if (any) {
         slotIds_[slot] = id;
+        inStore_[slot] = id;
     }
     return any;
 }

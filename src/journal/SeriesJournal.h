@@ -50,6 +50,11 @@ class SeriesJournal : public series::SeriesStoreObserver {
         unsavedChanged_ = std::move(callback);
     }
 
+    // Stored slot `slot` now holds measurement `id` of the database (loaded from it).
+    void noteLoaded(int slot, qint64 id) { inStore_[slot] = id; }
+    // The store's series were exported to `file`.
+    void recordExport(const QString& file);
+
     // Puts the unsaved series of earlier sessions into the empty store, slots 1 on, and
     // leaves seriesCount at the slot after them.
     RecoveredSpan recover();
@@ -59,6 +64,7 @@ class SeriesJournal : public series::SeriesStoreObserver {
     void writeLabel(qint64 id, int segment, const QString& label);
     void markState(qint64 id, Settlement how);
     void notifyIfChanged(bool before);
+    void recordStoreFile(const QString& file, const QString& role);
     bool recoverOne(qint64 id, int slot);
 
     JournalDatabase& db_;
@@ -68,6 +74,7 @@ class SeriesJournal : public series::SeriesStoreObserver {
     qint64 nextLocalId_ = -1;  // ids of runs measured while no journal file is open
     std::array<int, 9> liveLastPoint_{};
     std::map<int, qint64> slotIds_;  // unsaved stored series by slot
+    std::map<int, qint64> inStore_;  // every stored series from a measurement, saved or not
     std::function<void(bool)> unsavedChanged_;
 };
 

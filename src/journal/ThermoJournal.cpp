@@ -68,6 +68,7 @@ void ThermoJournal::runStarted(ThermoRunKind kind) {
     query.addBindValue(now());
     if (query.exec()) {
         runId_ = query.lastInsertId().toLongLong();
+        db_.describe(runId_, kindName(kind));
     }
 }
 
@@ -89,13 +90,7 @@ void ThermoJournal::sampleStored(int sample) {
 
 void ThermoJournal::recordSaved(const QString& file) {
     if (runId_ > 0) {
-        QSqlQuery query(db_.database());
-        query.prepare(
-            QStringLiteral("INSERT OR REPLACE INTO context (measurement_id, key, value) "
-                           "VALUES (?, 'file', ?)"));
-        query.addBindValue(runId_);
-        query.addBindValue(file);
-        query.exec();
+        recordFile(db_.database(), runId_, file, QStringLiteral("saved"));
     }
     setState("saved");
 }

@@ -8,10 +8,12 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "buses/createBus.h"
 #include "shell/ApplicationTitle.h"
+#include "shell/DatabaseLocation.h"
 #include "shell/ScriptRunner.h"
 #include "shell/SettingsFolder.h"
 #include "shell/TForm1.h"
@@ -27,6 +29,7 @@ struct CommandLine {
     QString busLog;
     QString script;
     QString configDir;
+    QString database;
 };
 
 CommandLine parseCommandLine(const QApplication& app) {
@@ -53,7 +56,13 @@ CommandLine parseCommandLine(const QApplication& app) {
         QStringLiteral("Folder of Parameters.dat (default: the program's folder when "
                        "writable, else the user's configuration folder)."),
         QStringLiteral("DIR"));
-    parser.addOptions({bus, busLog, script, configDir});
+    const QCommandLineOption database(
+        QStringLiteral("database"),
+        QStringLiteral("The SQLite file that keeps every measurement (default: "
+                       "$TARVIX_DATABASE, else beside Parameters.dat when --config-dir is "
+                       "given, else the user's data folder)."),
+        QStringLiteral("PATH"));
+    parser.addOptions({bus, busLog, script, configDir, database});
     parser.process(app);
     CommandLine line;
     line.bus = parser.isSet(bus) ? parser.value(bus)
@@ -63,6 +72,14 @@ CommandLine parseCommandLine(const QApplication& app) {
     line.configDir =
         settingsFolder(parser.value(configDir), QCoreApplication::applicationDirPath(),
                        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    QString why;
+    line.database = databaseLocation(
+        parser.value(database), qEnvironmentVariable("TARVIX_DATABASE"), parser.isSet(configDir),
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), &why);
+    if (!why.isEmpty()) {
+        std::fprintf(stderr, "tarvix: %s\n", qPrintable(why));
+        std::exit(2);
+    }
     return line;
 }
 
@@ -123,7 +140,7 @@ int runApplication(int argc, char** argv) {
     if (!warning.isEmpty()) {
         std::fprintf(stderr, "tarvix: %s\n", qPrintable(warning));
     }
-    TForm1 form(*gpib, *ui, FormOptions{options.configDir});
+    TForm1 form(*gpib, *ui, FormOptions{options.configDir, options.database});
     if (dialogs) {
         dialogs->setParentWindow(&form);
     }

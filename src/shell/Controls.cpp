@@ -102,8 +102,12 @@ void Controls::create(std::span<const ControlSpec> table) {
     }
 }
 
+// Beyond the design's controls, the named parts of the window's own dialogs.
 QWidget* Controls::find(const QString& name) const {
-    return widgets_.value(name, nullptr);
+    if (QWidget* control = widgets_.value(name, nullptr)) {
+        return control;
+    }
+    return name.isEmpty() ? nullptr : root_->window()->findChild<QWidget*>(name);
 }
 
 QWidget* Controls::widget(const QString& name) const {

@@ -1,6 +1,7 @@
 #include "shell/LcrController.h"
 
 #include <QAbstractButton>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -12,6 +13,7 @@
 #include "lcr/MeasuredParameters.h"
 #include "lcr/TidySweepCsv.h"
 #include "shell/ChartPictureMenu.h"
+#include "shell/LcrSweepRecord.h"
 #include "shell/StartController.h"
 #include "shell/TidyCsvMenu.h"
 #include "shell/Widgets.h"
@@ -156,6 +158,7 @@ void LcrController::runSweep() {
     const lcr::SweepSettings settings = settingsFromPanel6();
     c().setText(QStringLiteral("Label40"), lcr::countLabel(settings.readingsPerPoint));
     c().setText(QStringLiteral("Label41"), lcr::countLabel(settings.meterAverage));
+    const QDateTime started = QDateTime::currentDateTime();
     const lcr::SweepReport report = panel_->runSweep(form_.gpib(), settings);
     using Outcome = lcr::SweepReport::Outcome;
     if (report.outcome == Outcome::Completed || report.outcome == Outcome::FileFailed ||
@@ -164,10 +167,11 @@ void LcrController::runSweep() {
         sweepDate_ = QDate::currentDate();
     }
     if (report.outcome == Outcome::Completed) {
+        const QString file =
+            QFileInfo(lcr::FrqFile::fileName(settings.fileBaseName)).absoluteFilePath();
+        recordLcrSweep(form_, settings, panel_->sweep(), started, file);
         // The file goes to the working folder, which the operator may not know.
-        form_.ui().showMessage(
-            QStringLiteral("Frequency data written to %1")
-                .arg(QFileInfo(lcr::FrqFile::fileName(settings.fileBaseName)).absoluteFilePath()));
+        form_.ui().showMessage(QStringLiteral("Frequency data written to %1").arg(file));
     }
 }
 

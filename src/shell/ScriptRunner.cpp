@@ -159,13 +159,7 @@ int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
     QWidget* control = line.name == QStringLiteral("window") ? static_cast<QWidget*>(&form_)
                                                              : form_.controls().find(line.name);
     if (!control) {
-        // Menu entries are actions, not controls: a recipe can click them by object name.
-        auto* action = form_.findChild<QAction*>(line.name);
-        if (action && line.command == QStringLiteral("click")) {
-            action->trigger();
-            return 0;
-        }
-        return fail(2, lineNumber, QStringLiteral("no control named \"%1\"").arg(line.name));
+        return actOnMenuItem(line, lineNumber);
     }
     const QString& command = line.command;
     if (control == &form_ && !windowCommand(command)) {
@@ -207,6 +201,19 @@ int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
     } else {
         return expectation(line, control, lineNumber);
     }
+    return 0;
+}
+
+// A menu item is found by its object name and can only be clicked.
+int ScriptRunner::actOnMenuItem(const Line& line, int lineNumber) {
+    auto* action = line.name.isEmpty() ? nullptr : form_.findChild<QAction*>(line.name);
+    if (!action) {
+        return fail(2, lineNumber, QStringLiteral("no control named \"%1\"").arg(line.name));
+    }
+    if (line.command != QStringLiteral("click")) {
+        return fail(2, lineNumber, QStringLiteral("a menu item takes only \"click\""));
+    }
+    action->trigger();
     return 0;
 }
 

@@ -38,6 +38,7 @@ class ScriptRunner {
     int actOnControl(const Line& line, int lineNumber);
     // "menu View/Analysis tools": triggers the entry of the menu bar on that path.
     int triggerMenu(const QString& path, int lineNumber);
+    int actOnMenuItem(const Line& line, int lineNumber);
     int expectation(const Line& line, QWidget* control, int lineNumber);
     static bool windowCommand(const QString& command);
     int flagExpectation(const Line& line, bool actual, int lineNumber);

@@ -425,7 +425,9 @@ void SeriesFilesController::Button36Click() {
     const int error = series::writeOriginExport(path, form_.store(), seriesDate_);
     if (error != text::kFileOk) {
         form_.ui().showMessage(text::fileErrorText(error));
+        return;
     }
+    form_.journal().series().recordExport(path);
 }
 
 int SeriesFilesController::animationDelayFromSpeed() {

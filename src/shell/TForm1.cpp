@@ -17,9 +17,11 @@
 #include "shell/AnalysisController.h"
 #include "shell/ApplicationTitle.h"
 #include "shell/ControlTables.h"
+#include "shell/HistoryController.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
 #include "shell/LcrController.h"
+#include "shell/MeasurementDescription.h"
 #include "shell/ModeController.h"
 #include "shell/ParametersFile.h"
 #include "shell/SeriesFilesController.h"
@@ -84,6 +86,7 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     thermo_ = thermo.get();
     controllers_.push_back(std::move(thermo));
     controllers_.push_back(std::make_unique<LcrController>(*this));
+    controllers_.push_back(std::make_unique<HistoryController>(*this));
     for (const auto& controller : controllers_) {
         controller->wire();
     }
@@ -186,7 +189,11 @@ void TForm1::FormCreate() {
 // window; they are reported once it is up.
 void TForm1::openJournal() {
     journal_ = std::make_unique<journal::RecoveryJournal>(store_, thermo_->record());
-    const QStringList messages = journal_->openAndRecover(options_.configDir);
+    journal_->database().setDescriber(
+        [this](const QString& kind) { return describeMeasurement(controls_, ivState_, kind); });
+    const QStringList messages = options_.databasePath.isEmpty()
+                                     ? journal_->openAndRecover(options_.configDir)
+                                     : journal_->openFileAndRecover(options_.databasePath);
     journal_->series().setUnsavedChanged([this](bool) { updateTitle(); });
     updateTitle();
     if (!messages.isEmpty()) {

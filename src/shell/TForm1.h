@@ -32,6 +32,8 @@ class ThermoController;
 
 struct FormOptions {
     QString configDir;  // folder of Parameters.dat
+    // The measurement database file; empty: the journal file beside Parameters.dat.
+    QString databasePath;
 };
 
 // The one main window. It creates the controls from the design tables, owns the shared state

@@ -25,7 +25,7 @@ class FormFixture : public ::testing::Test {
         gpib = buses::createBus(bus, &error, &transcript);
         ASSERT_TRUE(gpib) << error.toStdString();
         ui.setEcho(false);
-        form = std::make_unique<TForm1>(*gpib, ui, FormOptions{configDir.path()});
+        form = std::make_unique<TForm1>(*gpib, ui, FormOptions{configDir.path(), {}});
     }
 
     // Ends the window and empties its configuration folder (settings and recovery journal), so

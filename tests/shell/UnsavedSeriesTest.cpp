@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <functional>
@@ -207,6 +208,22 @@ TEST_F(WindowTitle, NamesTheFileAndMarksUnsavedSeries) {
     ui.queueReply(true);
     click("Button4");
     EXPECT_EQ(form->shownTitle(), "Tarvix  1.1");
+}
+
+// Closing never asks: the next start brings the series back, unsaved, and says so.
+TEST_F(WindowTitle, ACleanCloseKeepsUnsavedSeriesForTheNextStart) {
+    startForm();
+    setText("Edit41", QStringLiteral("3"));
+    click("Button1");
+    const float last = form->store().storedCurrent(1, 1)[4];
+    form->close();
+    startForm();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_TRUE(ui.messages().front().startsWith(QStringLiteral("Recovered 1 unsaved series")));
+    EXPECT_EQ(form->store().seriesCount, 2);
+    EXPECT_EQ(form->store().storedCurrent(1, 1)[4], last);
+    EXPECT_EQ(form->shownTitle(), "Tarvix  1.1*");
 }
 
 TEST_F(WindowTitle, RecipesPrintTheWindowAndRefuseWhatItCannotDo) {

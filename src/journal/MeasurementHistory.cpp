@@ -1,0 +1,99 @@
+#include "journal/MeasurementHistory.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+#include <algorithm>
+#include <cmath>
+
+#include "series/SeriesStore.h"
+
+namespace tarvix::journal {
+
+namespace {
+
+using series::SeriesStore;
+
+// SQLite keeps a NaN as NULL.
+float realOrNan(const QVariant& value) {
+    return value.isNull() ? std::nanf("") : static_cast<float>(value.toDouble());
+}
+
+// The filter's four values come once each: lowest date, highest date, text, LIKE pattern.
+constexpr const char* kListQuery =
+    "WITH f (lo, hi, txt, pat) AS (SELECT ?, ?, ?, ?) "
+    "SELECT m.id, m.started, m.kind, m.comment, "
+    "(SELECT count(*) FROM point p WHERE p.measurement_id = m.id) AS points, "
+    "(SELECT group_concat(value, '; ') FROM context c WHERE c.measurement_id = m.id "
+    " AND c.key LIKE 'instrument.%') "
+    "FROM measurement m, f "
+    "WHERE substr(m.started, 1, 10) BETWEEN f.lo AND f.hi "
+    "AND (f.txt = '' OR m.comment LIKE f.pat OR m.kind LIKE f.pat "
+    " OR EXISTS (SELECT 1 FROM context c WHERE c.measurement_id = m.id "
+    "  AND c.value LIKE f.pat) "
+    " OR EXISTS (SELECT 1 FROM file WHERE file.measurement_id = m.id AND file.path LIKE f.pat)) "
+    "AND EXISTS (SELECT 1 FROM point p WHERE p.measurement_id = m.id) "
+    "ORDER BY m.started DESC, m.id DESC";
+
+}  // namespace
+
+std::vector<HistoryEntry> listMeasurements(QSqlDatabase& db, const HistoryFilter& filter) {
+    QSqlQuery query(db);
+    query.prepare(QString::fromLatin1(kListQuery));
+    // A null text would be bound as NULL, which compares as nothing.
+    query.addBindValue(filter.from.isValid() ? filter.from.toString(Qt::ISODate)
+                                             : QStringLiteral(""));
+    query.addBindValue(filter.to.isValid() ? filter.to.toString(Qt::ISODate)
+                                           : QStringLiteral("9999-12-31"));
+    query.addBindValue(filter.text.isNull() ? QStringLiteral("") : filter.text);
+    query.addBindValue(QStringLiteral("%%1%").arg(filter.text));
+    std::vector<HistoryEntry> entries;
+    if (!query.exec()) {
+        return entries;
+    }
+    while (query.next()) {
+        HistoryEntry entry;
+        entry.id = query.value(0).toLongLong();
+        entry.started = QDateTime::fromString(query.value(1).toString(), Qt::ISODateWithMs);
+        entry.kind = query.value(2).toString();
+        entry.comment = query.value(3).toString();
+        entry.points = query.value(4).toInt();
+        entry.instruments = query.value(5).toString();
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+bool readIvSeries(QSqlDatabase& db, qint64 id, SeriesStore& store, int slot) {
+    QSqlQuery points(db);
+    points.prepare(
+        QStringLiteral("SELECT segment, idx, x, y FROM point WHERE measurement_id = ? "
+                       "AND segment BETWEEN 1 AND 8 AND idx BETWEEN 1 AND 10000 "
+                       "ORDER BY segment, idx"));
+    points.addBindValue(id);
+    points.exec();
+    bool any = false;
+    while (points.next()) {
+        const int segment = points.value(0).toInt();
+        const int index = points.value(1).toInt();
+        float* voltage = store.storedVoltage(segment, slot);
+        float* current = store.storedCurrent(segment, slot);
+        voltage[index] = realOrNan(points.value(2));
+        current[index] = realOrNan(points.value(3));
+        const float count = std::max(current[0], static_cast<float>(index));
+        voltage[0] = count;
+        current[0] = count;
+        any = true;
+    }
+    QSqlQuery labels(db);
+    labels.prepare(
+        QStringLiteral("SELECT segment, label FROM segment WHERE measurement_id = ? "
+                       "AND segment BETWEEN 1 AND 8"));
+    labels.addBindValue(id);
+    labels.exec();
+    while (any && labels.next()) {
+        store.segmentLabel(labels.value(0).toInt(), slot) = labels.value(1).toString();
+    }
+    return any;
+}
+
+}  // namespace tarvix::journal

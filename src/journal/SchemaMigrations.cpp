@@ -1,0 +1,129 @@
+#include "journal/SchemaMigrations.h"
+
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <span>
+
+namespace tarvix::journal {
+
+namespace {
+
+// Marks the file as ours, so a foreign SQLite file in its place is set aside, not written.
+constexpr int kApplicationId = 0x54727678;  // "Trvx"
+
+// The recovery journal: measurements, their segments, points and context.
+constexpr const char* kVersion1[] = {
+    "CREATE TABLE measurement (id INTEGER PRIMARY KEY, kind TEXT NOT NULL, "
+    "started TEXT NOT NULL, ended TEXT, state TEXT NOT NULL DEFAULT 'unsaved', "
+    "slot INTEGER NOT NULL DEFAULT 0)",
+    "CREATE TABLE segment (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
+    "segment INTEGER NOT NULL, label TEXT NOT NULL DEFAULT '', "
+    "PRIMARY KEY (measurement_id, segment)) WITHOUT ROWID",
+    "CREATE TABLE point (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
+    "segment INTEGER NOT NULL, idx INTEGER NOT NULL, x REAL, y REAL, z REAL, w REAL, t REAL, "
+    "PRIMARY KEY (measurement_id, segment, idx)) WITHOUT ROWID",
+    "CREATE TABLE context (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
+    "key TEXT NOT NULL, value TEXT, PRIMARY KEY (measurement_id, key)) WITHOUT ROWID",
+    "CREATE INDEX measurement_state ON measurement(state)",
+};
+
+// The measurement database: the comment of each measurement, every file it was written to,
+// the version history, and an index for finding measurements by date.
+constexpr const char* kVersion2[] = {
+    "CREATE TABLE schema_version (version INTEGER PRIMARY KEY, applied TEXT NOT NULL)",
+    "INSERT INTO schema_version (version, applied) VALUES (1, '')",
+    "ALTER TABLE measurement ADD COLUMN comment TEXT NOT NULL DEFAULT ''",
+    "CREATE TABLE file (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
+    "path TEXT NOT NULL, role TEXT NOT NULL, written TEXT NOT NULL)",
+    "INSERT INTO file (measurement_id, path, role, written) "
+    "SELECT c.measurement_id, c.value, 'saved', coalesce(m.ended, m.started) "
+    "FROM context c JOIN measurement m ON m.id = c.measurement_id WHERE c.key = 'file'",
+    "DELETE FROM context WHERE key = 'file'",
+    "CREATE INDEX file_measurement ON file(measurement_id)",
+    "CREATE INDEX measurement_started ON measurement(started)",
+};
+
+const std::span<const char* const> kSteps[] = {kVersion1, kVersion2};
+static_assert(std::size(kSteps) == SchemaMigrations::kCurrentVersion);
+
+bool run(QSqlDatabase& db, const QString& statement, QString* why) {
+    QSqlQuery query(db);
+    if (query.exec(statement)) {
+        return true;
+    }
+    *why = query.lastError().text();
+    return false;
+}
+
+std::optional<int> pragmaValue(QSqlDatabase& db, const char* pragma) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA %1").arg(QLatin1String(pragma))) || !query.next()) {
+        return std::nullopt;
+    }
+    return query.value(0).toInt();
+}
+
+bool applyStep(QSqlDatabase& db, int version, QString* why) {
+    if (!db.transaction()) {
+        *why = db.lastError().text();
+        return false;
+    }
+    bool done = true;
+    for (const char* statement : kSteps[version - 1]) {
+        done = done && run(db, QString::fromLatin1(statement), why);
+    }
+    if (done && version >= 2) {
+        QSqlQuery note(db);
+        note.prepare(QStringLiteral("INSERT INTO schema_version (version, applied) VALUES (?, ?)"));
+        note.addBindValue(version);
+        note.addBindValue(QDateTime::currentDateTime().toString(Qt::ISODateWithMs));
+        done = note.exec();
+        if (!done) {
+            *why = note.lastError().text();
+        }
+    }
+    done = done && run(db, QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId), why) &&
+           run(db, QStringLiteral("PRAGMA user_version=%1").arg(version), why);
+    if (!done) {
+        db.rollback();
+        return false;
+    }
+    return db.commit();
+}
+
+}  // namespace
+
+std::optional<int> SchemaMigrations::version(QSqlDatabase& db) {
+    const auto application = pragmaValue(db, "application_id");
+    const auto userVersion = pragmaValue(db, "user_version");
+    if (!application || !userVersion) {
+        return std::nullopt;
+    }
+    if (*application == 0 && *userVersion == 0 && db.tables().isEmpty()) {
+        return 0;
+    }
+    if (*application != kApplicationId) {
+        return std::nullopt;
+    }
+    if (!db.tables().contains(QStringLiteral("schema_version"))) {
+        return *userVersion;
+    }
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT max(version) FROM schema_version")) || !query.next()) {
+        return std::nullopt;
+    }
+    return query.value(0).toInt();
+}
+
+bool SchemaMigrations::upgrade(QSqlDatabase& db, int from, QString* why) {
+    for (int version = from + 1; version <= kCurrentVersion; ++version) {
+        if (!applyStep(db, version, why)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace tarvix::journal

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <memory>
+
+#include "journal/JournalDatabase.h"
+#include "journal/RecoveryJournal.h"
+#include "series/SeriesStore.h"
+#include "thermo/ThermoRecord.h"
+
+namespace tarvix::journal {
+namespace {
+
+// Runs statements on a database file through a connection of its own.
+void runOn(const QString& file, const QStringList& statements) {
+    const QString name = QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        QSqlQuery query(db);
+        for (const QString& statement : statements) {
+            ASSERT_TRUE(query.exec(statement)) << statement.toStdString();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// A journal as the first version of the program left it: one series never saved (slot 1)
+// and one saved into a file.
+const QStringList kFirstVersionFile = {
+    "CREATE TABLE measurement (id INTEGER PRIMARY KEY, kind TEXT NOT NULL, "
+    "started TEXT NOT NULL, ended TEXT, state TEXT NOT NULL DEFAULT 'unsaved', "
+    "slot INTEGER NOT NULL DEFAULT 0)",
+    "CREATE TABLE segment (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
+    "segment INTEGER NOT NULL, label TEXT NOT NULL DEFAULT '', "
+    "PRIMARY KEY (measurement_id, segment)) WITHOUT ROWID",
+    "CREATE TABLE point (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
+    "segment INTEGER NOT NULL, idx INTEGER NOT NULL, x REAL, y REAL, z REAL, w REAL, t REAL, "
+    "PRIMARY KEY (measurement_id, segment, idx)) WITHOUT ROWID",
+    "CREATE TABLE context (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
+    "key TEXT NOT NULL, value TEXT, PRIMARY KEY (measurement_id, key)) WITHOUT ROWID",
+    "CREATE INDEX measurement_state ON measurement(state)",
+    "PRAGMA application_id=1416787576",
+    "PRAGMA user_version=1",
+    "INSERT INTO measurement VALUES (1, 'iv', '2026-12-01T10:00:00.000', "
+    "'2026-12-01T10:01:00.000', 'saved', 0)",
+    "INSERT INTO point VALUES (1, 1, 1, 0.5, 1e-6, NULL, NULL, NULL)",
+    "INSERT INTO context VALUES (1, 'file', '/data/first.ktl')",
+    "INSERT INTO measurement VALUES (2, 'iv', '2026-12-01T11:00:00.000', "
+    "'2026-12-01T11:01:00.000', 'unsaved', 1)",
+    "INSERT INTO segment VALUES (2, 1, '11:00:00/60000ms')",
+    "INSERT INTO point VALUES (2, 1, 1, -1, -2e-6, NULL, NULL, NULL)",
+    "INSERT INTO point VALUES (2, 1, 2, 1, 2e-6, NULL, NULL, NULL)",
+};
+
+struct Session {
+    explicit Session(const QString& folder) : journal(store, record) {
+        messages = journal.openAndRecover(folder);
+    }
+    QStringList column(const QString& select) {
+        QSqlQuery query(journal.database().database());
+        EXPECT_TRUE(query.exec(select)) << select.toStdString();
+        QStringList values;
+        while (query.next()) {
+            values << query.value(0).toString();
+        }
+        return values;
+    }
+    series::SeriesStore store;
+    thermo::ThermoRecord record;
+    RecoveryJournal journal;
+    QStringList messages;
+};
+
+TEST(MeasurementDatabase, UpgradesAFirstVersionJournalKeepingEverything) {
+    QTemporaryDir folder;
+    const QString file =
+        QDir(folder.path()).filePath(QString::fromLatin1(JournalDatabase::kFileName));
+    runOn(file, kFirstVersionFile);
+    for (int start = 1; start <= 2; ++start) {  // the second start finds nothing to do
+        Session session(folder.path());
+        ASSERT_EQ(session.messages.size(), 1) << session.messages.join('\n').toStdString();
+        EXPECT_TRUE(session.messages.front().startsWith(QStringLiteral("Recovered 1 unsaved")));
+        EXPECT_EQ(session.store.storedCount(1, 1), 2);
+        EXPECT_FLOAT_EQ(session.store.storedCurrent(1, 1)[2], 2e-6f);
+        EXPECT_EQ(session.store.segmentLabel(1, 1), QStringLiteral("11:00:00/60000ms"));
+        EXPECT_EQ(session.column(QStringLiteral("SELECT version FROM schema_version")),
+                  QStringList({"1", "2"}));
+        EXPECT_EQ(session.column(QStringLiteral("SELECT measurement_id || ' ' || path || ' ' || "
+                                                "role FROM file")),
+                  QStringList({"1 /data/first.ktl saved"}));
+        EXPECT_TRUE(session.column(QStringLiteral("SELECT key FROM context")).isEmpty());
+        EXPECT_EQ(session.column(QStringLiteral("SELECT comment FROM measurement")),
+                  QStringList({"", ""}));
+    }
+}
+
+// The newest version this program knows opens as it is; a later one is set aside, never
+// written by a program that does not know its tables.
+TEST(MeasurementDatabase, OpensItsOwnVersionAndSetsALaterOneAside) {
+    struct Case {
+        int version;
+        bool kept;
+    };
+    for (const Case test : {Case{2, true}, Case{3, false}}) {
+        QTemporaryDir folder;
+        const QString file =
+            QDir(folder.path()).filePath(QString::fromLatin1(JournalDatabase::kFileName));
+        { Session first(folder.path()); }
+        runOn(file, {QStringLiteral("DELETE FROM schema_version WHERE version = 2"),
+                     QStringLiteral("INSERT INTO schema_version VALUES (%1, '')").arg(test.version),
+                     QStringLiteral("INSERT INTO measurement (kind, started) VALUES ('iv', '')")});
+        Session again(folder.path());
+        EXPECT_EQ(again.messages.isEmpty(), test.kept) << test.version;
+        EXPECT_EQ(again.column(QStringLiteral("SELECT count(*) FROM measurement")),
+                  QStringList({test.kept ? "1" : "0"}))
+            << test.version;
+        EXPECT_EQ(QDir(folder.path()).entryList({"*.unreadable-*"}, QDir::Files).isEmpty(),
+                  test.kept)
+            << test.version;
+    }
+}
+
+}  // namespace
+}  // namespace tarvix::journal
