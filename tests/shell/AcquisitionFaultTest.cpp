@@ -66,7 +66,7 @@ class AcquisitionFault : public FormFixture {
         gpib = std::make_unique<bus::GpibBus>(
             std::make_unique<bus::TranscriptBackend>(std::move(faulty), transcript));
         ui.setEcho(false);
-        form = std::make_unique<shell::TForm1>(*gpib, ui, shell::FormOptions{configDir.path()});
+        form = std::make_unique<shell::TForm1>(*gpib, ui, shell::FormOptions{configDir.path(), {}});
         return raw;
     }
     // A 2400 learnt at address 24 by an earlier Start: the next Start does not scan.
