@@ -203,6 +203,7 @@ void IvSweep::storePoint(int segment, double voltage, double current) {
     currents[point] = static_cast<float>(current);
     currents[0] = static_cast<float>(point);
     voltages[0] = static_cast<float>(point);
+    host_.reportProgress(progress_.point(segment, point, segment_.level));
 }
 
 void IvSweep::runSegment(int segment, double start, double end, int stepCount,
@@ -266,7 +267,9 @@ void IvSweep::runVoltageSweep(const SweepPlan& plan, const SweepOptions& options
     if (options.lcrUnderBias) {
         lcrUnderBias(plan.start[1]);
     }
+    progress_.start(plan, host_);
     for (int repetition = 1; repetition <= plan.repeatCount; ++repetition) {
+        progress_.setRepetition(repetition);
         for (int segment = 1; segment <= 8; ++segment) {
             if (host_.segmentEnabled(segment)) {
                 runSegment(segment, plan.start[static_cast<size_t>(segment)],

@@ -7,6 +7,7 @@
 #include "iv/IvHost.h"
 #include "iv/SegmentState.h"
 #include "iv/SweepPlan.h"
+#include "iv/SweepProgress.h"
 #include "series/SeriesStore.h"
 
 namespace tarvix::iv {
@@ -67,6 +68,7 @@ class IvSweep {
     IvHost& host_;
     QByteArray reply_;
     bool storeFull_ = false;
+    SweepProgress progress_;
 };
 
 // Elapsed time of a segment as the label counts it: minutes, seconds and milliseconds of the

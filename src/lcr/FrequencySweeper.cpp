@@ -12,6 +12,22 @@ namespace tarvix::lcr {
 namespace {
 // "Very slow" leaves readings queued in the meter; they are read and dropped before FETC?.
 constexpr int kVerySlowDiscardedReplies = 3;
+
+// The status line's view of a sweep: point i of N at its frequency.
+status::Progress sweepProgress(const FreqSweep& sweep, int i,
+                               std::optional<status::Ending> ending = std::nullopt,
+                               const QString& reason = {}) {
+    status::Progress progress;
+    progress.stage = QStringLiteral("LCR sweep");
+    progress.counters = {{QStringLiteral("point"), i, sweep.sweepCount}};
+    progress.reading =
+        QStringLiteral("%1 Hz").arg(sweep.sweepFreq[static_cast<size_t>(i)], 0, 'f', 2);
+    progress.done = i;
+    progress.total = sweep.sweepCount;
+    progress.ending = ending;
+    progress.reason = reason;
+    return progress;
+}
 }  // namespace
 
 FrequencySweeper::FrequencySweeper(bus::GpibBus& bus, LcrHost& host, FreqSweep& sweep)
@@ -44,6 +60,7 @@ SweepReport FrequencySweeper::run(const SweepSettings& settings) {
     if (const QString message = unreadableReadingsMessage(report); !message.isEmpty()) {
         host_.showMessage(message);
     }
+    host_.reportProgress(sweepProgress(sweep_, sweep_.sweepCount, status::Ending::Finished));
     return report;
 }
 
@@ -111,6 +128,7 @@ bool FrequencySweeper::measurePoint(int i, const SweepSettings& settings, FrqFil
     sweep_.sweepSecondary[at] /= sweep_.readingsPerPoint;
     sweep_.widenExtremes(i);
     host_.showLastData(text::fromCp1251(lastValueText));
+    host_.reportProgress(sweepProgress(sweep_, i));
     if (bus_.gpibStatus() != 0) {
         host_.showMessage(QString::number(bus_.gpibStatus()));
     }
@@ -119,6 +137,8 @@ bool FrequencySweeper::measurePoint(int i, const SweepSettings& settings, FrqFil
 
 void FrequencySweeper::stopOnFileError(int code, SweepReport& report) {
     report.outcome = SweepReport::Outcome::FileFailed;
+    host_.reportProgress(
+        sweepProgress(sweep_, 0, status::Ending::Ended, text::fileErrorText(code)));
     host_.showMessage(text::fileErrorText(code));
 }
 

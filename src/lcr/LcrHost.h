@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 
+#include "status/Progress.h"
+
 namespace tarvix::lcr {
 
 // What the LCR sweep and its chart need from the window. The window implements it with
@@ -19,6 +21,8 @@ class LcrHost {
     virtual void showLastData(const QString& text) = 0;
     // The chart was redrawn: copy it to PaintBox2.
     virtual void showChart(const QImage& chart) = 0;
+    // Where the procedure is, for the status line.
+    virtual void reportProgress(const status::Progress&) {}
 };
 
 }  // namespace tarvix::lcr

@@ -288,4 +288,8 @@ void LcrController::showChart(const QImage& chart) {
     box->update();
 }
 
+void LcrController::reportProgress(const status::Progress& progress) {
+    form_.status().publish(progress);
+}
+
 }  // namespace tarvix::shell

@@ -58,6 +58,7 @@ class LcrController : public PanelController, public lcr::LcrHost {
     void processEvents() override;
     void showLastData(const QString& text) override;
     void showChart(const QImage& chart) override;
+    void reportProgress(const status::Progress& progress) override;
 
   private:
     void wireButtons();

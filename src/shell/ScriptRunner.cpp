@@ -1,6 +1,7 @@
 #include "shell/ScriptRunner.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QEventLoop>
 #include <QFile>
 #include <QListWidget>
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "shell/ButtonRefusals.h"
 #include "shell/TForm1.h"
 #include "shell/UiServices.h"
 #include "shell/Widgets.h"
@@ -77,6 +79,9 @@ int ScriptRunner::run(const QStringList& lines) {
             status = laterStatus_;
         }
     }
+    if (status == 0) {
+        status = pendingLaterStatus();
+    }
     if (!closed_) {
         form_.close();
     }
@@ -106,13 +111,7 @@ int ScriptRunner::execute(const QString& text, int lineNumber) {
             waitMs(*milliseconds);
             return 0;
         }
-        const QString command = line.rest;
-        QTimer::singleShot(*milliseconds, &form_, [this, command, lineNumber] {
-            if (!closed_ && laterStatus_ == 0) {
-                laterStatus_ = execute(command, lineNumber);
-            }
-        });
-        return 0;
+        return later(*milliseconds, line.rest, lineNumber);
     }
     if (line.command == QStringLiteral("close")) {
         closed_ = true;
@@ -122,7 +121,55 @@ int ScriptRunner::execute(const QString& text, int lineNumber) {
     return actOnControl(line, lineNumber);
 }
 
+int ScriptRunner::later(int milliseconds, const QString& command, int lineNumber) {
+    ++laterPending_;
+    lastLaterLine_ = lineNumber;
+    QTimer::singleShot(milliseconds, &laterTimers_, [this, command, lineNumber] {
+        --laterPending_;
+        if (!closed_ && laterStatus_ == 0) {
+            laterStatus_ = execute(command, lineNumber);
+        }
+    });
+    return 0;
+}
+
+// A press planned for a moment the recipe never reached did not happen: the recipe did not
+// test what it says.
+int ScriptRunner::pendingLaterStatus() {
+    if (laterPending_ == 0 || closed_) {
+        return 0;
+    }
+    return fail(2, lastLaterLine_,
+                QStringLiteral("%1 \"later\" command(s) still pending at the end of the recipe")
+                    .arg(laterPending_));
+}
+
+int ScriptRunner::actOnStatus(const Line& line, int lineNumber) {
+    const QString text = form_.status().text();
+    if (line.command == QStringLiteral("print")) {
+        printLine(QStringLiteral("status: %1").arg(text));
+        return 0;
+    }
+    if (line.command == QStringLiteral("expect")) {
+        if (text != line.rest) {
+            return fail(1, lineNumber,
+                        QStringLiteral("status: wanted \"%1\", found \"%2\"").arg(line.rest, text));
+        }
+        return 0;
+    }
+    return fail(2, lineNumber, QStringLiteral("the status line can only be printed or expected"));
+}
+
 int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
+    if (line.name == QStringLiteral("status")) {
+        return actOnStatus(line, lineNumber);
+    }
+    if (line.command == QStringLiteral("click") && !form_.controls().find(line.name)) {
+        if (auto* action = form_.findChild<QAction*>(line.name)) {
+            action->trigger();
+            return 0;
+        }
+    }
     QWidget* control = line.name == QStringLiteral("window") ? static_cast<QWidget*>(&form_)
                                                              : form_.controls().find(line.name);
     if (!control) {
@@ -139,6 +186,9 @@ int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
         button->setChecked(command == QStringLiteral("check"));
     } else if (command == QStringLiteral("click")) {
         if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            if (!button->isEnabled()) {
+                form_.refusals().explain(*button);
+            }
             button->click();
         } else if (auto* label = qobject_cast<ClickableLabel*>(control)) {
             emit label->clicked();

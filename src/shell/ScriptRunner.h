@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -12,9 +13,10 @@ class ScriptedUiServices;
 //   set NAME TEXT, check NAME, uncheck NAME, click NAME, scroll NAME POS, answer PATH,
 //   answer-cancel, wait MS, later MS COMMAND..., print NAME, expect NAME TEXT,
 //   expect-checked NAME 0|1, expect-enabled NAME 0|1, expect-visible NAME 0|1,
-//   screenshot NAME|window FILE.png, close; "#" starts a comment line.
+//   screenshot NAME|window FILE.png, close; "#" starts a comment line. NAME may also be a
+// menu action's object name (click it), and "status" prints or expects the status line.
 // Exit status: 0 when every expectation held, 1 at the first one that failed, 2 for a line
-// that cannot be understood or names no control.
+// that cannot be understood or names no control, and for a "later" still pending at the end.
 class ScriptRunner {
   public:
     ScriptRunner(TForm1& form, ScriptedUiServices& ui);
@@ -33,6 +35,9 @@ class ScriptRunner {
     // 0 to go on, 1 or 2 to stop with that status.
     int execute(const QString& text, int lineNumber);
     int actOnControl(const Line& line, int lineNumber);
+    int actOnStatus(const Line& line, int lineNumber);
+    int later(int milliseconds, const QString& command, int lineNumber);
+    int pendingLaterStatus();
     int expectation(const Line& line, int lineNumber);
     int flagExpectation(const Line& line, bool actual, int lineNumber);
     int fail(int status, int lineNumber, const QString& message);
@@ -43,6 +48,10 @@ class ScriptRunner {
     ScriptedUiServices& ui_;
     bool closed_ = false;
     int laterStatus_ = 0;
+    int laterPending_ = 0;
+    int lastLaterLine_ = 0;
+    // Owns the timers of "later", so that none fires after the runner is gone.
+    QObject laterTimers_;
 };
 
 }  // namespace tarvix::shell

@@ -17,6 +17,7 @@
 #include "series/KtlFileWriter.h"
 #include "series/OriginExport.h"
 #include "series/TimeFile.h"
+#include "shell/FileActionTexts.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
 #include "shell/Widgets.h"
@@ -110,9 +111,13 @@ void SeriesFilesController::wireExportOptions() {
 }
 
 // Saving, opening or deleting in the middle of a sweep would move the series counter and
-// clear the live layer under the running acquisition.
-bool SeriesFilesController::measurementRunning() const {
-    return form_.ivState().actionRunning;
+// clear the live layer under the running acquisition; the press says so in the status line.
+bool SeriesFilesController::refusedWhileMeasuring(const char* control) {
+    if (!form_.ivState().actionRunning) {
+        return false;
+    }
+    form_.status().say(file_action_texts::busy(c().text(name(control))));
+    return true;
 }
 
 bool SeriesFilesController::reportRead(const series::KtlReadResult& result) {
@@ -139,7 +144,7 @@ void SeriesFilesController::takeRanges(const series::KtlReadResult& result, doub
 }
 
 void SeriesFilesController::Button5Click() {
-    if (measurementRunning()) {
+    if (refusedWhileMeasuring("Button5")) {
         return;
     }
     SeriesStore& store = form_.store();
@@ -170,10 +175,11 @@ void SeriesFilesController::Button5Click() {
     c().setText(QStringLiteral("Label5"), header.date);
     c().setText(QStringLiteral("Label43"), header.time);
     baseline_.synced(store);
+    form_.status().say(file_action_texts::saved(path, file_action_texts::seriesHeld(store)));
 }
 
 void SeriesFilesController::Button3Click() {
-    if (measurementRunning()) {
+    if (refusedWhileMeasuring("Button3")) {
         return;
     }
     c().anyButton(QStringLiteral("CheckBox50"))->setChecked(false);
@@ -204,6 +210,8 @@ void SeriesFilesController::Button3Click() {
         return;
     }
     takeRanges(result, kOpenMargin);
+    form_.status().say(
+        file_action_texts::read(currentFilePath_, file_action_texts::seriesHeld(store)));
     form_.chart().drawIvChart();
     store.snapshotStored();
     baseline_.synced(store);
@@ -213,7 +221,7 @@ void SeriesFilesController::Button3Click() {
 }
 
 void SeriesFilesController::Label15Click() {
-    if (measurementRunning()) {
+    if (refusedWhileMeasuring("Label15")) {
         return;
     }
     const QString path = form_.ui().openDialogCurrentFile();
@@ -252,7 +260,7 @@ void SeriesFilesController::Label15Click() {
 }
 
 void SeriesFilesController::Button4Click() {
-    if (measurementRunning()) {
+    if (refusedWhileMeasuring("Button4")) {
         return;
     }
     series::deleteStoredSeries(form_.store());
@@ -310,7 +318,10 @@ void SeriesFilesController::Button36Click() {
     const int error = series::writeOriginExport(path, form_.store(), seriesDate_);
     if (error != text::kFileOk) {
         form_.ui().showMessage(text::fileErrorText(error));
+        return;
     }
+    form_.status().say(
+        file_action_texts::exported(path, file_action_texts::seriesHeld(form_.store())));
 }
 
 int SeriesFilesController::animationDelayFromSpeed() {
@@ -346,7 +357,7 @@ void SeriesFilesController::setAnimationControlsEnabled(bool enabled) {
 }
 
 void SeriesFilesController::Button6Click() {
-    if (animating_ || measurementRunning()) {
+    if (animating_ || refusedWhileMeasuring("Button6")) {
         return;
     }
     animating_ = true;
@@ -371,7 +382,9 @@ void SeriesFilesController::Button7Click() {
     const int error = series::writeTimeFile(*chosen, form_.timeTable());
     if (error != text::kFileOk) {
         form_.ui().showMessage(text::fileErrorText(error));
+        return;
     }
+    form_.status().say(file_action_texts::savedTimeDependence(*chosen));
 }
 
 }  // namespace tarvix::shell

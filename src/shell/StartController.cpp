@@ -235,6 +235,9 @@ void StartController::endAction(bool reachedCommonEnd) {
     if (reachedCommonEnd) {
         ++form_.store().seriesCount;
     }
+    form_.status().finish(state.stopRequested ? status::Ending::Stopped
+                          : reachedCommonEnd  ? status::Ending::Finished
+                                              : status::Ending::Ended);
     c().setEnabled("Button1", true);
     state.stopRequested = true;
     state.actionRunning = false;
@@ -413,6 +416,10 @@ bool StartController::recordManualPoint() {
         c().setEnabled("Button1", true);
     }
     return drawn;
+}
+
+void StartController::reportProgress(const status::Progress& progress) {
+    form_.status().publish(progress);
 }
 
 }  // namespace tarvix::shell

@@ -11,16 +11,20 @@
 #include "shell/Controls.h"
 #include "shell/IvState.h"
 #include "shell/UiServices.h"
+#include "status/StatusService.h"
 
 class QAction;
 class QMenu;
 
 namespace tarvix::shell {
 
+class ButtonRefusals;
 class IvChartView;
 class IvPanelController;
 class PanelController;
 class StartController;
+class StatusLine;
+class WindowMenus;
 
 struct FormOptions {
     QString configDir;  // folder of Parameters.dat
@@ -43,7 +47,10 @@ class TForm1 : public QMainWindow {
     IvChartView& chart() { return *chart_; }
     IvPanelController& ivPanel() { return *ivPanel_; }
     StartController& startAction() { return *start_; }
-    QMenu* fileMenu() { return fileMenu_; }
+    QMenu* fileMenu();
+    WindowMenus& menus() { return *menus_; }
+    status::StatusService& status() { return status_; }
+    ButtonRefusals& refusals() { return *refusals_; }
     const QString& configDir() const { return options_.configDir; }
 
     // Lets pending window messages run, as the long actions do between exchanges.
@@ -59,9 +66,6 @@ class TForm1 : public QMainWindow {
 
   private:
     void createControls();
-    void createMenus();
-    void addViewToggle(QMenu* menu, const QString& text, const std::vector<const char*>& names,
-                       const std::vector<const char*>& enableAlso = {});
     void placePanels();
 
     bus::GpibBus& gpib_;
@@ -71,11 +75,14 @@ class TForm1 : public QMainWindow {
     series::SeriesStore store_;
     IvState ivState_;
     series::TimeTable timeTable_;
+    status::StatusService status_;
+    std::unique_ptr<StatusLine> statusLine_;
+    std::unique_ptr<WindowMenus> menus_;
+    ButtonRefusals* refusals_ = nullptr;
     std::unique_ptr<IvChartView> chart_;
     std::vector<std::unique_ptr<PanelController>> controllers_;
     IvPanelController* ivPanel_ = nullptr;
     StartController* start_ = nullptr;
-    QMenu* fileMenu_ = nullptr;
     bool closed_ = false;
 };
 

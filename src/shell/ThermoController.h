@@ -51,6 +51,7 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
     void showFourProbePanel() override;
     void showMessage(const QString& message) override;
     std::optional<QString> askSaveFileName() override;
+    void reportProgress(const status::Progress& progress) override;
 
   private:
     void wireButtons();

@@ -45,6 +45,10 @@ void StatusService::publish(const Progress& progress) {
         return;
     }
     last_ = progress;
+    if (clock_() < noticeUntil_) {
+        emit changed();  // the bar moves on under the notice
+        return;
+    }
     setText(runningText());
 }
 
@@ -53,6 +57,7 @@ void StatusService::finish(Ending ending, const QString& reason) {
         return;
     }
     running_ = false;
+    noticeUntil_ = -1;
     const QString took = durationText(elapsed());
     QString outcome;
     switch (ending) {
@@ -72,6 +77,7 @@ void StatusService::finish(Ending ending, const QString& reason) {
 }
 
 void StatusService::say(const QString& text) {
+    noticeUntil_ = running_ ? clock_() + kNoticeMs : -1;
     setText(text);
 }
 

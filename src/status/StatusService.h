@@ -28,7 +28,10 @@ class StatusService : public QObject {
     void publish(const Progress& progress);
     void finish(Ending ending, const QString& reason = {});
     // A line that is no part of a running action's progress: a file written, a refused press.
+    // While an action runs, its progress stays off the line for kNoticeMs so the line can be
+    // read.
     void say(const QString& text);
+    static constexpr qint64 kNoticeMs = 4000;
 
     const QString& text() const { return text_; }
     bool running() const { return running_; }
@@ -47,6 +50,7 @@ class StatusService : public QObject {
     Clock clock_;
     QElapsedTimer timer_;
     qint64 startedAt_ = 0;
+    qint64 noticeUntil_ = -1;
     bool running_ = false;
     Progress last_;
     QString text_;

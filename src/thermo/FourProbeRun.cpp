@@ -16,6 +16,22 @@ QByteArray operator""_ba(const char* text, std::size_t length) {
     return QByteArray(text, static_cast<qsizetype>(length));
 }
 
+// The status line's view of a run: the samples taken and the last temperature and resistance.
+status::Progress runProgress(const ThermoRecord& record, std::optional<status::Ending> ending) {
+    status::Progress progress;
+    progress.stage = QStringLiteral("Four-probe");
+    progress.ending = ending;
+    const int sample = record.thermoCount;
+    progress.counters = {{QStringLiteral("sample"), sample, 0}};
+    progress.done = sample;
+    if (sample > 0) {
+        progress.reading = QStringLiteral("T=%1 C, R=%2 Ohm")
+                               .arg(text::fixedText(record.thermoTemp[sample], 3, 3).trimmed(),
+                                    text::defaultReal(record.thermoResistance[sample]).trimmed());
+    }
+    return progress;
+}
+
 double checkedSourceCurrent(const ThermoHost& host) {
     double fallback = 0;
     for (const SourceCurrentButton& choice : kSourceCurrentButtons) {
@@ -108,6 +124,7 @@ void FourProbeRun::takeSample() {
     record_.thermoTemp[sample] = kelvinToCelsius(measureTemperature());
     record_.thermoTime[sample] = text::timeOfDay(host_.now().time());
     showSample(sample);
+    host_.reportProgress(runProgress(record_, std::nullopt));
     redrawTemperatureChart(host_, record_);
     host_.processEvents();
     sampling_ = false;
@@ -156,6 +173,8 @@ void FourProbeRun::finish() {
     link_.send(kMultimeterAddress, ":rout:open:all");
     host_.setEnabled(controls::kStartButton, true);
     host_.setEnabled(controls::kStopButton, false);
+    host_.reportProgress(runProgress(
+        record_, host_.stopRequested() ? status::Ending::Stopped : status::Ending::Finished));
 }
 
 }  // namespace tarvix::thermo

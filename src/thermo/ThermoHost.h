@@ -6,6 +6,8 @@
 #include <QStringView>
 #include <optional>
 
+#include "status/Progress.h"
+
 namespace tarvix::thermo {
 
 // What the four-probe panel needs from the window. The window implements it over its
@@ -46,6 +48,8 @@ class ThermoHost {
     virtual void showMessage(const QString& message) = 0;
     // The save dialog; nothing when it is cancelled.
     virtual std::optional<QString> askSaveFileName() = 0;
+    // Where the procedure is, for the status line.
+    virtual void reportProgress(const status::Progress&) {}
 };
 
 }  // namespace tarvix::thermo

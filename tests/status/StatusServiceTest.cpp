@@ -108,3 +108,17 @@ TEST_F(Status, AnEndingPublishedByTheProcedureKeepsItsLastReading) {
     EXPECT_EQ(status.text(), "Voltage sweep: stopped at 0.97 V after 0:00");
     EXPECT_EQ(changes, 3);  // begin, the point, the end
 }
+
+TEST_F(Status, ANoticeDuringARunHoldsTheLineForAWhile) {
+    status.publish(sweepAt(1, 1, 100));
+    now = 1000;
+    status.say(QStringLiteral("\"Save all series\" waits"));
+    now = 1000 + StatusService::kNoticeMs - 1;  // last moment the notice holds
+    status.publish(sweepAt(2, 2, 100));
+    EXPECT_EQ(status.text(), "\"Save all series\" waits");
+    EXPECT_EQ(status.percent(), 2);         // the bar still follows the run
+    now = 1000 + StatusService::kNoticeMs;  // first moment the progress is back
+    status.publish(sweepAt(3, 3, 100));
+    EXPECT_TRUE(status.text().startsWith("Voltage sweep: segment 2 of 3"))
+        << status.text().toStdString();
+}
