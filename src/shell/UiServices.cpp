@@ -20,26 +20,30 @@ QString qtFilterFromDesign(const QString& filter) {
     return filters.isEmpty() ? filter : filters.join(QStringLiteral(";;"));
 }
 
+void DialogUiServices::rememberFolder(const QString& filter, const QString& chosenPath) {
+    lastFolders_.insert(filter, QFileInfo(chosenPath).absolutePath());
+}
+
 void DialogUiServices::showMessage(const QString& text) {
     QMessageBox::information(parent_, QCoreApplication::applicationName(), text);
 }
 
 std::optional<QString> DialogUiServices::saveFileName(const QString& title, const QString& filter) {
-    QFileDialog dialog(parent_, title, lastFolder_, qtFilterFromDesign(filter));
+    QFileDialog dialog(parent_, title, startFolder(filter), qtFilterFromDesign(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     const QString path = dialog.selectedFiles().front();
-    lastFolder_ = QFileInfo(path).absolutePath();
+    rememberFolder(filter, path);
     return path;
 }
 
 std::optional<QString> DialogUiServices::openFileName(
     const QString& title, const QString& filter,
     const std::function<void(const QString&)>& onCurrentChanged) {
-    QFileDialog dialog(parent_, title, lastFolder_, qtFilterFromDesign(filter));
+    QFileDialog dialog(parent_, title, startFolder(filter), qtFilterFromDesign(filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     // Qt's own dialog reports every highlighted file, which the preview needs.
@@ -55,7 +59,7 @@ std::optional<QString> DialogUiServices::openFileName(
     }
     const QString path = dialog.selectedFiles().front();
     currentOpenFile_ = path;
-    lastFolder_ = QFileInfo(path).absolutePath();
+    rememberFolder(filter, path);
     return path;
 }
 
