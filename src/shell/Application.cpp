@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "buses/createBus.h"
 #include "shell/ScriptRunner.h"
@@ -22,45 +25,127 @@ struct CommandLine {
     QString busLog;
     QString script;
     QString configDir;
+    QString language;
 };
 
-CommandLine parseCommandLine(const QApplication& app) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Tarvix: I-V, R(T) and LCR measurements on a GPIB bench"));
-    parser.addHelpOption();
-    const QCommandLineOption bus(
+const QString kVersionText = QStringLiteral("Tarvix 1.1");
+
+// The program's options; `parse` fills a parser made by it.
+struct Options {
+    QCommandLineOption bus{
         QStringLiteral("bus"),
         QStringLiteral("Bus connection string: sim[:options], none, linux-gpib[:board], "
                        "prologix:tcp:HOST[:PORT], prologix:serial:DEVICE "
                        "(default: $TARVIX_BUS, else sim)."),
-        QStringLiteral("URI"));
-    const QCommandLineOption busLog(QStringLiteral("bus-log"),
-                                    QStringLiteral("Write every bus call to FILE, one line each."),
-                                    QStringLiteral("FILE"));
-    const QCommandLineOption script(
+        QStringLiteral("URI")};
+    QCommandLineOption busLog{QStringLiteral("bus-log"),
+                              QStringLiteral("Write every bus call to FILE, one line each."),
+                              QStringLiteral("FILE")};
+    QCommandLineOption script{
         QStringLiteral("script"),
-        QStringLiteral("Run the recipe of operator actions in FILE, then close."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption configDir(
+        QStringLiteral("Run the recipe of operator actions in FILE, then close. Without a "
+                       "display the recipe runs off-screen."),
+        QStringLiteral("FILE")};
+    QCommandLineOption configDir{
         QStringLiteral("config-dir"),
-        QStringLiteral("Folder of Parameters.dat (default: the program's folder)."),
-        QStringLiteral("DIR"));
-    parser.addOptions({bus, busLog, script, configDir});
-    parser.process(app);
+        QStringLiteral("Folder of Parameters.dat, created when missing (default: the "
+                       "program's folder)."),
+        QStringLiteral("DIR")};
+    QCommandLineOption language{
+        QStringLiteral("language"),
+        QStringLiteral("Interface language: \"en\" for English captions and messages "
+                       "(default: $TARVIX_LANGUAGE, else the design's own texts)."),
+        QStringLiteral("LANG")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show these options and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the program's version and exit.")};
+
+    void addTo(QCommandLineParser& parser) const {
+        parser.setApplicationDescription(
+            QStringLiteral("Tarvix: I-V, R(T) and LCR measurements on a GPIB bench"));
+        parser.addOptions({bus, busLog, script, configDir, language, help, version});
+    }
+};
+
+QStringList rawArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+// --help and --version are answered before any window system is touched, so that they work
+// over a plain terminal. Returns the exit status when the program should end here.
+std::optional<int> answerWithoutWindow(const QStringList& arguments) {
+    const Options options;
+    QCommandLineParser parser;
+    options.addTo(parser);
+    // Qt's own options (-platform, -style ...) are not ours: errors wait for the full parse.
+    (void)parser.parse(arguments);
+    if (parser.isSet(options.help)) {
+        QString help = parser.helpText();
+        help.replace(QStringLiteral("<executable_name>"), QFileInfo(arguments.value(0)).fileName());
+        std::printf("%s", qPrintable(help));
+        return 0;
+    }
+    if (parser.isSet(options.version)) {
+        std::printf("%s\n", qPrintable(kVersionText));
+        return 0;
+    }
+    return std::nullopt;
+}
+
+// Without a display the window cannot be shown; a recipe runs off-screen instead, and
+// anything else is refused after the bus and the folders were checked.
+bool noDisplay(const QStringList& arguments) {
+    return qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+           !arguments.contains(QStringLiteral("-platform"));
+}
+
+std::optional<CommandLine> parseCommandLine(const QApplication& app) {
+    const Options options;
+    QCommandLineParser parser;
+    options.addTo(parser);
+    if (!parser.parse(app.arguments())) {
+        std::fprintf(stderr, "tarvix: %s\n", qPrintable(parser.errorText()));
+        return std::nullopt;
+    }
     CommandLine line;
-    line.bus = parser.isSet(bus) ? parser.value(bus)
-                                 : qEnvironmentVariable("TARVIX_BUS", QStringLiteral("sim"));
-    line.busLog = parser.value(busLog);
-    line.script = parser.value(script);
-    line.configDir =
-        parser.isSet(configDir) ? parser.value(configDir) : QCoreApplication::applicationDirPath();
+    line.bus = parser.isSet(options.bus)
+                   ? parser.value(options.bus)
+                   : qEnvironmentVariable("TARVIX_BUS", QStringLiteral("sim"));
+    line.busLog = parser.value(options.busLog);
+    line.script = parser.value(options.script);
+    line.configDir = parser.isSet(options.configDir) ? parser.value(options.configDir)
+                                                     : QCoreApplication::applicationDirPath();
+    line.language = parser.isSet(options.language) ? parser.value(options.language)
+                                                   : qEnvironmentVariable("TARVIX_LANGUAGE");
     return line;
+}
+
+bool makeConfigDir(const QString& folder) {
+    if (QDir(folder).exists() || QDir().mkpath(folder)) {
+        return true;
+    }
+    std::fprintf(stderr, "tarvix: cannot create the folder %s\n", qPrintable(folder));
+    return false;
 }
 
 }  // namespace
 
 int runApplication(int argc, char** argv) {
+    const QStringList arguments = rawArguments(argc, argv);
+    if (const auto status = answerWithoutWindow(arguments)) {
+        return *status;
+    }
+    const bool headless = noDisplay(arguments);
+    if (headless) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     // Qt takes the process locale from the environment; the program's number texts (commands,
     // replies, files) always use a full stop, so C formatting must not follow it.
@@ -71,7 +156,11 @@ int runApplication(int argc, char** argv) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(12);
     QApplication::setFont(font);
-    const CommandLine options = parseCommandLine(app);
+    const auto parsed = parseCommandLine(app);
+    if (!parsed) {
+        return 2;
+    }
+    const CommandLine& options = *parsed;
 
     bus::BusTranscript transcript;
     transcript.setKeepInMemory(false);
@@ -85,6 +174,15 @@ int runApplication(int argc, char** argv) {
                                  options.busLog.isEmpty() ? nullptr : &transcript, &warning);
     if (!gpib) {
         std::fprintf(stderr, "tarvix: %s\n", qPrintable(error));
+        return 2;
+    }
+    if (!makeConfigDir(options.configDir)) {
+        return 2;
+    }
+    if (headless && options.script.isEmpty()) {
+        std::fprintf(stderr,
+                     "tarvix: no display to show the window on (DISPLAY is not set); "
+                     "--script runs a recipe without one\n");
         return 2;
     }
     QStringList scriptLines;
