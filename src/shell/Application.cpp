@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "buses/createBus.h"
+#include "shell/Language.h"
 #include "shell/ScriptRunner.h"
 #include "shell/TForm1.h"
 #include "shell/UiServices.h"
@@ -177,6 +178,13 @@ int runApplication(int argc, char** argv) {
         return 2;
     }
     if (!makeConfigDir(options.configDir)) {
+        return 2;
+    }
+    QString languageError;
+    const std::unique_ptr<QTranslator> translator =
+        installLanguage(options.language, &languageError);
+    if (!languageError.isEmpty()) {
+        std::fprintf(stderr, "tarvix: %s\n", qPrintable(languageError));
         return 2;
     }
     if (headless && options.script.isEmpty()) {

@@ -11,6 +11,7 @@
 #include "shell/AnalysisController.h"
 #include "shell/ButtonRefusals.h"
 #include "shell/ControlTables.h"
+#include "shell/ControlTips.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
 #include "shell/LcrController.h"
@@ -79,6 +80,7 @@ void TForm1::createControls() {
     }
     controls_.create(fourProbePanelControls());
     controls_.create(lcrPanelControls());
+    applyControlTips(controls_);
 }
 
 QMenu* TForm1::fileMenu() {

@@ -6,7 +6,13 @@
 #include <QMessageBox>
 #include <cstdio>
 
+#include "shell/Controls.h"
+
 namespace tarvix::shell {
+
+QString translatedDesignText(const QString& text) {
+    return QCoreApplication::translate(kCaptionContext, text.toUtf8().constData());
+}
 
 QString qtFilterFromDesign(const QString& filter) {
     const QStringList parts = filter.split('|');
@@ -25,11 +31,13 @@ void DialogUiServices::rememberFolder(const QString& filter, const QString& chos
 }
 
 void DialogUiServices::showMessage(const QString& text) {
-    QMessageBox::information(parent_, QCoreApplication::applicationName(), text);
+    QMessageBox::information(parent_, QCoreApplication::applicationName(),
+                             translatedDesignText(text));
 }
 
 std::optional<QString> DialogUiServices::saveFileName(const QString& title, const QString& filter) {
-    QFileDialog dialog(parent_, title, startFolder(filter), qtFilterFromDesign(filter));
+    QFileDialog dialog(parent_, translatedDesignText(title), startFolder(filter),
+                       qtFilterFromDesign(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -43,7 +51,8 @@ std::optional<QString> DialogUiServices::saveFileName(const QString& title, cons
 std::optional<QString> DialogUiServices::openFileName(
     const QString& title, const QString& filter,
     const std::function<void(const QString&)>& onCurrentChanged) {
-    QFileDialog dialog(parent_, title, startFolder(filter), qtFilterFromDesign(filter));
+    QFileDialog dialog(parent_, translatedDesignText(title), startFolder(filter),
+                       qtFilterFromDesign(filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     // Qt's own dialog reports every highlighted file, which the preview needs.
@@ -63,7 +72,8 @@ std::optional<QString> DialogUiServices::openFileName(
     return path;
 }
 
-void ScriptedUiServices::showMessage(const QString& text) {
+void ScriptedUiServices::showMessage(const QString& designText) {
+    const QString text = translatedDesignText(designText);
     messages_.append(text);
     if (echo_) {
         std::printf("message: %s\n", text.toUtf8().constData());

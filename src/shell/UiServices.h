@@ -27,6 +27,9 @@ class UiServices {
     virtual QString openDialogCurrentFile() const = 0;
 };
 
+// A message or dialog title of the design in the installed language (unchanged without one).
+QString translatedDesignText(const QString& text);
+
 // "Keithley (*.ktl)|*.ktl" -> "Keithley (*.ktl)"; several pairs are joined with ";;".
 QString qtFilterFromDesign(const QString& filter);
 
