@@ -55,5 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     splitter.feed(bytes);
     while (splitter.next()) {
     }
+    // A short line limit, so that cut lines (and an escape at the cut) are reached too.
+    tarvix::buses::PrologixLineSplitter shortLines(8);
+    shortLines.feed(bytes);
+    while (const auto line = shortLines.next()) {
+        if (line->text.size() > 8) {
+            __builtin_trap();
+        }
+    }
     return 0;
 }

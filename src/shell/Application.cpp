@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QStandardPaths>
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
@@ -14,8 +15,10 @@
 #include "buses/createBus.h"
 #include "shell/Language.h"
 #include "shell/ScriptRunner.h"
+#include "shell/SettingsFolder.h"
 #include "shell/TForm1.h"
 #include "shell/UiServices.h"
+#include "text/ProgramVersion.h"
 
 namespace tarvix::shell {
 
@@ -28,8 +31,6 @@ struct CommandLine {
     QString configDir;
     QString language;
 };
-
-const QString kVersionText = QStringLiteral("Tarvix 1.1");
 
 // The program's options; `parse` fills a parser made by it.
 struct Options {
@@ -50,7 +51,8 @@ struct Options {
     QCommandLineOption configDir{
         QStringLiteral("config-dir"),
         QStringLiteral("Folder of Parameters.dat, created when missing (default: the "
-                       "program's folder)."),
+                       "program's folder when writable, else the user's configuration "
+                       "folder)."),
         QStringLiteral("DIR")};
     QCommandLineOption language{
         QStringLiteral("language"),
@@ -92,7 +94,7 @@ std::optional<int> answerWithoutWindow(const QStringList& arguments) {
         return 0;
     }
     if (parser.isSet(options.version)) {
-        std::printf("%s\n", qPrintable(kVersionText));
+        std::printf("tarvix %s\n", qPrintable(text::programVersion()));
         return 0;
     }
     return std::nullopt;
@@ -121,8 +123,9 @@ std::optional<CommandLine> parseCommandLine(const QApplication& app) {
                    : qEnvironmentVariable("TARVIX_BUS", QStringLiteral("sim"));
     line.busLog = parser.value(options.busLog);
     line.script = parser.value(options.script);
-    line.configDir = parser.isSet(options.configDir) ? parser.value(options.configDir)
-                                                     : QCoreApplication::applicationDirPath();
+    line.configDir =
+        settingsFolder(parser.value(options.configDir), QCoreApplication::applicationDirPath(),
+                       QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     line.language = parser.isSet(options.language) ? parser.value(options.language)
                                                    : qEnvironmentVariable("TARVIX_LANGUAGE");
     return line;
@@ -151,16 +154,20 @@ int runApplication(int argc, char** argv) {
     // Qt takes the process locale from the environment; the program's number texts (commands,
     // replies, files) always use a full stop, so C formatting must not follow it.
     std::setlocale(LC_NUMERIC, "C");
+    // The plain name names the user's folders; the title replaces it once the command line is
+    // read.
+    QApplication::setApplicationName(QStringLiteral("tarvix"));
+    QApplication::setApplicationVersion(text::programVersion());
+    const auto parsed = parseCommandLine(app);
+    if (!parsed) {
+        return 2;
+    }
     // The application's title (two blanks before the version). A display name would also be
     // appended to the window's own caption, so none is set.
     QApplication::setApplicationName(QStringLiteral("Tarvix  1.1"));
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(12);
     QApplication::setFont(font);
-    const auto parsed = parseCommandLine(app);
-    if (!parsed) {
-        return 2;
-    }
     const CommandLine& options = *parsed;
 
     bus::BusTranscript transcript;

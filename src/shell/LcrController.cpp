@@ -8,7 +8,9 @@
 #include "lcr/LcrControls.h"
 #include "lcr/LcrPanel.h"
 #include "lcr/MeasuredParameters.h"
+#include "lcr/TidySweepCsv.h"
 #include "shell/StartController.h"
+#include "shell/TidyCsvMenu.h"
 #include "shell/Widgets.h"
 
 namespace tarvix::shell {
@@ -63,6 +65,13 @@ void LcrController::wire() {
     wireRadioRange(69, 71, &LcrController::biasModeClick);
     wireScrollBars();
     wireView();
+    TidyCsvMenu::add(
+        form_, QStringLiteral("ExportTidySweepCsv"), QStringLiteral("Export LCR sweep (CSV)..."),
+        [this](const QString& path) { return exportTidySweep(path); },
+        [this] {
+            // Until a sweep ran, the tables hold the chart's synthetic test curve.
+            return sweepMeasured_ ? QString() : QStringLiteral("No LCR sweep was measured yet");
+        });
 }
 
 void LcrController::wireButtons() {
@@ -134,7 +143,18 @@ void LcrController::Button32Click() {
     const lcr::SweepSettings settings = settingsFromPanel6();
     c().setText(QStringLiteral("Label40"), lcr::countLabel(settings.readingsPerPoint));
     c().setText(QStringLiteral("Label41"), lcr::countLabel(settings.meterAverage));
-    panel_->runSweep(form_.gpib(), settings);
+    const lcr::SweepReport report = panel_->runSweep(form_.gpib(), settings);
+    using Outcome = lcr::SweepReport::Outcome;
+    if (report.outcome == Outcome::Completed || report.outcome == Outcome::FileFailed) {
+        sweepMeasured_ = true;
+        sweepDate_ = QDate::currentDate();
+    }
+}
+
+int LcrController::exportTidySweep(const QString& path) {
+    return lcr::writeTidySweepCsv(
+        path, panel_->sweep(),
+        TidyCsvMenu::heading(form_, QString(), sweepDate_.toString(Qt::ISODate)));
 }
 
 void LcrController::Button34Click() {

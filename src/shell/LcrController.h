@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <memory>
 
 #include "lcr/FrequencyChart.h"
@@ -50,6 +51,9 @@ class LcrController : public PanelController, public lcr::LcrHost {
     // "X Axis -Log X": draws the same selection on the other axis.
     void CheckBox46Click();
 
+    // File -> "Export LCR sweep (CSV)...": 0 or the runtime's file-error code.
+    int exportTidySweep(const QString& path);
+
     // Everything a sweep takes from Panel6's controls.
     lcr::SweepSettings settingsFromPanel6() const;
 
@@ -72,6 +76,8 @@ class LcrController : public PanelController, public lcr::LcrHost {
     int checkedPanel8Delay() const;
 
     std::unique_ptr<lcr::LcrPanel> panel_;
+    bool sweepMeasured_ = false;
+    QDate sweepDate_;
 };
 
 }  // namespace tarvix::shell

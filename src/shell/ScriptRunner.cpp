@@ -164,15 +164,15 @@ int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
     if (line.name == QStringLiteral("status")) {
         return actOnStatus(line, lineNumber);
     }
-    if (line.command == QStringLiteral("click") && !form_.controls().find(line.name)) {
-        if (auto* action = form_.findChild<QAction*>(line.name)) {
-            action->trigger();
-            return 0;
-        }
-    }
     QWidget* control = line.name == QStringLiteral("window") ? static_cast<QWidget*>(&form_)
                                                              : form_.controls().find(line.name);
     if (!control) {
+        // Menu entries are actions, not controls: a recipe can click them by object name.
+        auto* action = form_.findChild<QAction*>(line.name);
+        if (action && line.command == QStringLiteral("click")) {
+            action->trigger();
+            return 0;
+        }
         return fail(2, lineNumber, QStringLiteral("no control named \"%1\"").arg(line.name));
     }
     const QString& command = line.command;

@@ -13,8 +13,8 @@ class ScriptedUiServices;
 //   set NAME TEXT, check NAME, uncheck NAME, click NAME, scroll NAME POS, answer PATH,
 //   answer-cancel, wait MS, later MS COMMAND..., print NAME, expect NAME TEXT,
 //   expect-checked NAME 0|1, expect-enabled NAME 0|1, expect-visible NAME 0|1,
-//   screenshot NAME|window FILE.png, close; "#" starts a comment line. NAME may also be a
-// menu action's object name (click it), and "status" prints or expects the status line.
+//   screenshot NAME|window FILE.png, close; "#" starts a comment line. "click" also triggers
+//   a menu action found by its object name, and "status" prints or expects the status line.
 // Exit status: 0 when every expectation held, 1 at the first one that failed, 2 for a line
 // that cannot be understood or names no control, and for a "later" still pending at the end.
 class ScriptRunner {

@@ -50,7 +50,7 @@ TEST(CommandLine, WorksWithoutADisplay) {
     const Case cases[] = {
         {{"--help"}, 0, "--bus <URI>", ""},
         {{"-h"}, 0, "--language <LANG>", ""},
-        {{"--version"}, 0, "Tarvix 1.1", ""},
+        {{"--version"}, 0, "tarvix 1.1", ""},
         {{"--bus", "carrier-pigeon"}, 2, "", "carrier-pigeon"},
         {{"--bus", "sim", "--config-dir", dir.path()}, 2, "", "no display"},
         {{"--script", recipe.fileName(), "--config-dir", missingFolder}, 0, "", ""},
