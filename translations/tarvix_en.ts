@@ -57,7 +57,7 @@
     </message>
     <message>
         <source>Number of ter.cop</source>
-        <translation>Thermocouple channel</translation>
+        <translation>TC channel</translation>
     </message>
     <message>
         <source>7600 Measurment</source>
