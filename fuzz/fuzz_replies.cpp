@@ -6,6 +6,7 @@
 
 #include "bus/GpibBus.h"
 #include "buses/PrologixCodec.h"
+#include "iv/CheckedBus.h"
 #include "lcr/MeterReply.h"
 #include "text/DecimalParse.h"
 #include "thermo/ThermoBusLink.h"
@@ -47,6 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QByteArray text = tarvix::bus::GpibBus::replyText(buffer);
         tarvix::text::parseReply(text.toStdString());
         tarvix::text::parseReply(text.left(13).toStdString());
+    }
+    // The I-V paths' checked reading: a number, or a fault that names the reply.
+    tarvix::iv::CheckedBus link(gpib);
+    for (int cut : {0, 13}) {
+        try {
+            link.query(24, QStringLiteral(":READ?"), cut);
+        } catch (const tarvix::iv::AcquisitionEnded&) {
+        }
     }
     tarvix::lcr::parseMeterReply(bytes);
     tarvix::lcr::replyUpToTabRun(bytes);

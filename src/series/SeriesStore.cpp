@@ -1,11 +1,15 @@
 #include "series/SeriesStore.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
+
+#include "series/SeriesStoreObserver.h"
 
 namespace tarvix::series {
 
@@ -33,13 +37,19 @@ SeriesStore::SeriesStore()
       storedVoltage_(allocateZeroed(kTableFloats)),
       storedCurrentCopy_(allocateZeroed(kTableFloats)),
       storedVoltageCopy_(allocateZeroed(kTableFloats)),
-      segmentLabels_(new QString[static_cast<std::size_t>(kSegments) * kMaxSeries]) {}
+      segmentLabels_(new QString[static_cast<std::size_t>(kSegments) * kMaxSeries]),
+      storedRevision_(nextRevision()) {}
 
 SeriesStore::~SeriesStore() {
     for (float* table : {liveCurrent_, liveVoltage_, storedCurrent_, storedVoltage_,
                          storedCurrentCopy_, storedVoltageCopy_}) {
         std::free(table);
     }
+}
+
+unsigned SeriesStore::nextRevision() {
+    static std::atomic<unsigned> last{0};
+    return ++last;
 }
 
 int SeriesStore::roundedCount(float count) {
@@ -113,7 +123,26 @@ void SeriesStore::noteWritten(int series) {
     highestWrittenSeries_ = std::max(highestWrittenSeries_, std::min(series, kMaxSeries));
 }
 
-bool SeriesStore::commitLivePoints(int slot) {
+void SeriesStore::setLivePoint(int segment, int point, double voltage, double current) {
+    assert(point >= 1 && point <= kMaxPoints);
+    float* currents = liveCurrent(segment);
+    float* voltages = liveVoltage(segment);
+    voltages[point] = static_cast<float>(voltage);
+    currents[point] = static_cast<float>(current);
+    voltages[0] = static_cast<float>(point);
+    currents[0] = static_cast<float>(point);
+    if (observer_) {
+        observer_->livePointStored(segment, point);
+    }
+}
+
+void SeriesStore::endLiveSegment(int segment) {
+    if (observer_) {
+        observer_->liveSegmentEnded(segment);
+    }
+}
+
+bool SeriesStore::copyLiveInto(int slot) {
     if (!validSeries(slot)) {
         return false;
     }
@@ -123,12 +152,25 @@ bool SeriesStore::commitLivePoints(int slot) {
     return true;
 }
 
+bool SeriesStore::commitLivePoints(int slot) {
+    if (!copyLiveInto(slot)) {
+        return false;
+    }
+    if (observer_) {
+        observer_->liveCommitted(slot, false);
+    }
+    return true;
+}
+
 bool SeriesStore::commitLive(int slot) {
-    if (!commitLivePoints(slot)) {
+    if (!copyLiveInto(slot)) {
         return false;
     }
     for (int segment = 1; segment <= kSegments; ++segment) {
         segmentLabel(segment, slot) = liveLabel(segment);
+    }
+    if (observer_) {
+        observer_->liveCommitted(slot, true);
     }
     return true;
 }
@@ -136,6 +178,9 @@ bool SeriesStore::commitLive(int slot) {
 void SeriesStore::clearLive() {
     std::memset(liveCurrent_, 0, kLiveFloats * sizeof(float));
     std::memset(liveVoltage_, 0, kLiveFloats * sizeof(float));
+    if (observer_) {
+        observer_->liveCleared();
+    }
 }
 
 int SeriesStore::liveSegmentCount() const {
@@ -164,7 +209,7 @@ void SeriesStore::clearStored(int lastSeries) {
         std::memset(storedCurrent_, 0, floats * sizeof(float));
         std::memset(storedVoltage_, 0, floats * sizeof(float));
     }
-    ++storedRevision_;
+    storedRevision_ = nextRevision();
 }
 
 // Slots above the highest ever written are zero in the tables and their copies alike, so
@@ -179,7 +224,28 @@ void SeriesStore::restoreStored() {
     const std::size_t floats = static_cast<std::size_t>(highestWrittenSeries_) * kSeriesBlock;
     std::memcpy(storedCurrent_, storedCurrentCopy_, floats * sizeof(float));
     std::memcpy(storedVoltage_, storedVoltageCopy_, floats * sizeof(float));
-    ++storedRevision_;
+    storedRevision_ = nextRevision();
+}
+
+void SeriesStore::swapContents(SeriesStore& other) {
+    std::swap(liveCurrent_, other.liveCurrent_);
+    std::swap(liveVoltage_, other.liveVoltage_);
+    std::swap(storedCurrent_, other.storedCurrent_);
+    std::swap(storedVoltage_, other.storedVoltage_);
+    std::swap(storedCurrentCopy_, other.storedCurrentCopy_);
+    std::swap(storedVoltageCopy_, other.storedVoltageCopy_);
+    std::swap(liveLabels_, other.liveLabels_);
+    std::swap(segmentLabels_, other.segmentLabels_);
+    std::swap(highestWrittenSeries_, other.highestWrittenSeries_);
+    std::swap(seriesCount, other.seriesCount);
+    // Revisions are unique over all stores, so they travel with the contents.
+    std::swap(storedRevision_, other.storedRevision_);
+}
+
+void SeriesStore::copyLabelsFrom(const SeriesStore& other) {
+    liveLabels_ = other.liveLabels_;
+    std::copy_n(other.segmentLabels_.get(), static_cast<std::size_t>(kSegments) * kMaxSeries,
+                segmentLabels_.get());
 }
 
 }  // namespace tarvix::series

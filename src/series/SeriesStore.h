@@ -7,6 +7,8 @@
 
 namespace tarvix::series {
 
+class SeriesStoreObserver;
+
 // Every measured I-V characteristic the program holds: the live layer of the run being
 // measured and the stored layer of up to 150 finished series of eight segments. Point index 0
 // of every segment holds the segment's point count as a float; points are 1..count.
@@ -14,7 +16,7 @@ namespace tarvix::series {
 // The tables are allocated once, zero-filled lazily by the operating system, and laid out so
 // that one segment's points (and one series' segments) are contiguous.
 class SeriesStore {
-public:
+  public:
     static constexpr int kMaxSeries = 150;
     static constexpr int kSegments = 8;
     static constexpr int kMaxPoints = 10000;
@@ -38,8 +40,17 @@ public:
     const float* liveVoltage(int segment) const;
     int liveCount(int segment) const { return roundedCount(liveCurrent(segment)[0]); }
     QString& liveLabel(int segment) { return liveLabels_[static_cast<size_t>(segment)]; }
-    const QString& liveLabel(int segment) const { return liveLabels_[static_cast<size_t>(segment)]; }
+    const QString& liveLabel(int segment) const {
+        return liveLabels_[static_cast<size_t>(segment)];
+    }
     void clearLiveLabels();
+    // Writes point `point` (1..10000) of a live segment and its count, as acquisition does,
+    // and tells the observer.
+    void setLivePoint(int segment, int point, double voltage, double current);
+    // Acquisition marks the end of a live segment once its label is complete.
+    void endLiveSegment(int segment);
+    // At most one observer; nullptr detaches it.
+    void setObserver(SeriesStoreObserver* observer) { observer_ = observer; }
 
     // Stored layer: series 1..150, segment 1..8. The writable accessors count as a write of
     // that series (see storedRevision).
@@ -67,21 +78,43 @@ public:
     void clearStored(int lastSeries);
     void snapshotStored();
     void restoreStored();
+    // Exchanges everything the two stores hold (both layers, labels, copies, seriesCount);
+    // each keeps its own observer. An open reads into a fresh store and swaps it in only when
+    // the read succeeded.
+    void swapContents(SeriesStore& other);
+    void copyLabelsFrom(const SeriesStore& other);
 
     // Raw whole-table access for bulk passes (corrections, benchmarks): series-major blocks of
     // kSegments * kSlotsPerSegment floats, series 1 first.
-    float* storedCurrentTable() { markStoredChanged(); return storedCurrent_; }
-    float* storedVoltageTable() { markStoredChanged(); return storedVoltage_; }
-    static constexpr std::size_t kSeriesBlock = static_cast<std::size_t>(kSegments) * kSlotsPerSegment;
+    float* storedCurrentTable() {
+        markStoredChanged();
+        return storedCurrent_;
+    }
+    float* storedVoltageTable() {
+        markStoredChanged();
+        return storedVoltage_;
+    }
+    static constexpr std::size_t kSeriesBlock =
+        static_cast<std::size_t>(kSegments) * kSlotsPerSegment;
     static constexpr std::size_t kTableFloats = kSeriesBlock * kMaxSeries;
 
     // Bumped by every change of the stored layer, so that views can cache what they drew.
     unsigned storedRevision() const { return storedRevision_; }
-    void markStoredChanged() { ++storedRevision_; noteWritten(kMaxSeries); }
-    void markSeriesWritten(int series) { ++storedRevision_; noteWritten(series); }
+    // Revisions are unique over every store of the program, so that one swapped in is never
+    // taken for what a view drew before.
+    void markStoredChanged() {
+        storedRevision_ = nextRevision();
+        noteWritten(kMaxSeries);
+    }
+    void markSeriesWritten(int series) {
+        storedRevision_ = nextRevision();
+        noteWritten(series);
+    }
 
-private:
+  private:
     static std::size_t storedIndex(int segment, int series);
+    static unsigned nextRevision();
+    bool copyLiveInto(int slot);
     void noteWritten(int series);
 
     float* liveCurrent_ = nullptr;
@@ -94,6 +127,7 @@ private:
     std::unique_ptr<QString[]> segmentLabels_;
     int highestWrittenSeries_ = 0;  // slots above it are zero in all four tables
     unsigned storedRevision_ = 0;
+    SeriesStoreObserver* observer_ = nullptr;
 };
 
 }  // namespace tarvix::series

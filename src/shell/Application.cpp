@@ -8,11 +8,13 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
 
 #include "buses/createBus.h"
+#include "shell/ApplicationTitle.h"
 #include "shell/Language.h"
 #include "shell/ScriptRunner.h"
 #include "shell/SettingsFolder.h"
@@ -142,6 +144,9 @@ bool makeConfigDir(const QString& folder) {
 }  // namespace
 
 int runApplication(int argc, char** argv) {
+    // A write past the file-size limit would otherwise kill the program with every unsaved
+    // series; ignored, the write fails with EFBIG and is reported like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
     const QStringList arguments = rawArguments(argc, argv);
     if (const auto status = answerWithoutWindow(arguments)) {
         return *status;
@@ -164,7 +169,7 @@ int runApplication(int argc, char** argv) {
     }
     // The application's title (two blanks before the version). A display name would also be
     // appended to the window's own caption, so none is set.
-    QApplication::setApplicationName(QStringLiteral("Tarvix  1.1"));
+    QApplication::setApplicationName(applicationTitle());
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(12);
     QApplication::setFont(font);

@@ -1,14 +1,17 @@
 #include "shell/LcrController.h"
 
 #include <QAbstractButton>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+#include "lcr/FrqFile.h"
 #include "lcr/LcrControls.h"
 #include "lcr/LcrPanel.h"
 #include "lcr/MeasuredParameters.h"
 #include "lcr/TidySweepCsv.h"
+#include "shell/ChartPictureMenu.h"
 #include "shell/StartController.h"
 #include "shell/TidyCsvMenu.h"
 #include "shell/Widgets.h"
@@ -59,6 +62,8 @@ LcrController::~LcrController() = default;
 
 void LcrController::wire() {
     c().paintBox(kChartBox)->setImage(&panel_->chart());
+    pictures_ = std::make_unique<ChartPictureMenu>(*c().paintBox(kChartBox), form_.ui());
+    pictures_->setSource([this](QImage& image) { panel_->drawChart(image); });
     wireButtons();
     wireRadioRange(61, 64, &LcrController::fmaxPresetClick);
     wireRadioRange(65, 68, &LcrController::triggerDelayClick);
@@ -148,6 +153,12 @@ void LcrController::Button32Click() {
     if (report.outcome == Outcome::Completed || report.outcome == Outcome::FileFailed) {
         sweepMeasured_ = true;
         sweepDate_ = QDate::currentDate();
+    }
+    if (report.outcome == Outcome::Completed) {
+        // The file goes to the working folder, which the operator may not know.
+        form_.ui().showMessage(
+            QStringLiteral("Frequency data written to %1")
+                .arg(QFileInfo(lcr::FrqFile::fileName(settings.fileBaseName)).absoluteFilePath()));
     }
 }
 

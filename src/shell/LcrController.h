@@ -15,6 +15,8 @@ class LcrPanel;
 
 namespace tarvix::shell {
 
+class ChartPictureMenu;
+
 // The LCR panel (Panel6): owns the frequency sweep and its chart, and lends them the window:
 // the message boxes, Edit59, PaintBox2 and the pending events.
 class LcrController : public PanelController, public lcr::LcrHost {
@@ -76,6 +78,7 @@ class LcrController : public PanelController, public lcr::LcrHost {
     int checkedPanel8Delay() const;
 
     std::unique_ptr<lcr::LcrPanel> panel_;
+    std::unique_ptr<ChartPictureMenu> pictures_;  // PaintBox2's context menu
     bool sweepMeasured_ = false;
     QDate sweepDate_;
 };

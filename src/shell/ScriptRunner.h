@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace tarvix::shell {
 
 class TForm1;
@@ -11,7 +13,7 @@ class ScriptedUiServices;
 
 // Runs a recipe of operator actions on the window, one command per line:
 //   set NAME TEXT, check NAME, uncheck NAME, click NAME, scroll NAME POS, answer PATH,
-//   answer-cancel, wait MS, later MS COMMAND..., print NAME, expect NAME TEXT,
+//   answer-cancel, reply yes|no, wait MS, later MS COMMAND..., print NAME, expect NAME TEXT,
 //   expect-checked NAME 0|1, expect-enabled NAME 0|1, expect-visible NAME 0|1,
 //   screenshot NAME|window FILE.png, close; "#" starts a comment line. "click" also triggers
 //   a menu action found by its object name, and "status" prints or expects the status line.
@@ -38,7 +40,10 @@ class ScriptRunner {
     int actOnStatus(const Line& line, int lineNumber);
     int later(int milliseconds, const QString& command, int lineNumber);
     int pendingLaterStatus();
-    int expectation(const Line& line, int lineNumber);
+    // "menu View/Analysis tools": triggers the entry of the menu bar on that path.
+    int triggerMenu(const QString& path, int lineNumber);
+    int expectation(const Line& line, QWidget* control, int lineNumber);
+    static bool windowCommand(const QString& command);
     int flagExpectation(const Line& line, bool actual, int lineNumber);
     int fail(int status, int lineNumber, const QString& message);
     QStringList printed(const QString& name) const;

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <memory>
 
 #include "shell/CorrectionBaseline.h"
 #include "shell/TForm1.h"
 
 namespace tarvix::series {
+class SeriesStore;
 struct ExportOptions;
 struct KtlReadResult;
 }  // namespace tarvix::series
@@ -37,7 +40,28 @@ class SeriesFilesController : public PanelController {
     const QString& seriesDate() const { return seriesDate_; }
 
   private:
+    // What the window shows of an opened file, kept while the open dialog previews files so
+    // that a cancel puts it back.
+    struct ShownFile {
+        QStringList texts;
+        int manualBar = 0;
+        int cursorBar = 0;
+        IvState state;
+        int animationDelay = 0;
+        CorrectionBaseline baseline;
+    };
+
     void wireExportOptions();
+    // Reads `path` completely into a new store; only a read without error replaces the
+    // window's store (the store it held is returned then, else nullptr).
+    std::unique_ptr<series::SeriesStore> readAndSwap(const QString& path, bool takeLabels,
+                                                     series::KtlReadResult& result);
+    void previewInDialog(const QString& path);
+    void endPreview(bool keep);
+    ShownFile shownFile();
+    void showFile(const ShownFile& shown);
+    void showReload(const series::KtlReadResult& result);
+    void saveRaw(const QString& path);
     // Whether a store-changing handler must stay out of the way of a running Start action;
     // when it must, the status line says why `control` did nothing.
     bool refusedWhileMeasuring(const char* control);
@@ -53,6 +77,10 @@ class SeriesFilesController : public PanelController {
     QString seriesDate_;
     CorrectionBaseline baseline_;
     bool animating_ = false;
+    bool inOpenDialog_ = false;
+    // While the open dialog previews: the store and the view from before it opened.
+    std::unique_ptr<series::SeriesStore> beforePreview_;
+    ShownFile shownBeforePreview_;
 };
 
 }  // namespace tarvix::shell

@@ -16,6 +16,10 @@
 class QAction;
 class QMenu;
 
+namespace tarvix::journal {
+class RecoveryJournal;
+}
+
 namespace tarvix::shell {
 
 class ButtonRefusals;
@@ -25,6 +29,7 @@ class PanelController;
 class StartController;
 class StatusLine;
 class WindowMenus;
+class ThermoController;
 
 struct FormOptions {
     QString configDir;  // folder of Parameters.dat
@@ -52,6 +57,16 @@ class TForm1 : public QMainWindow {
     status::StatusService& status() { return status_; }
     ButtonRefusals& refusals() { return *refusals_; }
     const QString& configDir() const { return options_.configDir; }
+    journal::RecoveryJournal& journal() { return *journal_; }
+
+    // The title shows the series file in use (empty: none) and, by Qt's [*] marker, whether
+    // the store holds series that were never saved.
+    void showSeriesFile(const QString& path);
+    // The title as the window shows it: the marker drawn as "*" or left out.
+    QString shownTitle() const;
+    // Asks before an action that would drop unsaved series; true when there are none or the
+    // operator agreed.
+    bool mayDropUnsavedSeries(const QString& action);
 
     // Lets pending window messages run, as the long actions do between exchanges.
     void letEventsRun();
@@ -67,6 +82,8 @@ class TForm1 : public QMainWindow {
   private:
     void createControls();
     void placePanels();
+    void openJournal();
+    void updateTitle();
 
     bus::GpibBus& gpib_;
     UiServices& ui_;
@@ -83,6 +100,9 @@ class TForm1 : public QMainWindow {
     std::vector<std::unique_ptr<PanelController>> controllers_;
     IvPanelController* ivPanel_ = nullptr;
     StartController* start_ = nullptr;
+    ThermoController* thermo_ = nullptr;
+    std::unique_ptr<journal::RecoveryJournal> journal_;
+    QString seriesFile_;
     bool closed_ = false;
 };
 

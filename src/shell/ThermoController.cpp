@@ -10,6 +10,8 @@
 #include "shell/IvChartView.h"
 #include "shell/TidyCsvMenu.h"
 #include "text/DecimalParse.h"
+#include "thermo/ChartLimits.h"
+#include "thermo/PanelChart.h"
 #include "thermo/PanelControls.h"
 #include "thermo/ThermoPanel.h"
 #include "thermo/ThermoRecord.h"
@@ -228,6 +230,10 @@ QImage& ThermoController::chartImage() {
 
 void ThermoController::presentChart() {
     form_.chart().show();
+    form_.chart().setPictureSource(
+        [record = record_.get(), limits = thermo::readChartLimits(*this)](QImage& image) {
+            thermo::drawTemperatureChart(image, limits, *record);
+        });
 }
 
 void ThermoController::showFourProbePanel() {

@@ -36,6 +36,7 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
     void Edit53Change();
     // File -> "Export four-probe record (CSV)...": 0 or the runtime's file-error code.
     int exportTidyRecord(const QString& path);
+    thermo::ThermoRecord& record() { return *record_; }
 
     // ThermoHost
     QString text(QStringView control) const override;

@@ -69,7 +69,7 @@ void FourProbeRun::start() {
     if (!useLcrMeter_) {
         link_.send(kSourceUnitAddress, ":OUTP ON");
     }
-    record_.thermoCount = 0;
+    record_.startRun(ThermoRunKind::FourProbe);
     running_ = true;
     host_.startTimer();
 }
@@ -123,6 +123,7 @@ void FourProbeRun::takeSample() {
     record_.thermoResistance[sample] = measureResistance();
     record_.thermoTemp[sample] = kelvinToCelsius(measureTemperature());
     record_.thermoTime[sample] = text::timeOfDay(host_.now().time());
+    record_.sampleStored(sample);
     showSample(sample);
     host_.reportProgress(runProgress(record_, std::nullopt));
     redrawTemperatureChart(host_, record_);

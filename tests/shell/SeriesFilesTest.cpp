@@ -78,6 +78,7 @@ TEST_F(SeriesFiles, SavingRightAfterTheFirstRunWritesItAndAnEmptySeries) {
 
 TEST_F(SeriesFiles, AfterDeleteASaveClearsTheLiveRunAndRefuses) {
     sweep();
+    ui.queueReply(true);
     click("Button4");
     livePoints(1, {{1.0f, 1e-6f}});
     ui.queueAnswer(path("never.ktl"));
@@ -162,22 +163,19 @@ TEST_F(SeriesFiles, AStartAfterOpeningAPartlyFilledSeriesKeepsIt) {
     EXPECT_FALSE(form->ivState().openedSeriesProtected);
 }
 
-TEST_F(SeriesFiles, AFileErrorShowsItsTextAndKeepsWhatWasRead) {
+TEST_F(SeriesFiles, AFileErrorShowsItsTextAndTakesNothingFromTheFile) {
     writeFile(path("bad.ktl"),
               "c\r\nd\r\nt\r\n   \r\nVolt Current  Series1-1\r\nL1\r\nNumber of points\r\n"
               " 1\r\n   \r\n 2   1E-6\r\n   \r\nVolt Current  Series2-1\r\nL2\r\n"
               "Number of points\r\n 2\r\n   \r\n 3   2E-6\r\n x   3E-6\r\n");
+    const double voltageMax = form->ivState().voltageMax;
     open(path("bad.ktl"));
     EXPECT_TRUE(ui.messages().contains(text::fileErrorText(text::kInvalidNumericInput)));
-    EXPECT_EQ(store().storedCount(1, 1), 1);
-    EXPECT_FLOAT_EQ(store().storedVoltage(1, 1)[1], 2.0f);
-    EXPECT_EQ(store().storedCount(2, 1), 1);
-    EXPECT_FLOAT_EQ(store().storedVoltage(2, 1)[1], 3.0f);
-    EXPECT_EQ(store().segmentLabel(1, 1), "L1");
-    // Not widened after the error.
-    EXPECT_DOUBLE_EQ(form->ivState().voltageMax, 3.0);
-    EXPECT_DOUBLE_EQ(form->ivState().currentMax, static_cast<double>(2e-6f));
-    EXPECT_EQ(text("Edit44"), "c");
+    EXPECT_EQ(store().seriesCount, 0);
+    EXPECT_EQ(store().storedCount(1, 1), 0);
+    EXPECT_DOUBLE_EQ(form->ivState().voltageMax, voltageMax);
+    EXPECT_EQ(text("Edit44"), "Comments");
+    EXPECT_EQ(text("Label15"), "///");
 }
 
 TEST_F(SeriesFiles, AMissingFileIsReportedAndTheRangesStay) {
