@@ -52,6 +52,9 @@ SweepReport FrequencySweeper::run(const SweepSettings& settings) {
         if (!measurePoint(i, settings, file, report)) {
             return report;
         }
+        if (stopAfter(i, report)) {
+            break;
+        }
     }
     if (const int error = file.commit(); error != 0) {
         stopOnFileError(error, report);
@@ -60,7 +63,9 @@ SweepReport FrequencySweeper::run(const SweepSettings& settings) {
     if (const QString message = unreadableReadingsMessage(report); !message.isEmpty()) {
         host_.showMessage(message);
     }
-    host_.reportProgress(sweepProgress(sweep_, sweep_.sweepCount, status::Ending::Finished));
+    host_.reportProgress(
+        sweepProgress(sweep_, sweep_.sweepCount,
+                      report.stopped ? status::Ending::Stopped : status::Ending::Finished));
     return report;
 }
 
@@ -132,6 +137,18 @@ bool FrequencySweeper::measurePoint(int i, const SweepSettings& settings, FrqFil
     if (bus_.gpibStatus() != 0) {
         host_.showMessage(QString::number(bus_.gpibStatus()));
     }
+    return true;
+}
+
+// Between points the window runs its events, so it repaints and Stop reaches the sweep; the
+// sweep then ends with the points measured so far, as the I-V sweep does.
+bool FrequencySweeper::stopAfter(int i, SweepReport& report) {
+    host_.processEvents();
+    if (!host_.stopRequested() || i == sweep_.sweepCount) {
+        return false;
+    }
+    sweep_.sweepCount = i;
+    report.stopped = true;
     return true;
 }
 

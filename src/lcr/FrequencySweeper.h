@@ -20,6 +20,8 @@ struct SweepReport {
     };
     Outcome outcome = Outcome::Completed;
     int readings = 0;
+    // Stop ended the sweep early; the points measured before it are kept and written.
+    bool stopped = false;
     // Readings without a number where the primary (or the secondary) stands; they add nothing.
     int unreadableReadings = 0;
 };
@@ -39,6 +41,7 @@ class FrequencySweeper {
     bool measurePoint(int i, const SweepSettings& settings, FrqFile& file, SweepReport& report);
     QByteArray readReply();
     void stopOnFileError(int code, SweepReport& report);
+    bool stopAfter(int i, SweepReport& report);
 
     bus::GpibBus& bus_;
     LcrHost& host_;

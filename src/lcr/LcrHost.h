@@ -21,6 +21,8 @@ class LcrHost {
     virtual void showLastData(const QString& text) = 0;
     // The chart was redrawn: copy it to PaintBox2.
     virtual void showChart(const QImage& chart) = 0;
+    // Stop was pressed: the sweep ends after the point being measured.
+    virtual bool stopRequested() const { return false; }
     // Where the procedure is, for the status line.
     virtual void reportProgress(const status::Progress&) {}
 };
