@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "status/Progress.h"
+
 namespace tarvix::iv {
 
 // What an acquisition needs from the window: the stop flag, the manual voltage, the enable
@@ -23,6 +25,8 @@ class IvHost {
     virtual bool takeHoldRelease() = 0;  // "ZeraduDOZ" pressed since the last call
     virtual void runLcrSweep() = 0;      // performs the click of "7600 Start"
     virtual void runTimeDependence() = 0;
+    // Where the procedure is, for the status line.
+    virtual void reportProgress(const status::Progress&) {}
 };
 
 }  // namespace tarvix::iv

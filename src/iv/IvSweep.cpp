@@ -179,6 +179,7 @@ double IvSweep::measureCurrent(bool firstPoint, bool atSegmentEnd, const SweepOp
 
 void IvSweep::storePoint(int segment, double voltage, double current) {
     store_.setLivePoint(segment, segment_.pointCounter, voltage, current);
+    host_.reportProgress(progress_.point(segment, segment_.pointCounter, segment_.level));
 }
 
 // One point at the running level. A failed exchange throws before anything is stored, so the
@@ -245,6 +246,7 @@ void IvSweep::commitRepetition() {
 
 void IvSweep::runRepetitions(const SweepPlan& plan, const SweepOptions& options) {
     for (int repetition = 1; repetition <= plan.repeatCount; ++repetition) {
+        progress_.setRepetition(repetition);
         try {
             for (int segment = 1; segment <= 8; ++segment) {
                 if (host_.segmentEnabled(segment)) {
@@ -276,6 +278,7 @@ void IvSweep::runVoltageSweep(const SweepPlan& plan, const SweepOptions& options
     if (options.lcrUnderBias) {
         lcrUnderBias(plan.start[1]);
     }
+    progress_.start(plan, host_);
     runRepetitions(plan, options);
     if (options.timeDependence) {
         host_.runTimeDependence();

@@ -10,6 +10,7 @@
 #include "iv/IvHost.h"
 #include "iv/SegmentState.h"
 #include "iv/SweepPlan.h"
+#include "iv/SweepProgress.h"
 #include "series/SeriesStore.h"
 
 namespace tarvix::iv {
@@ -70,6 +71,7 @@ class IvSweep {
     series::SeriesStore& store_;
     SegmentState& segment_;
     IvHost& host_;
+    SweepProgress progress_;
 };
 
 // Elapsed time of a segment as the label counts it: minutes, seconds and milliseconds of the

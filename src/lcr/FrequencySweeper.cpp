@@ -39,6 +39,22 @@ class InternalBiasGuard {
     bool armed_ = false;
 };
 
+
+// The status line's view of a sweep: point i of N at its frequency.
+status::Progress sweepProgress(const FreqSweep& sweep, int i,
+                               std::optional<status::Ending> ending = std::nullopt,
+                               const QString& reason = {}) {
+    status::Progress progress;
+    progress.stage = QStringLiteral("LCR sweep");
+    progress.counters = {{QStringLiteral("point"), i, sweep.sweepCount}};
+    progress.reading =
+        QStringLiteral("%1 Hz").arg(sweep.sweepFreq[static_cast<size_t>(i)], 0, 'f', 2);
+    progress.done = i;
+    progress.total = sweep.sweepCount;
+    progress.ending = ending;
+    progress.reason = reason;
+    return progress;
+}
 }  // namespace
 
 FrequencySweeper::FrequencySweeper(bus::GpibBus& bus, LcrHost& host, FreqSweep& sweep)
@@ -72,6 +88,9 @@ SweepReport FrequencySweeper::run(const SweepSettings& settings) {
         if (!measurePoint(i, settings, file, report)) {
             return report;
         }
+        if (stopAfter(i, report)) {
+            break;
+        }
         if (faults_.endsRun() || host_.endRequested()) {
             endEarly(i, report);
             break;
@@ -85,6 +104,9 @@ SweepReport FrequencySweeper::run(const SweepSettings& settings) {
     if (const QString message = faults_.summary(kSweepName); !message.isEmpty()) {
         host_.showMessage(message);
     }
+    host_.reportProgress(
+        sweepProgress(sweep_, sweep_.sweepCount,
+                      report.stopped ? status::Ending::Stopped : status::Ending::Finished));
     return report;
 }
 
@@ -192,7 +214,7 @@ bool FrequencySweeper::measurePoint(int i, const SweepSettings& settings, FrqFil
     sweep_.sweepSecondary[at] = missing ? kMissing : secondary / sweep_.readingsPerPoint;
     sweep_.widenExtremes(i);
     host_.showLastData(text::fromCp1251(lastValueText));
-    host_.processEvents();
+    host_.reportProgress(sweepProgress(sweep_, i));
     return true;
 }
 
@@ -202,8 +224,22 @@ void FrequencySweeper::endEarly(int lastPoint, SweepReport& report) {
     report.outcome = SweepReport::Outcome::Ended;
 }
 
+// Between points the window runs its events, so it repaints and Stop reaches the sweep; the
+// sweep then ends with the points measured so far, as the I-V sweep does.
+bool FrequencySweeper::stopAfter(int i, SweepReport& report) {
+    host_.processEvents();
+    if (!host_.stopRequested() || i == sweep_.sweepCount) {
+        return false;
+    }
+    sweep_.sweepCount = i;
+    report.stopped = true;
+    return true;
+}
+
 void FrequencySweeper::stopOnFileError(int code, SweepReport& report) {
     report.outcome = SweepReport::Outcome::FileFailed;
+    host_.reportProgress(
+        sweepProgress(sweep_, 0, status::Ending::Ended, text::fileErrorText(code)));
     host_.showMessage(text::fileErrorText(code));
 }
 

@@ -25,6 +25,8 @@ struct SweepReport {
     };
     Outcome outcome = Outcome::Completed;
     int readings = 0;
+    // Stop ended the sweep early; the points measured before it are kept and written.
+    bool stopped = false;
     // Readings stored as missing: a failed exchange, or no number where the primary (or the
     // secondary) stands.
     int unreadableReadings = 0;
@@ -55,6 +57,7 @@ class FrequencySweeper {
     QByteArray readReply(const char* query);
     void endEarly(int lastPoint, SweepReport& report);
     void stopOnFileError(int code, SweepReport& report);
+    bool stopAfter(int i, SweepReport& report);
 
     bus::GpibBus& bus_;
     LcrHost& host_;

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 
+#include "status/Progress.h"
+
 namespace tarvix::lcr {
 
 // What the LCR sweep and its chart need from the window. The window implements it with
@@ -21,6 +23,10 @@ class LcrHost {
     virtual void showChart(const QImage& chart) = 0;
     // The window is closing (or the run was told to end): a sweep ends after its point.
     virtual bool endRequested() const { return false; }
+    // Stop was pressed: the sweep ends after the point being measured.
+    virtual bool stopRequested() const { return false; }
+    // Where the procedure is, for the status line.
+    virtual void reportProgress(const status::Progress&) {}
 };
 
 }  // namespace tarvix::lcr

@@ -1,6 +1,7 @@
 #include "shell/Controls.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -48,8 +49,12 @@ QWidget* makePanel(const ControlSpec& spec, QWidget* parent) {
 
 Controls::Controls(QWidget* root) : root_(root) {}
 
+// Captions come from the translation catalogue when one is installed; without one they are the
+// design's texts. An edit's text is data and never translated.
 QWidget* Controls::make(const ControlSpec& spec, QWidget* parent) {
-    const QString text = QString::fromUtf8(spec.text);
+    const QString text = spec.kind == ControlKind::Edit
+                             ? QString::fromUtf8(spec.text)
+                             : QCoreApplication::translate(kCaptionContext, spec.text);
     switch (spec.kind) {
         case ControlKind::Panel:
             return makePanel(spec, parent);

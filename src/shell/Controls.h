@@ -21,6 +21,9 @@ namespace tarvix::shell {
 class ClickableLabel;
 class ImageBox;
 
+// The translation context of the window's captions, messages and dialog titles.
+inline constexpr char kCaptionContext[] = "TForm1";
+
 // Creates the controls of the design tables under one root widget and finds them by their
 // design names.
 class Controls {

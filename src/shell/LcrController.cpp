@@ -28,6 +28,9 @@ const QString kPanel5 = QStringLiteral("Panel5");
 const QString kPanel6 = QStringLiteral("Panel6");
 const QString kChartBox = QStringLiteral("PaintBox2");
 const QString kLastDataEdit = QStringLiteral("Edit59");
+const QString kSweepRunning =
+    QStringLiteral("7600 Start does nothing: an LCR sweep is running; press Stop (Esc) to end it");
+const QString kTestCurveCaption = QStringLiteral("Test curve, not a measurement");
 
 QString radioName(int number) {
     return QStringLiteral("RadioButton%1").arg(number);
@@ -143,11 +146,18 @@ void LcrController::formCreate() {
     ScrollBar7Change();
     ScrollBar8Change();
     panel_->loadTestCurve(isChecked(QStringLiteral("CheckBox45")));
+    // The synthetic curve is no measurement: the chart says so until the first sweep.
+    c().paintBox(kChartBox)->setCaption(kTestCurveCaption);
     // The I-V Start that runs the sweep under its bias already holds the bus.
     form_.startAction().setLcrSweep([this] { runSweep(); });
 }
 
 void LcrController::Button32Click() {
+    // The sweep lets events run between points: a start click then is refused, not queued.
+    if (sweepRunning_) {
+        form_.status().say(kSweepRunning);
+        return;
+    }
     const auto bus = form_.acquireBus(QStringLiteral("7600 Start"));
     if (bus) {
         runSweep();
@@ -159,12 +169,13 @@ void LcrController::runSweep() {
     c().setText(QStringLiteral("Label40"), lcr::countLabel(settings.readingsPerPoint));
     c().setText(QStringLiteral("Label41"), lcr::countLabel(settings.meterAverage));
     const QDateTime started = QDateTime::currentDateTime();
-    const lcr::SweepReport report = panel_->runSweep(form_.gpib(), settings);
+    const lcr::SweepReport report = runStoppableSweep(settings);
     using Outcome = lcr::SweepReport::Outcome;
     if (report.outcome == Outcome::Completed || report.outcome == Outcome::FileFailed ||
         report.outcome == Outcome::Ended) {
         sweepMeasured_ = true;
         sweepDate_ = QDate::currentDate();
+        c().paintBox(kChartBox)->setCaption(QString());
     }
     if (report.outcome == Outcome::Completed) {
         const QString file =
@@ -173,6 +184,27 @@ void LcrController::runSweep() {
         // The file goes to the working folder, which the operator may not know.
         form_.ui().showMessage(QStringLiteral("Frequency data written to %1").arg(file));
     }
+}
+
+// A sweep of its own takes the stop flag as Start does and leaves it set at its end; one run
+// under the I-V sweep's bias shares that sweep's flag, so Stop ends both.
+lcr::SweepReport LcrController::runStoppableSweep(const lcr::SweepSettings& settings) {
+    IvState& state = form_.ivState();
+    const bool ownRun = !state.actionRunning;
+    if (ownRun) {
+        state.stopRequested = false;
+    }
+    sweepRunning_ = true;
+    const lcr::SweepReport report = panel_->runSweep(form_.gpib(), settings);
+    sweepRunning_ = false;
+    if (ownRun) {
+        state.stopRequested = true;
+    }
+    return report;
+}
+
+bool LcrController::stopRequested() const {
+    return form_.ivState().stopRequested;
 }
 
 int LcrController::exportTidySweep(const QString& path) {
@@ -338,6 +370,10 @@ void LcrController::showChart(const QImage& chart) {
     ImageBox* box = c().paintBox(kChartBox);
     box->setImage(&chart);
     box->update();
+}
+
+void LcrController::reportProgress(const status::Progress& progress) {
+    form_.status().publish(progress);
 }
 
 }  // namespace tarvix::shell

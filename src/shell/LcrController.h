@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "lcr/FrequencyChart.h"
+#include "lcr/FrequencySweeper.h"
 #include "lcr/FrequencyView.h"
 #include "lcr/LcrHost.h"
 #include "lcr/SweepSettings.h"
@@ -65,6 +66,8 @@ class LcrController : public PanelController, public lcr::LcrHost {
     void showLastData(const QString& text) override;
     void showChart(const QImage& chart) override;
     bool endRequested() const override;
+    bool stopRequested() const override;
+    void reportProgress(const status::Progress& progress) override;
 
   private:
     // The sweep itself, for Button32 and for the I-V Start that holds the bus.
@@ -81,6 +84,8 @@ class LcrController : public PanelController, public lcr::LcrHost {
 
     std::unique_ptr<lcr::LcrPanel> panel_;
     std::unique_ptr<ChartPictureMenu> pictures_;  // PaintBox2's context menu
+    lcr::SweepReport runStoppableSweep(const lcr::SweepSettings& settings);
+    bool sweepRunning_ = false;
     bool sweepMeasured_ = false;
     QDate sweepDate_;
 };

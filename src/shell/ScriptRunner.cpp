@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "shell/ButtonRefusals.h"
 #include "shell/TForm1.h"
 #include "shell/UiServices.h"
 #include "shell/Widgets.h"
@@ -80,6 +81,9 @@ int ScriptRunner::run(const QStringList& lines) {
             status = laterStatus_;
         }
     }
+    if (status == 0) {
+        status = pendingLaterStatus();
+    }
     if (!closed_) {
         form_.close();
     }
@@ -116,13 +120,7 @@ int ScriptRunner::execute(const QString& text, int lineNumber) {
             waitMs(*milliseconds);
             return 0;
         }
-        const QString command = line.rest;
-        QTimer::singleShot(*milliseconds, &form_, [this, command, lineNumber] {
-            if (!closed_ && laterStatus_ == 0) {
-                laterStatus_ = execute(command, lineNumber);
-            }
-        });
-        return 0;
+        return later(*milliseconds, line.rest, lineNumber);
     }
     if (line.command == QStringLiteral("menu")) {
         return triggerMenu(text.mid(5), lineNumber);
@@ -133,6 +131,45 @@ int ScriptRunner::execute(const QString& text, int lineNumber) {
         return 0;
     }
     return actOnControl(line, lineNumber);
+}
+
+int ScriptRunner::later(int milliseconds, const QString& command, int lineNumber) {
+    ++laterPending_;
+    lastLaterLine_ = lineNumber;
+    QTimer::singleShot(milliseconds, &laterTimers_, [this, command, lineNumber] {
+        --laterPending_;
+        if (!closed_ && laterStatus_ == 0) {
+            laterStatus_ = execute(command, lineNumber);
+        }
+    });
+    return 0;
+}
+
+// A press planned for a moment the recipe never reached did not happen: the recipe did not
+// test what it says.
+int ScriptRunner::pendingLaterStatus() {
+    if (laterPending_ == 0 || closed_) {
+        return 0;
+    }
+    return fail(2, lastLaterLine_,
+                QStringLiteral("%1 \"later\" command(s) still pending at the end of the recipe")
+                    .arg(laterPending_));
+}
+
+int ScriptRunner::actOnStatus(const Line& line, int lineNumber) {
+    const QString text = form_.status().text();
+    if (line.command == QStringLiteral("print")) {
+        printLine(QStringLiteral("status: %1").arg(text));
+        return 0;
+    }
+    if (line.command == QStringLiteral("expect")) {
+        if (text != line.rest) {
+            return fail(1, lineNumber,
+                        QStringLiteral("status: wanted \"%1\", found \"%2\"").arg(line.rest, text));
+        }
+        return 0;
+    }
+    return fail(2, lineNumber, QStringLiteral("the status line can only be printed or expected"));
 }
 
 int ScriptRunner::triggerMenu(const QString& path, int lineNumber) {
@@ -156,6 +193,9 @@ int ScriptRunner::triggerMenu(const QString& path, int lineNumber) {
 }
 
 int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
+    if (line.name == QStringLiteral("status")) {
+        return actOnStatus(line, lineNumber);
+    }
     QWidget* control = line.name == QStringLiteral("window") ? static_cast<QWidget*>(&form_)
                                                              : form_.controls().find(line.name);
     if (!control) {
@@ -175,6 +215,9 @@ int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
         button->setChecked(command == QStringLiteral("check"));
     } else if (command == QStringLiteral("click")) {
         if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            if (!button->isEnabled()) {
+                form_.refusals().explain(*button);
+            }
             button->click();
         } else if (auto* label = qobject_cast<ClickableLabel*>(control)) {
             emit label->clicked();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -15,9 +16,9 @@ class ScriptedUiServices;
 //   answer-cancel, reply yes|no, wait MS, later MS COMMAND..., print NAME, expect NAME TEXT,
 //   expect-checked NAME 0|1, expect-enabled NAME 0|1, expect-visible NAME 0|1,
 //   screenshot NAME|window FILE.png, close; "#" starts a comment line. "click" also triggers
-//   a menu action found by its object name.
+//   a menu action found by its object name, and "status" prints or expects the status line.
 // Exit status: 0 when every expectation held, 1 at the first one that failed, 2 for a line
-// that cannot be understood or names no control.
+// that cannot be understood or names no control, and for a "later" still pending at the end.
 class ScriptRunner {
   public:
     ScriptRunner(TForm1& form, ScriptedUiServices& ui);
@@ -36,6 +37,9 @@ class ScriptRunner {
     // 0 to go on, 1 or 2 to stop with that status.
     int execute(const QString& text, int lineNumber);
     int actOnControl(const Line& line, int lineNumber);
+    int actOnStatus(const Line& line, int lineNumber);
+    int later(int milliseconds, const QString& command, int lineNumber);
+    int pendingLaterStatus();
     // "menu View/Analysis tools": triggers the entry of the menu bar on that path.
     int triggerMenu(const QString& path, int lineNumber);
     int actOnMenuItem(const Line& line, int lineNumber);
@@ -50,6 +54,10 @@ class ScriptRunner {
     ScriptedUiServices& ui_;
     bool closed_ = false;
     int laterStatus_ = 0;
+    int laterPending_ = 0;
+    int lastLaterLine_ = 0;
+    // Owns the timers of "later", so that none fires after the runner is gone.
+    QObject laterTimers_;
 };
 
 }  // namespace tarvix::shell

@@ -19,6 +19,7 @@
 #include "series/OriginExport.h"
 #include "series/TidySeriesCsv.h"
 #include "series/TimeFile.h"
+#include "shell/FileActionTexts.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
 #include "shell/TidyCsvMenu.h"
@@ -115,9 +116,13 @@ void SeriesFilesController::wireExportOptions() {
 }
 
 // Saving, opening or deleting in the middle of a sweep would move the series counter and
-// clear the live layer under the running acquisition.
-bool SeriesFilesController::measurementRunning() const {
-    return form_.ivState().actionRunning;
+// clear the live layer under the running acquisition; the press says so in the status line.
+bool SeriesFilesController::refusedWhileMeasuring(const char* control) {
+    if (!form_.ivState().actionRunning) {
+        return false;
+    }
+    form_.status().say(file_action_texts::busy(c().text(name(control))));
+    return true;
 }
 
 bool SeriesFilesController::reportRead(const series::KtlReadResult& result) {
@@ -140,7 +145,7 @@ void SeriesFilesController::takeRanges(const series::KtlReadResult& result, doub
 }
 
 void SeriesFilesController::Button5Click() {
-    if (measurementRunning()) {
+    if (refusedWhileMeasuring("Button5")) {
         return;
     }
     SeriesStore& store = form_.store();
@@ -184,6 +189,7 @@ void SeriesFilesController::saveRaw(const QString& path) {
         return;
     }
     form_.journal().series().settleAll(journal::Settlement::Saved, path);
+    form_.status().say(file_action_texts::saved(path, file_action_texts::seriesHeld(store)));
     currentFilePath_ = path;
     c().setText(QStringLiteral("Label15"), path);
     form_.showSeriesFile(path);
@@ -236,7 +242,8 @@ void SeriesFilesController::showFile(const ShownFile& shown) {
 }
 
 void SeriesFilesController::Button3Click() {
-    if (measurementRunning() || !form_.mayDropUnsavedSeries(QStringLiteral("Opening a file"))) {
+    if (refusedWhileMeasuring("Button3") ||
+        !form_.mayDropUnsavedSeries(QStringLiteral("Opening a file"))) {
         return;
     }
     shownBeforePreview_ = shownFile();
@@ -270,6 +277,8 @@ void SeriesFilesController::Button3Click() {
     c().setText(QStringLiteral("Edit44"), result.comment);
     seriesDate_ = result.date;
     takeRanges(result, kOpenMargin);
+    form_.status().say(
+        file_action_texts::read(currentFilePath_, file_action_texts::seriesHeld(store)));
     form_.ivPanel().ScrollBar2Change();
     form_.chart().drawIvChart();
     form_.letEventsRun();
@@ -305,7 +314,7 @@ void SeriesFilesController::previewInDialog(const QString& path) {
 }
 
 void SeriesFilesController::Label15Click() {
-    if (measurementRunning()) {
+    if (refusedWhileMeasuring("Label15")) {
         return;
     }
     const QString path = form_.ui().openDialogCurrentFile();
@@ -349,7 +358,7 @@ void SeriesFilesController::showReload(const series::KtlReadResult& result) {
 }
 
 void SeriesFilesController::Button4Click() {
-    if (measurementRunning() || !form_.mayDropUnsavedSeries(QStringLiteral("Delete"))) {
+    if (refusedWhileMeasuring("Button4") || !form_.mayDropUnsavedSeries(QStringLiteral("Delete"))) {
         return;
     }
     series::deleteStoredSeries(form_.store());
@@ -428,6 +437,8 @@ void SeriesFilesController::Button36Click() {
         return;
     }
     form_.journal().series().recordExport(path);
+    form_.status().say(
+        file_action_texts::exported(path, file_action_texts::seriesHeld(form_.store())));
 }
 
 int SeriesFilesController::animationDelayFromSpeed() {
@@ -463,7 +474,7 @@ void SeriesFilesController::setAnimationControlsEnabled(bool enabled) {
 }
 
 void SeriesFilesController::Button6Click() {
-    if (animating_ || measurementRunning()) {
+    if (animating_ || refusedWhileMeasuring("Button6")) {
         return;
     }
     animating_ = true;
@@ -488,7 +499,9 @@ void SeriesFilesController::Button7Click() {
     const int error = series::writeTimeFile(*chosen, form_.timeTable());
     if (error != text::kFileOk) {
         form_.ui().showMessage(text::fileErrorText(error));
+        return;
     }
+    form_.status().say(file_action_texts::savedTimeDependence(*chosen));
 }
 
 }  // namespace tarvix::shell

@@ -62,8 +62,9 @@ class SeriesFilesController : public PanelController {
     void showFile(const ShownFile& shown);
     void showReload(const series::KtlReadResult& result);
     void saveRaw(const QString& path);
-    // Whether a store-changing handler must stay out of the way of a running Start action.
-    bool measurementRunning() const;
+    // Whether a store-changing handler must stay out of the way of a running Start action;
+    // when it must, the status line says why `control` did nothing.
+    bool refusedWhileMeasuring(const char* control);
     // Reports a read's outcome; returns false when it ended in a file error.
     bool reportRead(const series::KtlReadResult& result);
     void takeRanges(const series::KtlReadResult& result, double factor);

@@ -334,6 +334,9 @@ void StartController::endAction(bool reachedCommonEnd) {
     if (reachedCommonEnd) {
         ++form_.store().seriesCount;
     }
+    form_.status().finish(state.stopRequested ? status::Ending::Stopped
+                          : reachedCommonEnd  ? status::Ending::Finished
+                                              : status::Ending::Ended);
     c().setEnabled("Button1", true);
     state.stopRequested = true;
     state.actionRunning = false;
@@ -495,6 +498,10 @@ bool StartController::recordManualPoint() {
         state.stopRequested = true;
         return false;
     }
+}
+
+void StartController::reportProgress(const status::Progress& progress) {
+    form_.status().publish(progress);
 }
 
 }  // namespace tarvix::shell

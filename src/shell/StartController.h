@@ -46,6 +46,7 @@ class StartController : public PanelController, public iv::IvHost {
     bool takeHoldRelease() override;
     void runLcrSweep() override;
     void runTimeDependence() override;
+    void reportProgress(const status::Progress& progress) override;
 
     // Performs the click of "7600 Start"; the LCR panel sets it.
     void setLcrSweep(std::function<void()> sweep) { lcrSweep_ = std::move(sweep); }

@@ -1,12 +1,10 @@
 #include "shell/TForm1.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QThread>
@@ -16,8 +14,10 @@
 #include "journal/RecoveryJournal.h"
 #include "shell/AnalysisController.h"
 #include "shell/ApplicationTitle.h"
+#include "shell/ButtonRefusals.h"
 #include "shell/ControlTables.h"
 #include "shell/HistoryController.h"
+#include "shell/ControlTips.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
 #include "shell/LcrController.h"
@@ -26,7 +26,9 @@
 #include "shell/ParametersFile.h"
 #include "shell/SeriesFilesController.h"
 #include "shell/StartController.h"
+#include "shell/StatusLine.h"
 #include "shell/ThermoController.h"
+#include "shell/WindowMenus.h"
 #include "text/FileError.h"
 
 namespace tarvix::shell {
@@ -67,11 +69,14 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     setObjectName(QStringLiteral("Form1"));
     resize(1570, 952);
     createControls();
-    createMenus();
     busOwner_.setOnChange([this] {
         updateBusButtons();
         closeWhenBusFree();
     });
+    statusLine_ = std::make_unique<StatusLine>(*this, status_);
+    refusals_ = new ButtonRefusals(*this);
+    refusals_->watchButtons();
+    menus_ = std::make_unique<WindowMenus>(*this);
     chart_ = std::make_unique<IvChartView>(*this);
     auto panel = std::make_unique<IvPanelController>(*this);
     ivPanel_ = panel.get();
@@ -90,6 +95,7 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     for (const auto& controller : controllers_) {
         controller->wire();
     }
+    menus_->addQuit();
     FormCreate();
 }
 
@@ -107,29 +113,11 @@ void TForm1::createControls() {
     }
     controls_.create(fourProbePanelControls());
     controls_.create(lcrPanelControls());
+    applyControlTips(controls_);
 }
 
-void TForm1::addViewToggle(QMenu* menu, const QString& text, const std::vector<const char*>& names,
-                           const std::vector<const char*>& enableAlso) {
-    QAction* action = menu->addAction(text);
-    action->setCheckable(true);
-    connect(action, &QAction::toggled, this, [this, names, enableAlso](bool shown) {
-        for (const char* name : names) {
-            controls_.setVisible(QString::fromLatin1(name), shown);
-        }
-        for (const char* name : enableAlso) {
-            controls_.setEnabled(QString::fromLatin1(name), shown);
-        }
-    });
-}
-
-void TForm1::createMenus() {
-    fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    addViewToggle(view, QStringLiteral("Measurement mode"), {"GroupBox7"});
-    addViewToggle(view, QStringLiteral("Analysis tools"), analysisToolNames());
-    addViewToggle(view, QStringLiteral("Instrument options"), instrumentOptionNames(),
-                  {"RadioButton3"});
+QMenu* TForm1::fileMenu() {
+    return menus_->fileMenu();
 }
 
 void TForm1::letEventsRun() {

@@ -14,6 +14,7 @@
 #include "shell/Controls.h"
 #include "shell/IvState.h"
 #include "shell/UiServices.h"
+#include "status/StatusService.h"
 
 class QAction;
 class QMenu;
@@ -24,10 +25,13 @@ class RecoveryJournal;
 
 namespace tarvix::shell {
 
+class ButtonRefusals;
 class IvChartView;
 class IvPanelController;
 class PanelController;
 class StartController;
+class StatusLine;
+class WindowMenus;
 class ThermoController;
 
 struct FormOptions {
@@ -57,7 +61,10 @@ class TForm1 : public QMainWindow {
     IvChartView& chart() { return *chart_; }
     IvPanelController& ivPanel() { return *ivPanel_; }
     StartController& startAction() { return *start_; }
-    QMenu* fileMenu() { return fileMenu_; }
+    QMenu* fileMenu();
+    WindowMenus& menus() { return *menus_; }
+    status::StatusService& status() { return status_; }
+    ButtonRefusals& refusals() { return *refusals_; }
     const QString& configDir() const { return options_.configDir; }
     journal::RecoveryJournal& journal() { return *journal_; }
 
@@ -83,9 +90,6 @@ class TForm1 : public QMainWindow {
 
   private:
     void createControls();
-    void createMenus();
-    void addViewToggle(QMenu* menu, const QString& text, const std::vector<const char*>& names,
-                       const std::vector<const char*>& enableAlso = {});
     void placePanels();
     void openJournal();
     void updateTitle();
@@ -100,6 +104,10 @@ class TForm1 : public QMainWindow {
     series::SeriesStore store_;
     IvState ivState_;
     series::TimeTable timeTable_;
+    status::StatusService status_;
+    std::unique_ptr<StatusLine> statusLine_;
+    std::unique_ptr<WindowMenus> menus_;
+    ButtonRefusals* refusals_ = nullptr;
     std::unique_ptr<IvChartView> chart_;
     std::vector<std::unique_ptr<PanelController>> controllers_;
     IvPanelController* ivPanel_ = nullptr;
@@ -107,7 +115,6 @@ class TForm1 : public QMainWindow {
     ThermoController* thermo_ = nullptr;
     std::unique_ptr<journal::RecoveryJournal> journal_;
     QString seriesFile_;
-    QMenu* fileMenu_ = nullptr;
     bool closed_ = false;
     bool closeWhenFree_ = false;  // a close came while a procedure held the bus
 };

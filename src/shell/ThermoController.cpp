@@ -256,4 +256,8 @@ std::optional<QString> ThermoController::askSaveFileName() {
     return form_.ui().saveFileName(kSaveTitle, kSaveFilter);
 }
 
+void ThermoController::reportProgress(const status::Progress& progress) {
+    form_.status().publish(progress);
+}
+
 }  // namespace tarvix::shell

@@ -59,6 +59,7 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
     std::optional<QString> askSaveFileName() override;
     std::optional<bus::BusLease> acquireBus(const QString& procedure,
                                             std::function<void()> shutdown) override;
+    void reportProgress(const status::Progress& progress) override;
 
   private:
     void wireButtons();

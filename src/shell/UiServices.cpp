@@ -7,7 +7,13 @@
 #include <cstdio>
 #include <utility>
 
+#include "shell/Controls.h"
+
 namespace tarvix::shell {
+
+QString translatedDesignText(const QString& text) {
+    return QCoreApplication::translate(kCaptionContext, text.toUtf8().constData());
+}
 
 QString qtFilterFromDesign(const QString& filter) {
     const QStringList parts = filter.split('|');
@@ -21,8 +27,13 @@ QString qtFilterFromDesign(const QString& filter) {
     return filters.isEmpty() ? filter : filters.join(QStringLiteral(";;"));
 }
 
+void DialogUiServices::rememberFolder(const QString& filter, const QString& chosenPath) {
+    lastFolders_.insert(filter, QFileInfo(chosenPath).absolutePath());
+}
+
 void DialogUiServices::showMessage(const QString& text) {
-    QMessageBox::information(parent_, QCoreApplication::applicationName(), text);
+    QMessageBox::information(parent_, QCoreApplication::applicationName(),
+                             translatedDesignText(text));
 }
 
 bool DialogUiServices::ask(const QString& text) {
@@ -32,21 +43,23 @@ bool DialogUiServices::ask(const QString& text) {
 }
 
 std::optional<QString> DialogUiServices::saveFileName(const QString& title, const QString& filter) {
-    QFileDialog dialog(parent_, title, lastFolder_, qtFilterFromDesign(filter));
+    QFileDialog dialog(parent_, translatedDesignText(title), startFolder(filter),
+                       qtFilterFromDesign(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     const QString path = dialog.selectedFiles().front();
-    lastFolder_ = QFileInfo(path).absolutePath();
+    rememberFolder(filter, path);
     return path;
 }
 
 std::optional<QString> DialogUiServices::openFileName(
     const QString& title, const QString& filter,
     const std::function<void(const QString&)>& onCurrentChanged) {
-    QFileDialog dialog(parent_, title, lastFolder_, qtFilterFromDesign(filter));
+    QFileDialog dialog(parent_, translatedDesignText(title), startFolder(filter),
+                       qtFilterFromDesign(filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     // Qt's own dialog reports every highlighted file, which the preview needs.
@@ -62,11 +75,12 @@ std::optional<QString> DialogUiServices::openFileName(
     }
     const QString path = dialog.selectedFiles().front();
     currentOpenFile_ = path;
-    lastFolder_ = QFileInfo(path).absolutePath();
+    rememberFolder(filter, path);
     return path;
 }
 
-void ScriptedUiServices::showMessage(const QString& text) {
+void ScriptedUiServices::showMessage(const QString& designText) {
+    const QString text = translatedDesignText(designText);
     messages_.append(text);
     if (echo_) {
         std::printf("message: %s\n", text.toUtf8().constData());

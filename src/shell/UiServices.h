@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -28,6 +29,9 @@ class UiServices {
     virtual QString openDialogCurrentFile() const = 0;
 };
 
+// A message or dialog title of the design in the installed language (unchanged without one).
+QString translatedDesignText(const QString& text);
+
 // "Keithley (*.ktl)|*.ktl" -> "Keithley (*.ktl)"; several pairs are joined with ";;".
 QString qtFilterFromDesign(const QString& filter);
 
@@ -44,10 +48,15 @@ class DialogUiServices : public UiServices {
         const std::function<void(const QString&)>& onCurrentChanged) override;
     QString openDialogCurrentFile() const override { return currentOpenFile_; }
 
+    // Each kind of file (each filter) opens in the folder where the last one of its kind was
+    // chosen, for as long as the program runs.
+    QString startFolder(const QString& filter) const { return lastFolders_.value(filter); }
+    void rememberFolder(const QString& filter, const QString& chosenPath);
+
   private:
     QWidget* parent_;
     QString currentOpenFile_;
-    QString lastFolder_;
+    QHash<QString, QString> lastFolders_;
 };
 
 class ScriptedUiServices : public UiServices {

@@ -14,10 +14,25 @@ void ClickablePanel::mousePressEvent(QMouseEvent* event) {
     emit clicked();
 }
 
+void ImageBox::setCaption(const QString& caption) {
+    caption_ = caption;
+    update();
+}
+
 void ImageBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
     if (image_) {
-        QPainter painter(this);
         painter.drawImage(0, 0, *image_);
+    }
+    if (!caption_.isEmpty()) {
+        const QRect box = painter.fontMetrics()
+                              .boundingRect(caption_)
+                              .adjusted(-6, -3, 6, 3)
+                              .translated(0, painter.fontMetrics().ascent());
+        const QRect placed = box.translated(width() - box.right() - 8, 8 - box.top());
+        painter.fillRect(placed, Qt::white);
+        painter.setPen(Qt::darkRed);
+        painter.drawText(placed, Qt::AlignCenter, caption_);
     }
 }
 

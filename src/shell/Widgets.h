@@ -39,12 +39,16 @@ class ImageBox : public QWidget {
   public:
     using QWidget::QWidget;
     void setImage(const QImage* image) { image_ = image; }
+    // A note drawn over the image's top right corner; empty for none.
+    void setCaption(const QString& caption);
+    const QString& caption() const { return caption_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
     const QImage* image_ = nullptr;
+    QString caption_;
 };
 
 }  // namespace tarvix::shell

@@ -23,6 +23,22 @@ QByteArray operator""_ba(const char* text, std::size_t length) {
     return QByteArray(text, static_cast<qsizetype>(length));
 }
 
+// The status line's view of a run: the samples taken and the last temperature and resistance.
+status::Progress runProgress(const ThermoRecord& record, std::optional<status::Ending> ending) {
+    status::Progress progress;
+    progress.stage = QStringLiteral("Four-probe");
+    progress.ending = ending;
+    const int sample = record.thermoCount;
+    progress.counters = {{QStringLiteral("sample"), sample, 0}};
+    progress.done = sample;
+    if (sample > 0) {
+        progress.reading = QStringLiteral("T=%1 C, R=%2 Ohm")
+                               .arg(text::fixedText(record.thermoTemp[sample], 3, 3).trimmed(),
+                                    text::defaultReal(record.thermoResistance[sample]).trimmed());
+    }
+    return progress;
+}
+
 double checkedSourceCurrent(const ThermoHost& host) {
     double fallback = 0;
     for (const SourceCurrentButton& choice : kSourceCurrentButtons) {
@@ -159,6 +175,7 @@ void FourProbeRun::takeSample() {
     storeSample(sample);
     record_.sampleStored(sample);
     showSample(sample);
+    host_.reportProgress(runProgress(record_, std::nullopt));
     redrawTemperatureChart(host_, record_);
     host_.processEvents();
     sampling_ = false;
@@ -257,6 +274,8 @@ void FourProbeRun::finish() {
     if (!message.isEmpty()) {
         host_.showMessage(message.join(QLatin1Char(' ')));
     }
+    host_.reportProgress(runProgress(
+        record_, host_.stopRequested() ? status::Ending::Stopped : status::Ending::Finished));
 }
 
 }  // namespace tarvix::thermo

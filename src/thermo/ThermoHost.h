@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "bus/BusOwner.h"
+#include "status/Progress.h"
 
 namespace tarvix::thermo {
 
@@ -53,6 +54,8 @@ class ThermoHost {
                                                     std::function<void()> shutdown) = 0;
     // The save dialog; nothing when it is cancelled.
     virtual std::optional<QString> askSaveFileName() = 0;
+    // Where the procedure is, for the status line.
+    virtual void reportProgress(const status::Progress&) {}
 };
 
 }  // namespace tarvix::thermo

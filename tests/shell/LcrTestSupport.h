@@ -22,10 +22,13 @@ struct ReferencePanel : lcr::LcrHost {
     lcr::LcrPanel panel{*this};
 };
 
-// What PaintBox2 paints, pixel for pixel, equals `expected`.
+// What PaintBox2 paints, pixel for pixel, equals `expected` (the note over a test curve aside).
 inline bool shownChartEquals(const Controls& controls, const QImage& expected) {
-    QWidget* box = controls.paintBox(QStringLiteral("PaintBox2"));
+    ImageBox* box = controls.paintBox(QStringLiteral("PaintBox2"));
+    const QString caption = box->caption();
+    box->setCaption(QString());
     const QImage shown = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    box->setCaption(caption);
     return shown == expected.convertToFormat(QImage::Format_RGB32);
 }
 
