@@ -39,7 +39,6 @@ class InternalBiasGuard {
     bool armed_ = false;
 };
 
-
 // The status line's view of a sweep: point i of N at its frequency.
 status::Progress sweepProgress(const FreqSweep& sweep, int i,
                                std::optional<status::Ending> ending = std::nullopt,
@@ -104,9 +103,13 @@ SweepReport FrequencySweeper::run(const SweepSettings& settings) {
     if (const QString message = faults_.summary(kSweepName); !message.isEmpty()) {
         host_.showMessage(message);
     }
-    host_.reportProgress(
-        sweepProgress(sweep_, sweep_.sweepCount,
-                      report.stopped ? status::Ending::Stopped : status::Ending::Finished));
+    status::Ending ending = status::Ending::Finished;
+    if (report.stopped) {
+        ending = status::Ending::Stopped;
+    } else if (report.outcome == SweepReport::Outcome::Ended) {
+        ending = status::Ending::Ended;
+    }
+    host_.reportProgress(sweepProgress(sweep_, sweep_.sweepCount, ending));
     return report;
 }
 
