@@ -43,6 +43,16 @@ QString ButtonRefusals::reason(const QString& name, const QString& caption) cons
             return tr("Start does nothing: a measurement is running; press Stop to end it");
         }
     }
+    const bus::BusOwner& owner = form_.busOwner();
+    if (owner.busy() && owner.holder() == caption) {
+        return tr("\"%1\" does nothing: it is already running; press Stop (Esc) to end it")
+            .arg(caption);
+    }
+    if (owner.busy() && !ivRunning) {
+        return tr("\"%1\" does nothing: \"%2\" is using the instruments; it can start when "
+                  "that has ended")
+            .arg(caption, owner.holder());
+    }
     if (name == QStringLiteral("Button27")) {
         return tr("Start does nothing: the four-probe run is already going; press Stop to end it");
     }

@@ -334,9 +334,11 @@ void StartController::endAction(bool reachedCommonEnd) {
     if (reachedCommonEnd) {
         ++form_.store().seriesCount;
     }
+    // An action that ended otherwise says why: the first of its problems.
     form_.status().finish(state.stopRequested ? status::Ending::Stopped
                           : reachedCommonEnd  ? status::Ending::Finished
-                                              : status::Ending::Ended);
+                                              : status::Ending::Ended,
+                          problems_.isEmpty() ? QString() : problems_.first());
     c().setEnabled("Button1", true);
     state.stopRequested = true;
     state.actionRunning = false;

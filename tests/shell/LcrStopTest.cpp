@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QFile>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -71,12 +72,21 @@ TEST_F(LcrStop, StopEndsTheSweepAfterThePointAndKeepsThePoints) {
 
 TEST_F(LcrStop, AStartClickDuringTheSweepIsRefusedNotQueued) {
     QString said;
+    bool enabledDuring = true;
     during(5, [&] {
-        click("Button32");
+        // The operator's press on the button, which the running sweep has disabled.
+        QAbstractButton* button = c().anyButton(QStringLiteral("Button32"));
+        enabledDuring = button->isEnabled();
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(button, &press);
+        button->click();
         said = form->status().text();
     });
     click("Button32");
-    EXPECT_EQ(said, "7600 Start does nothing: an LCR sweep is running; press Stop (Esc) to end it");
+    EXPECT_FALSE(enabledDuring);
+    EXPECT_EQ(said,
+              "\"7600 Start\" does nothing: it is already running; press Stop (Esc) to end it");
     EXPECT_EQ(sentTo(4).count("*RST"), 1);
     EXPECT_EQ(sentTo(4).count("FETC?"), 100);
     EXPECT_TRUE(form->status().text().startsWith("LCR sweep: finished after "));
