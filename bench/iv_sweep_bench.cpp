@@ -89,8 +89,10 @@ void runSweep(benchmark::State& state, bool full, bool journaled = false) {
     plan.valid = true;
     for (auto _ : state) {
         const int before = store->seriesCount;
-        iv::IvSweep sweep(*gpib, *store, segment, host);
-        sweep.runVoltageSweep(plan, options);
+        iv::CheckedBus link(*gpib);
+        QStringList problems;
+        iv::IvSweep sweep(link, *store, segment, host);
+        sweep.runVoltageSweep(plan, options, problems);
         store->seriesCount = before;  // measure into the same slot every time
     }
     state.counters["seconds_per_point"] =

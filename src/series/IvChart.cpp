@@ -61,6 +61,9 @@ std::optional<QString> IvChart::drawIvChart(const QString& yLabel, const QString
         (animationDelay_ != 0 || !cachingEnabled_)
             ? drawFromScratch(geometry, yLabel, xLabel, options, store, host)
             : drawCached(geometry, yLabel, xLabel, options, store);
+    if (overlay_) {
+        overlay_(ivBitmap_, geometry);
+    }
     if (host) {
         host->showFrame(ivBitmap_);
         host->runPendingEvents();

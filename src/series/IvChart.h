@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "series/IvChartBackdrop.h"
@@ -70,6 +71,10 @@ class IvChart {
                                        IvChartRanges ranges, const IvChartOptions& options,
                                        const SeriesStore& store, AnimationHost* host);
 
+    // Drawn over each finished picture, after the kept layers (the analysis' fit window).
+    using Overlay = std::function<void(QImage&, const IvChartGeometry&)>;
+    void setOverlay(Overlay overlay) { overlay_ = std::move(overlay); }
+
     // Off: every drawing renders everything from scratch (the reference the caches match).
     void setCachingEnabled(bool enabled) { cachingEnabled_ = enabled; }
     bool cachingEnabled() const { return cachingEnabled_; }
@@ -108,6 +113,7 @@ class IvChart {
     QImage composed_;  // the backdrop with the stored layer over it
     ComposedKey composedKey_;
     bool composedValid_ = false;
+    Overlay overlay_;
 };
 
 }  // namespace tarvix::series

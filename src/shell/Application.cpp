@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFont>
+#include <QStandardPaths>
 #include <QTimer>
 #include <clocale>
 #include <csignal>
@@ -12,8 +13,10 @@
 #include "buses/createBus.h"
 #include "shell/ApplicationTitle.h"
 #include "shell/ScriptRunner.h"
+#include "shell/SettingsFolder.h"
 #include "shell/TForm1.h"
 #include "shell/UiServices.h"
+#include "text/ProgramVersion.h"
 
 namespace tarvix::shell {
 
@@ -31,6 +34,7 @@ CommandLine parseCommandLine(const QApplication& app) {
     parser.setApplicationDescription(
         QStringLiteral("Tarvix: I-V, R(T) and LCR measurements on a GPIB bench"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption bus(
         QStringLiteral("bus"),
         QStringLiteral("Bus connection string: sim[:options], none, linux-gpib[:board], "
@@ -46,7 +50,8 @@ CommandLine parseCommandLine(const QApplication& app) {
         QStringLiteral("FILE"));
     const QCommandLineOption configDir(
         QStringLiteral("config-dir"),
-        QStringLiteral("Folder of Parameters.dat (default: the program's folder)."),
+        QStringLiteral("Folder of Parameters.dat (default: the program's folder when "
+                       "writable, else the user's configuration folder)."),
         QStringLiteral("DIR"));
     parser.addOptions({bus, busLog, script, configDir});
     parser.process(app);
@@ -56,7 +61,8 @@ CommandLine parseCommandLine(const QApplication& app) {
     line.busLog = parser.value(busLog);
     line.script = parser.value(script);
     line.configDir =
-        parser.isSet(configDir) ? parser.value(configDir) : QCoreApplication::applicationDirPath();
+        settingsFolder(parser.value(configDir), QCoreApplication::applicationDirPath(),
+                       QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     return line;
 }
 
@@ -70,13 +76,17 @@ int runApplication(int argc, char** argv) {
     // Qt takes the process locale from the environment; the program's number texts (commands,
     // replies, files) always use a full stop, so C formatting must not follow it.
     std::setlocale(LC_NUMERIC, "C");
+    // The plain name names the user's folders and --version's line; the title replaces it
+    // once the command line is read.
+    QApplication::setApplicationName(QStringLiteral("tarvix"));
+    QApplication::setApplicationVersion(text::programVersion());
+    const CommandLine options = parseCommandLine(app);
     // The application's title (two blanks before the version). A display name would also be
     // appended to the window's own caption, so none is set.
     QApplication::setApplicationName(applicationTitle());
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(12);
     QApplication::setFont(font);
-    const CommandLine options = parseCommandLine(app);
 
     bus::BusTranscript transcript;
     transcript.setKeepInMemory(false);

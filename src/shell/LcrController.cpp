@@ -10,7 +10,10 @@
 #include "lcr/LcrControls.h"
 #include "lcr/LcrPanel.h"
 #include "lcr/MeasuredParameters.h"
+#include "lcr/TidySweepCsv.h"
+#include "shell/ChartPictureMenu.h"
 #include "shell/StartController.h"
+#include "shell/TidyCsvMenu.h"
 #include "shell/Widgets.h"
 
 namespace tarvix::shell {
@@ -59,12 +62,21 @@ LcrController::~LcrController() = default;
 
 void LcrController::wire() {
     c().paintBox(kChartBox)->setImage(&panel_->chart());
+    pictures_ = std::make_unique<ChartPictureMenu>(*c().paintBox(kChartBox), form_.ui());
+    pictures_->setSource([this](QImage& image) { panel_->drawChart(image); });
     wireButtons();
     wireRadioRange(61, 64, &LcrController::fmaxPresetClick);
     wireRadioRange(65, 68, &LcrController::triggerDelayClick);
     wireRadioRange(69, 71, &LcrController::biasModeClick);
     wireScrollBars();
     wireView();
+    TidyCsvMenu::add(
+        form_, QStringLiteral("ExportTidySweepCsv"), QStringLiteral("Export LCR sweep (CSV)..."),
+        [this](const QString& path) { return exportTidySweep(path); },
+        [this] {
+            // Until a sweep ran, the tables hold the chart's synthetic test curve.
+            return sweepMeasured_ ? QString() : QStringLiteral("No LCR sweep was measured yet");
+        });
 }
 
 void LcrController::wireButtons() {
@@ -137,12 +149,23 @@ void LcrController::Button32Click() {
     c().setText(QStringLiteral("Label40"), lcr::countLabel(settings.readingsPerPoint));
     c().setText(QStringLiteral("Label41"), lcr::countLabel(settings.meterAverage));
     const lcr::SweepReport report = panel_->runSweep(form_.gpib(), settings);
-    if (report.outcome == lcr::SweepReport::Outcome::Completed) {
+    using Outcome = lcr::SweepReport::Outcome;
+    if (report.outcome == Outcome::Completed || report.outcome == Outcome::FileFailed) {
+        sweepMeasured_ = true;
+        sweepDate_ = QDate::currentDate();
+    }
+    if (report.outcome == Outcome::Completed) {
         // The file goes to the working folder, which the operator may not know.
         form_.ui().showMessage(
             QStringLiteral("Frequency data written to %1")
                 .arg(QFileInfo(lcr::FrqFile::fileName(settings.fileBaseName)).absoluteFilePath()));
     }
+}
+
+int LcrController::exportTidySweep(const QString& path) {
+    return lcr::writeTidySweepCsv(
+        path, panel_->sweep(),
+        TidyCsvMenu::heading(form_, QString(), sweepDate_.toString(Qt::ISODate)));
 }
 
 void LcrController::Button34Click() {

@@ -1,9 +1,12 @@
 #include "shell/ScriptRunner.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QEventLoop>
 #include <QFile>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTimer>
@@ -121,6 +124,9 @@ int ScriptRunner::execute(const QString& text, int lineNumber) {
         });
         return 0;
     }
+    if (line.command == QStringLiteral("menu")) {
+        return triggerMenu(text.mid(5), lineNumber);
+    }
     if (line.command == QStringLiteral("close")) {
         closed_ = true;
         form_.close();
@@ -129,10 +135,36 @@ int ScriptRunner::execute(const QString& text, int lineNumber) {
     return actOnControl(line, lineNumber);
 }
 
+int ScriptRunner::triggerMenu(const QString& path, int lineNumber) {
+    QList<QAction*> entries = form_.menuBar()->actions();
+    QAction* found = nullptr;
+    for (const QString& step : path.split('/')) {
+        found = nullptr;
+        for (QAction* entry : entries) {
+            if (QString(entry->text()).remove('&') == step) {
+                found = entry;
+                break;
+            }
+        }
+        if (!found) {
+            return fail(2, lineNumber, QStringLiteral("no menu entry \"%1\"").arg(path));
+        }
+        entries = found->menu() ? found->menu()->actions() : QList<QAction*>();
+    }
+    found->trigger();
+    return 0;
+}
+
 int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
     QWidget* control = line.name == QStringLiteral("window") ? static_cast<QWidget*>(&form_)
                                                              : form_.controls().find(line.name);
     if (!control) {
+        // Menu entries are actions, not controls: a recipe can click them by object name.
+        auto* action = form_.findChild<QAction*>(line.name);
+        if (action && line.command == QStringLiteral("click")) {
+            action->trigger();
+            return 0;
+        }
         return fail(2, lineNumber, QStringLiteral("no control named \"%1\"").arg(line.name));
     }
     const QString& command = line.command;

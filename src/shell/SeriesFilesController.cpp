@@ -17,9 +17,11 @@
 #include "series/KtlFileStoreSteps.h"
 #include "series/KtlFileWriter.h"
 #include "series/OriginExport.h"
+#include "series/TidySeriesCsv.h"
 #include "series/TimeFile.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
+#include "shell/TidyCsvMenu.h"
 #include "shell/Widgets.h"
 #include "text/FileError.h"
 
@@ -91,6 +93,9 @@ void SeriesFilesController::wire() {
     QObject::connect(c().label(QStringLiteral("Label15")), &ClickableLabel::clicked, &form_,
                      [this] { Label15Click(); });
     wireExportOptions();
+    TidyCsvMenu::add(form_, QStringLiteral("ExportTidyCsv"),
+                     QStringLiteral("Export tidy table (CSV)..."),
+                     [this](const QString& path) { return exportTidyTable(path); });
 }
 
 void SeriesFilesController::wireExportOptions() {
@@ -379,6 +384,18 @@ void SeriesFilesController::CheckBox50Click() {
     series::applyExportCorrections(store, exportOptions());
     baseline_.synced(store);
     form_.chart().drawIvChart();
+}
+
+// With corrections ticked, the tables are corrected again first: a series measured since the
+// last option change joins the copies (the measured values) and gets its corrected ones.
+int SeriesFilesController::exportTidyTable(const QString& path) {
+    const series::ExportOptions options = exportOptions();
+    if (options.drift || options.denoise || options.absoluteCurrent ||
+        options.resistor != series::SeriesResistor::None) {
+        CheckBox50Click();
+    }
+    return series::writeTidySeriesCsv(path, form_.store(), options,
+                                      TidyCsvMenu::heading(form_, currentFilePath_, seriesDate_));
 }
 
 // Before any series file was opened or saved there is no name to derive the export's from;

@@ -32,6 +32,8 @@ class SeriesFilesController : public PanelController {
     void Button36Click();    // "Save for Origin"
     void Button6Click();     // "Animation"
     void Button7Click();     // "Save Time"
+    // File -> "Export tidy table (CSV)...": 0 or the runtime's file-error code.
+    int exportTidyTable(const QString& path);
 
     // The series file last opened or saved, and the date line of that file.
     const QString& currentFilePath() const { return currentFilePath_; }

@@ -162,7 +162,7 @@ TEST_F(LcrSweep, CapacitanceAndDissipationInEveryView) {
     };
     for (const View& view :
          {View{"RadioButton56", lcr::FrequencyView::SecondaryFromFrequency, "Seco", ""},
-          View{"RadioButton57", lcr::FrequencyView::PrimaryFromSecondary, "Seco", "Prim"},
+          View{"RadioButton57", lcr::FrequencyView::PrimaryFromSecondary, "Prim", "Seco"},
           View{"RadioButton55", lcr::FrequencyView::PrimaryFromFrequency, "Prim", "F[Hz]"}}) {
         SCOPED_TRACE(view.button);
         click(view.button);

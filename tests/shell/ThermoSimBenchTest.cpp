@@ -92,7 +92,7 @@ TEST_F(ThermoSimBenchTest, RecordsWarmingSamplesAndSavesBothFiles) {
         data[0],
         QStringLiteral("Четырех-зондовый метод измерения температурной зависимости сопротивления"));
     EXPECT_EQ(data[1], QStringLiteral("Описание: Comments"));
-    EXPECT_EQ(data[4], QStringLiteral("Температура(K)  Сопротивление(Ом)    Время       "));
+    EXPECT_EQ(data[4], QStringLiteral("Температура(°C) Сопротивление(Ом)    Время       "));
     EXPECT_EQ(data[5], QStringLiteral("Без усреднения"));
     double previous = -1000;
     for (int row = 7; row < data.size(); ++row) {
