@@ -127,7 +127,8 @@ QString JournalDatabase::setAside() {
     const QString stamp =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
     const QString aside = path_ + QStringLiteral(".unreadable-") + stamp;
-    if (QFileInfo::exists(path_) && !QDir().rename(path_, aside)) {
+    // Nothing to set aside (a folder that cannot be written): there is no journal to keep.
+    if (!QFileInfo::exists(path_) || !QDir().rename(path_, aside)) {
         return {};
     }
     for (const char* suffix : {"-wal", "-shm"}) {

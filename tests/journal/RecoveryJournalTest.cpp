@@ -259,6 +259,20 @@ TEST(Journal, AnUnreadableJournalIsSetAsideAndAFreshOneKeepsTheNextRun) {
     }
 }
 
+// Without a file the program still knows what was never saved, so it still asks.
+TEST(Journal, AFolderWithoutRoomForAJournalOnlySaysSo) {
+    QTemporaryDir folder;
+    Session session(folder.filePath(QStringLiteral("no/such/folder")));
+    ASSERT_EQ(session.messages.size(), 1);
+    EXPECT_TRUE(session.messages.front().contains(QStringLiteral("cannot be used")));
+    EXPECT_FALSE(session.journal->database().isOpen());
+    session.measure(1, 3);
+    EXPECT_TRUE(session.journal->series().hasUnsaved());
+    session.commitSweep();
+    session.journal->series().settleAll(Settlement::Saved);
+    EXPECT_FALSE(session.journal->series().hasUnsaved());
+}
+
 TEST(Journal, AForeignDatabaseIsNotWrittenInto) {
     QTemporaryDir folder;
     const QString path =

@@ -66,6 +66,8 @@ class AcquisitionFault : public FormFixture {
         gpib = std::make_unique<bus::GpibBus>(
             std::make_unique<bus::TranscriptBackend>(std::move(faulty), transcript));
         ui.setEcho(false);
+        form.reset();
+        forgetJournal();
         form = std::make_unique<shell::TForm1>(*gpib, ui, shell::FormOptions{configDir.path(), {}});
         return raw;
     }

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -21,10 +22,12 @@ namespace tarvix::shell::testing {
 class FormFixture : public ::testing::Test {
   protected:
     void startForm(const QString& bus = QStringLiteral("sim:noise=0,latency=0")) {
+        form.reset();
         QString error;
         gpib = buses::createBus(bus, &error, &transcript);
         ASSERT_TRUE(gpib) << error.toStdString();
         ui.setEcho(false);
+        forgetJournal();
         form = std::make_unique<TForm1>(*gpib, ui, FormOptions{configDir.path(), {}});
     }
 
@@ -35,6 +38,19 @@ class FormFixture : public ::testing::Test {
         QDir(configDir.path()).removeRecursively();
         QDir().mkpath(configDir.path());
     }
+    // Each window starts from an empty recovery journal unless a test restarts on purpose:
+    // what an earlier window measured would otherwise come back into the new one. Call it
+    // with no window open.
+    void forgetJournal() {
+        if (keepJournal) {
+            return;
+        }
+        for (const QString& file :
+             QDir(configDir.path()).entryList({QStringLiteral("tarvix-journal.sqlite*")})) {
+            QFile::remove(configDir.filePath(file));
+        }
+    }
+    bool keepJournal = false;
 
     void TearDown() override {
         if (form) {

@@ -217,6 +217,7 @@ TEST_F(WindowTitle, ACleanCloseKeepsUnsavedSeriesForTheNextStart) {
     click("Button1");
     const float last = form->store().storedCurrent(1, 1)[4];
     form->close();
+    keepJournal = true;
     startForm();
     QCoreApplication::processEvents();
     ASSERT_EQ(ui.messages().size(), 1);
