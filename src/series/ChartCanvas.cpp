@@ -16,6 +16,18 @@ void fillImage(QImage& image, QRgb colour) {
     image.fill(colour);
 }
 
+void overlayOpaquePixels(QImage& picture, const QImage& layer) {
+    for (int y = 0; y < picture.height(); ++y) {
+        QRgb* target = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        const QRgb* source = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            if (qAlpha(source[x]) != 0) {
+                target[x] = source[x];
+            }
+        }
+    }
+}
+
 void setPixelClipped(QImage& image, int x, int y, QRgb colour) {
     if (x >= 0 && y >= 0 && x < image.width() && y < image.height()) {
         reinterpret_cast<QRgb*>(image.scanLine(y))[x] = colour;

@@ -27,6 +27,8 @@ constexpr QRgb kYellow = qRgb(255, 255, 0);
 QImage makeChartImage(int width, int height);
 
 void fillImage(QImage& image, QRgb colour);
+// Copies the pixels of the layer that are not transparent over the picture (same size).
+void overlayOpaquePixels(QImage& picture, const QImage& layer);
 void setPixelClipped(QImage& image, int x, int y, QRgb colour);
 // (x, y) and its four neighbours.
 void plotFivePixels(QImage& image, int x, int y, QRgb colour);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "series/SeriesStore.h"
 
@@ -47,11 +48,10 @@ void correctSlots(const float* sourceCurrent, const float* sourceVoltage, float*
             // A single-precision estimate settles the common case of a current well above
             // the floor; only those near it take the exact test.
             const float estimate = Drift ? source + kDriftEstimate : source;
-            if (!(std::fabs(estimate) > kClearlyAboveFloor)) {
-                const long double magnitude = std::fabs(i);
-                if (magnitude < kNoiseFloor) {
-                    i = i != 0 ? i * kNoiseFloor / magnitude : kNoiseFloor;
-                }
+            // The same sign, magnitude 1e-11 A: a sign-copy instead of I x 1e-11 / |I|, whose
+            // two roundings could miss the floor by a unit of the last place.
+            if (!(std::fabs(estimate) > kClearlyAboveFloor) && std::fabs(i) < kNoiseFloor) {
+                i = i != 0 ? std::copysign(kNoiseFloor, i) : kNoiseFloor;
             }
         }
         if constexpr (Resistor) {
@@ -122,21 +122,40 @@ double seriesResistance(SeriesResistor resistor) {
 // Restoring and correcting in one pass reads the copies once and writes the tables once.
 // Only the slots in use are restored: the ones above seriesCount are never shown, and
 // bringing old copies back there could surface a deleted series once the count grows.
+// Each segment is corrected into a scratch block first and written back only when it
+// differs, and only the series that changed count as written, so that the chart draws
+// again just what an option changed.
 void applyExportCorrections(SeriesStore& store, const ExportOptions& options) {
     const long double resistance = seriesResistance(options.resistor);
     const SlotPass pass =
         choosePass({options.drift, options.denoise, options.resistor != SeriesResistor::None,
                     options.absoluteCurrent});
+    constexpr std::size_t kSegmentBytes = SeriesStore::kSlotsPerSegment * sizeof(float);
+    std::vector<float> scratch(2 * SeriesStore::kSlotsPerSegment);
+    float* const newCurrent = scratch.data();
+    float* const newVoltage = scratch.data() + SeriesStore::kSlotsPerSegment;
     const int lastSeries = std::clamp(store.seriesCount, 0, SeriesStore::kMaxSeries);
     for (int series = 1; series <= lastSeries; ++series) {
+        bool changed = false;
         for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
             const float* sourceCurrent = store.storedCurrentCopy(segment, series);
             const float* sourceVoltage = store.storedVoltageCopy(segment, series);
-            float* current = store.storedCurrent(segment, series);
-            float* voltage = store.storedVoltage(segment, series);
-            current[0] = sourceCurrent[0];
-            voltage[0] = sourceVoltage[0];
-            pass(sourceCurrent, sourceVoltage, current, voltage, resistance);
+            newCurrent[0] = sourceCurrent[0];
+            newVoltage[0] = sourceVoltage[0];
+            pass(sourceCurrent, sourceVoltage, newCurrent, newVoltage, resistance);
+            float* current = store.storedCurrentForRewrite(segment, series);
+            float* voltage = store.storedVoltageForRewrite(segment, series);
+            if (std::memcmp(current, newCurrent, kSegmentBytes) != 0) {
+                std::memcpy(current, newCurrent, kSegmentBytes);
+                changed = true;
+            }
+            if (std::memcmp(voltage, newVoltage, kSegmentBytes) != 0) {
+                std::memcpy(voltage, newVoltage, kSegmentBytes);
+                changed = true;
+            }
+        }
+        if (changed) {
+            store.markSeriesWritten(series);
         }
     }
 }

@@ -109,6 +109,26 @@ const QString& SeriesStore::segmentLabel(int segment, int series) const {
     return const_cast<SeriesStore*>(this)->segmentLabel(segment, series);
 }
 
+std::uint64_t SeriesStore::seriesRevision(int series) const {
+    assert(validSeries(series));
+    return (static_cast<std::uint64_t>(wholeTableWrites_) << 32) |
+           seriesWrites_[static_cast<std::size_t>(series)];
+}
+
+void SeriesStore::markStoredChanged() {
+    ++storedRevision_;
+    ++wholeTableWrites_;
+    noteWritten(kMaxSeries);
+}
+
+void SeriesStore::markSeriesWritten(int series) {
+    ++storedRevision_;
+    if (validSeries(series)) {
+        ++seriesWrites_[static_cast<std::size_t>(series)];
+    }
+    noteWritten(series);
+}
+
 void SeriesStore::noteWritten(int series) {
     highestWrittenSeries_ = std::max(highestWrittenSeries_, std::min(series, kMaxSeries));
 }
@@ -134,6 +154,7 @@ bool SeriesStore::commitLive(int slot) {
 }
 
 void SeriesStore::clearLive() {
+    ++liveGeneration_;
     std::memset(liveCurrent_, 0, kLiveFloats * sizeof(float));
     std::memset(liveVoltage_, 0, kLiveFloats * sizeof(float));
 }
@@ -165,6 +186,7 @@ void SeriesStore::clearStored(int lastSeries) {
         std::memset(storedVoltage_, 0, floats * sizeof(float));
     }
     ++storedRevision_;
+    ++wholeTableWrites_;
 }
 
 // Slots above the highest ever written are zero in the tables and their copies alike, so
@@ -180,6 +202,7 @@ void SeriesStore::restoreStored() {
     std::memcpy(storedCurrent_, storedCurrentCopy_, floats * sizeof(float));
     std::memcpy(storedVoltage_, storedVoltageCopy_, floats * sizeof(float));
     ++storedRevision_;
+    ++wholeTableWrites_;
 }
 
 }  // namespace tarvix::series

@@ -3,6 +3,7 @@
 #include <QString>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 namespace tarvix::series {
@@ -14,7 +15,7 @@ namespace tarvix::series {
 // The tables are allocated once, zero-filled lazily by the operating system, and laid out so
 // that one segment's points (and one series' segments) are contiguous.
 class SeriesStore {
-public:
+  public:
     static constexpr int kMaxSeries = 150;
     static constexpr int kSegments = 8;
     static constexpr int kMaxPoints = 10000;
@@ -38,7 +39,9 @@ public:
     const float* liveVoltage(int segment) const;
     int liveCount(int segment) const { return roundedCount(liveCurrent(segment)[0]); }
     QString& liveLabel(int segment) { return liveLabels_[static_cast<size_t>(segment)]; }
-    const QString& liveLabel(int segment) const { return liveLabels_[static_cast<size_t>(segment)]; }
+    const QString& liveLabel(int segment) const {
+        return liveLabels_[static_cast<size_t>(segment)];
+    }
     void clearLiveLabels();
 
     // Stored layer: series 1..150, segment 1..8. The writable accessors count as a write of
@@ -47,6 +50,14 @@ public:
     float* storedVoltage(int segment, int series);
     const float* storedCurrent(int segment, int series) const;
     const float* storedVoltage(int segment, int series) const;
+    // For a pass that rewrites series and then tells which ones it changed
+    // (markSeriesWritten): the tables, without the access counting as a write.
+    float* storedCurrentForRewrite(int segment, int series) {
+        return storedCurrent_ + storedIndex(segment, series);
+    }
+    float* storedVoltageForRewrite(int segment, int series) {
+        return storedVoltage_ + storedIndex(segment, series);
+    }
     const float* storedCurrentCopy(int segment, int series) const;
     const float* storedVoltageCopy(int segment, int series) const;
     // Count of a stored segment, from storedCurrent[0] (a file read stores it only there).
@@ -70,17 +81,30 @@ public:
 
     // Raw whole-table access for bulk passes (corrections, benchmarks): series-major blocks of
     // kSegments * kSlotsPerSegment floats, series 1 first.
-    float* storedCurrentTable() { markStoredChanged(); return storedCurrent_; }
-    float* storedVoltageTable() { markStoredChanged(); return storedVoltage_; }
-    static constexpr std::size_t kSeriesBlock = static_cast<std::size_t>(kSegments) * kSlotsPerSegment;
+    float* storedCurrentTable() {
+        markStoredChanged();
+        return storedCurrent_;
+    }
+    float* storedVoltageTable() {
+        markStoredChanged();
+        return storedVoltage_;
+    }
+    static constexpr std::size_t kSeriesBlock =
+        static_cast<std::size_t>(kSegments) * kSlotsPerSegment;
     static constexpr std::size_t kTableFloats = kSeriesBlock * kMaxSeries;
 
     // Bumped by every change of the stored layer, so that views can cache what they drew.
     unsigned storedRevision() const { return storedRevision_; }
-    void markStoredChanged() { ++storedRevision_; noteWritten(kMaxSeries); }
-    void markSeriesWritten(int series) { ++storedRevision_; noteWritten(series); }
+    // Moves when series `series` (1..150) may have changed; a view that keeps what it drew of
+    // each series looks again only at the series whose revision moved.
+    std::uint64_t seriesRevision(int series) const;
+    void markStoredChanged();
+    void markSeriesWritten(int series);
+    // Moves with every clearLive, which is the only way the live layer shrinks other than
+    // writing a smaller count.
+    unsigned liveGeneration() const { return liveGeneration_; }
 
-private:
+  private:
     static std::size_t storedIndex(int segment, int series);
     void noteWritten(int series);
 
@@ -94,6 +118,9 @@ private:
     std::unique_ptr<QString[]> segmentLabels_;
     int highestWrittenSeries_ = 0;  // slots above it are zero in all four tables
     unsigned storedRevision_ = 0;
+    std::uint32_t wholeTableWrites_ = 0;  // writes that may touch every series
+    std::array<std::uint32_t, kMaxSeries + 1> seriesWrites_{};  // writes of one series
+    unsigned liveGeneration_ = 0;
 };
 
 }  // namespace tarvix::series

@@ -1,5 +1,6 @@
 #include "shell/Widgets.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace tarvix::shell {
@@ -14,10 +15,11 @@ void ClickablePanel::mousePressEvent(QMouseEvent* event) {
     emit clicked();
 }
 
-void ImageBox::paintEvent(QPaintEvent*) {
+void ImageBox::paintEvent(QPaintEvent* event) {
     if (image_) {
         QPainter painter(this);
-        painter.drawImage(0, 0, *image_);
+        const QRect area = event->rect();
+        painter.drawImage(area.topLeft(), *image_, area);
     }
 }
 

@@ -141,3 +141,37 @@ TEST(ExportCorrections, ADeletedSeriesDoesNotComeBackFromTheCopies) {
     EXPECT_EQ(store.storedCount(1, 2), 0);
     EXPECT_EQ(store.storedCurrent(1, 2)[1], 0.0f);
 }
+
+// The chart draws again only the series whose revision moved, so a click must move exactly
+// the revisions of the series whose values it changed.
+TEST(ExportCorrections, OnlyTheSeriesAnOptionChangesCountAsWritten) {
+    SeriesStore store;
+    store.seriesCount = 2;
+    for (int series = 1; series <= 2; ++series) {
+        float* current = store.storedCurrent(1, series);
+        current[0] = store.storedVoltage(1, series)[0] = 1;
+        current[1] = series == 1 ? 5e-9f : -5e-9f;
+    }
+    store.snapshotStored();
+    struct Click {
+        const char* what;
+        ExportOptions options;
+        bool series1Changes;
+        bool series2Changes;
+    };
+    const Click clicks[] = {
+        {"ABS: only the negative series", only(false, false, true), false, true},
+        {"the same options again", only(false, false, true), false, false},
+        {"back to none", {}, false, true},
+        {"De noise lifts the empty slots of both", only(false, true), true, true},
+    };
+    for (const Click& click : clicks) {
+        const std::uint64_t before1 = store.seriesRevision(1);
+        const std::uint64_t before2 = store.seriesRevision(2);
+        applyExportCorrections(store, click.options);
+        EXPECT_EQ(store.seriesRevision(1) != before1, click.series1Changes) << click.what;
+        EXPECT_EQ(store.seriesRevision(2) != before2, click.series2Changes) << click.what;
+    }
+    EXPECT_EQ(store.storedCurrent(1, 2)[1], -5e-9f);
+    EXPECT_EQ(store.storedCurrent(1, 2)[2], 1e-11f);
+}
