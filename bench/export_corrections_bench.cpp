@@ -70,7 +70,10 @@ void BM_PlainCopyOfBothTables(benchmark::State& state) {
         benchmark::DoNotOptimize(voltage.get());
     }
 }
-BENCHMARK(BM_PlainCopyOfBothTables)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainCopyOfBothTables)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 void runCorrections(benchmark::State& state, const ExportOptions& options,
                     Sample sample = Sample::Uniform) {
@@ -92,42 +95,48 @@ void runCorrections(benchmark::State& state, const ExportOptions& options,
 void BM_RestoreOnly(benchmark::State& state) {
     runCorrections(state, {});
 }
-BENCHMARK(BM_RestoreOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RestoreOnly)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 void BM_AbsoluteOnly(benchmark::State& state) {
     runCorrections(state, {true, false, false, {}});
 }
-BENCHMARK(BM_AbsoluteOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AbsoluteOnly)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 void BM_DriftOnly(benchmark::State& state) {
     runCorrections(state, {false, true, false, {}});
 }
-BENCHMARK(BM_DriftOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DriftOnly)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 void BM_DenoiseOnly(benchmark::State& state) {
     runCorrections(state, {false, false, true, {}});
 }
-BENCHMARK(BM_DenoiseOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DenoiseOnly)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 void BM_ResistorOnly(benchmark::State& state) {
     runCorrections(state, {false, false, false, SeriesResistor::R1M});
 }
-BENCHMARK(BM_ResistorOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ResistorOnly)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 void BM_EveryOption(benchmark::State& state) {
     runCorrections(state, {true, true, true, SeriesResistor::R10K});
 }
-BENCHMARK(BM_EveryOption)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EveryOption)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 void BM_DenoiseOnlyPicoampere(benchmark::State& state) {
     runCorrections(state, {false, false, true, {}}, Sample::Picoampere);
 }
-BENCHMARK(BM_DenoiseOnlyPicoampere)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DenoiseOnlyPicoampere)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 void BM_EveryOptionPicoampere(benchmark::State& state) {
     runCorrections(state, {true, true, true, SeriesResistor::R10K}, Sample::Picoampere);
 }
-BENCHMARK(BM_EveryOptionPicoampere)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EveryOptionPicoampere)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 }  // namespace
 
