@@ -134,7 +134,7 @@ BENCHMARK(BM_RepetitionEnd)
     ->Unit(benchmark::kMicrosecond);
 
 // What a change of scale or range costs once: the stored layer drawn anew from all 12
-// million points (argument: log scale).
+// million points (argument: log scale), on two threads; processor time of both.
 void BM_StoredLayerRebuildFullStore(benchmark::State& state) {
     SeriesStore& store = fullStore();
     IvChart chart(kPaintBox);
@@ -151,6 +151,28 @@ BENCHMARK(BM_StoredLayerRebuildFullStore)
     ->Arg(0)
     ->Iterations(6)
     ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+// The yardstick: the whole chart drawn from scratch, every stored point at full resolution on
+// one thread, as every rebuild was drawn before.
+void BM_DrawingFromScratchFullStore(benchmark::State& state) {
+    SeriesStore& store = fullStore();
+    IvChart chart(kPaintBox);
+    chart.setCachingEnabled(false);
+    IvChartOptions options;
+    options.logScale = state.range(0) != 0;
+    for (auto _ : state) {
+        draw(chart, store, options);
+        benchmark::DoNotOptimize(chart.ivBitmap().constBits());
+    }
+}
+BENCHMARK(BM_DrawingFromScratchFullStore)
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
     ->UseRealTime();
 
 // PaintBox1 painting the chart: all of it (argument 0) or the part that one new point of a
