@@ -1,13 +1,16 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <cmath>
 #include <memory>
 
 #include "buses/createBus.h"
 #include "iv/IvSweep.h"
+#include "journal/RecoveryJournal.h"
 #include "series/IvChart.h"
 #include "series/SeriesStore.h"
+#include "thermo/ThermoRecord.h"
 
 // A sweep of 10000 points on the simulated bench without latency, every point stored and the
 // chart redrawn as the window does it, with an empty store and with a full one (150 series of
@@ -59,10 +62,16 @@ void fillStore(series::SeriesStore& store) {
     store.seriesCount = series::SeriesStore::kMaxSeries - 1;
 }
 
-void runSweep(benchmark::State& state, bool full) {
+void runSweep(benchmark::State& state, bool full, bool journaled = false) {
     auto store = std::make_unique<series::SeriesStore>();
     if (full) {
         fillStore(*store);
+    }
+    QTemporaryDir folder;
+    auto record = std::make_unique<thermo::ThermoRecord>();
+    journal::RecoveryJournal recovery(*store, *record);
+    if (journaled) {
+        recovery.openAndRecover(folder.path());
     }
     QString error;
     auto gpib = buses::createBus(QStringLiteral("sim:noise=0,latency=0"), &error);
@@ -80,8 +89,10 @@ void runSweep(benchmark::State& state, bool full) {
     plan.valid = true;
     for (auto _ : state) {
         const int before = store->seriesCount;
-        iv::IvSweep sweep(*gpib, *store, segment, host);
-        sweep.runVoltageSweep(plan, options);
+        iv::CheckedBus link(*gpib);
+        QStringList problems;
+        iv::IvSweep sweep(link, *store, segment, host);
+        sweep.runVoltageSweep(plan, options, problems);
         store->seriesCount = before;  // measure into the same slot every time
     }
     state.counters["seconds_per_point"] =
@@ -96,8 +107,17 @@ void BM_SweepFullStore(benchmark::State& state) {
     runSweep(state, true);
 }
 
+void BM_SweepEmptyStoreJournaled(benchmark::State& state) {
+    runSweep(state, false, true);
+}
+void BM_SweepFullStoreJournaled(benchmark::State& state) {
+    runSweep(state, true, true);
+}
+
 BENCHMARK(BM_SweepEmptyStore)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SweepEmptyStoreJournaled)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_SweepFullStore)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SweepFullStoreJournaled)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 

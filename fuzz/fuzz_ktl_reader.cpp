@@ -9,6 +9,39 @@
 
 using namespace tarvix::series;
 
+namespace {
+
+// A read that succeeded on input without a final line end took no number from the cut last
+// line: the same input with its line end gives the same store.
+void checkCutLastLine(const QByteArray& bytes, const SeriesStore& store) {
+    if (bytes.isEmpty() || bytes.endsWith('\n') || bytes.endsWith('\r')) {
+        return;
+    }
+    static SeriesStore ended;
+    clearStoreForOpen(ended);
+    const KtlReadResult again = readKtl(bytes + "\r\n", ended, KtlLabels::Take);
+    if (again.error != 0 || ended.seriesCount != store.seriesCount) {
+        __builtin_trap();
+    }
+    for (int series = 1; series <= store.seriesCount; ++series) {
+        for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
+            const int count = storedPointCount(store, segment, series);
+            if (count != storedPointCount(ended, segment, series)) {
+                __builtin_trap();
+            }
+            for (int p = 1; p <= count; ++p) {
+                if (store.storedCurrent(segment, series)[p] !=
+                        ended.storedCurrent(segment, series)[p] &&
+                    !std::isnan(store.storedCurrent(segment, series)[p])) {
+                    __builtin_trap();
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
 // Any bytes as a series file: the read must stay inside the tables (the store asserts its
 // indices) and leave a store whose counts and slot number the rest of the program can trust.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -38,6 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
             }
         }
+    }
+    if (result.error == 0) {
+        checkCutLastLine(bytes, store);
     }
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "bus/GpibBus.h"
 #include "buses/PrologixCodec.h"
+#include "iv/CheckedBus.h"
 #include "lcr/MeterReply.h"
 #include "text/DecimalParse.h"
 #include "thermo/ThermoBusLink.h"
@@ -48,12 +49,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         tarvix::text::parseReply(text.toStdString());
         tarvix::text::parseReply(text.left(13).toStdString());
     }
+    // The I-V paths' checked reading: a number, or a fault that names the reply.
+    tarvix::iv::CheckedBus link(gpib);
+    for (int cut : {0, 13}) {
+        try {
+            link.query(24, QStringLiteral(":READ?"), cut);
+        } catch (const tarvix::iv::AcquisitionEnded&) {
+        }
+    }
     tarvix::lcr::parseMeterReply(bytes);
     tarvix::lcr::replyUpToTabRun(bytes);
     tarvix::thermo::resistanceFromFetchReply(bytes);
     tarvix::buses::PrologixLineSplitter splitter;
     splitter.feed(bytes);
     while (splitter.next()) {
+    }
+    // A short line limit, so that cut lines (and an escape at the cut) are reached too.
+    tarvix::buses::PrologixLineSplitter shortLines(8);
+    shortLines.feed(bytes);
+    while (const auto line = shortLines.next()) {
+        if (line->text.size() > 8) {
+            __builtin_trap();
+        }
     }
     return 0;
 }

@@ -1,15 +1,42 @@
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "bus/GpibBus.h"
 #include "sim/SimBackend.h"
 
+namespace {
+
+// Settings whose numbers take units and multipliers ("10mA", "2 KHZ", "MAX"): every input
+// line is also sent as their parameter.
+constexpr std::pair<int, const char*> kNumericSettings[] = {
+    {24, ":SOUR:VOLT:LEV "},   {24, ":SENS:CURR:PROT "}, {24, ":SOUR:DEL "},
+    {24, ":TRIG:COUN "},       {24, ":SYST:BEEP "},      {14, "CURR:RANG "},
+    {16, "VOLT:AC:DET:BAND "}, {16, "RES:RANG "},
+};
+
+// The status byte and the bus lines after a message: a poll, a trigger, sometimes a clear.
+void touchBusLines(tarvix::sim::SimInstrument& instrument, char selector) {
+    instrument.requestingService();
+    if ((instrument.serialPoll() & ~0xFF) != 0) {
+        __builtin_trap();
+    }
+    instrument.trigger();
+    if (selector & 1) {
+        instrument.deviceClear();
+    }
+}
+
+}  // namespace
+
 // Arbitrary program messages, one per line, go to every instrument of a SCPI bench and of a
-// TSP bench (the SCPI parser, the TSP line parser and the common commands); after each, a
-// reply is read with a maximum length taken from the input. Nothing may crash, and a reply
-// must fit the buffer the bus hands the library.
+// TSP bench (the SCPI parser, the TSP line parser and the common commands), and as the number
+// of settings that take units; after each, a reply is read with a maximum length taken from
+// the input and the bus lines are touched. Nothing may crash, a reply must fit the buffer the
+// bus hands the library, and a status byte must be a byte.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using tarvix::sim::SimBackend;
     using tarvix::sim::SimBench;
@@ -38,7 +65,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (count > maxLength || (status == 0 && buffer[count] != '\0')) {
                     __builtin_trap();
                 }
+                touchBusLines(*backend->bench().instrument(address),
+                              message.empty() ? 0 : message.back());
             }
+        }
+        auto& scpiBench = benches.front()->bench();
+        for (const auto& [address, setting] : kNumericSettings) {
+            scpiBench.send(address, std::string(setting) + std::string(message));
+            std::string reply;
+            scpiBench.enter(address, 70, &reply);
         }
         start = end + 1;
     }

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
+#include <span>
 
 #include "analysis/AnalysisChart.h"
 #include "analysis/AnalysisFiles.h"
+#include "analysis/FitReport.h"
 #include "analysis/LineFit.h"
 #include "analysis/PointSelection.h"
 #include "analysis/ResistanceText.h"
@@ -36,14 +39,19 @@ const QString kNoSelectionMessage =
 const QString kScatterPrefix = QStringLiteral("разброс точек: ");
 const QString kNoLineText = QStringLiteral("прямая не определена: все точки при одном напряжении");
 const QString kNoScatterText = QStringLiteral("разброс точек: не определён (есть Y = 0)");
+const QString kHowToChooseWindow = QStringLiteral(
+    "Choose the voltage window with the two scroll bars under the chart: the upper one sets "
+    "its lower end, the lower one its upper end (their voltages are shown above the bars). A "
+    "bar at 0 leaves that end at the chart's voltage limit.");
+const QString kNoFitYet = QStringLiteral("There is no fit to copy yet: straighten a curve first.");
 
 const QString kKtlDialogTitle = QStringLiteral("Результаты Keithley 2410");
 const QString kKtlDialogFilter = QStringLiteral("Keithley (*.ktl)|*.ktl");
 const QString kAllSeriesDialogTitle = QStringLiteral("Save in to format - linear and log");
 const QString kAllSeriesDialogFilter = QStringLiteral("KTH (*.*)|*.*");
 
-// The analysis charts share the I-V chart's captions.
-AnalysisChartFrame chartFrame(const AnalysisState& state, bool logScale) {
+// The measured segment keeps the I-V chart's captions and log option.
+AnalysisChartFrame initialChartFrame(const AnalysisState& state, bool logScale) {
     return {series::IvChart::currentCaption(),
             series::IvChart::voltageCaption(),
             state.plotXMax,
@@ -51,6 +59,12 @@ AnalysisChartFrame chartFrame(const AnalysisState& state, bool logScale) {
             state.plotYMax,
             state.plotYMin,
             logScale};
+}
+
+// A straightening is read on linear axes of its own quantities.
+AnalysisChartFrame straightenedFrame(const AnalysisState& state, Mechanism mechanism) {
+    return {yAxisCaption(mechanism), xAxisCaption(mechanism), state.plotXMax, state.plotXMin,
+            state.plotYMax,          state.plotYMin,          false};
 }
 
 QString notAnIntegerMessage(const QString& text) {
@@ -150,8 +164,22 @@ void AnalysisActions::setPlotRangeFromFit() {
     }
 }
 
-void AnalysisActions::drawStraightened() {
-    const AnalysisChartFrame frame = chartFrame(state_, host_.logScale());
+// Logarithms have no meaningful zero: a range from 0 would squeeze their points into a
+// sliver, so these plots frame the points themselves.
+void AnalysisActions::setPlotRangeAroundPoints() {
+    const auto frame = [](std::span<const double> values, float& low, float& high) {
+        const auto [min, max] = std::minmax_element(values.begin(), values.end());
+        const double middle = (*min + *max) / 2;
+        const double half = std::max({(*max - *min) * 0.55, std::abs(middle) * 0.01, 1e-12});
+        low = static_cast<float>(std::max(middle - half, -double(FLT_MAX)));
+        high = static_cast<float>(std::min(middle + half, double(FLT_MAX)));
+    };
+    frame(state_.xs(), state_.plotXMin, state_.plotXMax);
+    frame(state_.ys(), state_.plotYMin, state_.plotYMax);
+}
+
+void AnalysisActions::drawStraightened(Mechanism mechanism) {
+    const AnalysisChartFrame frame = straightenedFrame(state_, mechanism);
     MarkerFlash flash;
     if (host_.animationDelay() != 0) {
         flash = [this] {
@@ -167,9 +195,15 @@ void AnalysisActions::drawStraightened() {
         };
     }
     const LineFit line{state_.fitIntercept, state_.fitSlope, state_.fitDefined};
-    drawLinearizedChart(shared_.chart, frame, state_.xs(), state_.ys(),
-                        series::IvChart::segmentColor(state_.analysisSegment), line, flash);
+    const QRgb colour = series::IvChart::segmentColor(state_.analysisSegment);
+    drawLinearizedChart(shared_.chart, frame, state_.xs(), state_.ys(), colour, line, flash);
     host_.showChart();
+    // A save refills the work arrays, so the picture keeps its own copy of the points.
+    host_.setChartSource(
+        [frame, colour, line, x = std::vector<double>(state_.xs().begin(), state_.xs().end()),
+         y = std::vector<double>(state_.ys().begin(), state_.ys().end())](QImage& image) {
+            drawLinearizedChart(image, frame, x, y, colour, line);
+        });
 }
 
 void AnalysisActions::reportFit(Mechanism mechanism) {
@@ -187,11 +221,31 @@ void AnalysisActions::reportFit(Mechanism mechanism) {
         result = kScatterPrefix + state_.scatterText + QChar('%');
     }
     host_.setControlText(resultLabelName(mechanism), result);
+    FitReport report{mechanism, line, {}, shared_.manualVoltage, shared_.cursorVoltage, {}};
     if (mechanism == Mechanism::Ohm) {
         const bool finite = line.defined && line.slope != 0;
         state_.ohmResistance = finite ? 1.0 / line.slope : 0.0;
         host_.setControlText(kResistanceLabel, resistanceTextForSlope(line.slope, line.defined));
+        if (finite) {
+            report.resistance = state_.ohmResistance;
+        }
     }
+    if (!line.defined) {
+        state_.fit.reset();
+        host_.showFitSummary(QString());
+        return;
+    }
+    report.statistics = fitStatistics(state_.xs(), state_.ys(), line);
+    state_.fit = report;
+    host_.showFitSummary(fitSummaryText(report));
+}
+
+void AnalysisActions::copyFitResults() {
+    if (!state_.fit) {
+        host_.showMessage(kNoFitYet);
+        return;
+    }
+    host_.copyToClipboard(fitClipboardText(*state_.fit));
 }
 
 void AnalysisActions::straighten(Mechanism mechanism) {
@@ -216,7 +270,7 @@ void AnalysisActions::straighten(Mechanism mechanism) {
         return;
     }
     if (fillStraightened(mechanism, count) == 0) {
-        host_.showMessage(emptySelectionMessage(mechanism));
+        host_.showMessage(emptySelectionMessage(mechanism) + QChar('\n') + kHowToChooseWindow);
         host_.setControlText(resultLabelName(mechanism), QString());
         return;
     }
@@ -224,8 +278,12 @@ void AnalysisActions::straighten(Mechanism mechanism) {
     state_.fitIntercept = line.intercept;
     state_.fitSlope = line.slope;
     state_.fitDefined = line.defined;
-    setPlotRangeFromFit();
-    drawStraightened();
+    if (mechanism == Mechanism::Ohm) {
+        setPlotRangeFromFit();
+    } else {
+        setPlotRangeAroundPoints();
+    }
+    drawStraightened(mechanism);
     host_.processEvents();
     reportFit(mechanism);
 }
@@ -262,12 +320,17 @@ void AnalysisActions::showInitialChart() {
     for (float* end : {&state_.plotXMax, &state_.plotXMin, &state_.plotYMax, &state_.plotYMin}) {
         *end = widened(*end);
     }
-    const AnalysisChartFrame frame = chartFrame(state_, host_.logScale());
+    const AnalysisChartFrame frame = initialChartFrame(state_, host_.logScale());
     const std::size_t points = static_cast<std::size_t>(count);
+    const QRgb colour = series::IvChart::segmentColor(state_.analysisSegment);
     drawInitialChart(shared_.chart, frame, {state_.fitX.data(), points},
-                     {state_.fitY.data(), points},
-                     series::IvChart::segmentColor(state_.analysisSegment));
+                     {state_.fitY.data(), points}, colour);
     host_.showChart();
+    host_.setChartSource(
+        [frame, colour, x = std::vector<double>(state_.fitX.begin(), state_.fitX.begin() + count),
+         y = std::vector<double>(state_.fitY.begin(), state_.fitY.begin() + count)](QImage& image) {
+            drawInitialChart(image, frame, x, y, colour);
+        });
     host_.processEvents();
 }
 

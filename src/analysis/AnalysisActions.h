@@ -37,6 +37,8 @@ class AnalysisActions {
     void saveMeasuredSegment();
     // Button19Click: every stored series into a linear and a "_log" two-column file.
     void saveAllSeries();
+    // "Copy fit results": the last fit, tab-separated, to the clipboard.
+    void copyFitResults();
 
   private:
     class RunGuard;
@@ -47,7 +49,8 @@ class AnalysisActions {
     void showUnitIvChart();
     void reportFit(Mechanism mechanism);
     void setPlotRangeFromFit();
-    void drawStraightened();
+    void setPlotRangeAroundPoints();
+    void drawStraightened(Mechanism mechanism);
     bool refuseWithoutSelection();
     void reportFileError(int error);
 

@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+#include "series/ChartPictures.h"
+
 namespace tarvix::analysis {
 
 // What the analysis needs from the window. Controls are named by their design names
@@ -26,6 +28,11 @@ class AnalysisHost {
     // drawIvChart with its usual captions and the given ranges.
     virtual void redrawIvChart(double currentMin, double currentMax, double voltageMin,
                                double voltageMax) = 0;
+    // The line of fit figures under the result labels (empty text clears it).
+    virtual void showFitSummary(const QString& text) = 0;
+    virtual void copyToClipboard(const QString& text) = 0;
+    // The chart now on PaintBox1 as a drawing that can be repeated, for its pictures.
+    virtual void setChartSource(series::ChartRender render) = 0;
     // The shared save dialog with this title and filter; no value when cancelled.
     virtual std::optional<QString> chooseSaveFile(const QString& title, const QString& filter) = 0;
 };

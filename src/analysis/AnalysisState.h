@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <span>
 #include <vector>
 
+#include "analysis/FitReport.h"
 #include "series/SeriesStore.h"
 
 namespace tarvix::analysis {
@@ -39,6 +41,7 @@ struct AnalysisState {
     float plotYMin = 0;
     float plotYMax = 0;
     double ohmResistance = 0;
+    std::optional<FitReport> fit;  // of the last straightening that drew a chart
 };
 
 }  // namespace tarvix::analysis

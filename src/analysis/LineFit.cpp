@@ -55,6 +55,38 @@ LineFit leastSquaresLine(std::span<const double> x, std::span<const double> y) {
     return line;
 }
 
+FitStatistics fitStatistics(std::span<const double> x, std::span<const double> y,
+                            const LineFit& line) {
+    const std::size_t n = std::min(x.size(), y.size());
+    FitStatistics stats;
+    stats.count = static_cast<int>(n);
+    if (n == 0) {
+        return stats;
+    }
+    double meanX = 0;
+    double meanY = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        meanX += x[k];
+        meanY += y[k];
+    }
+    meanX /= static_cast<double>(n);
+    meanY /= static_cast<double>(n);
+    double spreadX = 0;  // sum of (x - mean)^2
+    double spreadY = 0;
+    double residuals = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        spreadX += (x[k] - meanX) * (x[k] - meanX);
+        spreadY += (y[k] - meanY) * (y[k] - meanY);
+        residuals += (y[k] - line.at(x[k])) * (y[k] - line.at(x[k]));
+    }
+    stats.rSquared = spreadY > 0 ? 1.0 - residuals / spreadY : (residuals == 0 ? 1.0 : 0.0);
+    const double variance = n > 2 ? residuals / static_cast<double>(n - 2) : std::nan("");
+    stats.slopeError = std::sqrt(variance / spreadX);
+    stats.interceptError =
+        std::sqrt(variance * (1.0 / static_cast<double>(n) + meanX * meanX / spreadX));
+    return stats;
+}
+
 std::optional<double> scatterPercent(std::span<const double> x, std::span<const double> y,
                                      const LineFit& line) {
     const std::size_t n = std::min(x.size(), y.size());

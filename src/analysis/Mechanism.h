@@ -24,6 +24,9 @@ struct MechanismInfo {
     const char16_t* badNumbersMessage;
     const char16_t* fileHeading;   // line 4 of the saved file, before the result label's text
     const char16_t* columnHeader;  // line 6 of the saved file, before "Series "
+    const char16_t* yAxis;         // the chart's names of its quantities
+    const char16_t* xAxis;
+    const char* name;  // in the copied fit results
     // X from abs(V); Y from abs(I) and abs(V). Both magnitudes are non-zero.
     double (*transformX)(double absVoltage);
     double (*transformY)(double absCurrent, double absVoltage);
@@ -45,6 +48,15 @@ inline QString fileHeading(Mechanism mechanism) {
 }
 inline QString columnHeader(Mechanism mechanism) {
     return QString::fromUtf16(mechanismInfo(mechanism).columnHeader);
+}
+inline QString yAxisCaption(Mechanism mechanism) {
+    return QString::fromUtf16(mechanismInfo(mechanism).yAxis);
+}
+inline QString xAxisCaption(Mechanism mechanism) {
+    return QString::fromUtf16(mechanismInfo(mechanism).xAxis);
+}
+inline QString mechanismName(Mechanism mechanism) {
+    return QString::fromLatin1(mechanismInfo(mechanism).name);
 }
 
 }  // namespace tarvix::analysis

@@ -5,8 +5,9 @@
 namespace tarvix::analysis {
 
 // The resistance of the Ohm's-law fit as Label27 shows it (Label25 "R=" stands before it):
-// below 1 ohm and from 1e11 ohms on in the general form, otherwise rounded to whole ohms,
-// kilo-ohms (from 1e5) or mega-ohms (from 1e6), the unit chosen by the rounded figure. A resistance
+// below 1 ohm and from 1e11 ohms on in the general form, otherwise with four significant
+// figures (whole units from five digits on) in ohms, kilo-ohms (from 1e5) or mega-ohms (from
+// 1e6), the unit chosen by the rounded figure: "1.444 MOm". A resistance
 // that the fit does not determine (no line, or a zero slope) reads "не определено".
 QString resistanceText(double ohms);
 

@@ -27,7 +27,7 @@ QByteArray prologixEscape(const QByteArray& data) {
 void PrologixLineSplitter::feed(const QByteArray& bytes) {
     for (const char c : bytes) {
         if (escapePending_) {
-            current_.append(c);
+            append(c);
             escapePending_ = false;
         } else if (c == kEsc) {
             escapePending_ = true;
@@ -40,8 +40,16 @@ void PrologixLineSplitter::feed(const QByteArray& bytes) {
             if (lead_ >= 0 && lead_ < 2) {
                 lead_ = c == '+' ? lead_ + 1 : -1;
             }
-            current_.append(c);
+            append(c);
         }
+    }
+}
+
+void PrologixLineSplitter::append(char c) {
+    if (current_.size() < maxLine_) {
+        current_.append(c);
+    } else {
+        overrun_ = true;
     }
 }
 
@@ -56,12 +64,13 @@ std::optional<PrologixLine> PrologixLineSplitter::next() {
 
 void PrologixLineSplitter::endLine() {
     if (lead_ == 2) {
-        ready_.push_back({current_.mid(2).trimmed(), true});
+        ready_.push_back({current_.mid(2).trimmed(), true, overrun_});
     } else if (lead_ != 0) {
-        ready_.push_back({current_, false});
+        ready_.push_back({current_, false, overrun_});
     }
     current_.clear();
     lead_ = 0;
+    overrun_ = false;
 }
 
 }  // namespace tarvix::buses

@@ -16,18 +16,29 @@ QByteArray prologixEscape(const QByteArray& data);
 struct PrologixLine {
     QByteArray text;  // the command without its "++", or the unescaped data
     bool command = false;
+    bool overrun = false;  // the line was longer than the splitter keeps: `text` is cut
 };
 
 // Splits the byte stream a controller receives into lines. Chunks may end anywhere, even
-// between an ESC and the character it escapes. Empty lines (CR LF pairs) are dropped.
+// between an ESC and the character it escapes. Empty lines (CR LF pairs) are dropped. A line
+// longer than `maxLine` keeps only its first `maxLine` bytes and comes out marked overrun,
+// so that a line without end cannot grow the controller's memory.
 class PrologixLineSplitter {
   public:
+    explicit PrologixLineSplitter(qsizetype maxLine = kMaxLine) : maxLine_(maxLine) {}
+
     void feed(const QByteArray& bytes);
     std::optional<PrologixLine> next();
+    std::size_t readyLines() const { return ready_.size(); }
+
+    static constexpr qsizetype kMaxLine = 64 * 1024;
 
   private:
     void endLine();
+    void append(char c);
 
+    qsizetype maxLine_;
+    bool overrun_ = false;
     std::deque<PrologixLine> ready_;
     QByteArray current_;
     bool escapePending_ = false;

@@ -6,8 +6,9 @@
 
 namespace tarvix::buses {
 
-PrologixServer::PrologixServer(bus::GpibBackend& backend, QObject* parent)
-    : QObject(parent), backend_(backend) {
+PrologixServer::PrologixServer(bus::GpibBackend& backend, PrologixDeviceControl* control,
+                               QObject* parent)
+    : QObject(parent), backend_(backend), control_(control) {
     connect(&server_, &QTcpServer::newConnection, this, &PrologixServer::accept);
 }
 
@@ -24,7 +25,7 @@ bool PrologixServer::listen(const QHostAddress& address, quint16 port, QString* 
 
 void PrologixServer::accept() {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        auto* session = new PrologixSession(socket, backend_, this);
+        auto* session = new PrologixSession(socket, backend_, control_, this);
         connect(socket, &QTcpSocket::disconnected, session, &QObject::deleteLater);
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     }

@@ -48,7 +48,13 @@ int runAddressScan(bus::GpibBus& gpib, int sourceMeterModel, double scanStartDay
         const QByteArray reply = bus::GpibBus::replyText(buffer);
         callbacks.addLine(
             QStringLiteral("ADDRESS=%1  %2").arg(address).arg(text::fromCp1251(reply)));
-        sourceMeterModel = modelFromReply(reply, sourceMeterModel);
+        const int model = modelFromReply(reply, kNoModel);
+        if (model != kNoModel) {
+            sourceMeterModel = model;
+            if (callbacks.identified) {
+                callbacks.identified(address, model);
+            }
+        }
     }
     return sourceMeterModel;
 }

@@ -14,6 +14,8 @@ struct ScanCallbacks {
     std::function<double()> nowDays;  // the clock, as days
     std::function<void(const QString&)> showMessage;
     std::function<void(const QString&)> addLine;
+    // Told of every address whose reply names a source-measure unit model (may be empty).
+    std::function<void(int address, int model)> identified;
 };
 
 // Returns the model after the scan (the given one when nothing new was identified).

@@ -1,18 +1,19 @@
 #include "iv/IvSweep.h"
 
 #include <QTime>
+#include <algorithm>
 #include <cmath>
 
 #include "iv/AddressScan.h"
+#include "iv/OutputGuard.h"
+#include "iv/SegmentLevels.h"
 #include "text/ClockText.h"
-#include "text/DecimalParse.h"
 #include "text/NumberText.h"
 
 namespace tarvix::iv {
 
 namespace {
 
-constexpr int kReadingLength = 70;
 constexpr int kPicoammeterNumberLength = 13;
 
 QString real(double value) {
@@ -27,24 +28,18 @@ long long segmentElapsedMs(double startDays, double endDays) {
     return withinDay % 3600000LL;
 }
 
-IvSweep::IvSweep(bus::GpibBus& gpib, series::SeriesStore& store, SegmentState& segment,
-                 IvHost& host)
-    : gpib_(gpib), store_(store), segment_(segment), host_(host) {}
+IvSweep::IvSweep(CheckedBus& link, series::SeriesStore& store, SegmentState& segment, IvHost& host)
+    : link_(link), store_(store), segment_(segment), host_(host) {}
 
-void IvSweep::send(int address, const QString& command) {
-    gpib_.send(address, command.toLatin1().toStdString());
-}
-
-double IvSweep::readReply(int address) {
-    gpib_.enter(reply_, kReadingLength, address);
-    return text::parseReply(bus::GpibBus::replyText(reply_).toStdString()).value_or(0.0);
+AcquisitionEnded IvSweep::tableFull(int segment) {
+    return AcquisitionEnded(QStringLiteral("Segment %1 holds %2 points, as many as a series "
+                                           "can keep: the measurement was ended there.")
+                                .arg(segment)
+                                .arg(series::SeriesStore::kMaxPoints));
 }
 
 double IvSweep::readPicoammeter() {
-    send(kPicoammeterAddress, QStringLiteral("READ?"));
-    gpib_.enter(reply_, kReadingLength, kPicoammeterAddress);
-    const QByteArray number = bus::GpibBus::replyText(reply_).left(kPicoammeterNumberLength);
-    return text::parseReply(number.toStdString()).value_or(0.0);
+    return link_.query(kPicoammeterAddress, QStringLiteral("READ?"), kPicoammeterNumberLength);
 }
 
 void IvSweep::peakAndFirstLevel(const SweepPlan& plan, const IvHost& host, double& peak,
@@ -67,7 +62,7 @@ void IvSweep::peakAndFirstLevel(const SweepPlan& plan, const IvHost& host, doubl
 }
 
 void IvSweep::setUpSourceMeter(const SweepOptions& options) {
-    gpib_.setTimeout(1000);
+    link_.setTimeout(1000);
     if (options.address == kTspAddress) {
         for (const QString& line :
              {QStringLiteral("localnode.prompts = 0"), QStringLiteral("reset()"),
@@ -79,7 +74,7 @@ void IvSweep::setUpSourceMeter(const SweepOptions& options) {
               QStringLiteral("smua.source.autorangei = smua.AUTORANGE_ON"),
               QStringLiteral("smua.measure.lowrangei =1E-8"),
               QStringLiteral("smua.measure.nplc = 1")}) {
-            send(kTspAddress, line);
+            link_.send(kTspAddress, line);
         }
         return;
     }
@@ -90,7 +85,7 @@ void IvSweep::setUpSourceMeter(const SweepOptions& options) {
                                    options.realVoltage ? QStringLiteral(":FORM:ELEM VOLT")
                                                        : QStringLiteral(":FORM:ELEM CURR"),
                                    QStringLiteral(":SOUR:VOLT:LEV ") + real(options.firstLevel)}) {
-        send(kScpiAddress, command);
+        link_.send(kScpiAddress, command);
     }
 }
 
@@ -100,64 +95,53 @@ void IvSweep::setUpPicoammeter(const SweepOptions& options) {
     }
     for (const QString& command : {QStringLiteral("*RST"), QStringLiteral("CURR:RANG:AUTO ON"),
                                    options.picoammeterNplc, QStringLiteral("SYST:ZCH OFF")}) {
-        send(kPicoammeterAddress, command);
+        link_.send(kPicoammeterAddress, command);
     }
     for (int i = 0; i < 3; ++i) {
-        gpib_.setTimeout(1000);
+        link_.setTimeout(1000);
     }
 }
 
 void IvSweep::outputOn(const SweepOptions& options) {
     if (options.address == kTspAddress) {
-        send(kTspAddress, QStringLiteral("smua.source.output = smua.OUTPUT_ON"));
+        link_.send(kTspAddress, QStringLiteral("smua.source.output = smua.OUTPUT_ON"));
     } else {
-        send(kScpiAddress, QStringLiteral(":OUTP ON"));
+        link_.send(kScpiAddress, QStringLiteral(":OUTP ON"));
     }
     for (int i = 0; i < 3; ++i) {
-        gpib_.setTimeout(1000);
-    }
-}
-
-void IvSweep::outputOff(const SweepOptions& options) {
-    if (options.address == kTspAddress) {
-        send(kTspAddress, QStringLiteral("smua.source.output = smua.OUTPUT_OFF"));
-    } else {
-        send(kScpiAddress, QStringLiteral(":OUTP OFF"));
-    }
-    if (options.picoammeter) {
-        send(kPicoammeterAddress, QStringLiteral("SYST:ZCH ON"));
+        link_.setTimeout(1000);
     }
 }
 
 void IvSweep::holdLoop(double level) {
-    send(kScpiAddress, QStringLiteral(":SOUR:VOLT:LEV ") + real(level));
-    send(kScpiAddress, QStringLiteral(":SENS:FUNC \"VOLT\""));
-    send(kScpiAddress, QStringLiteral(":FORM:ELEM VOLT"));
+    link_.send(kScpiAddress, QStringLiteral(":SOUR:VOLT:LEV ") + real(level));
+    link_.send(kScpiAddress, QStringLiteral(":SENS:FUNC \"VOLT\""));
+    link_.send(kScpiAddress, QStringLiteral(":FORM:ELEM VOLT"));
     bool released = false;
     do {
-        send(kScpiAddress, QStringLiteral(":READ?"));
-        readReply(kScpiAddress);
+        link_.query(kScpiAddress, QStringLiteral(":READ?"));
         host_.letEventsRun();
+        link_.throwDeferred();
         released = host_.takeHoldRelease();
     } while (!released && !host_.stopRequested());
 }
 
 void IvSweep::lcrUnderBias(double level) {
-    send(kScpiAddress, QStringLiteral(":SOUR:VOLT:LEV ") + real(level));
-    send(kScpiAddress, QStringLiteral(":SENS:FUNC \"VOLT\""));
-    send(kScpiAddress, QStringLiteral(":FORM:ELEM VOLT"));
+    link_.send(kScpiAddress, QStringLiteral(":SOUR:VOLT:LEV ") + real(level));
+    link_.send(kScpiAddress, QStringLiteral(":SENS:FUNC \"VOLT\""));
+    link_.send(kScpiAddress, QStringLiteral(":FORM:ELEM VOLT"));
     host_.sleepMs(1000);
-    send(kScpiAddress, QStringLiteral(":READ?"));
-    readReply(kScpiAddress);
+    link_.query(kScpiAddress, QStringLiteral(":READ?"));
     host_.sleepMs(5000);
     host_.runLcrSweep();
+    link_.throwDeferred();
 }
 
 void IvSweep::programLevel(double level, const SweepOptions& options) {
     if (options.address == kTspAddress) {
-        send(kTspAddress, QStringLiteral("smua.source.levelv = ") + real(level));
+        link_.send(kTspAddress, QStringLiteral("smua.source.levelv = ") + real(level));
     } else {
-        send(kScpiAddress, QStringLiteral(":SOUR:VOLT:LEV ") + real(level));
+        link_.send(kScpiAddress, QStringLiteral(":SOUR:VOLT:LEV ") + real(level));
     }
 }
 
@@ -166,11 +150,10 @@ double IvSweep::measureVoltage(double level, bool firstPoint, const SweepOptions
         return level;
     }
     if (firstPoint) {
-        send(kScpiAddress, QStringLiteral(":SENS:FUNC \"VOLT\""));
+        link_.send(kScpiAddress, QStringLiteral(":SENS:FUNC \"VOLT\""));
     }
-    send(kScpiAddress, QStringLiteral(":FORM:ELEM VOLT"));
-    send(kScpiAddress, QStringLiteral(":READ?"));
-    return readReply(kScpiAddress);
+    link_.send(kScpiAddress, QStringLiteral(":FORM:ELEM VOLT"));
+    return link_.query(kScpiAddress, QStringLiteral(":READ?"));
 }
 
 double IvSweep::measureCurrent(bool firstPoint, bool atSegmentEnd, const SweepOptions& options) {
@@ -183,26 +166,36 @@ double IvSweep::measureCurrent(bool firstPoint, bool atSegmentEnd, const SweepOp
         return current;
     }
     if (options.address == kTspAddress) {
-        send(kTspAddress, QStringLiteral("print(smua.measure.i())"));
+        link_.send(kTspAddress, QStringLiteral("print(smua.measure.i())"));
         if (firstPoint) {
             host_.sleepMs(100);
         }
-        return readReply(kTspAddress);
+        return link_.read(kTspAddress);
     }
-    send(kScpiAddress, QStringLiteral(":SENS:FUNC \"CURR\""));
-    send(kScpiAddress, QStringLiteral(":FORM:ELEM CURR"));
-    send(kScpiAddress, QStringLiteral(":READ?"));
-    return readReply(kScpiAddress);
+    link_.send(kScpiAddress, QStringLiteral(":SENS:FUNC \"CURR\""));
+    link_.send(kScpiAddress, QStringLiteral(":FORM:ELEM CURR"));
+    return link_.query(kScpiAddress, QStringLiteral(":READ?"));
 }
 
 void IvSweep::storePoint(int segment, double voltage, double current) {
-    const int point = segment_.pointCounter;
-    float* currents = store_.liveCurrent(segment);
-    float* voltages = store_.liveVoltage(segment);
-    voltages[point] = static_cast<float>(voltage);
-    currents[point] = static_cast<float>(current);
-    currents[0] = static_cast<float>(point);
-    voltages[0] = static_cast<float>(point);
+    store_.setLivePoint(segment, segment_.pointCounter, voltage, current);
+}
+
+// One point at the running level. A failed exchange throws before anything is stored, so the
+// table keeps exactly the points measured before it.
+void IvSweep::measurePoint(int segment, bool firstPoint, const SweepOptions& options) {
+    if (segment_.pointCounter >= series::SeriesStore::kMaxPoints) {
+        throw tableFull(segment);
+    }
+    const double level = segment_.level;
+    programLevel(level, options);
+    const double voltage = measureVoltage(level, firstPoint, options);
+    const double current =
+        measureCurrent(firstPoint, !firstPoint && level == segment_.segmentEnd, options);
+    ++segment_.pointCounter;
+    storePoint(segment, voltage, current);
+    host_.drawChart();
+    link_.throwDeferred();
 }
 
 void IvSweep::runSegment(int segment, double start, double end, int stepCount,
@@ -216,49 +209,66 @@ void IvSweep::runSegment(int segment, double start, double end, int stepCount,
     }
     // The level is the shared one: a point that a bar move records in the middle of the
     // segment sets it too, and the next step goes on from there.
+    SegmentLevels levels(start, end, stepCount);
     double& level = segment_.level;
     level = start;
-    double step = std::fabs((end - start) / stepCount);
-    if (start >= end) {
-        step = -step;
-    }
-    segment_.step = step;
+    segment_.step = levels.step();
     segment_.pointCounter = 0;
     segment_.finished = false;
 
-    programLevel(level, options);
-    double voltage = measureVoltage(level, true, options);
-    ++segment_.pointCounter;
-    storePoint(segment, voltage, measureCurrent(true, false, options));
-    host_.drawChart();
-    // The live table holds 10000 points a segment: a longer segment ends there.
-    while (segment_.pointCounter < series::SeriesStore::kMaxPoints) {
-        if (host_.manualMode()) {
-            level = host_.manualVoltage();
-        } else {
-            level += step;
-            if (std::fabs((level - step) - end) < std::fabs(step)) {
-                level = end;
-            }
+    double programmed = level;
+    measurePoint(segment, true, options);
+    // At least one more point, as a segment from a level to itself has two.
+    do {
+        if (level != programmed) {
+            levels.restartFrom(level);
         }
-        programLevel(level, options);
-        voltage = measureVoltage(level, false, options);
-        ++segment_.pointCounter;
-        storePoint(segment, voltage, measureCurrent(false, level == end, options));
-        host_.drawChart();
-        if (level == end || host_.stopRequested()) {
-            break;
-        }
-    }
+        level = host_.manualMode() ? static_cast<double>(host_.manualVoltage()) : levels.next();
+        programmed = level;
+        measurePoint(segment, false, options);
+    } while (level != end && !host_.stopRequested());
     segment_.finished = true;
     const long long elapsed = segmentElapsedMs(segment_.startDays, text::nowAsDays());
     store_.liveLabel(segment) += QStringLiteral("/%1ms").arg(elapsed);
+    store_.endLiveSegment(segment);
     host_.drawChart();
 }
 
-void IvSweep::runVoltageSweep(const SweepPlan& plan, const SweepOptions& options) {
+void IvSweep::commitRepetition() {
+    // The store holds 150 series; Start made sure every repetition has a slot.
+    if (store_.commitLive(store_.seriesCount + 1)) {
+        ++store_.seriesCount;
+    }
+    store_.clearLive();
+    store_.clearLiveLabels();
+}
+
+void IvSweep::runRepetitions(const SweepPlan& plan, const SweepOptions& options) {
+    for (int repetition = 1; repetition <= plan.repeatCount; ++repetition) {
+        try {
+            for (int segment = 1; segment <= 8; ++segment) {
+                if (host_.segmentEnabled(segment)) {
+                    runSegment(segment, plan.start[static_cast<size_t>(segment)],
+                               plan.end[static_cast<size_t>(segment)], plan.stepCount, options);
+                }
+            }
+        } catch (const AcquisitionEnded&) {
+            // The points measured before the fault are kept as a series of their own.
+            if (store_.liveSegmentCount() > 0) {
+                commitRepetition();
+            }
+            throw;
+        }
+        commitRepetition();
+    }
+}
+
+void IvSweep::runVoltageSweep(const SweepPlan& plan, const SweepOptions& options,
+                              QStringList& problems) {
+    OutputGuard guard(link_.gpib(), options.address, problems, options.picoammeter);
     setUpSourceMeter(options);
     setUpPicoammeter(options);
+    guard.outputSwitchedOn();
     outputOn(options);
     if (options.holdAround) {
         holdLoop(plan.start[1]);
@@ -266,29 +276,15 @@ void IvSweep::runVoltageSweep(const SweepPlan& plan, const SweepOptions& options
     if (options.lcrUnderBias) {
         lcrUnderBias(plan.start[1]);
     }
-    for (int repetition = 1; repetition <= plan.repeatCount; ++repetition) {
-        for (int segment = 1; segment <= 8; ++segment) {
-            if (host_.segmentEnabled(segment)) {
-                runSegment(segment, plan.start[static_cast<size_t>(segment)],
-                           plan.end[static_cast<size_t>(segment)], plan.stepCount, options);
-            }
-        }
-        // The store holds 150 series; a sweep that would pass it ends its repetitions there.
-        if (!store_.commitLive(store_.seriesCount + 1)) {
-            storeFull_ = true;
-            break;
-        }
-        ++store_.seriesCount;
-        store_.clearLive();
-        store_.clearLiveLabels();
-    }
+    runRepetitions(plan, options);
     if (options.timeDependence) {
         host_.runTimeDependence();
+        link_.throwDeferred();
     }
     if (options.holdAround) {
         holdLoop(plan.start[1]);
     }
-    outputOff(options);
+    guard.switchOff();
 }
 
 }  // namespace tarvix::iv

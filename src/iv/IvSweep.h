@@ -3,7 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
-#include "bus/GpibBus.h"
+#include <QStringList>
+
+#include "iv/AcquisitionEnded.h"
+#include "iv/CheckedBus.h"
 #include "iv/IvHost.h"
 #include "iv/SegmentState.h"
 #include "iv/SweepPlan.h"
@@ -29,11 +32,13 @@ struct SweepOptions {
 // the picoammeter and the hold loops.
 class IvSweep {
   public:
-    IvSweep(bus::GpibBus& gpib, series::SeriesStore& store, SegmentState& segment, IvHost& host);
+    IvSweep(CheckedBus& link, series::SeriesStore& store, SegmentState& segment, IvHost& host);
 
     // Set-up, output on, holds, repetitions (each committed as a series), time dependence,
-    // output off. `plan` must be valid with a non-zero step count.
-    void runVoltageSweep(const SweepPlan& plan, const SweepOptions& options);
+    // output off. `plan` must be valid with a non-zero step count. A failed exchange throws
+    // AcquisitionEnded after the output was switched off and the repetition measured so far
+    // was committed; a failed output-off is added to `problems`.
+    void runVoltageSweep(const SweepPlan& plan, const SweepOptions& options, QStringList& problems);
 
     // The parts the manual regime shares.
     void setUpPicoammeter(const SweepOptions& options);
@@ -43,8 +48,8 @@ class IvSweep {
                     const SweepOptions& options);
     double readPicoammeter();
 
-    // The store had no free slot for a repetition: the sweep ended early.
-    bool storeFull() const { return storeFull_; }
+    // The fault of a live table that has no room for another point of `segment`.
+    static AcquisitionEnded tableFull(int segment);
 
     // Peak voltage and first level over the enabled segments (peak -1000 with none enabled).
     static void peakAndFirstLevel(const SweepPlan& plan, const IvHost& host, double& peak,
@@ -53,20 +58,18 @@ class IvSweep {
   private:
     void setUpSourceMeter(const SweepOptions& options);
     void outputOn(const SweepOptions& options);
-    void outputOff(const SweepOptions& options);
+    void runRepetitions(const SweepPlan& plan, const SweepOptions& options);
+    void commitRepetition();
+    void measurePoint(int segment, bool firstPoint, const SweepOptions& options);
     void programLevel(double level, const SweepOptions& options);
     double measureVoltage(double level, bool firstPoint, const SweepOptions& options);
     double measureCurrent(bool firstPoint, bool atSegmentEnd, const SweepOptions& options);
     void storePoint(int segment, double voltage, double current);
-    double readReply(int address);
-    void send(int address, const QString& command);
 
-    bus::GpibBus& gpib_;
+    CheckedBus& link_;
     series::SeriesStore& store_;
     SegmentState& segment_;
     IvHost& host_;
-    QByteArray reply_;
-    bool storeFull_ = false;
 };
 
 // Elapsed time of a segment as the label counts it: minutes, seconds and milliseconds of the

@@ -5,24 +5,13 @@
 
 #include "iv/AddressScan.h"
 #include "iv/RangeTables.h"
+#include "iv/SegmentLevels.h"
 #include "text/Cp1251.h"
-#include "text/DecimalParse.h"
 #include "text/NumberText.h"
 
 namespace tarvix::iv {
 
 namespace {
-
-constexpr int kReadingLength = 70;
-
-void send(bus::GpibBus& gpib, int address, const QString& command) {
-    gpib.send(address, command.toLatin1().toStdString());
-}
-
-double readNumber(bus::GpibBus& gpib, QByteArray& buffer, int address) {
-    gpib.enter(buffer, kReadingLength, address);
-    return text::parseReply(bus::GpibBus::replyText(buffer).toStdString()).value_or(0.0);
-}
 
 QString real(double value) {
     return text::defaultReal(value);
@@ -30,90 +19,85 @@ QString real(double value) {
 
 }  // namespace
 
-std::optional<double> measureResistance(bus::GpibBus& gpib) {
-    gpib.setTimeout(1000);
-    for (const char* command : {"*RST", "FUNC \"RES\"", ":FORM:ELEM RES", ":OUTP ON", ":READ?"}) {
-        gpib.send(kScpiAddress, command);
+double measureResistance(CheckedBus& link, QStringList& problems) {
+    OutputGuard guard(link.gpib(), kScpiAddress, problems);
+    link.setTimeout(1000);
+    for (const char* command : {"*RST", "FUNC \"RES\"", ":FORM:ELEM RES"}) {
+        link.send(kScpiAddress, QString::fromLatin1(command));
     }
-    QByteArray buffer;
-    gpib.enter(buffer, kReadingLength, kScpiAddress);
-    if (gpib.gpibStatus() != 0) {
-        return std::nullopt;
-    }
-    const double value =
-        text::parseReply(bus::GpibBus::replyText(buffer).toStdString()).value_or(0.0);
-    gpib.send(kScpiAddress, ":OUTP OFF");
+    guard.outputSwitchedOn();
+    link.send(kScpiAddress, QStringLiteral(":OUTP ON"));
+    const double value = link.query(kScpiAddress, QStringLiteral(":READ?"));
+    guard.switchOff();
     return value;
 }
 
-bool runCurrentSweep(bus::GpibBus& gpib, series::SeriesStore& store, IvHost& host,
-                     const CurrentSweepSettings& settings) {
-    gpib.setTimeout(1000);
-    for (const char* command :
-         {"*RST", ":SOUR:FUNC CURR", ":SOUR:CURR:MODE FIXED", ":SENS:FUNC \"VOLT\""}) {
-        gpib.send(kScpiAddress, command);
+void runCurrentSweep(CheckedBus& link, series::SeriesStore& store, IvHost& host,
+                     const CurrentSweepSettings& settings, QStringList& problems) {
+    OutputGuard guard(link.gpib(), kScpiAddress, problems);
+    link.setTimeout(1000);
+    for (const QString& command :
+         {QStringLiteral("*RST"), QStringLiteral(":SOUR:FUNC CURR"),
+          QStringLiteral(":SOUR:CURR:MODE FIXED"), QStringLiteral(":SENS:FUNC \"VOLT\""),
+          QStringLiteral(":SOUR:CURR:RANG ") + real(settings.range),
+          QStringLiteral(":SOUR:CURR:LEV ") + real(settings.currentStart),
+          QStringLiteral(":SENS:VOLT:PROT ") + real(settings.voltageCompliance),
+          QStringLiteral(":FORM:ELEM VOLT")}) {
+        link.send(kScpiAddress, command);
     }
-    const double peak = std::max(std::fabs(settings.currentStart), std::fabs(settings.currentEnd));
-    const auto range = currentRange(peak);
-    if (!range) {
-        return false;
-    }
-    send(gpib, kScpiAddress, QStringLiteral(":SOUR:CURR:RANG ") + real(*range));
-    send(gpib, kScpiAddress, QStringLiteral(":SOUR:CURR:LEV ") + real(settings.currentStart));
-    send(gpib, kScpiAddress, QStringLiteral(":SENS:VOLT:PROT ") + real(settings.voltageCompliance));
-    gpib.send(kScpiAddress, ":FORM:ELEM VOLT");
-    gpib.send(kScpiAddress, ":OUTP ON");
-    const double step = (settings.currentEnd - settings.currentStart) / 80.0;
-    QByteArray buffer;
-    float* currents = store.liveCurrent(1);
-    float* voltages = store.liveVoltage(1);
-    for (int i = 0; i <= 80; ++i) {
-        const double current = i * step + settings.currentStart;
-        send(gpib, kScpiAddress, QStringLiteral(":SOUR:CURR:LEV ") + real(current));
-        gpib.send(kScpiAddress, ":READ?");
-        const double voltage = readNumber(gpib, buffer, kScpiAddress);
-        currents[i + 1] = static_cast<float>(current);
-        voltages[i + 1] = static_cast<float>(voltage);
-        currents[0] = static_cast<float>(i + 1);
-        voltages[0] = static_cast<float>(i + 1);
+    guard.outputSwitchedOn();
+    link.send(kScpiAddress, QStringLiteral(":OUTP ON"));
+    constexpr int kSteps = 80;
+    SegmentLevels levels(settings.currentStart, settings.currentEnd, kSteps);
+    double current = settings.currentStart;
+    for (int i = 0; i <= kSteps; ++i) {
+        link.send(kScpiAddress, QStringLiteral(":SOUR:CURR:LEV ") + real(current));
+        const double voltage = link.query(kScpiAddress, QStringLiteral(":READ?"));
+        store.setLivePoint(1, i + 1, voltage, current);
         host.drawChart();
+        link.throwDeferred();
+        current = levels.next();
     }
-    gpib.send(kScpiAddress, ":OUTP OFF");
-    return true;
+    guard.switchOff();
 }
 
-std::optional<QString> test2636(bus::GpibBus& gpib) {
-    gpib.setTimeout(1000);
+QString test2636(CheckedBus& link, QStringList& problems) {
+    OutputGuard guard(link.gpib(), kTspAddress, problems);
+    link.setTimeout(1000);
     for (const char* line :
          {"localnode.prompts = 0", "reset()", "smua.source.outputenableaction = smua.OE_NONE",
           "display.screen = display.SMUA", "display.smua.measure.func = display.MEASURE_DCAMPS",
           "smua.source.func = smua.OUTPUT_DCVOLTS", "smua.source.autorangev = smua.AUTORANGE_ON",
           "smua.source.levelv = 15", "smua.source.limiti = 0.01",
           "smua.source.autorangei = smua.AUTORANGE_ON", "smua.measure.lowrangei =1E-3",
-          "smua.measure.nplc = 1", "smua.source.output = smua.OUTPUT_ON",
-          "print(smua.measure.i())"}) {
-        gpib.send(kTspAddress, line);
+          "smua.measure.nplc = 1"}) {
+        link.send(kTspAddress, QString::fromLatin1(line));
     }
-    QByteArray buffer;
-    gpib.enter(buffer, kReadingLength, kTspAddress);
-    if (gpib.gpibStatus() != 0) {
-        return std::nullopt;
+    guard.outputSwitchedOn();
+    link.send(kTspAddress, QStringLiteral("smua.source.output = smua.OUTPUT_ON"));
+    const QString query = QStringLiteral("print(smua.measure.i())");
+    link.send(kTspAddress, query);
+    const QByteArray reply = link.readText(kTspAddress);
+    guard.switchOff();
+    // The test shows what the unit said, and says so when it was no reading.
+    if (!CheckedBus::number(reply)) {
+        problems << CheckedBus::notANumber(kTspAddress, query, reply);
     }
-    const QString reply = text::fromCp1251(bus::GpibBus::replyText(buffer));
-    gpib.send(kTspAddress, "smua.source.output = smua.OUTPUT_OFF");
-    return reply;
+    return text::fromCp1251(reply);
 }
 
-ManualRegime::ManualRegime(bus::GpibBus& gpib, series::SeriesStore& store, SegmentState& segment,
+ManualRegime::ManualRegime(CheckedBus& link, series::SeriesStore& store, SegmentState& segment,
                            IvHost& host)
-    : gpib_(gpib),
+    : link_(link),
       store_(store),
       segment_(segment),
       host_(host),
-      sweep_(gpib, store, segment, host) {}
+      sweep_(link, store, segment, host) {}
 
-void ManualRegime::setUp(double range, const SweepOptions& options) {
-    gpib_.setTimeout(1000);
+void ManualRegime::setUp(double range, const SweepOptions& options, QStringList& problems) {
+    guard_ =
+        std::make_unique<OutputGuard>(link_.gpib(), kScpiAddress, problems, options.picoammeter);
+    link_.setTimeout(1000);
     for (const QString& command :
          {QStringLiteral("*RST"), QStringLiteral(":SOUR:FUNC VOLT"),
           QStringLiteral(":SOUR:VOLT:MODE FIXED"), QStringLiteral(":SOUR:VOLT:RANG ") + real(range),
@@ -121,12 +105,13 @@ void ManualRegime::setUp(double range, const SweepOptions& options) {
           options.realVoltage ? QStringLiteral(":FORM:ELEM VOLT")
                               : QStringLiteral(":FORM:ELEM CURR"),
           QStringLiteral(":SOUR:VOLT:LEV ") + real(options.firstLevel)}) {
-        send(gpib_, kScpiAddress, command);
+        link_.send(kScpiAddress, command);
     }
     sweep_.setUpPicoammeter(options);
-    gpib_.send(kScpiAddress, ":OUTP ON");
+    guard_->outputSwitchedOn();
+    link_.send(kScpiAddress, QStringLiteral(":OUTP ON"));
     for (int i = 0; i < 3; ++i) {
-        gpib_.setTimeout(1000);
+        link_.setTimeout(1000);
     }
 }
 
@@ -138,20 +123,23 @@ bool ManualRegime::recordBarPoint(int model, const SweepOptions& options) {
     }
     const auto range = voltageRange(model, std::fabs(level));
     if (!range) {
-        host_.requestStop();
-        return false;
+        throw AcquisitionEnded(
+            QStringLiteral("The bar's voltage %1 V is beyond the ranges of the %2: the "
+                           "measurement was ended.")
+                .arg(text::generalTextForDisplay(level))
+                .arg(model));
     }
-    send(gpib_, kScpiAddress, QStringLiteral(":SOUR:VOLT:RANG ") + real(*range));
-    send(gpib_, kScpiAddress, QStringLiteral(":SOUR:VOLT:LEV ") + real(level));
+    const int segment = std::clamp(segment_.segmentIndex, 1, series::SeriesStore::kSegments);
+    if (segment_.pointCounter >= series::SeriesStore::kMaxPoints) {
+        throw IvSweep::tableFull(segment);
+    }
+    link_.send(kScpiAddress, QStringLiteral(":SOUR:VOLT:RANG ") + real(*range));
+    link_.send(kScpiAddress, QStringLiteral(":SOUR:VOLT:LEV ") + real(level));
     double voltage = level;
     if (options.realVoltage) {
-        gpib_.send(kScpiAddress, ":FORM:ELEM VOLT");
-        gpib_.send(kScpiAddress, ":READ?");
-        voltage = readNumber(gpib_, reply_, kScpiAddress);
+        link_.send(kScpiAddress, QStringLiteral(":FORM:ELEM VOLT"));
+        voltage = link_.query(kScpiAddress, QStringLiteral(":READ?"));
     }
-    // The live table holds 10000 points: the counter starts again at 1 beyond that.
-    segment_.pointCounter =
-        segment_.pointCounter >= series::SeriesStore::kMaxPoints ? 1 : segment_.pointCounter + 1;
     double current = 0;
     if (options.picoammeter) {
         current = sweep_.readPicoammeter();
@@ -159,16 +147,11 @@ bool ManualRegime::recordBarPoint(int model, const SweepOptions& options) {
             current = sweep_.readPicoammeter();
         }
     } else {
-        gpib_.send(kScpiAddress, ":FORM:ELEM CURR");
-        gpib_.send(kScpiAddress, ":READ?");
-        current = readNumber(gpib_, reply_, kScpiAddress);
+        link_.send(kScpiAddress, QStringLiteral(":FORM:ELEM CURR"));
+        current = link_.query(kScpiAddress, QStringLiteral(":READ?"));
     }
-    const int segment = std::clamp(segment_.segmentIndex, 1, series::SeriesStore::kSegments);
-    const int point = segment_.pointCounter;
-    store_.liveVoltage(segment)[point] = static_cast<float>(voltage);
-    store_.liveCurrent(segment)[point] = static_cast<float>(current);
-    store_.liveVoltage(segment)[0] = static_cast<float>(point);
-    store_.liveCurrent(segment)[0] = static_cast<float>(point);
+    const int point = ++segment_.pointCounter;
+    store_.setLivePoint(segment, point, voltage, current);
     host_.drawChart();
     return true;
 }
@@ -176,16 +159,16 @@ bool ManualRegime::recordBarPoint(int model, const SweepOptions& options) {
 void ManualRegime::finish(const SweepOptions& options, double holdLevel) {
     if (options.timeDependence) {
         host_.runTimeDependence();
+        link_.throwDeferred();
     }
     for (int i = 0; i < 6; ++i) {
-        gpib_.setTimeout(1000);
+        link_.setTimeout(1000);
     }
     if (options.holdAround) {
         sweep_.holdLoop(holdLevel);
     }
-    gpib_.send(kScpiAddress, ":OUTP OFF");
-    if (options.picoammeter) {
-        gpib_.send(kPicoammeterAddress, "SYST:ZCH ON");
+    if (guard_) {
+        guard_->switchOff();
     }
 }
 

@@ -3,50 +3,59 @@
 #include <QString>
 #include <optional>
 
-#include "bus/GpibBus.h"
+#include <QStringList>
+#include <memory>
+
+#include "iv/CheckedBus.h"
 #include "iv/IvHost.h"
 #include "iv/IvSweep.h"
+#include "iv/OutputGuard.h"
 #include "iv/SegmentState.h"
 #include "series/SeriesStore.h"
 
 namespace tarvix::iv {
 
-// A single resistance reading at address 24. Empty when the reading failed (the output is
-// then left on, as the instrument was told).
-std::optional<double> measureResistance(bus::GpibBus& gpib);
+// Every regime here throws AcquisitionEnded when an exchange fails; the output is off by then,
+// and a failed output-off is added to `problems`.
+
+// A single resistance reading at address 24.
+double measureResistance(CheckedBus& link, QStringList& problems);
 
 // The current sweep: 81 points from I1 to I2 on segment 1, the voltage measured.
 struct CurrentSweepSettings {
     double currentStart = 0;  // I1
     double currentEnd = 0;    // I2
     double voltageCompliance = 0;
+    double range = 0;  // from the current range table
 };
-// False when the peak current has no range (the set-up commands were sent all the same).
-bool runCurrentSweep(bus::GpibBus& gpib, series::SeriesStore& store, IvHost& host,
-                     const CurrentSweepSettings& settings);
+void runCurrentSweep(CheckedBus& link, series::SeriesStore& store, IvHost& host,
+                     const CurrentSweepSettings& settings, QStringList& problems);
 
-// The fixed test of the 2636A: returns the reply text, empty when the reading failed.
-std::optional<QString> test2636(bus::GpibBus& gpib);
+// The fixed test of the 2636A: returns the reply text as it came; a reply that is no reading
+// is said in `problems`.
+QString test2636(CheckedBus& link, QStringList& problems);
 
 // The manual regime: set-up, the recording loop that follows the operator's bar, and the end.
 class ManualRegime {
   public:
-    ManualRegime(bus::GpibBus& gpib, series::SeriesStore& store, SegmentState& segment,
-                 IvHost& host);
+    ManualRegime(CheckedBus& link, series::SeriesStore& store, SegmentState& segment, IvHost& host);
 
-    void setUp(double range, const SweepOptions& options);
+    // Arms the output guard, which switches the output off in finish() or, on any other way
+    // out, when the regime is destroyed.
+    void setUp(double range, const SweepOptions& options, QStringList& problems);
     // One point at the bar's voltage, as a move of the bar records it. Returns false when the
-    // caller must end without a redraw (no usable model, or no range: then stop is requested).
+    // caller must end without a redraw (no usable model). A bar voltage beyond the model's
+    // range, a full table or a failed exchange throws.
     bool recordBarPoint(int model, const SweepOptions& options);
     void finish(const SweepOptions& options, double holdLevel);
 
   private:
-    bus::GpibBus& gpib_;
+    CheckedBus& link_;
     series::SeriesStore& store_;
     SegmentState& segment_;
     IvHost& host_;
     IvSweep sweep_;
-    QByteArray reply_;
+    std::unique_ptr<OutputGuard> guard_;
 };
 
 }  // namespace tarvix::iv

@@ -15,7 +15,11 @@ struct SweepPlan {
     double velocity = 0;  // the step of segment 1 per point
     int repeatCount = 0;
     bool valid = false;
+    QString problem;  // why the plan is not valid, for the operator (the first reason found)
 };
+
+// A segment of N steps has N + 1 points, and a series keeps at most 10000 a segment.
+constexpr int kMaxStepCount = 9999;
 
 // The texts of a plan table as the operator typed them. `segments` holds start 1, end 1,
 // start 2, end 2, ... start 8, end 8.

@@ -3,24 +3,18 @@
 #include <QElapsedTimer>
 
 #include "iv/AddressScan.h"
-#include "text/DecimalParse.h"
 
 namespace tarvix::iv {
 
-TimeDependenceResult recordTimeDependence(bus::GpibBus& gpib, series::TimeTable& table, int level,
-                                          int durationMs) {
-    TimeDependenceResult result;
+void recordTimeDependence(CheckedBus& link, series::TimeTable& table, TimeDependenceResult& result,
+                          int level, int durationMs) {
     series::TimeRecordStatus status = table.startRun();
-    gpib.send(kScpiAddress, QStringLiteral(":SOUR:VOLT:LEV %1").arg(level).toStdString());
+    link.send(kScpiAddress, QStringLiteral(":SOUR:VOLT:LEV %1").arg(level));
     QElapsedTimer clock;
     clock.start();
-    QByteArray buffer;
     long long elapsed = 0;
     do {
-        gpib.send(kScpiAddress, ":READ?");
-        gpib.enter(buffer, 70, kScpiAddress);
-        const double reading =
-            text::parseReply(bus::GpibBus::replyText(buffer).toStdString()).value_or(0.0);
+        const double reading = link.query(kScpiAddress, QStringLiteral(":READ?"));
         // Seconds and milliseconds of the elapsed time; whole minutes are dropped.
         elapsed = clock.elapsed() % 60000;
         if (status == series::TimeRecordStatus::Recorded) {
@@ -29,7 +23,6 @@ TimeDependenceResult recordTimeDependence(bus::GpibBus& gpib, series::TimeTable&
         }
     } while (durationMs >= elapsed && status == series::TimeRecordStatus::Recorded);
     result.message = series::timeRecordMessage(status);
-    return result;
 }
 
 }  // namespace tarvix::iv

@@ -1,14 +1,17 @@
 #include "lcr/FrequencyChart.h"
 
 #include <QPointF>
+#include <QRect>
 #include <QRectF>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <optional>
 
 #include "lcr/FrequencyView.h"
 #include "lcr/SplitDecade.h"
 #include "series/ChartCanvas.h"
+#include "series/ChartTicks.h"
 #include "text/NumberText.h"
 
 namespace tarvix::lcr {
@@ -46,12 +49,23 @@ struct Limits {
     std::optional<double> deltaL;
 };
 
+// The limit rounded to four significant figures, away from the data when rounding would cut
+// the extreme point off the frame: 1.23449 as an upper limit becomes 1.235.
+double tidyOutward(double value, bool upper) {
+    const double tidy = tidyToDecade(value, 2, 3);
+    if (!std::isfinite(value) || (upper ? tidy >= value : tidy <= value)) {
+        return tidy;
+    }
+    const double lastFigure = scaleByDecade(0.001, splitDecade(value, 2, 3).exponent);
+    return tidyToDecade(upper ? tidy + lastFigure : tidy - lastFigure, 2, 3);
+}
+
 Limits tidyLimits(double yMin, double yMax, double xMin, double xMax, bool logX) {
     Limits limits{};
-    limits.yMax = tidyToDecade(yMax, 2, 3);
-    limits.yMin = tidyToDecade(yMin, 2, 3);
-    limits.xMax = tidyToDecade(xMax, 2, 3);
-    limits.xMin = tidyToDecade(xMin, 2, 3);
+    limits.yMax = tidyOutward(yMax, true);
+    limits.yMin = tidyOutward(yMin, false);
+    limits.xMax = tidyOutward(xMax, true);
+    limits.xMin = tidyOutward(xMin, false);
     if (limits.yMax == limits.yMin) {
         limits.yMax += std::fabs(limits.yMax * 0.01);
         limits.yMin -= std::fabs(limits.yMin * 0.01);
@@ -107,35 +121,108 @@ void drawGrid(QImage& image, const Frame& frame, const Limits& limits) {
     }
 }
 
-void addDecade(std::vector<ChartText>& texts, QPoint at, QPoint exponentAt,
-               const DecadeSplit& split) {
-    texts.push_back({at, split.mantissa + QStringLiteral("*10")});
-    texts.push_back({exponentAt, QString::number(split.exponent)});
+constexpr int kMostDecimals = 9;
+constexpr int kExponentRise = 4;
+constexpr int kExponentGap = 2;
+constexpr int kLabelGap = 3;
+
+int textWidth(const QString& text) {
+    return series::labelBox({0, 0}, text, /*bold=*/true).width();
+}
+
+// The splits of the values with as many mantissa decimals (from `fewest`) as it takes for no
+// two neighbours to read the same.
+std::vector<DecadeSplit> distinctSplits(const std::vector<double>& values, int fewest) {
+    // Equal values read the same however many digits they get.
+    const bool flat =
+        std::adjacent_find(values.begin(), values.end(), std::not_equal_to<>()) == values.end();
+    std::vector<DecadeSplit> splits;
+    for (int decimals = fewest; decimals <= (flat ? fewest : kMostDecimals); ++decimals) {
+        splits.clear();
+        bool distinct = true;
+        for (double value : values) {
+            splits.push_back(splitDecade(value, 2, decimals));
+            const DecadeSplit& last = splits.back();
+            if (splits.size() > 1) {
+                const DecadeSplit& before = splits[splits.size() - 2];
+                distinct = distinct &&
+                           (last.mantissa != before.mantissa || last.exponent != before.exponent);
+            }
+        }
+        if (distinct) {
+            break;
+        }
+    }
+    return splits;
+}
+
+// A label and its raised exponent, the exponent set right after the label's text.
+struct DecadeLabel {
+    QString text;
+    QString exponent;
+
+    int width() const { return textWidth(text) + kExponentGap + textWidth(exponent); }
+    void addAt(std::vector<ChartText>& texts, QPoint at) const {
+        texts.push_back({at, text});
+        texts.push_back({at + QPoint(textWidth(text) + kExponentGap, -kExponentRise), exponent});
+    }
+};
+
+DecadeLabel decadeLabel(const DecadeSplit& split) {
+    return {split.mantissa + QStringLiteral("*10"), QString::number(split.exponent)};
+}
+
+std::vector<double> axisValues(double low, double delta) {
+    std::vector<double> values;
+    for (int i = 0; i <= kDivisions; ++i) {
+        values.push_back(low + i * delta / kDivisions);
+    }
+    return values;
+}
+
+// Right-aligned in the left margin, level with their grid lines.
+void addVerticalLabels(std::vector<ChartText>& texts, const Frame& frame, const Limits& limits) {
+    std::vector<double> values = axisValues(limits.yMin, limits.deltaY);
+    std::reverse(values.begin(), values.end());  // top first
+    const std::vector<DecadeSplit> splits = distinctSplits(values, 3);
+    for (int i = 0; i <= kDivisions; ++i) {
+        const DecadeLabel label = decadeLabel(splits[static_cast<size_t>(i)]);
+        const double top = i * frame.plotHeight() / kDivisions + kTopMargin - 5;
+        const int left = std::max(0, kLeftMargin - kLabelGap - label.width());
+        label.addAt(texts, QPoint(left, roundPixel(top)));
+    }
+}
+
+// Under their grid lines; every second (fourth...) one when they would touch.
+void addHorizontalLabels(std::vector<ChartText>& texts, const Frame& frame, const Limits& limits,
+                         bool logX) {
+    std::vector<DecadeLabel> labels;
+    if (!logX) {
+        for (const DecadeSplit& split : distinctSplits(axisValues(limits.xMin, limits.deltaX), 1)) {
+            labels.push_back(decadeLabel(split));
+        }
+    } else if (limits.logXMin) {
+        const std::vector<double> exponents = axisValues(*limits.logXMin, *limits.deltaL);
+        for (const QString& exponent : series::tickTexts(exponents, 2)) {
+            labels.push_back({QStringLiteral("10"), exponent});
+        }
+    }
+    const int labelY = frame.height() - 35;
+    std::vector<QRect> boxes;
+    for (size_t i = 0; i < labels.size(); ++i) {
+        boxes.emplace_back(frame.gridX(static_cast<int>(i)), labelY, labels[i].width(), 1);
+    }
+    const size_t stride = static_cast<size_t>(series::labelStride(boxes));
+    for (size_t i = 0; i < labels.size(); i += stride) {
+        labels[i].addAt(texts, QPoint(frame.gridX(static_cast<int>(i)), labelY));
+    }
 }
 
 std::vector<ChartText> chartTexts(const Frame& frame, const Limits& limits, const QString& yText,
                                   const QString& xText, bool logX) {
     std::vector<ChartText> texts;
-    for (int i = 0; i <= kDivisions; ++i) {
-        const double value = limits.yMin + (kDivisions - i) * limits.deltaY / kDivisions;
-        const double top = i * frame.plotHeight() / kDivisions + kTopMargin - 5;
-        addDecade(texts, QPoint(0, roundPixel(top)), QPoint(54, roundPixel(top - 4)),
-                  splitDecade(value, 2, 3));
-    }
-    const int labelY = frame.height() - 35;
-    const int exponentY = frame.height() - 39;
-    for (int i = 0; i <= kDivisions; ++i) {
-        const int x = frame.gridX(i);
-        if (!logX) {
-            const double value = limits.xMin + i * limits.deltaX / kDivisions;
-            addDecade(texts, QPoint(x, labelY), QPoint(x + 40, exponentY),
-                      splitDecade(value, 2, 1));
-        } else if (limits.logXMin) {
-            const double exponent = *limits.logXMin + i * *limits.deltaL / kDivisions;
-            texts.push_back({QPoint(x, labelY), QStringLiteral("10")});
-            texts.push_back({QPoint(x + 15, exponentY), text::fixedText(exponent, 2, 2)});
-        }
-    }
+    addVerticalLabels(texts, frame, limits);
+    addHorizontalLabels(texts, frame, limits, logX);
     texts.push_back({QPoint(0, frame.height() - 15), yText + QStringLiteral("; ") + xText});
     return texts;
 }

@@ -40,8 +40,10 @@ void selectFrequencyView(PlotSet& plot, const FreqSweep& sweep, FrequencyView vi
             fill(plot, frequency, secondary, QString(), kSecondaryText);
             break;
         case FrequencyView::PrimaryFromSecondary:
+            // The two forms plot the pair either way round; the caption names what each axis
+            // shows.
             if (form == ViewSelection::ViewChange) {
-                fill(plot, secondary, primary, kPrimaryText, kSecondaryText);
+                fill(plot, secondary, primary, kSecondaryText, kPrimaryText);
             } else {
                 fill(plot, primary, secondary, kPrimaryText, kSecondaryText);
             }

@@ -36,15 +36,24 @@ void LcrPanel::showView(FrequencyView view, const ChartOptions& options) {
 }
 
 void LcrPanel::redraw(const ChartOptions& options) {
-    const PlotSet& plot = *plot_;
-    drawFrequencyChart(chart_, plot.yText, plot.xText, plot.yMin, plot.yMax, plot.xMin, plot.xMax,
-                       plot, sweep_->sweepCount, options);
+    options_ = options;
+    drawChart(chart_);
     host_.showChart(chart_);
     host_.processEvents();
 }
 
 void LcrPanel::sendBias(bus::GpibBus& bus, int biasMode) {
     bus.send(kLcrAddress, biasCommand(biasMode));
+}
+
+}  // namespace tarvix::lcr
+
+namespace tarvix::lcr {
+
+void LcrPanel::drawChart(QImage& image) const {
+    const PlotSet& plot = *plot_;
+    drawFrequencyChart(image, plot.yText, plot.xText, plot.yMin, plot.yMax, plot.xMin, plot.xMax,
+                       plot, sweep_->sweepCount, options_);
 }
 
 }  // namespace tarvix::lcr

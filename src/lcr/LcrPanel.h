@@ -36,6 +36,8 @@ class LcrPanel {
     void showView(FrequencyView view, const ChartOptions& options);
     // CheckBox46Click: draw the current plot set again.
     void redraw(const ChartOptions& options);
+    // The chart as last drawn, into another image of its size (for its pictures).
+    void drawChart(QImage& image) const;
 
     // Button34Click (biasMode 0, "EXT OFF") and Button35Click (biasMode 1, "EXT ON").
     static void sendBias(bus::GpibBus& bus, int biasMode);
@@ -45,6 +47,7 @@ class LcrPanel {
     std::unique_ptr<FreqSweep> sweep_;
     std::unique_ptr<PlotSet> plot_;
     QImage chart_;
+    ChartOptions options_;
     bool sweeping_ = false;
 };
 

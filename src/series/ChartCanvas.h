@@ -26,12 +26,21 @@ constexpr QRgb kYellow = qRgb(255, 255, 0);
 // An opaque RGB image of the given size, as the charts' bitmaps are created.
 QImage makeChartImage(int width, int height);
 
+// Every primitive below also paints onto the live VectorMirror, if any; the mirror* ones
+// paint there only, for renderers that set their pixels themselves.
+void mirrorFill(QRgb colour);
+void mirrorLine(int x0, int y0, int x1, int y1, QRgb colour);
+// A plus sign of arms `arm` pixels long around (x, y).
+void mirrorCross(int x, int y, int arm, QRgb colour);
+
 void fillImage(QImage& image, QRgb colour);
 // Copies the pixels of the layer that are not transparent over the picture (same size).
 void overlayOpaquePixels(QImage& picture, const QImage& layer);
 void setPixelClipped(QImage& image, int x, int y, QRgb colour);
 // (x, y) and its four neighbours.
 void plotFivePixels(QImage& image, int x, int y, QRgb colour);
+// A filled square of side 2 half + 1 centred on (x, y): a marker that reads at a glance.
+void plotSquare(QImage& image, int x, int y, int half, QRgb colour);
 // Calls visit(x, y) for each pixel of the line from (x0, y0) towards (x1, y1), end pixel
 // excluded, in drawing order (Bresenham), stopping after `maxSteps` pixels. drawLine sets
 // exactly these pixels, so a renderer that filters pixels still draws the same line.

@@ -50,6 +50,9 @@ std::optional<QString> IvChart::drawIvChart(const QString& yLabel, const QString
         (animationDelay_ != 0 || !cachingEnabled_)
             ? drawFromScratch(geometry, yLabel, xLabel, options, store, host)
             : drawCached(geometry, yLabel, xLabel, options, store);
+    if (overlay_) {
+        overlay_(ivBitmap_, geometry);
+    }
     if (host) {
         host->showChangedFrame(ivBitmap_, changedArea_);
         host->runPendingEvents();

@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "series/IvChartBackdrop.h"
@@ -81,6 +82,10 @@ class IvChart {
                                        IvChartRanges ranges, const IvChartOptions& options,
                                        const SeriesStore& store, AnimationHost* host);
 
+    // Drawn over each finished picture, after the kept layers (the analysis' fit window).
+    using Overlay = std::function<void(QImage&, const IvChartGeometry&)>;
+    void setOverlay(Overlay overlay) { overlay_ = std::move(overlay); }
+
     // Off: every drawing renders everything from scratch (the reference the caches match).
     void setCachingEnabled(bool enabled) { cachingEnabled_ = enabled; }
     bool cachingEnabled() const { return cachingEnabled_; }
@@ -132,6 +137,7 @@ class IvChart {
     std::uint64_t composedGeneration_ = 0;
     LiveRunProgress liveRun_;
     QRect changedArea_;
+    Overlay overlay_;
 };
 
 }  // namespace tarvix::series

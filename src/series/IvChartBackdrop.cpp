@@ -92,6 +92,7 @@ void IvChartBackdrop::draw(QImage& image, const IvChartGeometry& geometry,
                            const IvChartOptions& options, const QString& yLabel,
                            const QString& xLabel) {
     image.fill(kBackgroundColour);
+    mirrorFill(kBackgroundColour);
     drawGrid(image, geometry);
     drawCursors(image, geometry, options);
     if (geometry.logScale()) {

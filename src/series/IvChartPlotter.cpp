@@ -163,6 +163,7 @@ void IvChartPlotter::plotPoint(QPoint at, QRgb colour) {
     setPixel(at.x() + 1, at.y(), colour);
     setPixel(at.x(), at.y() + 1, colour);
     setPixel(at.x(), at.y() - 1, colour);
+    mirrorCross(at.x(), at.y(), 1, colour);
 }
 
 void IvChartPlotter::joinLine(QPoint from, QPoint to, QRgb colour) {
@@ -173,6 +174,7 @@ void IvChartPlotter::joinLine(QPoint from, QPoint to, QRgb colour) {
     }
     walkLine(from.x(), from.y(), to.x(), to.y(), LONG_MAX,
              [&](int x, int y) { setPixel(x, y, colour); });
+    mirrorLine(from.x(), from.y(), to.x(), to.y(), colour);
 }
 
 // The 7 x 7 square with its top-left corner at (x - 5, y - 5), as the marker bitmap is laid.

@@ -57,6 +57,8 @@ class KtlReader {
     void finish();
     void fail(int code) { result_.error = code; }
     // A missing line, or a line cut short by the end of the file, is a truncated file.
+    // A number on a last line without its line end may have lost digits: it is not taken.
+    bool cutShort() const { return !lines_.lastLineTerminated(); }
     int truncationOr(int code) const {
         return lines_.lastLineTerminated() ? code : text::kReadBeyondEnd;
     }
@@ -107,7 +109,7 @@ bool KtlReader::readBlock() {
         fail(text::kReadBeyondEnd);
         return false;
     }
-    const std::optional<float> count = toFloat(readLineNumber(line));
+    const std::optional<float> count = cutShort() ? std::nullopt : toFloat(readLineNumber(line));
     if (!count) {
         fail(truncationOr(text::kInvalidNumericInput));
         return false;
@@ -148,6 +150,10 @@ bool KtlReader::readPoints(float* voltage, float* current, int count, int& kept)
         if (p > SeriesStore::kMaxPoints) {
             pointsCut_ = true;
             continue;
+        }
+        if (cutShort()) {
+            fail(text::kReadBeyondEnd);
+            return false;
         }
         const auto first = readLineNumber(line);
         const std::optional<float> v = toFloat(first);

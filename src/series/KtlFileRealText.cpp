@@ -1,5 +1,6 @@
 #include "series/KtlFileRealText.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -47,9 +48,9 @@ void writeDigits(char* out, std::uint64_t value, int count) {
     }
 }
 
-// The 15 significant digits of a positive double, rounded halves to even on its exact
-// value as the C library's "%.14e" does, and its decimal exponent: value ~ digits x
-// 10^(exponent - 14). Exact integer arithmetic: digits = round(mantissa x 2^e x 10^q) with
+// The 15 significant digits of a positive double, rounded on its exact value with halves away
+// from zero as the runtime that wrote the existing files does, and its decimal exponent: value ~
+// digits x 10^(exponent - 14). Exact integer arithmetic: digits = round(mantissa x 2^e x 10^q) with
 // q = 14 - exponent, computed as mantissa x 5^q shifted right. Covers 1e-13 to 1e15, the
 // range of measured values; false elsewhere.
 bool quickDigits(double value, std::uint64_t& digits, int& exponent) {
@@ -80,7 +81,7 @@ bool quickDigits(double value, std::uint64_t& digits, int& exponent) {
         }
         const Wide half = static_cast<Wide>(1) << (shift - 1);
         const Wide rest = scaled & ((half << 1) - 1);
-        if (rest > half || (rest == half && (whole & 1) != 0)) {
+        if (rest >= half) {
             ++whole;
         }
         if (whole == kBeyond15) {  // 9.99...95 rounds up to the next power of ten
@@ -93,33 +94,47 @@ bool quickDigits(double value, std::uint64_t& digits, int& exponent) {
     return false;
 }
 
-// Everything else: the C library's digits through to_chars, the shared routine for
-// infinities and NaN.
+// " d.ddddddddddddddE+xxxx" from 15 digits and the decimal exponent.
+char* writeParts(char* out, bool negative, std::uint64_t digits, int exponent) {
+    out[0] = negative ? '-' : ' ';
+    out[1] = static_cast<char>('0' + digits / kSmallest15);
+    out[2] = '.';
+    writeDigits(out + 3, digits % kSmallest15, kFractionDigits);
+    out[17] = 'E';
+    out[18] = exponent < 0 ? '-' : '+';
+    writeDigits(out + 19, static_cast<std::uint64_t>(std::abs(exponent)), 4);
+    return out + kDefaultRealWidth;
+}
+
+// Everything else: the exact decimal digits through to_chars, rounded here (halves away from
+// zero, which to_chars does not do); infinities and NaN through the shared routine.
 char* writeGenerally(char* out, double value) {
     if (!std::isfinite(value)) {
         const QByteArray text = text::defaultReal(value).toLatin1();
         std::memcpy(out, text.constData(), kDefaultRealWidth);
         return out + kDefaultRealWidth;
     }
-    char digits[32];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value,
-                                      std::chars_format::scientific, kFractionDigits);
-    const char* p = digits;
-    const bool negative = *p == '-';
-    if (negative) {
-        ++p;
+    // Enough digits that the 16th decides the rounding: a double never lies closer to a
+    // half of the 15th digit than this without lying on it.
+    constexpr int kExactDigits = 40;
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, std::fabs(value),
+                                      std::chars_format::scientific, kExactDigits);
+    std::uint64_t digits = static_cast<std::uint64_t>(text[0] - '0');
+    for (int i = 2; i < 2 + kFractionDigits; ++i) {
+        digits = digits * 10 + static_cast<std::uint64_t>(text[i] - '0');
     }
-    out[0] = negative && value != 0 ? '-' : ' ';
-    std::memcpy(out + 1, p, 16);  // d.dddddddddddddd
-    p += 16;                      // at 'e'
+    const char* e = std::find(text, result.ptr, 'e');
     int exponent = 0;
-    for (const char* q = p + 2; q < result.ptr; ++q) {
-        exponent = exponent * 10 + (*q - '0');
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), result.ptr, exponent);
+    if (text[2 + kFractionDigits] >= '5') {
+        ++digits;
     }
-    out[17] = 'E';
-    out[18] = p[1];
-    writeDigits(out + 19, static_cast<std::uint64_t>(exponent), 4);
-    return out + kDefaultRealWidth;
+    if (digits == kBeyond15) {
+        digits = kSmallest15;
+        ++exponent;
+    }
+    return writeParts(out, value < 0, digits, exponent);
 }
 
 }  // namespace
@@ -130,14 +145,7 @@ char* writeDefaultReal(char* out, double value) {
     if (value == 0 || !quickDigits(std::fabs(value), digits, exponent)) {
         return writeGenerally(out, value);
     }
-    out[0] = value < 0 ? '-' : ' ';
-    out[1] = static_cast<char>('0' + digits / kSmallest15);
-    out[2] = '.';
-    writeDigits(out + 3, digits % kSmallest15, kFractionDigits);
-    out[17] = 'E';
-    out[18] = exponent < 0 ? '-' : '+';
-    writeDigits(out + 19, static_cast<std::uint64_t>(std::abs(exponent)), 4);
-    return out + kDefaultRealWidth;
+    return writeParts(out, value < 0, digits, exponent);
 }
 
 }  // namespace tarvix::series

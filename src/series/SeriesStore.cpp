@@ -1,11 +1,15 @@
 #include "series/SeriesStore.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
+
+#include "series/SeriesStoreObserver.h"
 
 namespace tarvix::series {
 
@@ -33,13 +37,19 @@ SeriesStore::SeriesStore()
       storedVoltage_(allocateZeroed(kTableFloats)),
       storedCurrentCopy_(allocateZeroed(kTableFloats)),
       storedVoltageCopy_(allocateZeroed(kTableFloats)),
-      segmentLabels_(new QString[static_cast<std::size_t>(kSegments) * kMaxSeries]) {}
+      segmentLabels_(new QString[static_cast<std::size_t>(kSegments) * kMaxSeries]),
+      storedRevision_(nextRevision()) {}
 
 SeriesStore::~SeriesStore() {
     for (float* table : {liveCurrent_, liveVoltage_, storedCurrent_, storedVoltage_,
                          storedCurrentCopy_, storedVoltageCopy_}) {
         std::free(table);
     }
+}
+
+unsigned SeriesStore::nextRevision() {
+    static std::atomic<unsigned> last{0};
+    return ++last;
 }
 
 int SeriesStore::roundedCount(float count) {
@@ -109,22 +119,27 @@ const QString& SeriesStore::segmentLabel(int segment, int series) const {
     return const_cast<SeriesStore*>(this)->segmentLabel(segment, series);
 }
 
-std::uint64_t SeriesStore::seriesRevision(int series) const {
+// Every revision comes from one counter for all stores, so the later of the two is the
+// series' last write, and no two writes anywhere share one.
+unsigned SeriesStore::seriesRevision(int series) const {
     assert(validSeries(series));
-    return (static_cast<std::uint64_t>(wholeTableWrites_) << 32) |
-           seriesWrites_[static_cast<std::size_t>(series)];
+    return std::max(wholeTablesRevision_, seriesRevisions_[static_cast<std::size_t>(series)]);
+}
+
+void SeriesStore::markWholeTables() {
+    storedRevision_ = nextRevision();
+    wholeTablesRevision_ = storedRevision_;
 }
 
 void SeriesStore::markStoredChanged() {
-    ++storedRevision_;
-    ++wholeTableWrites_;
+    markWholeTables();
     noteWritten(kMaxSeries);
 }
 
 void SeriesStore::markSeriesWritten(int series) {
-    ++storedRevision_;
+    storedRevision_ = nextRevision();
     if (validSeries(series)) {
-        ++seriesWrites_[static_cast<std::size_t>(series)];
+        seriesRevisions_[static_cast<std::size_t>(series)] = storedRevision_;
     }
     noteWritten(series);
 }
@@ -133,7 +148,26 @@ void SeriesStore::noteWritten(int series) {
     highestWrittenSeries_ = std::max(highestWrittenSeries_, std::min(series, kMaxSeries));
 }
 
-bool SeriesStore::commitLivePoints(int slot) {
+void SeriesStore::setLivePoint(int segment, int point, double voltage, double current) {
+    assert(point >= 1 && point <= kMaxPoints);
+    float* currents = liveCurrent(segment);
+    float* voltages = liveVoltage(segment);
+    voltages[point] = static_cast<float>(voltage);
+    currents[point] = static_cast<float>(current);
+    voltages[0] = static_cast<float>(point);
+    currents[0] = static_cast<float>(point);
+    if (observer_) {
+        observer_->livePointStored(segment, point);
+    }
+}
+
+void SeriesStore::endLiveSegment(int segment) {
+    if (observer_) {
+        observer_->liveSegmentEnded(segment);
+    }
+}
+
+bool SeriesStore::copyLiveInto(int slot) {
     if (!validSeries(slot)) {
         return false;
     }
@@ -143,20 +177,36 @@ bool SeriesStore::commitLivePoints(int slot) {
     return true;
 }
 
+bool SeriesStore::commitLivePoints(int slot) {
+    if (!copyLiveInto(slot)) {
+        return false;
+    }
+    if (observer_) {
+        observer_->liveCommitted(slot, false);
+    }
+    return true;
+}
+
 bool SeriesStore::commitLive(int slot) {
-    if (!commitLivePoints(slot)) {
+    if (!copyLiveInto(slot)) {
         return false;
     }
     for (int segment = 1; segment <= kSegments; ++segment) {
         segmentLabel(segment, slot) = liveLabel(segment);
     }
+    if (observer_) {
+        observer_->liveCommitted(slot, true);
+    }
     return true;
 }
 
 void SeriesStore::clearLive() {
-    ++liveGeneration_;
+    liveGeneration_ = nextRevision();
     std::memset(liveCurrent_, 0, kLiveFloats * sizeof(float));
     std::memset(liveVoltage_, 0, kLiveFloats * sizeof(float));
+    if (observer_) {
+        observer_->liveCleared();
+    }
 }
 
 int SeriesStore::liveSegmentCount() const {
@@ -185,8 +235,7 @@ void SeriesStore::clearStored(int lastSeries) {
         std::memset(storedCurrent_, 0, floats * sizeof(float));
         std::memset(storedVoltage_, 0, floats * sizeof(float));
     }
-    ++storedRevision_;
-    ++wholeTableWrites_;
+    markWholeTables();
 }
 
 // Slots above the highest ever written are zero in the tables and their copies alike, so
@@ -201,8 +250,42 @@ void SeriesStore::restoreStored() {
     const std::size_t floats = static_cast<std::size_t>(highestWrittenSeries_) * kSeriesBlock;
     std::memcpy(storedCurrent_, storedCurrentCopy_, floats * sizeof(float));
     std::memcpy(storedVoltage_, storedVoltageCopy_, floats * sizeof(float));
-    ++storedRevision_;
-    ++wholeTableWrites_;
+    markWholeTables();
+}
+
+void SeriesStore::swapContents(SeriesStore& other) {
+    std::swap(liveCurrent_, other.liveCurrent_);
+    std::swap(liveVoltage_, other.liveVoltage_);
+    std::swap(storedCurrent_, other.storedCurrent_);
+    std::swap(storedVoltage_, other.storedVoltage_);
+    std::swap(storedCurrentCopy_, other.storedCurrentCopy_);
+    std::swap(storedVoltageCopy_, other.storedVoltageCopy_);
+    std::swap(liveLabels_, other.liveLabels_);
+    std::swap(segmentLabels_, other.segmentLabels_);
+    std::swap(highestWrittenSeries_, other.highestWrittenSeries_);
+    std::swap(seriesCount, other.seriesCount);
+    // Revisions are unique over all stores, so they travel with the contents.
+    std::swap(storedRevision_, other.storedRevision_);
+    std::swap(wholeTablesRevision_, other.wholeTablesRevision_);
+    std::swap(seriesRevisions_, other.seriesRevisions_);
+    std::swap(liveGeneration_, other.liveGeneration_);
+}
+
+std::vector<QString> SeriesStore::segmentLabelTable() const {
+    const QString* first = segmentLabels_.get();
+    return {first, first + static_cast<std::size_t>(kSegments) * kMaxSeries};
+}
+
+void SeriesStore::setSegmentLabelTable(const std::vector<QString>& labels) {
+    std::copy_n(labels.begin(),
+                std::min(labels.size(), static_cast<std::size_t>(kSegments) * kMaxSeries),
+                segmentLabels_.get());
+}
+
+void SeriesStore::copyLabelsFrom(const SeriesStore& other) {
+    liveLabels_ = other.liveLabels_;
+    std::copy_n(other.segmentLabels_.get(), static_cast<std::size_t>(kSegments) * kMaxSeries,
+                segmentLabels_.get());
 }
 
 }  // namespace tarvix::series

@@ -5,8 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace tarvix::series {
+
+class SeriesStoreObserver;
 
 // Every measured I-V characteristic the program holds: the live layer of the run being
 // measured and the stored layer of up to 150 finished series of eight segments. Point index 0
@@ -43,6 +46,13 @@ class SeriesStore {
         return liveLabels_[static_cast<size_t>(segment)];
     }
     void clearLiveLabels();
+    // Writes point `point` (1..10000) of a live segment and its count, as acquisition does,
+    // and tells the observer.
+    void setLivePoint(int segment, int point, double voltage, double current);
+    // Acquisition marks the end of a live segment once its label is complete.
+    void endLiveSegment(int segment);
+    // At most one observer; nullptr detaches it.
+    void setObserver(SeriesStoreObserver* observer) { observer_ = observer; }
 
     // Stored layer: series 1..150, segment 1..8. The writable accessors count as a write of
     // that series (see storedRevision).
@@ -78,6 +88,15 @@ class SeriesStore {
     void clearStored(int lastSeries);
     void snapshotStored();
     void restoreStored();
+    // Exchanges everything the two stores hold (both layers, labels, copies, seriesCount);
+    // each keeps its own observer. An open reads into a fresh store and swaps it in only when
+    // the read succeeded.
+    void swapContents(SeriesStore& other);
+    void copyLabelsFrom(const SeriesStore& other);
+    // The label lines of every stored segment, slot after slot: kept aside while a preview
+    // shows a file's points under the labels from before, and put in place when it is opened.
+    std::vector<QString> segmentLabelTable() const;
+    void setSegmentLabelTable(const std::vector<QString>& labels);
 
     // Raw whole-table access for bulk passes (corrections, benchmarks): series-major blocks of
     // kSegments * kSlotsPerSegment floats, series 1 first.
@@ -95,17 +114,22 @@ class SeriesStore {
 
     // Bumped by every change of the stored layer, so that views can cache what they drew.
     unsigned storedRevision() const { return storedRevision_; }
-    // Moves when series `series` (1..150) may have changed; a view that keeps what it drew of
-    // each series looks again only at the series whose revision moved.
-    std::uint64_t seriesRevision(int series) const;
+    // Revisions are unique over every store of the program, so that one swapped in is never
+    // taken for what a view drew before.
     void markStoredChanged();
     void markSeriesWritten(int series);
+    // Moves when series `series` (1..150) may have changed; a view that keeps what it drew of
+    // each series looks again only at the series whose revision moved.
+    unsigned seriesRevision(int series) const;
     // Moves with every clearLive, which is the only way the live layer shrinks other than
     // writing a smaller count.
     unsigned liveGeneration() const { return liveGeneration_; }
 
   private:
     static std::size_t storedIndex(int segment, int series);
+    static unsigned nextRevision();
+    void markWholeTables();
+    bool copyLiveInto(int slot);
     void noteWritten(int series);
 
     float* liveCurrent_ = nullptr;
@@ -118,9 +142,10 @@ class SeriesStore {
     std::unique_ptr<QString[]> segmentLabels_;
     int highestWrittenSeries_ = 0;  // slots above it are zero in all four tables
     unsigned storedRevision_ = 0;
-    std::uint32_t wholeTableWrites_ = 0;  // writes that may touch every series
-    std::array<std::uint32_t, kMaxSeries + 1> seriesWrites_{};  // writes of one series
+    unsigned wholeTablesRevision_ = 0;                        // the last write of whole tables
+    std::array<unsigned, kMaxSeries + 1> seriesRevisions_{};  // the last write of one series
     unsigned liveGeneration_ = 0;
+    SeriesStoreObserver* observer_ = nullptr;
 };
 
 }  // namespace tarvix::series

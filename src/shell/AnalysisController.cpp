@@ -2,12 +2,20 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 
 #include "series/IvChartOptions.h"
+#include "shell/ChartPictureMenu.h"
 #include "shell/IvChartView.h"
 
 namespace tarvix::shell {
+
+namespace {
+const QString kFitSummary = QStringLiteral("FitSummary");
+}
 
 AnalysisController::AnalysisController(TForm1& form)
     : PanelController(form),
@@ -21,6 +29,21 @@ AnalysisController::~AnalysisController() = default;
 
 QString AnalysisController::exportAllSeriesMenuText() {
     return QStringLiteral("Export all series (linear and log)...");
+}
+
+QString AnalysisController::copyFitResultsText() {
+    return QStringLiteral("Copy fit results");
+}
+
+// On the chart's context menu and on the fit figures' own.
+void AnalysisController::addCopyFitResultsAction() {
+    QAction* copy = new QAction(copyFitResultsText(), &form_);
+    copy->setObjectName(QStringLiteral("CopyFitResults"));
+    QObject::connect(copy, &QAction::triggered, &form_, [this] { copyFitResults(); });
+    form_.chart().pictures().addAction(copy);
+    QWidget* summary = c().widget(kFitSummary);
+    summary->setContextMenuPolicy(Qt::ActionsContextMenu);
+    summary->addAction(copy);
 }
 
 void AnalysisController::connectButton(const char* name, void (AnalysisController::*handler)()) {
@@ -45,6 +68,7 @@ void AnalysisController::wire() {
     QAction* exportAll = form_.fileMenu()->addAction(exportAllSeriesMenuText());
     exportAll->setObjectName(QStringLiteral("Button19"));
     QObject::connect(exportAll, &QAction::triggered, &form_, [this] { Button19Click(); });
+    addCopyFitResultsAction();
 }
 
 QString AnalysisController::controlText(const QString& name) const {
@@ -92,6 +116,24 @@ void AnalysisController::redrawIvChart(double currentMin, double currentMax, dou
 std::optional<QString> AnalysisController::chooseSaveFile(const QString& title,
                                                           const QString& filter) {
     return form_.ui().saveFileName(title, filter);
+}
+
+}  // namespace tarvix::shell
+
+namespace tarvix::shell {
+
+void AnalysisController::showFitSummary(const QString& text) {
+    c().setText(kFitSummary, text);
+    c().widget(kFitSummary)->setToolTip(text);
+    c().widget(QStringLiteral("Label27"))->setToolTip(text);
+}
+
+void AnalysisController::copyToClipboard(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void AnalysisController::setChartSource(series::ChartRender render) {
+    form_.chart().setPictureSource(std::move(render));
 }
 
 }  // namespace tarvix::shell

@@ -32,9 +32,11 @@ class AnalysisController : public PanelController, private analysis::AnalysisHos
     void Button15Click() { actions_.saveStraightened(analysis::Mechanism::Schottky); }
     void Button16Click() { actions_.saveMeasuredSegment(); }
     void Button19Click() { actions_.saveAllSeries(); }
+    void copyFitResults() { actions_.copyFitResults(); }
 
     // The File menu entry bound to Button19Click.
     static QString exportAllSeriesMenuText();
+    static QString copyFitResultsText();
 
   private:
     void connectButton(const char* name, void (AnalysisController::*handler)());
@@ -52,6 +54,10 @@ class AnalysisController : public PanelController, private analysis::AnalysisHos
     void redrawIvChart(double currentMin, double currentMax, double voltageMin,
                        double voltageMax) override;
     std::optional<QString> chooseSaveFile(const QString& title, const QString& filter) override;
+    void showFitSummary(const QString& text) override;
+    void copyToClipboard(const QString& text) override;
+    void setChartSource(series::ChartRender render) override;
+    void addCopyFitResultsAction();
 
     analysis::AnalysisState state_;
     analysis::AnalysisActions actions_;

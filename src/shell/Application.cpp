@@ -3,15 +3,20 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFont>
+#include <QStandardPaths>
 #include <QTimer>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 #include "buses/createBus.h"
+#include "shell/ApplicationTitle.h"
 #include "shell/ScriptRunner.h"
+#include "shell/SettingsFolder.h"
 #include "shell/TForm1.h"
 #include "shell/UiServices.h"
+#include "text/ProgramVersion.h"
 
 namespace tarvix::shell {
 
@@ -29,6 +34,7 @@ CommandLine parseCommandLine(const QApplication& app) {
     parser.setApplicationDescription(
         QStringLiteral("Tarvix: I-V, R(T) and LCR measurements on a GPIB bench"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption bus(
         QStringLiteral("bus"),
         QStringLiteral("Bus connection string: sim[:options], none, linux-gpib[:board], "
@@ -44,7 +50,8 @@ CommandLine parseCommandLine(const QApplication& app) {
         QStringLiteral("FILE"));
     const QCommandLineOption configDir(
         QStringLiteral("config-dir"),
-        QStringLiteral("Folder of Parameters.dat (default: the program's folder)."),
+        QStringLiteral("Folder of Parameters.dat (default: the program's folder when "
+                       "writable, else the user's configuration folder)."),
         QStringLiteral("DIR"));
     parser.addOptions({bus, busLog, script, configDir});
     parser.process(app);
@@ -54,24 +61,32 @@ CommandLine parseCommandLine(const QApplication& app) {
     line.busLog = parser.value(busLog);
     line.script = parser.value(script);
     line.configDir =
-        parser.isSet(configDir) ? parser.value(configDir) : QCoreApplication::applicationDirPath();
+        settingsFolder(parser.value(configDir), QCoreApplication::applicationDirPath(),
+                       QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     return line;
 }
 
 }  // namespace
 
 int runApplication(int argc, char** argv) {
+    // A write past the file-size limit would otherwise kill the program with every unsaved
+    // series; ignored, the write fails with EFBIG and is reported like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     // Qt takes the process locale from the environment; the program's number texts (commands,
     // replies, files) always use a full stop, so C formatting must not follow it.
     std::setlocale(LC_NUMERIC, "C");
+    // The plain name names the user's folders and --version's line; the title replaces it
+    // once the command line is read.
+    QApplication::setApplicationName(QStringLiteral("tarvix"));
+    QApplication::setApplicationVersion(text::programVersion());
+    const CommandLine options = parseCommandLine(app);
     // The application's title (two blanks before the version). A display name would also be
     // appended to the window's own caption, so none is set.
-    QApplication::setApplicationName(QStringLiteral("Tarvix  1.1"));
+    QApplication::setApplicationName(applicationTitle());
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(12);
     QApplication::setFont(font);
-    const CommandLine options = parseCommandLine(app);
 
     bus::BusTranscript transcript;
     transcript.setKeepInMemory(false);

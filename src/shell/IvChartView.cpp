@@ -1,8 +1,12 @@
 #include "shell/IvChartView.h"
 
 #include <QAbstractButton>
+#include <QEvent>
+
+#include "analysis/FitWindowLines.h"
 
 #include "series/IvChart.h"
+#include "shell/ChartPictureMenu.h"
 #include "shell/TForm1.h"
 #include "shell/Widgets.h"
 
@@ -52,12 +56,73 @@ class PaintBoxHost : public series::AnimationHost {
     QImage frame_;
 };
 
+// Runs a call whenever the watched control is shown or hidden.
+class VisibilityWatch : public QObject {
+  public:
+    VisibilityWatch(QObject* parent, std::function<void()> changed)
+        : QObject(parent), changed_(std::move(changed)) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
+            changed_();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    std::function<void()> changed_;
+};
+
+const QString kAnalysisToolsProbe = QStringLiteral("Button17");
+
 }  // namespace
 
 IvChartView::IvChartView(TForm1& form) : form_(form) {
     ImageBox* box = form_.controls().paintBox(QStringLiteral("PaintBox1"));
     chart_ = std::make_unique<series::IvChart>(box->size());
     box->setImage(&chart_->ivBitmap());
+    pictures_ = std::make_unique<ChartPictureMenu>(*box, form_.ui());
+    chart_->setOverlay([this](QImage& picture, const series::IvChartGeometry& geometry) {
+        drawOverlay(picture, geometry);
+    });
+    redrawWhenToolsToggle();
+}
+
+bool IvChartView::analysisToolsShown() const {
+    const QWidget* probe = form_.controls().find(kAnalysisToolsProbe);
+    return probe != nullptr && !probe->isHidden();
+}
+
+void IvChartView::drawOverlay(QImage& picture, const series::IvChartGeometry& geometry) const {
+    if (!analysisToolsShown()) {
+        return;
+    }
+    const Controls& controls = form_.controls();
+    const IvState& state = form_.ivState();
+    analysis::drawFitWindowLines(
+        picture, geometry,
+        analysis::fitWindowEnds(controls.text(QStringLiteral("Label23")),
+                                controls.text(QStringLiteral("Label24")), state.manualVoltage,
+                                state.cursorVoltage, state.voltageMin, state.voltageMax));
+}
+
+// The fit window's lines come and go with the analysis tools.
+void IvChartView::redrawWhenToolsToggle() {
+    QWidget* probe = form_.controls().find(kAnalysisToolsProbe);
+    if (probe == nullptr) {
+        return;
+    }
+    probe->installEventFilter(new VisibilityWatch(probe, [this] {
+        if (showsIvChart_) {
+            drawIvChart(lastRanges_);
+        }
+    }));
+}
+
+void IvChartView::setPictureSource(series::ChartRender render) {
+    showsIvChart_ = false;
+    pictures_->setSource(std::move(render));
 }
 
 IvChartView::~IvChartView() = default;
@@ -100,6 +165,18 @@ void IvChartView::drawIvChart(const series::IvChartRanges& ranges) {
     if (label) {
         form_.controls().setText(QStringLiteral("Label45"), *label);
     }
+    lastRanges_ = ranges;
+    showsIvChart_ = true;
+    // The picture is drawn afresh, without the kept layers, from what this drawing used.
+    pictures_->setSource([this, ranges, options = options(), size = box->size()](QImage& image) {
+        series::IvChart fresh(size);
+        fresh.setCachingEnabled(false);
+        fresh.setOverlay([this](QImage& picture, const series::IvChartGeometry& geometry) {
+            drawOverlay(picture, geometry);
+        });
+        fresh.drawIvChart(yLabel(), xLabel(), ranges, options, form_.store(), nullptr);
+        image = fresh.ivBitmap().copy();
+    });
 }
 
 QImage& IvChartView::ivBitmap() {

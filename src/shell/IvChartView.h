@@ -4,14 +4,17 @@
 #include <QString>
 #include <memory>
 
+#include "series/ChartPictures.h"
 #include "series/IvChartOptions.h"
 
 namespace tarvix::series {
 class IvChart;
-}
+class IvChartGeometry;
+}  // namespace tarvix::series
 
 namespace tarvix::shell {
 
+class ChartPictureMenu;
 class TForm1;
 
 // The I-V chart on PaintBox1: reads the display options from the window, draws through the
@@ -35,11 +38,22 @@ class IvChartView {
     static const QString& yLabel();
     static const QString& xLabel();
 
+    // PaintBox1's context menu of pictures. Another chart drawn on PaintBox1 (analysis,
+    // temperature) hands it its own source; the next I-V drawing takes it back.
+    ChartPictureMenu& pictures() { return *pictures_; }
+    void setPictureSource(series::ChartRender render);
+
   private:
     series::IvChartOptions options() const;
+    bool analysisToolsShown() const;
+    void drawOverlay(QImage& picture, const series::IvChartGeometry& geometry) const;
+    void redrawWhenToolsToggle();
 
     TForm1& form_;
     std::unique_ptr<series::IvChart> chart_;
+    std::unique_ptr<ChartPictureMenu> pictures_;
+    series::IvChartRanges lastRanges_{};
+    bool showsIvChart_ = true;
 };
 
 }  // namespace tarvix::shell

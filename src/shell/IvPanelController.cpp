@@ -293,6 +293,12 @@ void IvPanelController::RadioButton3Click() {
 void IvPanelController::RadioButton75Click() {
     c().setVisible("ScrollBar2", false);
     c().scrollBar("ScrollBar1")->resize(c().scrollBar("ScrollBar1")->width(), 40);
+    // The manual regime sends the compliance: it stays in sight, whatever regime came before.
+    if (c().checked("RadioButton75")) {
+        c().setVisible("Label4", true);
+        c().setVisible("Edit6", true);
+        c().setVisible("Edit7", false);
+    }
     c().setText("Edit41",
                 c().checked("RadioButton75") ? QStringLiteral("1") : QStringLiteral("40"));
 }

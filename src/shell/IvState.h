@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+
 #include "iv/SegmentState.h"
 #include "iv/SweepPlan.h"
 
@@ -8,7 +10,8 @@ namespace tarvix::shell {
 // The I-V side's shared state: what the design keeps at module level, owned by the window and
 // handed by reference to the handlers that use it.
 struct IvState {
-    int sourceMeterModel = 0;
+    int sourceMeterModel = 0;       // the model of the unit at the chosen address, 0 if none
+    std::map<int, int> smuModelAt;  // address -> model, as the last scan identified them
     int sourceMeterAddress = 24;
     double scanStartDays = 0;
 

@@ -1,14 +1,19 @@
 #include "shell/LcrController.h"
 
 #include <QAbstractButton>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+#include "lcr/FrqFile.h"
 #include "lcr/LcrControls.h"
 #include "lcr/LcrPanel.h"
 #include "lcr/MeasuredParameters.h"
+#include "lcr/TidySweepCsv.h"
+#include "shell/ChartPictureMenu.h"
 #include "shell/StartController.h"
+#include "shell/TidyCsvMenu.h"
 #include "shell/Widgets.h"
 
 namespace tarvix::shell {
@@ -57,12 +62,21 @@ LcrController::~LcrController() = default;
 
 void LcrController::wire() {
     c().paintBox(kChartBox)->setImage(&panel_->chart());
+    pictures_ = std::make_unique<ChartPictureMenu>(*c().paintBox(kChartBox), form_.ui());
+    pictures_->setSource([this](QImage& image) { panel_->drawChart(image); });
     wireButtons();
     wireRadioRange(61, 64, &LcrController::fmaxPresetClick);
     wireRadioRange(65, 68, &LcrController::triggerDelayClick);
     wireRadioRange(69, 71, &LcrController::biasModeClick);
     wireScrollBars();
     wireView();
+    TidyCsvMenu::add(
+        form_, QStringLiteral("ExportTidySweepCsv"), QStringLiteral("Export LCR sweep (CSV)..."),
+        [this](const QString& path) { return exportTidySweep(path); },
+        [this] {
+            // Until a sweep ran, the tables hold the chart's synthetic test curve.
+            return sweepMeasured_ ? QString() : QStringLiteral("No LCR sweep was measured yet");
+        });
 }
 
 void LcrController::wireButtons() {
@@ -134,7 +148,24 @@ void LcrController::Button32Click() {
     const lcr::SweepSettings settings = settingsFromPanel6();
     c().setText(QStringLiteral("Label40"), lcr::countLabel(settings.readingsPerPoint));
     c().setText(QStringLiteral("Label41"), lcr::countLabel(settings.meterAverage));
-    panel_->runSweep(form_.gpib(), settings);
+    const lcr::SweepReport report = panel_->runSweep(form_.gpib(), settings);
+    using Outcome = lcr::SweepReport::Outcome;
+    if (report.outcome == Outcome::Completed || report.outcome == Outcome::FileFailed) {
+        sweepMeasured_ = true;
+        sweepDate_ = QDate::currentDate();
+    }
+    if (report.outcome == Outcome::Completed) {
+        // The file goes to the working folder, which the operator may not know.
+        form_.ui().showMessage(
+            QStringLiteral("Frequency data written to %1")
+                .arg(QFileInfo(lcr::FrqFile::fileName(settings.fileBaseName)).absoluteFilePath()));
+    }
+}
+
+int LcrController::exportTidySweep(const QString& path) {
+    return lcr::writeTidySweepCsv(
+        path, panel_->sweep(),
+        TidyCsvMenu::heading(form_, QString(), sweepDate_.toString(Qt::ISODate)));
 }
 
 void LcrController::Button34Click() {

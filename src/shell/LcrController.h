@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <memory>
 
 #include "lcr/FrequencyChart.h"
@@ -13,6 +14,8 @@ class LcrPanel;
 }  // namespace tarvix::lcr
 
 namespace tarvix::shell {
+
+class ChartPictureMenu;
 
 // The LCR panel (Panel6): owns the frequency sweep and its chart, and lends them the window:
 // the message boxes, Edit59, PaintBox2 and the pending events.
@@ -50,6 +53,9 @@ class LcrController : public PanelController, public lcr::LcrHost {
     // "X Axis -Log X": draws the same selection on the other axis.
     void CheckBox46Click();
 
+    // File -> "Export LCR sweep (CSV)...": 0 or the runtime's file-error code.
+    int exportTidySweep(const QString& path);
+
     // Everything a sweep takes from Panel6's controls.
     lcr::SweepSettings settingsFromPanel6() const;
 
@@ -71,6 +77,9 @@ class LcrController : public PanelController, public lcr::LcrHost {
     int checkedPanel8Delay() const;
 
     std::unique_ptr<lcr::LcrPanel> panel_;
+    std::unique_ptr<ChartPictureMenu> pictures_;  // PaintBox2's context menu
+    bool sweepMeasured_ = false;
+    QDate sweepDate_;
 };
 
 }  // namespace tarvix::shell

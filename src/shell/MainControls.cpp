@@ -208,7 +208,8 @@ const ControlSpec kAnalysisColumn[] = {
     {"Button11", K::Button, "Panel1", "initial grafik", 956, 318, 150, 24, H},
     {"Button16", K::Button, "Panel1", "save", 1110, 318, 66, 24, H},
     {"Label25", K::Label, "Panel1", "R=", 956, 348, 30, 20, H},
-    {"Label27", K::Label, "Panel1", "???", 990, 348, 186, 40, H | W},
+    {"Label27", K::Label, "Panel1", "???", 990, 348, 186, 18, H | W},
+    {"FitSummary", K::Label, "Panel1", "", 956, 368, 220, 32, H, "font-size: 9px;"},
 };
 
 const ControlSpec kInstrumentOptions[] = {

@@ -1,9 +1,12 @@
 #include "shell/ScriptRunner.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QEventLoop>
 #include <QFile>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTimer>
@@ -92,6 +95,13 @@ int ScriptRunner::execute(const QString& text, int lineNumber) {
         ui_.queueAnswer(text.mid(7));
         return 0;
     }
+    if (line.command == QStringLiteral("reply")) {
+        if (line.name != QStringLiteral("yes") && line.name != QStringLiteral("no")) {
+            return fail(2, lineNumber, QStringLiteral("\"reply\" needs yes or no"));
+        }
+        ui_.queueReply(line.name == QStringLiteral("yes"));
+        return 0;
+    }
     if (line.command == QStringLiteral("answer-cancel")) {
         ui_.queueCancel();
         return 0;
@@ -114,6 +124,9 @@ int ScriptRunner::execute(const QString& text, int lineNumber) {
         });
         return 0;
     }
+    if (line.command == QStringLiteral("menu")) {
+        return triggerMenu(text.mid(5), lineNumber);
+    }
     if (line.command == QStringLiteral("close")) {
         closed_ = true;
         form_.close();
@@ -122,13 +135,42 @@ int ScriptRunner::execute(const QString& text, int lineNumber) {
     return actOnControl(line, lineNumber);
 }
 
+int ScriptRunner::triggerMenu(const QString& path, int lineNumber) {
+    QList<QAction*> entries = form_.menuBar()->actions();
+    QAction* found = nullptr;
+    for (const QString& step : path.split('/')) {
+        found = nullptr;
+        for (QAction* entry : entries) {
+            if (QString(entry->text()).remove('&') == step) {
+                found = entry;
+                break;
+            }
+        }
+        if (!found) {
+            return fail(2, lineNumber, QStringLiteral("no menu entry \"%1\"").arg(path));
+        }
+        entries = found->menu() ? found->menu()->actions() : QList<QAction*>();
+    }
+    found->trigger();
+    return 0;
+}
+
 int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
     QWidget* control = line.name == QStringLiteral("window") ? static_cast<QWidget*>(&form_)
                                                              : form_.controls().find(line.name);
     if (!control) {
+        // Menu entries are actions, not controls: a recipe can click them by object name.
+        auto* action = form_.findChild<QAction*>(line.name);
+        if (action && line.command == QStringLiteral("click")) {
+            action->trigger();
+            return 0;
+        }
         return fail(2, lineNumber, QStringLiteral("no control named \"%1\"").arg(line.name));
     }
     const QString& command = line.command;
+    if (control == &form_ && !windowCommand(command)) {
+        return fail(2, lineNumber, QStringLiteral("the window takes no \"%1\"").arg(command));
+    }
     if (command == QStringLiteral("set")) {
         form_.controls().setText(line.name, line.rest);
     } else if (command == QStringLiteral("check") || command == QStringLiteral("uncheck")) {
@@ -163,12 +205,27 @@ int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
             return fail(2, lineNumber, QStringLiteral("cannot write %1").arg(line.rest));
         }
     } else {
-        return expectation(line, lineNumber);
+        return expectation(line, control, lineNumber);
     }
     return 0;
 }
 
+// The window has a title, a visibility and an enabled state, and can be photographed; it
+// cannot be typed into, checked, clicked or scrolled.
+bool ScriptRunner::windowCommand(const QString& command) {
+    for (const char* allowed :
+         {"print", "expect", "expect-enabled", "expect-visible", "screenshot"}) {
+        if (command == QLatin1String(allowed)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 QStringList ScriptRunner::printed(const QString& name) const {
+    if (name == QStringLiteral("window")) {
+        return {QStringLiteral("window: %1").arg(form_.shownTitle())};
+    }
     if (auto* list = qobject_cast<QListWidget*>(form_.controls().find(name))) {
         QStringList lines;
         for (int i = 0; i < list->count(); ++i) {
@@ -179,8 +236,7 @@ QStringList ScriptRunner::printed(const QString& name) const {
     return {QStringLiteral("%1: %2").arg(name, form_.controls().text(name))};
 }
 
-int ScriptRunner::expectation(const Line& line, int lineNumber) {
-    QWidget* control = form_.controls().find(line.name);
+int ScriptRunner::expectation(const Line& line, QWidget* control, int lineNumber) {
     if (line.command == QStringLiteral("expect")) {
         const QString actual = printed(line.name).join('\n').mid(line.name.size() + 2);
         if (actual != line.rest) {

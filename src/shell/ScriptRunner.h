@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace tarvix::shell {
 
 class TForm1;
@@ -10,9 +12,10 @@ class ScriptedUiServices;
 
 // Runs a recipe of operator actions on the window, one command per line:
 //   set NAME TEXT, check NAME, uncheck NAME, click NAME, scroll NAME POS, answer PATH,
-//   answer-cancel, wait MS, later MS COMMAND..., print NAME, expect NAME TEXT,
+//   answer-cancel, reply yes|no, wait MS, later MS COMMAND..., print NAME, expect NAME TEXT,
 //   expect-checked NAME 0|1, expect-enabled NAME 0|1, expect-visible NAME 0|1,
-//   screenshot NAME|window FILE.png, close; "#" starts a comment line.
+//   screenshot NAME|window FILE.png, close; "#" starts a comment line. "click" also triggers
+//   a menu action found by its object name.
 // Exit status: 0 when every expectation held, 1 at the first one that failed, 2 for a line
 // that cannot be understood or names no control.
 class ScriptRunner {
@@ -33,7 +36,10 @@ class ScriptRunner {
     // 0 to go on, 1 or 2 to stop with that status.
     int execute(const QString& text, int lineNumber);
     int actOnControl(const Line& line, int lineNumber);
-    int expectation(const Line& line, int lineNumber);
+    // "menu View/Analysis tools": triggers the entry of the menu bar on that path.
+    int triggerMenu(const QString& path, int lineNumber);
+    int expectation(const Line& line, QWidget* control, int lineNumber);
+    static bool windowCommand(const QString& command);
     int flagExpectation(const Line& line, bool actual, int lineNumber);
     int fail(int status, int lineNumber, const QString& message);
     QStringList printed(const QString& name) const;

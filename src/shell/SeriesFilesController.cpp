@@ -10,15 +10,18 @@
 #include <array>
 #include <utility>
 
+#include "journal/RecoveryJournal.h"
 #include "series/ExportCorrections.h"
 #include "series/KtlFileName.h"
 #include "series/KtlFileReader.h"
 #include "series/KtlFileStoreSteps.h"
 #include "series/KtlFileWriter.h"
 #include "series/OriginExport.h"
+#include "series/TidySeriesCsv.h"
 #include "series/TimeFile.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
+#include "shell/TidyCsvMenu.h"
 #include "shell/Widgets.h"
 #include "text/FileError.h"
 
@@ -32,6 +35,8 @@ const QString kNothingStored = QStringLiteral("No rezalt");
 const QString kSaveTitle = QStringLiteral("Результаты Keithley 2410");
 const QString kOpenTitle = QStringLiteral("Open ktl file");
 const QString kKtlFilter = QStringLiteral("Keithley (*.ktl)|*.ktl");
+const QString kNothingToExport =
+    QStringLiteral("There are no stored series to export; no file was written.");
 const QString kExportNotice = QStringLiteral("Saving file for import to Origin as ASC");
 const QString kExportTitle = QStringLiteral("Export for Origin");
 const QString kExportExtension = QStringLiteral(".ktl_o");
@@ -63,12 +68,9 @@ QString name(const char* text) {
     return QString::fromLatin1(text);
 }
 
-// A read that got into the file leaves seriesCount at the slot for the next block (1 or
-// more); a file that could not be opened leaves the cleared store at 0, and its header
-// lines and ranges are not taken.
-bool fileWasRead(const SeriesStore& store) {
-    return store.seriesCount != 0;
-}
+// What an open shows of its file, and a cancelled preview puts back.
+constexpr std::array<const char*, 6> kShownTexts = {"Edit44",  "Label5",  "Label43",
+                                                    "Label15", "Label23", "Label24"};
 
 }  // namespace
 
@@ -91,6 +93,9 @@ void SeriesFilesController::wire() {
     QObject::connect(c().label(QStringLiteral("Label15")), &ClickableLabel::clicked, &form_,
                      [this] { Label15Click(); });
     wireExportOptions();
+    TidyCsvMenu::add(form_, QStringLiteral("ExportTidyCsv"),
+                     QStringLiteral("Export tidy table (CSV)..."),
+                     [this](const QString& path) { return exportTidyTable(path); });
 }
 
 void SeriesFilesController::wireExportOptions() {
@@ -125,12 +130,8 @@ bool SeriesFilesController::reportRead(const series::KtlReadResult& result) {
     return result.error == text::kFileOk;
 }
 
-// The reader grows the ranges from 0 over the points read; a file that could not be opened
-// leaves the chart's ranges as they were.
+// The reader grows the ranges from 0 over the points read.
 void SeriesFilesController::takeRanges(const series::KtlReadResult& result, double factor) {
-    if (!fileWasRead(form_.store())) {
-        return;
-    }
     IvState& state = form_.ivState();
     state.currentMin = result.currentMin * factor;
     state.currentMax = result.currentMax * factor;
@@ -156,60 +157,183 @@ void SeriesFilesController::Button5Click() {
     if (!chosen) {
         return;
     }
-    const QString path = series::ktlSaveName(*chosen);
+    saveRaw(series::ktlSaveName(*chosen));
+}
+
+// The file keeps what was measured: corrections ticked on the export panel are taken off for
+// the write and put back on the chart afterwards.
+void SeriesFilesController::saveRaw(const QString& path) {
+    SeriesStore& store = form_.store();
+    const series::ExportOptions options = exportOptions();
+    const bool corrected = options.absoluteCurrent || options.drift || options.denoise ||
+                           options.resistor != series::SeriesResistor::None;
+    if (corrected) {
+        baseline_.takeNewSeries(store);
+        store.restoreStored();
+    }
     const series::KtlHeader header =
         series::ktlHeaderAt(c().text(QStringLiteral("Edit44")), QDateTime::currentDateTime());
     const int error = series::saveKtlFile(path, store, header);
+    if (corrected) {
+        series::applyExportCorrections(store, options);
+        form_.chart().drawIvChart();
+    }
+    baseline_.synced(store);
     if (error != text::kFileOk) {
         form_.ui().showMessage(text::fileErrorText(error));
         return;
     }
+    form_.journal().series().settleAll(journal::Settlement::Saved, path);
     currentFilePath_ = path;
     c().setText(QStringLiteral("Label15"), path);
+    form_.showSeriesFile(path);
     seriesDate_ = header.date;
     c().setText(QStringLiteral("Label5"), header.date);
     c().setText(QStringLiteral("Label43"), header.time);
-    baseline_.synced(store);
+}
+
+std::unique_ptr<SeriesStore> SeriesFilesController::readAndSwap(const QString& path,
+                                                                series::KtlReadResult& result,
+                                                                std::vector<QString>* fileLabels) {
+    auto fresh = std::make_unique<SeriesStore>();
+    result = series::readKtlFile(path, *fresh, series::KtlLabels::Take);
+    if (!reportRead(result)) {
+        return nullptr;
+    }
+    if (fileLabels) {
+        *fileLabels = fresh->segmentLabelTable();
+        fresh->copyLabelsFrom(form_.store());  // the preview leaves the labels as they are
+    }
+    form_.store().swapContents(*fresh);
+    form_.ivState().openedSeriesProtected = result.lastSeriesHoldsData;
+    return fresh;
+}
+
+// The store holds what the preview read, unless anything changed it or the file since.
+std::unique_ptr<SeriesStore> SeriesFilesController::openPreviewed(const QString& path,
+                                                                  series::KtlReadResult& result) {
+    std::optional<PreviewedFile> previewed = std::exchange(previewed_, std::nullopt);
+    const QFileInfo file(path);
+    SeriesStore& store = form_.store();
+    if (!previewed || !beforePreview_ || previewed->path != path ||
+        previewed->size != file.size() || previewed->modified != file.lastModified() ||
+        previewed->storeRevision != store.storedRevision()) {
+        return nullptr;
+    }
+    store.setSegmentLabelTable(previewed->labels);
+    store.clearLiveLabels();  // as in a store read afresh
+    form_.ivState().openedSeriesProtected = previewed->result.lastSeriesHoldsData;
+    result = std::move(previewed->result);
+    return std::move(beforePreview_);
+}
+
+SeriesFilesController::ShownFile SeriesFilesController::shownFile() {
+    ShownFile shown;
+    for (const char* name : kShownTexts) {
+        shown.texts << c().text(QString::fromLatin1(name));
+    }
+    shown.manualBar = c().scrollBar(QStringLiteral("ScrollBar1"))->value();
+    shown.cursorBar = c().scrollBar(QStringLiteral("ScrollBar2"))->value();
+    shown.state = form_.ivState();
+    shown.animationDelay = form_.chart().animationDelay();
+    shown.baseline = baseline_;
+    return shown;
+}
+
+void SeriesFilesController::showFile(const ShownFile& shown) {
+    for (std::size_t i = 0; i < kShownTexts.size(); ++i) {
+        c().setText(QString::fromLatin1(kShownTexts[i]), shown.texts[static_cast<qsizetype>(i)]);
+    }
+    const QSignalBlocker blockCursor(c().scrollBar(QStringLiteral("ScrollBar2")));
+    const QSignalBlocker blockManual(c().scrollBar(QStringLiteral("ScrollBar1")));
+    c().scrollBar(QStringLiteral("ScrollBar1"))->setValue(shown.manualBar);
+    c().scrollBar(QStringLiteral("ScrollBar2"))->setValue(shown.cursorBar);
+    form_.ivState() = shown.state;
+    form_.chart().setAnimationDelay(shown.animationDelay);
+    baseline_ = shown.baseline;
 }
 
 void SeriesFilesController::Button3Click() {
-    if (measurementRunning()) {
+    if (measurementRunning() || !form_.mayDropUnsavedSeries(QStringLiteral("Opening a file"))) {
         return;
     }
-    c().anyButton(QStringLiteral("CheckBox50"))->setChecked(false);
-    form_.chart().setAnimationDelay(0);
-    c().setText(QStringLiteral("Edit46"), QStringLiteral("1"));
-    c().setText(QStringLiteral("Edit47"), QStringLiteral("1"));
-    const auto chosen =
-        form_.ui().openFileName(kOpenTitle, kKtlFilter, [this](const QString&) { Label15Click(); });
-    if (!chosen) {
-        return;
+    shownBeforePreview_ = shownFile();
+    inOpenDialog_ = true;
+    const auto chosen = form_.ui().openFileName(
+        kOpenTitle, kKtlFilter, [this](const QString& path) { previewInDialog(path); });
+    inOpenDialog_ = false;
+    series::KtlReadResult result;
+    std::unique_ptr<SeriesStore> before;
+    if (chosen) {
+        before = openPreviewed(*chosen, result);
+        if (!before) {
+            before = readAndSwap(*chosen, result);
+        }
     }
-    currentFilePath_ = *chosen;
-    c().setText(QStringLiteral("Label15"), currentFilePath_);
-    SeriesStore& store = form_.store();
-    series::clearStoreForOpen(store);
-    const series::KtlReadResult result =
-        series::readKtlFile(currentFilePath_, store, series::KtlLabels::Take);
-    if (fileWasRead(store)) {
-        c().setText(QStringLiteral("Edit44"), result.comment);
-        seriesDate_ = result.date;
-    }
-    form_.ivState().openedSeriesProtected = result.lastSeriesHoldsData;
-    if (!reportRead(result)) {
-        // What was read stays and is shown, over ranges that are not widened.
-        takeRanges(result, 1.0);
-        baseline_.invalidate();
+    previewed_.reset();
+    // A cancel or a file that could not be read leaves everything as it was.
+    endPreview(before != nullptr);
+    if (!before) {
         form_.chart().drawIvChart();
         return;
     }
-    takeRanges(result, kOpenMargin);
-    form_.chart().drawIvChart();
+    form_.journal().series().settleAll(journal::Settlement::Replaced);
+    SeriesStore& store = form_.store();
     store.snapshotStored();
     baseline_.synced(store);
+    // The ranges first, so that the correction's drawing below already has them and the
+    // stored layer is drawn once.
+    takeRanges(result, kOpenMargin);
+    // The options still ticked apply to the new data, so the chart and the export's name
+    // tell the same story.
+    c().anyButton(QStringLiteral("CheckBox50"))->setChecked(false);
+    CheckBox50Click();
+    form_.chart().setAnimationDelay(0);
+    c().setText(QStringLiteral("Edit46"), QStringLiteral("1"));
+    c().setText(QStringLiteral("Edit47"), QStringLiteral("1"));
+    currentFilePath_ = *chosen;
+    c().setText(QStringLiteral("Label15"), currentFilePath_);
+    form_.showSeriesFile(currentFilePath_);
+    c().setText(QStringLiteral("Edit44"), result.comment);
+    seriesDate_ = result.date;
     form_.ivPanel().ScrollBar2Change();
     form_.chart().drawIvChart();
     form_.letEventsRun();
+}
+
+void SeriesFilesController::endPreview(bool keep) {
+    if (!keep) {
+        if (beforePreview_) {
+            form_.store().swapContents(*beforePreview_);
+        }
+        showFile(shownBeforePreview_);
+    }
+    beforePreview_.reset();
+}
+
+// While the open dialog is shown every highlighted file is drawn; the store from before the
+// dialog is kept aside until the dialog ends.
+void SeriesFilesController::previewInDialog(const QString& path) {
+    c().setText(QStringLiteral("Label15"), path);
+    if (!series::isKtlName(path) || !QFileInfo(path).isFile()) {
+        return;
+    }
+    series::KtlReadResult result;
+    std::vector<QString> fileLabels;
+    std::unique_ptr<SeriesStore> replaced = readAndSwap(path, result, &fileLabels);
+    if (!replaced) {
+        previewed_.reset();
+        form_.chart().drawIvChart();
+        return;
+    }
+    if (!beforePreview_) {
+        beforePreview_ = std::move(replaced);
+    }
+    const QFileInfo file(path);
+    previewed_ = PreviewedFile{
+        path,   file.size(),          file.lastModified(), form_.store().storedRevision(),
+        result, std::move(fileLabels)};
+    showReload(result);
 }
 
 void SeriesFilesController::Label15Click() {
@@ -217,25 +341,31 @@ void SeriesFilesController::Label15Click() {
         return;
     }
     const QString path = form_.ui().openDialogCurrentFile();
+    if (inOpenDialog_) {
+        previewInDialog(path);
+        return;
+    }
+    const QString shownName = c().text(QStringLiteral("Label15"));
     c().setText(QStringLiteral("Label15"), path);
     if (!series::isKtlName(path) || !QFileInfo(path).isFile()) {
         return;
     }
-    SeriesStore& store = form_.store();
-    series::clearStoreForOpen(store);
-    const series::KtlReadResult result = series::readKtlFile(path, store, series::KtlLabels::Skip);
-    if (fileWasRead(store)) {
-        c().setText(QStringLiteral("Edit44"), result.comment);
-        c().setText(QStringLiteral("Label5"), result.date);
-        c().setText(QStringLiteral("Label43"), result.time);
-    }
-    form_.ivState().openedSeriesProtected = result.lastSeriesHoldsData;
-    baseline_.invalidate();
-    if (!reportRead(result)) {
-        takeRanges(result, 1.0);
-        form_.chart().drawIvChart();
+    series::KtlReadResult result;
+    std::vector<QString> fileLabels;  // a reload leaves the labels as they are
+    if (!form_.mayDropUnsavedSeries(QStringLiteral("Reloading the file")) ||
+        !readAndSwap(path, result, &fileLabels)) {
+        c().setText(QStringLiteral("Label15"), shownName);
         return;
     }
+    form_.journal().series().settleAll(journal::Settlement::Replaced);
+    showReload(result);
+}
+
+void SeriesFilesController::showReload(const series::KtlReadResult& result) {
+    c().setText(QStringLiteral("Edit44"), result.comment);
+    c().setText(QStringLiteral("Label5"), result.date);
+    c().setText(QStringLiteral("Label43"), result.time);
+    baseline_.invalidate();
     takeRanges(result, kOpenMargin);
     form_.chart().setAnimationDelay(0);
     {
@@ -252,16 +382,18 @@ void SeriesFilesController::Label15Click() {
 }
 
 void SeriesFilesController::Button4Click() {
-    if (measurementRunning()) {
+    if (measurementRunning() || !form_.mayDropUnsavedSeries(QStringLiteral("Delete"))) {
         return;
     }
     series::deleteStoredSeries(form_.store());
+    form_.journal().series().settleStored(journal::Settlement::Deleted);
     form_.ivState().openedSeriesProtected = false;
     baseline_.invalidate();
     c().setText(QStringLiteral("Label45"), QStringLiteral("[]"));
     c().setText(QStringLiteral("Label5"), QStringLiteral("DATE"));
     c().setText(QStringLiteral("Label15"), QStringLiteral("///"));
     c().setText(QStringLiteral("Label43"), QStringLiteral("TIME"));
+    form_.showSeriesFile(QString());
     form_.chart().drawIvChart();
     form_.letEventsRun();
 }
@@ -287,10 +419,26 @@ void SeriesFilesController::CheckBox50Click() {
     form_.chart().drawIvChart();
 }
 
+// With corrections ticked, the tables are corrected again first: a series measured since the
+// last option change joins the copies (the measured values) and gets its corrected ones.
+int SeriesFilesController::exportTidyTable(const QString& path) {
+    const series::ExportOptions options = exportOptions();
+    if (options.drift || options.denoise || options.absoluteCurrent ||
+        options.resistor != series::SeriesResistor::None) {
+        CheckBox50Click();
+    }
+    return series::writeTidySeriesCsv(path, form_.store(), options,
+                                      TidyCsvMenu::heading(form_, currentFilePath_, seriesDate_));
+}
+
 // Before any series file was opened or saved there is no name to derive the export's from;
 // the operator names it, and the option suffixes follow that name as they would a file's.
 void SeriesFilesController::Button36Click() {
     form_.ui().showMessage(kExportNotice);
+    if (form_.store().storedSegmentCount() == 0) {
+        form_.ui().showMessage(kNothingToExport);
+        return;
+    }
     const series::ExportOptions options = exportOptions();
     QString path = series::originExportPath(currentFilePath_, options);
     if (path.isEmpty()) {

@@ -5,16 +5,20 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <algorithm>
 #include <array>
 #include <cmath>
 
+#include "iv/AcquisitionEnded.h"
 #include "iv/AddressScan.h"
+#include "iv/ModelChoice.h"
 #include "iv/RangeTables.h"
 #include "iv/Regimes.h"
 #include "iv/TimeDependence.h"
 #include "series/KtlFileStoreSteps.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
+#include "shell/StartChecks.h"
 #include "text/ClockText.h"
 #include "text/DecimalParse.h"
 #include "text/NumberText.h"
@@ -37,14 +41,10 @@ constexpr std::array<std::pair<const char*, const char*>, 6> kIntegrationTimes =
     {"RadioButton14", "CURR:NPLC 0.1"},
 }};
 
-const QString kStoreFull = QStringLiteral(
-    "The store holds 150 series, its limit. Save the series and press \"Delete\" before "
-    "measuring again.");
-
 }  // namespace
 
 StartController::StartController(TForm1& form, IvPanelController& panel)
-    : PanelController(form), panel_(panel) {
+    : PanelController(form), panel_(panel), checks_(form, panel, *this), link_(form.gpib()) {
     panel_.setManualPointRecorder([this] { return recordManualPoint(); });
 }
 
@@ -109,8 +109,13 @@ void StartController::runLcrSweep() {
     }
 }
 void StartController::runTimeDependence() {
-    const iv::TimeDependenceResult result =
-        iv::recordTimeDependence(form_.gpib(), form_.timeTable());
+    iv::TimeDependenceResult result;
+    try {
+        iv::recordTimeDependence(link_, form_.timeTable(), result);
+    } catch (const iv::AcquisitionEnded&) {
+        c().setText("Edit45", QString::number(result.rows));
+        throw;
+    }
     c().setText("Edit45", QString::number(result.rows));
     if (!result.message.isEmpty()) {
         form_.ui().showMessage(result.message);
@@ -126,9 +131,30 @@ void StartController::Button33Click() {
     form_.ivState().holdReleasePressed = true;
 }
 
+// The test has its own list of problems: it must not take those of a Start that runs.
 void StartController::Button20Click() {
-    if (const auto reply = iv::test2636(form_.gpib())) {
-        c().setText("Edit1", *reply);
+    QStringList problems;
+    try {
+        c().setText("Edit1", iv::test2636(link_, problems));
+    } catch (const iv::AcquisitionEnded& fault) {
+        problems.prepend(fault.message() + QStringLiteral(" The test was ended."));
+    }
+    if (!problems.isEmpty()) {
+        form_.ui().showMessage(problems.join(QLatin1Char('\n')));
+    }
+}
+
+void StartController::refuse(const QString& message) {
+    if (!message.isEmpty()) {
+        problems_ << message;
+    }
+}
+
+// Everything an action has to say comes in one message at its end.
+void StartController::showProblems() {
+    if (!problems_.isEmpty()) {
+        form_.ui().showMessage(problems_.join(QLatin1Char('\n')));
+        problems_.clear();
     }
 }
 
@@ -140,8 +166,38 @@ void StartController::scanAddresses() {
     callbacks.nowDays = [] { return text::nowAsDays(); };
     callbacks.showMessage = [this](const QString& text) { form_.ui().showMessage(text); };
     callbacks.addLine = [list](const QString& line) { list->addItem(line); };
-    state.sourceMeterModel =
-        iv::runAddressScan(form_.gpib(), state.sourceMeterModel, state.scanStartDays, callbacks);
+    callbacks.identified = [&state](int address, int model) { state.smuModelAt[address] = model; };
+    state.smuModelAt.clear();
+    iv::runAddressScan(form_.gpib(), iv::kNoModel, state.scanStartDays, callbacks);
+}
+
+// A 2400 or 2410 once identified at address 24 is not asked again; a 2636A, or a unit not yet
+// identified at the chosen address, is looked for at every Start. The unit that answers at
+// the chosen model's address must be of that kind, or nothing is sent to it.
+bool StartController::identifySourceMeter() {
+    IvState& state = form_.ivState();
+    const auto known = state.smuModelAt.find(iv::kScpiAddress);
+    const bool knownScpi = state.sourceMeterAddress == iv::kScpiAddress &&
+                           known != state.smuModelAt.end() &&
+                           iv::modelSpeaksAt(known->second, iv::kScpiAddress);
+    if (!knownScpi) {
+        scanAddresses();
+    }
+    QString chosen = QStringLiteral("2400");
+    if (c().checked("RadioButton89")) {
+        chosen = QStringLiteral("2410");
+    }
+    if (c().checked("RadioButton90")) {
+        chosen = QStringLiteral("2636A");
+    }
+    const iv::ModelChoice choice =
+        iv::chooseSourceMeter(state.sourceMeterAddress, chosen, state.smuModelAt);
+    state.sourceMeterModel = choice.model;
+    if (choice.model == iv::kNoModel) {
+        refuse(choice.refusal);
+        return false;
+    }
+    return true;
 }
 
 bool StartController::runHead() {
@@ -155,14 +211,11 @@ bool StartController::runHead() {
     c().setEnabled("Button1", false);
     state.actionRunning = true;
     state.scanStartDays = text::nowAsDays();
-    if (state.sourceMeterModel != iv::kModel2400 && state.sourceMeterModel != iv::kModel2410) {
-        scanAddresses();
-    }
-    if (state.sourceMeterModel == iv::kNoModel) {
+    if (!identifySourceMeter()) {
         return false;
     }
     if (!makeRoomForTheRun()) {
-        form_.ui().showMessage(kStoreFull);
+        refuse(StartChecks::storeFullMessage(StartChecks::storeRoom(form_.store()), 1));
         return false;
     }
     c().scrollBar("ScrollBar2")->setValue(10000);
@@ -171,6 +224,13 @@ bool StartController::runHead() {
     }
     c().setText("Label45", QStringLiteral("[]"));
     form_.letEventsRun();
+    // A run that cannot go is refused before the live layer is committed or anything is sent
+    // to the source, so that a refusal leaves the store and the edits as they were.
+    const QString problem = checks_.runProblem();
+    if (!problem.isEmpty()) {
+        refuse(problem);
+        return false;
+    }
     state.stopRequested = false;
     form_.chart().setAnimationDelay(0);
     form_.chart().show();
@@ -206,15 +266,23 @@ void StartController::Button1Click() {
     if (form_.ivState().actionRunning) {
         return;
     }
+    problems_.clear();
+    link_.clearDeferred();
+    const QString badField = checks_.fieldProblem();
+    if (!badField.isEmpty()) {
+        form_.ui().showMessage(badField);
+        return;
+    }
     const bool started = runHead();
     if (!started) {
         endAction(false);
+        showProblems();
         return;
     }
     runRegime();
 }
 
-void StartController::runRegime() {
+bool StartController::runCheckedRegime() {
     bool reachedEnd = false;
     if (c().checked("RadioButton1")) {
         reachedEnd = resistanceRegime();
@@ -225,7 +293,29 @@ void StartController::runRegime() {
     } else if (c().checked("RadioButton75")) {
         reachedEnd = manualRegime();
     }
+    link_.throwDeferred();
+    return reachedEnd;
+}
+
+// A fault ends the action with the output off (the regimes' guards see to it). What was
+// measured before it is kept, and then the common end runs so that the next Start does not
+// write over it; a fault before the first point leaves the store as it was.
+void StartController::runRegime() {
+    series::SeriesStore& store = form_.store();
+    const int countBefore = store.seriesCount;
+    bool reachedEnd = false;
+    try {
+        reachedEnd = runCheckedRegime();
+    } catch (const iv::AcquisitionEnded& fault) {
+        manual_.reset();
+        reachedEnd = store.seriesCount != countBefore || store.liveSegmentCount() > 0;
+        problems_.prepend(fault.message() +
+                          (reachedEnd ? QStringLiteral(" The measurement was ended; the points "
+                                                       "measured before it are kept.")
+                                      : QStringLiteral(" The measurement was ended.")));
+    }
     endAction(reachedEnd);
+    showProblems();
 }
 
 // The common end; every end of an action, quiet ones included, leaves the stop flag set, so
@@ -265,16 +355,12 @@ iv::SweepOptions StartController::readOptions() const {
     return options;
 }
 
-// Steps 1 to 4 of the voltage and manual regimes: limits, compliances and the plan.
+// Steps 1 to 4 of the voltage and manual regimes: limits, compliances and the plan, which
+// the Start's checks have found usable.
 bool StartController::prepareSweepLimits() {
     IvState& state = form_.ivState();
-    if (!convertLimitPair("Edit4", state.currentMin, "Edit5", state.currentMax)) {
-        return false;
-    }
-    if (state.voltageMax - state.voltageMin == 0 || state.currentMax - state.currentMin == 0) {
-        return false;
-    }
-    return panel_.convertCompliances() && panel_.buildVoltagePlan();
+    return convertLimitPair("Edit4", state.currentMin, "Edit5", state.currentMax) &&
+           panel_.convertCompliances() && panel_.buildVoltagePlan();
 }
 
 bool StartController::convertVoltageLimits() {
@@ -317,32 +403,15 @@ bool StartController::voltageSweepRegime() {
     }
     iv::SweepOptions options = readOptions();
     options.firstLevel = firstLevel;
-    if (state.sourceMeterModel != iv::kModel2636) {
-        const auto range = iv::voltageRange(state.sourceMeterModel, peak);
-        if (!range) {
-            return false;
-        }
-        options.range = *range;
-    }
-    // Every repetition is committed into a slot of its own.
-    if (form_.store().seriesCount + plan.repeatCount > series::SeriesStore::kMaxSeries) {
-        form_.ui().showMessage(kStoreFull);
-        return false;
-    }
-    iv::IvSweep sweep(form_.gpib(), form_.store(), state.segment, *this);
-    sweep.runVoltageSweep(plan, options);
-    if (sweep.storeFull()) {
-        form_.ui().showMessage(kStoreFull);
-    }
+    options.range = iv::voltageRange(state.sourceMeterModel, peak).value_or(0.0);
+    iv::IvSweep sweep(link_, form_.store(), state.segment, *this);
+    sweep.runVoltageSweep(plan, options, problems_);
     return true;
 }
 
 bool StartController::resistanceRegime() {
-    const auto resistance = iv::measureResistance(form_.gpib());
-    if (!resistance) {
-        return false;
-    }
-    c().setText("Edit1", text::defaultReal(*resistance));
+    const double resistance = iv::measureResistance(link_, problems_);
+    c().setText("Edit1", text::defaultReal(resistance));
     c().setText("Label1", QString::fromUtf8("[Ом]"));
     return true;
 }
@@ -356,7 +425,10 @@ bool StartController::currentSweepRegime() {
     settings.currentStart = state.currentMin;
     settings.currentEnd = state.currentMax;
     settings.voltageCompliance = state.voltageCompliance;
-    return iv::runCurrentSweep(form_.gpib(), form_.store(), *this, settings);
+    const double peak = std::max(std::fabs(settings.currentStart), std::fabs(settings.currentEnd));
+    settings.range = iv::currentRange(peak).value_or(0.0);
+    iv::runCurrentSweep(link_, form_.store(), *this, settings, problems_);
+    return true;
 }
 
 bool StartController::manualRegime() {
@@ -371,18 +443,16 @@ bool StartController::manualRegime() {
     if (!convertVoltageLimits()) {
         return false;
     }
-    if (state.sourceMeterModel != iv::kModel2400 && state.sourceMeterModel != iv::kModel2410) {
-        return false;
-    }
     const auto range = iv::voltageRange(state.sourceMeterModel, peak);
     if (!range) {
         return false;
     }
     iv::SweepOptions options = readOptions();
     options.firstLevel = firstLevel;
-    manual_ = std::make_unique<iv::ManualRegime>(form_.gpib(), form_.store(), state.segment, *this);
-    manual_->setUp(*range, options);
-    iv::IvSweep sweep(form_.gpib(), form_.store(), state.segment, *this);
+    options.address = iv::kScpiAddress;
+    manual_ = std::make_unique<iv::ManualRegime>(link_, form_.store(), state.segment, *this);
+    manual_->setUp(*range, options, problems_);
+    iv::IvSweep sweep(link_, form_.store(), state.segment, *this);
     if (options.holdAround) {
         sweep.holdLoop(plan.start[1]);
     }
@@ -391,28 +461,31 @@ bool StartController::manualRegime() {
     }
     state.segment.segmentIndex = 1;
     panel_.ScrollBar1Change();
+    link_.throwDeferred();
     const double start = state.manualVoltage;
-    options.address = iv::kScpiAddress;
     sweep.runSegment(1, start, start + 1.0, plan.stepCount, options);
     manual_->finish(options, plan.start[1]);
     return true;
 }
 
 // A bar move records a point whenever a Start action runs with "By Manual" checked, also when
-// the operator chose that regime in the middle of another one.
+// the operator chose that regime in the middle of another one. The move is handled inside the
+// event loop, where nothing may throw: a fault is kept for the action, which ends on it.
 bool StartController::recordManualPoint() {
-    if (!form_.ivState().actionRunning) {
+    IvState& state = form_.ivState();
+    if (!state.actionRunning) {
         return true;
     }
     if (!manual_) {
-        manual_ = std::make_unique<iv::ManualRegime>(form_.gpib(), form_.store(),
-                                                     form_.ivState().segment, *this);
+        manual_ = std::make_unique<iv::ManualRegime>(link_, form_.store(), state.segment, *this);
     }
-    const bool drawn = manual_->recordBarPoint(form_.ivState().sourceMeterModel, readOptions());
-    if (!drawn && form_.ivState().stopRequested) {
-        c().setEnabled("Button1", true);
+    try {
+        return manual_->recordBarPoint(state.sourceMeterModel, readOptions());
+    } catch (const iv::AcquisitionEnded& fault) {
+        link_.defer(fault);
+        state.stopRequested = true;
+        return false;
     }
-    return drawn;
 }
 
 }  // namespace tarvix::shell

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QStringList>
 #include <memory>
+#include <optional>
 
+#include "iv/CheckedBus.h"
 #include "iv/IvHost.h"
 #include "iv/IvSweep.h"
+#include "shell/StartChecks.h"
 #include "shell/TForm1.h"
 
 namespace tarvix::iv {
@@ -48,10 +52,14 @@ class StartController : public PanelController, public iv::IvHost {
 
   private:
     bool runHead();
+    bool identifySourceMeter();
     void scanAddresses();
     bool makeRoomForTheRun();
     void commitBeforeMeasuring();
     void runRegime();
+    bool runCheckedRegime();
+    void refuse(const QString& message);
+    void showProblems();
     bool voltageSweepRegime();
     bool resistanceRegime();
     bool currentSweepRegime();
@@ -64,6 +72,9 @@ class StartController : public PanelController, public iv::IvHost {
     bool recordManualPoint();
 
     IvPanelController& panel_;
+    StartChecks checks_;
+    iv::CheckedBus link_;
+    QStringList problems_;  // what the running action has to tell, shown once at its end
     std::unique_ptr<iv::ManualRegime> manual_;
     std::function<void()> lcrSweep_;
 };

@@ -4,13 +4,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QThread>
+#include <QTimer>
 
+#include "journal/RecoveryJournal.h"
 #include "shell/AnalysisController.h"
+#include "shell/ApplicationTitle.h"
 #include "shell/ControlTables.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
@@ -42,7 +46,7 @@ QWidget* makeFormArea(QMainWindow* window) {
 
 TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     : gpib_(gpib), ui_(ui), options_(std::move(options)), controls_(makeFormArea(this)) {
-    setWindowTitle(QStringLiteral("Tarvix 1.1"));
+    updateTitle();
     setObjectName(QStringLiteral("Form1"));
     resize(1570, 952);
     createControls();
@@ -57,7 +61,9 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     controllers_.push_back(std::make_unique<ModeController>(*this));
     controllers_.push_back(std::make_unique<SeriesFilesController>(*this));
     controllers_.push_back(std::make_unique<AnalysisController>(*this));
-    controllers_.push_back(std::make_unique<ThermoController>(*this));
+    auto thermo = std::make_unique<ThermoController>(*this);
+    thermo_ = thermo.get();
+    controllers_.push_back(std::move(thermo));
     controllers_.push_back(std::make_unique<LcrController>(*this));
     for (const auto& controller : controllers_) {
         controller->wire();
@@ -65,7 +71,10 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+// The journal lets go of the store and the record before they go.
+TForm1::~TForm1() {
+    journal_.reset();
+}
 
 void TForm1::createControls() {
     controls_.create(topLevelControls());
@@ -139,12 +148,56 @@ void TForm1::FormCreate() {
     store_.seriesCount = 0;
     timeTable_.reset();
     store_.clearLive();
+    openJournal();
     const int restoreError = ParametersFile::restore(options_.configDir, controls_);
     if (restoreError != 0) {
         ui_.showMessage(text::fileErrorText(restoreError));
         return;
     }
     ivPanel_->finishStartup();
+}
+
+// Unsaved series and records of an earlier session come back before the operator sees the
+// window; they are reported once it is up.
+void TForm1::openJournal() {
+    journal_ = std::make_unique<journal::RecoveryJournal>(store_, thermo_->record());
+    const QStringList messages = journal_->openAndRecover(options_.configDir);
+    journal_->series().setUnsavedChanged([this](bool) { updateTitle(); });
+    updateTitle();
+    if (!messages.isEmpty()) {
+        QTimer::singleShot(0, this, [this, messages] {
+            for (const QString& message : messages) {
+                ui_.showMessage(message);
+            }
+        });
+    }
+}
+
+void TForm1::showSeriesFile(const QString& path) {
+    seriesFile_ = path;
+    updateTitle();
+}
+
+void TForm1::updateTitle() {
+    const QString name = QFileInfo(seriesFile_).fileName();
+    setWindowTitle(name.isEmpty() ? applicationTitle() + QStringLiteral("[*]")
+                                  : QStringLiteral("%1 - %2[*]").arg(applicationTitle(), name));
+    setWindowModified(journal_ && journal_->series().hasUnsaved());
+}
+
+QString TForm1::shownTitle() const {
+    QString title = windowTitle();
+    title.replace(QStringLiteral("[*]"), isWindowModified() ? QStringLiteral("*") : QString());
+    return title;
+}
+
+bool TForm1::mayDropUnsavedSeries(const QString& action) {
+    if (!journal_ || !journal_->series().hasUnsaved()) {
+        return true;
+    }
+    return ui_.ask(QStringLiteral("The store holds series that were never saved. %1 drops "
+                                  "them. Go on?")
+                       .arg(action));
 }
 
 void TForm1::FormClose() {

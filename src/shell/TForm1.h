@@ -15,12 +15,17 @@
 class QAction;
 class QMenu;
 
+namespace tarvix::journal {
+class RecoveryJournal;
+}
+
 namespace tarvix::shell {
 
 class IvChartView;
 class IvPanelController;
 class PanelController;
 class StartController;
+class ThermoController;
 
 struct FormOptions {
     QString configDir;  // folder of Parameters.dat
@@ -45,6 +50,16 @@ class TForm1 : public QMainWindow {
     StartController& startAction() { return *start_; }
     QMenu* fileMenu() { return fileMenu_; }
     const QString& configDir() const { return options_.configDir; }
+    journal::RecoveryJournal& journal() { return *journal_; }
+
+    // The title shows the series file in use (empty: none) and, by Qt's [*] marker, whether
+    // the store holds series that were never saved.
+    void showSeriesFile(const QString& path);
+    // The title as the window shows it: the marker drawn as "*" or left out.
+    QString shownTitle() const;
+    // Asks before an action that would drop unsaved series; true when there are none or the
+    // operator agreed.
+    bool mayDropUnsavedSeries(const QString& action);
 
     // Lets pending window messages run, as the long actions do between exchanges.
     void letEventsRun();
@@ -63,6 +78,8 @@ class TForm1 : public QMainWindow {
     void addViewToggle(QMenu* menu, const QString& text, const std::vector<const char*>& names,
                        const std::vector<const char*>& enableAlso = {});
     void placePanels();
+    void openJournal();
+    void updateTitle();
 
     bus::GpibBus& gpib_;
     UiServices& ui_;
@@ -75,6 +92,9 @@ class TForm1 : public QMainWindow {
     std::vector<std::unique_ptr<PanelController>> controllers_;
     IvPanelController* ivPanel_ = nullptr;
     StartController* start_ = nullptr;
+    ThermoController* thermo_ = nullptr;
+    std::unique_ptr<journal::RecoveryJournal> journal_;
+    QString seriesFile_;
     QMenu* fileMenu_ = nullptr;
     bool closed_ = false;
 };

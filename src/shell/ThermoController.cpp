@@ -8,10 +8,14 @@
 #include <QThread>
 
 #include "shell/IvChartView.h"
+#include "shell/TidyCsvMenu.h"
 #include "text/DecimalParse.h"
+#include "thermo/ChartLimits.h"
+#include "thermo/PanelChart.h"
 #include "thermo/PanelControls.h"
 #include "thermo/ThermoPanel.h"
 #include "thermo/ThermoRecord.h"
+#include "thermo/TidyRecordCsv.h"
 
 namespace tarvix::shell {
 
@@ -54,6 +58,7 @@ ThermoController::~ThermoController() {
 void ThermoController::wire() {
     wireButtons();
     wireSettings();
+    wireTidyExport();
     QObject::connect(timer1_, &QTimer::timeout, &form_, [this] { panel_->Timer1Timer(); });
     QObject::connect(c().anyButton(QStringLiteral("RadioButton59")), &QAbstractButton::toggled,
                      &form_, [this](bool checked) {
@@ -64,6 +69,13 @@ void ThermoController::wire() {
 }
 
 void ThermoController::wireButtons() {
+    // The Start_d loop runs inside its click, so whether it will start is known before it.
+    QObject::connect(c().anyButton(thermo::controls::kStartDButton.toString()),
+                     &QAbstractButton::clicked, &form_, [this] {
+                         if (!panel_->busy()) {
+                             recordRestarted(thermo::TempFileKind::Thermocouple);
+                         }
+                     });
     const auto onClick = [this](const QString& button, void (thermo::ThermoPanel::*handler)()) {
         QObject::connect(c().anyButton(button), &QAbstractButton::clicked, &form_,
                          [this, handler] { (panel_.get()->*handler)(); });
@@ -77,6 +89,35 @@ void ThermoController::wireButtons() {
     onClick(QStringLiteral("Button31"), &ThermoPanel::Button31Click);
     QObject::connect(c().anyButton(QStringLiteral("Button25")), &QAbstractButton::clicked, &form_,
                      [this] { Button25Click(); });
+    // A four-probe run starts the timer and returns; it started if it is running now.
+    QObject::connect(c().anyButton(thermo::controls::kStartButton.toString()),
+                     &QAbstractButton::clicked, &form_, [this] {
+                         if (panel_->fourProbeRun().running()) {
+                             recordRestarted(thermo::TempFileKind::FourProbe);
+                         }
+                     });
+}
+
+void ThermoController::wireTidyExport() {
+    TidyCsvMenu::add(
+        form_, QStringLiteral("ExportTidyRecordCsv"),
+        QStringLiteral("Export four-probe record (CSV)..."),
+        [this](const QString& path) { return exportTidyRecord(path); },
+        [this] {
+            return record_->thermoCount > 0 ? QString()
+                                            : QStringLiteral("No four-probe sample was taken yet");
+        });
+}
+
+void ThermoController::recordRestarted(thermo::TempFileKind kind) {
+    recordKind_ = kind;
+    recordDate_ = now().date();
+}
+
+int ThermoController::exportTidyRecord(const QString& path) {
+    return thermo::writeTidyRecordCsv(
+        path, recordKind_, *record_,
+        TidyCsvMenu::heading(form_, QString(), recordDate_.toString(Qt::ISODate)));
 }
 
 void ThermoController::wireSettings() {
@@ -189,6 +230,10 @@ QImage& ThermoController::chartImage() {
 
 void ThermoController::presentChart() {
     form_.chart().show();
+    form_.chart().setPictureSource(
+        [record = record_.get(), limits = thermo::readChartLimits(*this)](QImage& image) {
+            thermo::drawTemperatureChart(image, limits, *record);
+        });
 }
 
 void ThermoController::showFourProbePanel() {

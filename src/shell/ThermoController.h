@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QDate>
 #include <QTimer>
 #include <memory>
 
 #include "shell/TForm1.h"
+#include "thermo/TempFile.h"
 #include "thermo/ThermoHost.h"
 
 namespace tarvix::thermo {
@@ -32,6 +34,9 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
     // UpDown1 writes its position into Edit53, and a number typed there moves it.
     void UpDown1Change(int position);
     void Edit53Change();
+    // File -> "Export four-probe record (CSV)...": 0 or the runtime's file-error code.
+    int exportTidyRecord(const QString& path);
+    thermo::ThermoRecord& record() { return *record_; }
 
     // ThermoHost
     QString text(QStringView control) const override;
@@ -55,9 +60,14 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
   private:
     void wireButtons();
     void wireSettings();
+    void wireTidyExport();
+    void recordRestarted(thermo::TempFileKind kind);
 
     std::unique_ptr<thermo::ThermoRecord> record_;
     std::unique_ptr<thermo::ThermoPanel> panel_;
+    // Which procedure filled the record last, and on which day it started.
+    thermo::TempFileKind recordKind_ = thermo::TempFileKind::FourProbe;
+    QDate recordDate_;
     QTimer* timer1_;  // owned by the window
 };
 

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <cstdio>
+#include <utility>
 
 namespace tarvix::shell {
 
@@ -22,6 +23,12 @@ QString qtFilterFromDesign(const QString& filter) {
 
 void DialogUiServices::showMessage(const QString& text) {
     QMessageBox::information(parent_, QCoreApplication::applicationName(), text);
+}
+
+bool DialogUiServices::ask(const QString& text) {
+    return QMessageBox::question(parent_, QCoreApplication::applicationName(), text,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<QString> DialogUiServices::saveFileName(const QString& title, const QString& filter) {
@@ -67,6 +74,15 @@ void ScriptedUiServices::showMessage(const QString& text) {
     }
 }
 
+bool ScriptedUiServices::ask(const QString& text) {
+    questions_.append(text);
+    if (echo_) {
+        std::printf("question: %s\n", text.toUtf8().constData());
+        std::fflush(stdout);
+    }
+    return !replies_.isEmpty() && replies_.takeFirst();
+}
+
 std::optional<QString> ScriptedUiServices::nextAnswer() {
     if (answers_.isEmpty()) {
         return std::nullopt;
@@ -84,6 +100,12 @@ std::optional<QString> ScriptedUiServices::saveFileName(const QString&, const QS
 
 std::optional<QString> ScriptedUiServices::openFileName(
     const QString&, const QString&, const std::function<void(const QString&)>& onCurrentChanged) {
+    for (const QString& highlighted : std::exchange(highlights_, {})) {
+        currentOpenFile_ = highlighted;
+        if (onCurrentChanged) {
+            onCurrentChanged(highlighted);
+        }
+    }
     const auto answer = nextAnswer();
     if (answer) {
         // A person highlights the file before choosing it; the preview sees that too.

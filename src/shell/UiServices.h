@@ -16,6 +16,8 @@ class UiServices {
     virtual ~UiServices() = default;
 
     virtual void showMessage(const QString& text) = 0;
+    // A Yes/No question; true for Yes. No, the default, keeps what the action would change.
+    virtual bool ask(const QString& text) = 0;
     // `filter` in the design's form "Keithley (*.ktl)|*.ktl". Empty when cancelled.
     virtual std::optional<QString> saveFileName(const QString& title, const QString& filter) = 0;
     // `onCurrentChanged` runs for every file the operator highlights before choosing.
@@ -35,6 +37,7 @@ class DialogUiServices : public UiServices {
     // Dialogs and message boxes open over this window.
     void setParentWindow(QWidget* parent) { parent_ = parent; }
     void showMessage(const QString& text) override;
+    bool ask(const QString& text) override;
     std::optional<QString> saveFileName(const QString& title, const QString& filter) override;
     std::optional<QString> openFileName(
         const QString& title, const QString& filter,
@@ -50,6 +53,9 @@ class DialogUiServices : public UiServices {
 class ScriptedUiServices : public UiServices {
   public:
     void showMessage(const QString& text) override;
+    // Printed as "question: TEXT" and answered by the next queued reply; with none queued
+    // the answer is No.
+    bool ask(const QString& text) override;
     std::optional<QString> saveFileName(const QString& title, const QString& filter) override;
     std::optional<QString> openFileName(
         const QString& title, const QString& filter,
@@ -58,6 +64,10 @@ class ScriptedUiServices : public UiServices {
 
     void queueAnswer(const QString& path) { answers_.append(path); }
     void queueCancel() { answers_.append(QString()); }
+    void queueReply(bool yes) { replies_.append(yes); }
+    // A file the operator highlights in the next open dialog before its answer.
+    void queueHighlight(const QString& path) { highlights_.append(path); }
+    const QStringList& questions() const { return questions_; }
     const QStringList& messages() const { return messages_; }
     void setEcho(bool echo) { echo_ = echo; }
 
@@ -66,6 +76,9 @@ class ScriptedUiServices : public UiServices {
 
     QStringList answers_;  // an empty entry is a cancel
     QStringList messages_;
+    QStringList questions_;
+    QList<bool> replies_;
+    QStringList highlights_;
     QString currentOpenFile_;
     bool echo_ = true;
 };

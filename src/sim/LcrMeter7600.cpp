@@ -105,8 +105,9 @@ std::string LcrMeter7600::identification() const {
 
 void LcrMeter7600::reset() {
     frequency_ = 1000.0;
-    primary_ = "A";
-    secondary_ = "N";
+    // One character each: assigning the literal draws a false -Wrestrict from GCC 12 at -O3.
+    primary_.assign(1, 'A');
+    secondary_.assign(1, 'N');
     speed_ = kMedium;
     average_ = 1.0;
     bias_ = 0;

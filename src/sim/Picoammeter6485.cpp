@@ -10,6 +10,7 @@ namespace {
 
 constexpr double kRanges[] = {2e-9, 2e-8, 2e-7, 2e-6, 2e-5, 2e-4, 2e-3, 2e-2};
 constexpr double kOverRange = 1.05;
+constexpr int kBufferCapacity = 2500;
 
 std::string number(double value) {
     return readingText::signedExponent(value, 6);
@@ -18,6 +19,21 @@ std::string number(double value) {
 }  // namespace
 
 Picoammeter6485::Picoammeter6485(SimEnvironment& environment) : environment_(environment) {
+    addRangeCommands();
+    addSettings();
+    acquisition_ = std::make_unique<ScpiAcquisition>(
+        commands(), settings(), status(),
+        ScpiAcquisition::Hooks{
+            [this] {
+                return ScpiAcquisition::Reading{measure(), environment_.now() - resetSeconds_, 0.0};
+            },
+            [this](const ScpiAcquisition::Reading& r) { return readingText(r); }},
+        kBufferCapacity);
+    addConfigureCommands();
+    reset();
+}
+
+void Picoammeter6485::addRangeCommands() {
     commands().add(
         "[SENSe]:CURRent[:DC]:RANGe:AUTO",
         [this](ScpiCall& call) {
@@ -29,7 +45,7 @@ Picoammeter6485::Picoammeter6485(SimEnvironment& environment) : environment_(env
     commands().add(
         "[SENSe]:CURRent[:DC]:RANGe[:UPPer]",
         [this](ScpiCall& call) {
-            if (const auto value = call.number(0, -0.021, 0.021, 2e-2)) {
+            if (const auto value = call.number(0, -0.021, 0.021, 2e-2, "A")) {
                 range_ = kRanges[std::size(kRanges) - 1];
                 for (const double range : kRanges) {
                     if (range >= std::abs(*value)) {
@@ -41,6 +57,8 @@ Picoammeter6485::Picoammeter6485(SimEnvironment& environment) : environment_(env
             }
         },
         [this](ScpiCall& call) { call.reply(number(range_)); });
+    settings().number({"[SENSe]:CURRent[:DC]:RANGe:AUTO:ULIMit", -0.021, 0.021, 2e-2, "A"});
+    settings().number({"[SENSe]:CURRent[:DC]:RANGe:AUTO:LLIMit", -0.021, 0.021, 2e-9, "A"});
     commands().add(
         "[SENSe]:CURRent[:DC]:NPLCycles",
         [this](ScpiCall& call) {
@@ -49,6 +67,9 @@ Picoammeter6485::Picoammeter6485(SimEnvironment& environment) : environment_(env
             }
         },
         [this](ScpiCall& call) { call.reply(number(nplc_)); });
+}
+
+void Picoammeter6485::addSettings() {
     commands().add(
         "SYSTem:ZCHeck[:STATe]",
         [this](ScpiCall& call) {
@@ -57,8 +78,47 @@ Picoammeter6485::Picoammeter6485(SimEnvironment& environment) : environment_(env
             }
         },
         [this](ScpiCall& call) { call.reply(zeroCheck_ ? "1" : "0"); });
-    addReadAndFetch("READ", "FETCh", [this] { return readingText(measure()); });
-    reset();
+    settings().flag("SYSTem:ZCORrect[:STATe]", false);
+    commands().addCommand("SYSTem:ZCORrect:ACQuire", [](ScpiCall&) {});
+    settings().flag("SYSTem:AZERo[:STATe]", true);
+    settings().integer("SYSTem:LFRequency", 50, 60, 60);
+    settings().flag("[SENSe]:CURRent[:DC]:DAMPing[:STATe]", true);
+    settings().flag("[SENSe]:AVERage[:STATe]", false);
+    settings().choice("[SENSe]:AVERage:TCONtrol", {"REPeat", "MOVing"}, 1);
+    settings().integer("[SENSe]:AVERage:COUNt", 2, 100, 10);
+    settings().flag("[SENSe]:MEDian[:STATe]", false);
+    settings().integer("[SENSe]:MEDian:RANK", 1, 5, 1);
+    commands().add(
+        "FORMat:ELEMents",
+        [this](ScpiCall& call) {
+            std::array<bool, kElementCount> chosen{};
+            for (std::size_t i = 0; i < call.count(); ++i) {
+                const auto element = call.choice(i, {"READing", "UNITs", "TIME", "STATus"});
+                if (!element) {
+                    return;
+                }
+                chosen[static_cast<std::size_t>(*element)] = true;
+            }
+            elements_ = chosen;
+        },
+        [this](ScpiCall& call) {
+            static const char* const names[] = {"READ", "UNIT", "TIME", "STAT"};
+            std::string list;
+            for (std::size_t i = 0; i < elements_.size(); ++i) {
+                if (elements_[i]) {
+                    list += (list.empty() ? "" : ",") + std::string(names[i]);
+                }
+            }
+            call.reply(list);
+        },
+        1, kElementCount);
+}
+
+void Picoammeter6485::addConfigureCommands() {
+    commands().addCommand("CONFigure[:CURRent[:DC]]", [](ScpiCall&) {});
+    commands().addQuery("CONFigure", [](ScpiCall& call) { call.reply("\"CURR:DC\""); });
+    commands().addQuery("MEASure[:CURRent[:DC]]",
+                        [this](ScpiCall& call) { acquisition_->read(call); });
 }
 
 std::string Picoammeter6485::identification() const {
@@ -70,8 +130,11 @@ void Picoammeter6485::reset() {
     autoRange_ = true;
     range_ = 2e-2;
     nplc_ = 6.0;
+    elements_.fill(true);
     resetSeconds_ = environment_.now();
-    forgetLastReading();
+    if (acquisition_) {
+        acquisition_->reset();
+    }
 }
 
 double Picoammeter6485::measure() {
@@ -86,8 +149,22 @@ double Picoammeter6485::measure() {
     return amps;
 }
 
-std::string Picoammeter6485::readingText(double amps) const {
-    return number(amps) + "A," + number(environment_.now() - resetSeconds_) + "," + number(0.0);
+// The reading carries its unit only when UNITs is chosen with it.
+std::string Picoammeter6485::readingText(const ScpiAcquisition::Reading& record) const {
+    std::string text;
+    const auto field = [&text](const std::string& value) {
+        text += (text.empty() ? "" : ",") + value;
+    };
+    if (elements_[kRead]) {
+        field(number(record[0]) + (elements_[kUnit] ? "A" : ""));
+    }
+    if (elements_[kTime]) {
+        field(number(record[1]));
+    }
+    if (elements_[kStat]) {
+        field(number(record[2]));
+    }
+    return text;
 }
 
 }  // namespace tarvix::sim

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "sim/ScpiAcquisition.h"
 #include "sim/ScpiInstrument.h"
 #include "sim/SimEnvironment.h"
 
@@ -12,12 +14,14 @@ namespace tarvix::sim {
 // the reference sensor on the cold-junction block; every other channel a thermocouple whose
 // hot junction sits in the cryostat. DC volts on a thermocouple channel read
 // Vtc = a·T² + b·T + c + d·Tref; "TEMP" reads the temperature the thermocouple type and
-// reference junction give. Readings look like "+2.95000000E+02".
+// reference junction give. The other functions read the open front inputs: no current, no
+// volts, no frequency, and an overflow for resistance. Readings look like "+2.95000000E+02".
 class ScanningMultimeter : public ScpiInstrument {
   public:
     explicit ScanningMultimeter(SimEnvironment& environment);
 
     std::string identification() const override;
+    void trigger() override { acquisition_->trigger(); }
 
     // The thermocouple law of the probes in the cryostat.
     static double thermocoupleVolts(double kelvin, double referenceKelvin);
@@ -31,10 +35,26 @@ class ScanningMultimeter : public ScpiInstrument {
     void reset() override;
 
   private:
-    enum class Function { VoltsDc, Temperature };
+    // In the order of kFunctions in the source.
+    enum class Function {
+        CurrentDc,
+        CurrentAc,
+        VoltsDc,
+        VoltsAc,
+        Resistance,
+        FourWireResistance,
+        Period,
+        Frequency,
+        Temperature,
+        Diode,
+        Continuity
+    };
     enum class Unit { Celsius, Fahrenheit, Kelvin };
 
     void addSettingCommands();
+    void addFunctionSettings();
+    void addConfigureCommands();
+    double openInput() const;
     double measure();
     double thermocoupleReading(double kelvin, double referenceKelvin) const;
     double inUnit(double kelvin) const;
@@ -45,6 +65,7 @@ class ScanningMultimeter : public ScpiInstrument {
     bool realJunction_ = true;
     int thermocoupleType_ = 0;  // index into J, K, T, E, R, S, B, N
     std::optional<int> closedChannel_;
+    std::unique_ptr<ScpiAcquisition> acquisition_;
 };
 
 }  // namespace tarvix::sim

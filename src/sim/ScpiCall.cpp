@@ -4,7 +4,82 @@
 #include "sim/ScpiPattern.h"
 #include "text/DecimalParse.h"
 
+#include <cctype>
+#include <cmath>
+
 namespace tarvix::sim {
+
+namespace {
+
+bool sameLetters(std::string_view upper, std::string_view text) {
+    if (upper.size() != text.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(text[i])) != upper[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The multiplier a suffix puts before `unit`. IEEE 488.2 reads "M" as milli and "MA" as
+// mega, except before HZ and OHM, where "M" alone means mega.
+std::optional<double> multiplier(std::string_view prefix, std::string_view unit) {
+    if (prefix.empty()) {
+        return 1.0;
+    }
+    if (sameLetters("M", prefix)) {
+        return unit == "HZ" || unit == "OHM" ? 1e6 : 1e-3;
+    }
+    static constexpr struct {
+        std::string_view letters;
+        double factor;
+    } kMultipliers[] = {{"EX", 1e18}, {"PE", 1e15}, {"T", 1e12}, {"G", 1e9},   {"MA", 1e6},
+                        {"K", 1e3},   {"U", 1e-6},  {"N", 1e-9}, {"P", 1e-12}, {"F", 1e-15}};
+    for (const auto& entry : kMultipliers) {
+        if (sameLetters(entry.letters, prefix)) {
+            return entry.factor;
+        }
+    }
+    return std::nullopt;
+}
+
+// The end of the decimal number at the start of `text` (mantissa and optional exponent).
+std::size_t numberLength(std::string_view text) {
+    std::size_t i = 0;
+    const auto digits = [&] {
+        const std::size_t from = i;
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
+            ++i;
+        }
+        return i - from;
+    };
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    std::size_t mantissa = digits();
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) {
+        return 0;
+    }
+    const std::size_t beforeExponent = i;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+            ++i;
+        }
+        if (digits() == 0) {
+            return beforeExponent;
+        }
+    }
+    return i;
+}
+
+}  // namespace
 
 ScpiCall::ScpiCall(std::vector<std::string_view> parameters) : parameters_(std::move(parameters)) {}
 
@@ -22,8 +97,8 @@ std::optional<std::string_view> ScpiCall::present(std::size_t index) {
     return parameters_[index];
 }
 
-std::optional<double> ScpiCall::number(std::size_t index, double min, double max,
-                                       double byDefault) {
+std::optional<double> ScpiCall::number(std::size_t index, double min, double max, double byDefault,
+                                       std::string_view unit) {
     const auto text = present(index);
     if (!text) {
         return std::nullopt;
@@ -38,16 +113,41 @@ std::optional<double> ScpiCall::number(std::size_t index, double min, double max
     if (ScpiPattern("DEFault").matchesPath(word)) {
         return byDefault;
     }
-    const auto value = text::parseDecimal(word);
+    const std::size_t length = numberLength(word);
+    auto value = length == 0 ? std::nullopt : text::parseDecimal(word.substr(0, length));
     if (!value) {
         fail(errors::kDataType);
         return std::nullopt;
+    }
+    std::string_view suffix = word.substr(length);
+    while (!suffix.empty() && std::isspace(static_cast<unsigned char>(suffix.front()))) {
+        suffix.remove_prefix(1);
+    }
+    if (!suffix.empty()) {
+        const bool endsWithUnit = !unit.empty() && suffix.size() >= unit.size() &&
+                                  sameLetters(unit, suffix.substr(suffix.size() - unit.size()));
+        const auto factor = endsWithUnit
+                                ? multiplier(suffix.substr(0, suffix.size() - unit.size()), unit)
+                                : std::nullopt;
+        if (!factor) {
+            fail(errors::kInvalidSuffix);
+            return std::nullopt;
+        }
+        *value *= *factor;
     }
     if (*value < min || *value > max) {
         fail(errors::kOutOfRange);
         return std::nullopt;
     }
     return value;
+}
+
+std::optional<int> ScpiCall::integer(std::size_t index, int min, int max, int byDefault) {
+    const auto value = number(index, min, max, byDefault);
+    if (!value) {
+        return std::nullopt;
+    }
+    return static_cast<int>(std::lround(*value));  // instruments round a real to the count
 }
 
 std::optional<bool> ScpiCall::boolean(std::size_t index) {

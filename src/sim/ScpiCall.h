@@ -19,8 +19,12 @@ class ScpiCall {
     std::size_t count() const { return parameters_.size(); }
     std::string_view parameter(std::size_t index) const { return parameters_.at(index); }
 
-    // A decimal number (also MINimum, MAXimum, DEFault) within [min, max].
-    std::optional<double> number(std::size_t index, double min, double max, double byDefault);
+    // A decimal number (also MINimum, MAXimum, DEFault) within [min, max]. With a `unit`
+    // ("V", "A", "S", "HZ", "OHM") the number may carry it, with a multiplier: "10mA", "2 V".
+    std::optional<double> number(std::size_t index, double min, double max, double byDefault,
+                                 std::string_view unit = {});
+    // A whole number within [min, max] (MINimum, MAXimum, DEFault too).
+    std::optional<int> integer(std::size_t index, int min, int max, int byDefault);
     // ON, OFF, 1 or 0.
     std::optional<bool> boolean(std::size_t index);
     // The index of the keyword pattern ("FIXed", "VOLTage") the parameter spells.

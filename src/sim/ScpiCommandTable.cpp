@@ -14,6 +14,9 @@ bool validHeaderCharacter(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '*' || c == '_';
 }
 
+// The longest keyword IEEE 488.2 allows.
+constexpr std::size_t kMaxMnemonic = 12;
+
 }  // namespace
 
 void ScpiCommandTable::add(std::string_view pattern, Handler set, Handler query, int minParameters,
@@ -30,8 +33,16 @@ void ScpiCommandTable::addQuery(std::string_view pattern, Handler query) {
     add(pattern, {}, std::move(query), 0, 0);
 }
 
-ScpiOutcome ScpiCommandTable::execute(std::string_view message) const {
+void ScpiCommandTable::Run::fail(int code) const {
+    outcome.errors.push_back(code);
+    if (raised) {
+        raised(code);
+    }
+}
+
+ScpiOutcome ScpiCommandTable::execute(std::string_view message, const ErrorSink& raised) const {
     ScpiOutcome outcome;
+    const Run context{outcome, raised};
     std::vector<std::string_view> path;
     for (const std::string_view text : split(message, ';')) {
         const std::string_view unitText = trim(text);
@@ -50,13 +61,27 @@ ScpiOutcome ScpiCommandTable::execute(std::string_view message) const {
                 unit.parameters.push_back(trim(parameter));
             }
         }
-        run(unit, path, outcome);
+        run(unit, path, context);
     }
     return outcome;
 }
 
+int ScpiCommandTable::headerError(std::string_view header) {
+    for (const char c : header) {
+        if (!validHeaderCharacter(c)) {
+            return errors::kUndefinedHeader;
+        }
+    }
+    for (const std::string_view keyword : ScpiPattern::splitPath(header)) {
+        if (keyword.size() > kMaxMnemonic) {
+            return errors::kMnemonicTooLong;
+        }
+    }
+    return 0;
+}
+
 void ScpiCommandTable::run(const Unit& unit, std::vector<std::string_view>& path,
-                           ScpiOutcome& outcome) const {
+                           const Run& context) const {
     std::string_view header = unit.header;
     const bool query = header.ends_with('?');
     if (query) {
@@ -67,13 +92,11 @@ void ScpiCommandTable::run(const Unit& unit, std::vector<std::string_view>& path
     }
     const bool absolute = header.starts_with(':');
     if (absolute) {
-        header.remove_prefix(1);
+        header.remove_prefix(1);  // ":*CLS" is the common command too
     }
-    for (const char c : header) {
-        if (!validHeaderCharacter(c)) {
-            outcome.errors.push_back(errors::kUndefinedHeader);
-            return;
-        }
+    if (const int error = headerError(header)) {
+        context.fail(error);
+        return;
     }
     const std::vector<std::string_view> keywords = ScpiPattern::splitPath(header);
     const bool common = header.starts_with('*');
@@ -92,30 +115,31 @@ void ScpiCommandTable::run(const Unit& unit, std::vector<std::string_view>& path
         path.assign(resolved.begin(), resolved.end() - 1);
     }
     if (!entry || !(query ? entry->query : entry->set)) {
-        outcome.errors.push_back(errors::kUndefinedHeader);
+        context.fail(errors::kUndefinedHeader);
         return;
     }
-    call(*entry, query, unit.parameters, outcome);
+    call(*entry, query, unit.parameters, context);
 }
 
 void ScpiCommandTable::call(const Entry& entry, bool query,
-                            std::vector<std::string_view> parameters, ScpiOutcome& outcome) {
+                            std::vector<std::string_view> parameters, const Run& context) {
     const int count = static_cast<int>(parameters.size());
     const int min = query ? 0 : entry.minParameters;
     const int max = query ? 0 : entry.maxParameters;
     if (count < min) {
-        outcome.errors.push_back(errors::kMissingParameter);
+        context.fail(errors::kMissingParameter);
         return;
     }
     if (count > max) {
-        outcome.errors.push_back(errors::kParameterNotAllowed);
+        context.fail(errors::kParameterNotAllowed);
         return;
     }
     ScpiCall scpiCall(std::move(parameters));
     (query ? entry.query : entry.set)(scpiCall);
     if (scpiCall.error() != 0) {
-        outcome.errors.push_back(scpiCall.error());
+        context.fail(scpiCall.error());
     }
+    ScpiOutcome& outcome = context.outcome;
     outcome.replies.insert(outcome.replies.end(), scpiCall.replies().begin(),
                            scpiCall.replies().end());
 }

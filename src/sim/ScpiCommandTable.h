@@ -25,6 +25,9 @@ struct ScpiOutcome {
 class ScpiCommandTable {
   public:
     using Handler = std::function<void(ScpiCall&)>;
+    // Told of each error the moment a command raises it, so that a later "*CLS" of the same
+    // message clears it as an instrument's would.
+    using ErrorSink = std::function<void(int code)>;
 
     // A setting: `set` takes `minParameters` to `maxParameters` parameters; `query` (when
     // given) answers the header with "?".
@@ -35,7 +38,7 @@ class ScpiCommandTable {
     // A query only ("*IDN", ":READ"; written without the "?").
     void addQuery(std::string_view pattern, Handler query);
 
-    ScpiOutcome execute(std::string_view message) const;
+    ScpiOutcome execute(std::string_view message, const ErrorSink& raised = {}) const;
 
   private:
     struct Entry {
@@ -51,11 +54,18 @@ class ScpiCommandTable {
         std::vector<std::string_view> parameters;
     };
 
+    struct Run {
+        ScpiOutcome& outcome;
+        const ErrorSink& raised;
+        void fail(int code) const;
+    };
+
     // The entry the keywords spell, preferring one that takes the form (set or query) asked.
     const Entry* find(const std::vector<std::string_view>& keywords, bool query) const;
-    void run(const Unit& unit, std::vector<std::string_view>& path, ScpiOutcome& outcome) const;
+    void run(const Unit& unit, std::vector<std::string_view>& path, const Run& context) const;
     static void call(const Entry& entry, bool query, std::vector<std::string_view> parameters,
-                     ScpiOutcome& outcome);
+                     const Run& context);
+    static int headerError(std::string_view header);
 
     static std::vector<std::string_view> split(std::string_view text, char separator);
     static std::string_view trim(std::string_view text);

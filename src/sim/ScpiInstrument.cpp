@@ -2,41 +2,70 @@
 
 namespace tarvix::sim {
 
-ScpiInstrument::ScpiInstrument() {
+ScpiInstrument::ScpiInstrument()
+    : settings_(commands_),
+      status_([this] { return replyWaiting(); }, [this] { return errors_.size() > 0; }) {
     commands_.addQuery("*IDN", [this](ScpiCall& call) { call.reply(identification()); });
-    commands_.addCommand("*RST", [this](ScpiCall&) { reset(); });
-    commands_.addCommand("*CLS", [this](ScpiCall&) { errors_.clear(); });
-    commands_.addCommand("*OPC", [](ScpiCall&) {});
+    commands_.addCommand("*RST", [this](ScpiCall&) {
+        settings_.reset();
+        reset();
+    });
+    commands_.addCommand("*CLS", [this](ScpiCall&) { clearStatus(); });
     commands_.addQuery("*OPC", [](ScpiCall& call) { call.reply("1"); });
-    commands_.addQuery("SYSTem:ERRor[:NEXT]",
-                       [this](ScpiCall& call) { call.reply(ErrorQueue::scpiText(errors_.pop())); });
-    commands_.addCommand("SYSTem:CLEar", [this](ScpiCall&) { errors_.clear(); });
+    status_.addCommands(commands_);
+    addSystemCommands();
 }
 
-void ScpiInstrument::addReadAndFetch(std::string_view readPattern, std::string_view fetchPattern,
-                                     std::function<std::string()> takeReading) {
-    commands_.addQuery(readPattern, [this, takeReading = std::move(takeReading)](ScpiCall& call) {
-        lastReading_ = takeReading();
-        call.reply(lastReading_);
-    });
-    commands_.addQuery(fetchPattern, [this](ScpiCall& call) {
-        if (lastReading_.empty()) {
-            call.fail(errors::kDataStale);
-            return;
+void ScpiInstrument::addSystemCommands() {
+    const auto nextError = [this](ScpiCall& call) {
+        call.reply(ErrorQueue::scpiText(errors_.pop()));
+    };
+    commands_.addQuery("SYSTem:ERRor[:NEXT]", nextError);
+    commands_.addQuery("STATus:QUEue[:NEXT]", nextError);
+    commands_.addQuery("SYSTem:ERRor:ALL", [this](ScpiCall& call) {
+        std::string all = ErrorQueue::scpiText(errors_.pop());
+        while (errors_.size() > 0) {
+            all += "," + ErrorQueue::scpiText(errors_.pop());
         }
-        call.reply(lastReading_);
+        call.reply(all);
     });
+    commands_.addQuery("SYSTem:ERRor:COUNt",
+                       [this](ScpiCall& call) { call.reply(std::to_string(errors_.size())); });
+    commands_.addCommand("SYSTem:CLEar", [this](ScpiCall&) { errors_.clear(); });
+    commands_.addCommand("STATus:QUEue:CLEar", [this](ScpiCall&) { errors_.clear(); });
+    commands_.addQuery("SYSTem:VERSion", [](ScpiCall& call) { call.reply("1999.0"); });
+    commands_.add(
+        "SYSTem:BEEPer[:IMMediate]",
+        [](ScpiCall& call) {
+            // A beep: 65 Hz to 2 MHz, up to 7.9 s. Nobody hears it.
+            if (call.number(0, 65.0, 2e6, 1000.0, "HZ")) {
+                call.number(1, 0.0, 7.9, 1.0, "S");
+            }
+        },
+        {}, 2, 2);
+    settings_.flag("SYSTem:BEEPer:STATe", true);
+    settings_.flag("DISPlay:ENABle", true);
+    for (const char* header : {"SYSTem:LOCal", "SYSTem:REMote", "SYSTem:RWLock"}) {
+        commands_.addCommand(header, [](ScpiCall&) {});
+    }
+}
+
+void ScpiInstrument::raise(int code) {
+    errors_.push(code);
+    status_.errorRaised(code);
+}
+
+void ScpiInstrument::clearStatus() {
+    errors_.clear();
+    status_.clearEvents();
 }
 
 void ScpiInstrument::execute(std::string_view message) {
     if (replyWaiting()) {
         discardReplies();
-        errors_.push(errors::kQueryInterrupted);
+        raise(errors::kQueryInterrupted);
     }
-    ScpiOutcome outcome = commands_.execute(message);
-    for (const int code : outcome.errors) {
-        errors_.push(code);
-    }
+    ScpiOutcome outcome = commands_.execute(message, [this](int code) { raise(code); });
     if (outcome.replies.empty()) {
         return;
     }

@@ -18,6 +18,16 @@ bool equalsIgnoringCase(std::string_view upper, std::string_view text) {
     return true;
 }
 
+// A keyword's numeric suffix ("CALC3"); a keyword without one has suffix 1, as SCPI says.
+std::string_view numericSuffix(std::string_view keyword) {
+    std::size_t start = keyword.size();
+    while (start > 0 && std::isdigit(static_cast<unsigned char>(keyword[start - 1]))) {
+        --start;
+    }
+    const std::string_view suffix = keyword.substr(start);
+    return suffix.empty() ? std::string_view("1") : suffix;
+}
+
 std::string upperCase(std::string_view text) {
     std::string result(text);
     for (char& c : result) {
@@ -43,13 +53,18 @@ ScpiPattern::ScpiPattern(std::string_view pattern) {
                pattern[end] != ']') {
             ++end;
         }
-        const std::string_view word = pattern.substr(i, end - i);
+        std::string_view word = pattern.substr(i, end - i);
+        const std::string_view suffix = numericSuffix(word);
+        if (word.size() > suffix.size() && std::isdigit(static_cast<unsigned char>(word.back()))) {
+            word.remove_suffix(suffix.size());
+        }
         std::size_t shortLength = 0;
         while (shortLength < word.size() &&
                !std::islower(static_cast<unsigned char>(word[shortLength]))) {
             ++shortLength;
         }
-        nodes_.push_back({upperCase(word.substr(0, shortLength)), upperCase(word), optional});
+        nodes_.push_back({upperCase(word.substr(0, shortLength)), upperCase(word),
+                          std::string(suffix), optional});
         i = end;
     }
 }
@@ -92,8 +107,13 @@ bool ScpiPattern::matchFrom(std::size_t node, const std::vector<std::string_view
 }
 
 bool ScpiPattern::nodeMatches(const Node& node, std::string_view keyword) {
-    return !keyword.empty() && (equalsIgnoringCase(node.shortForm, keyword) ||
-                                equalsIgnoringCase(node.longForm, keyword));
+    const std::string_view suffix = numericSuffix(keyword);
+    if (std::isdigit(static_cast<unsigned char>(keyword.empty() ? 'x' : keyword.back()))) {
+        keyword.remove_suffix(suffix.size());
+    }
+    return !keyword.empty() && suffix == node.suffix &&
+           (equalsIgnoringCase(node.shortForm, keyword) ||
+            equalsIgnoringCase(node.longForm, keyword));
 }
 
 }  // namespace tarvix::sim

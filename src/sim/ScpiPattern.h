@@ -9,7 +9,8 @@ namespace tarvix::sim {
 // A SCPI header or keyword pattern in the manuals' notation: keywords separated by colons,
 // the short form in capitals ("VOLTage" takes VOLT and VOLTAGE in any case), optional nodes
 // in brackets: "[:SOURce]:VOLTage[:LEVel][:IMMediate][:AMPLitude]", "[SENSe:]FUNCtion",
-// "*IDN". The same notation names the keyword choices of parameters.
+// "*IDN". A keyword may end in a numeric suffix ("CALCulate3"); none stands for 1. The same
+// notation names the keyword choices of parameters.
 class ScpiPattern {
   public:
     explicit ScpiPattern(std::string_view pattern);
@@ -26,6 +27,7 @@ class ScpiPattern {
     struct Node {
         std::string shortForm;  // upper case
         std::string longForm;   // upper case
+        std::string suffix;     // the numeric suffix, "1" when none is written
         bool optional = false;
     };
 

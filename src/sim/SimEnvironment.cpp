@@ -1,5 +1,7 @@
 #include "sim/SimEnvironment.h"
 
+#include <cmath>
+
 #include "sim/PooleFrenkelSample.h"
 #include "sim/ResistorSample.h"
 
@@ -21,7 +23,28 @@ SimEnvironment::SimEnvironment(const SimOptions& options, SimClock clock)
       noise_(options.noiseScale, options.seed),
       ivSample_(makeIvSample(options)),
       cryostat_(options.temperature, clock_),
-      lcrDevice_(makeLcrDevice(options, cryostat_)) {}
+      lcrDevice_(makeLcrDevice(options, cryostat_)),
+      currentThroughSample_(options.currentThroughSample) {}
+
+SimEnvironment::SourcedCurrent SimEnvironment::sourceCurrent(double amps, double voltLimit) const {
+    if (currentThroughSample_) {
+        SourcedCurrent result{ivSample_->voltageFor(amps), amps, false};
+        if (std::abs(result.volts) > voltLimit) {
+            result.volts = std::copysign(voltLimit, result.volts);
+            result.amps = ivSample_->current(result.volts);
+            result.compliance = true;
+        }
+        return result;
+    }
+    const double ohms = cryostat_.sampleResistance();
+    SourcedCurrent result{amps * ohms, amps, false};
+    if (std::abs(result.volts) > voltLimit) {
+        result.volts = std::copysign(voltLimit, result.volts);
+        result.amps = result.volts / ohms;
+        result.compliance = true;
+    }
+    return result;
+}
 
 ParallelRcModel SimEnvironment::makeLcrDevice(const SimOptions& options, const Cryostat& cryostat) {
     if (options.lcr) {

@@ -27,6 +27,17 @@ class SimEnvironment {
     const Cryostat& cryostat() const { return cryostat_; }
     const ParallelRcModel& lcrDevice() const { return lcrDevice_; }
 
+    // What a current source sees: the voltage across the sample it drives (the cryostat's,
+    // or the I-V sample with isource=sample) and, when that would pass `voltLimit`, the
+    // voltage clipped to it and the smaller current that flows.
+    struct SourcedCurrent {
+        double volts = 0.0;
+        double amps = 0.0;
+        bool compliance = false;
+    };
+    SourcedCurrent sourceCurrent(double amps, double voltLimit) const;
+    bool currentThroughSample() const { return currentThroughSample_; }
+
     // Current through the I-V sample now (0 when no source unit drives it).
     double ivSampleCurrent() const { return sourceUnit_ ? sourceUnit_->ivSampleCurrent() : 0.0; }
     void setSourceUnit(const SourceUnit* unit) { sourceUnit_ = unit; }
@@ -40,6 +51,7 @@ class SimEnvironment {
     Cryostat cryostat_;
     ParallelRcModel lcrDevice_;
     const SourceUnit* sourceUnit_ = nullptr;
+    bool currentThroughSample_ = false;
 };
 
 }  // namespace tarvix::sim

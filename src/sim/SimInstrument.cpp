@@ -7,6 +7,18 @@ void SimInstrument::write(std::string_view message) {
         message.remove_suffix(1);
     }
     execute(message);
+    settleServiceRequest();
+}
+
+void SimInstrument::deviceClear() {
+    discardReplies();
+    settleServiceRequest();
+}
+
+void SimInstrument::settleServiceRequest() {
+    if ((statusByte() & kServiceBit) == 0) {
+        serviceAcknowledged_ = false;
+    }
 }
 
 std::optional<std::string> SimInstrument::read(std::size_t maxLength) {
@@ -17,11 +29,23 @@ std::optional<std::string> SimInstrument::read(std::size_t maxLength) {
     if (front.size() <= maxLength) {
         std::string reply = std::move(front);
         replies_.pop_front();
+        settleServiceRequest();
         return reply;
     }
     std::string part = front.substr(0, maxLength);
     front.erase(0, maxLength);
     return part;
+}
+
+bool SimInstrument::requestingService() {
+    settleServiceRequest();
+    return (statusByte() & kServiceBit) != 0 && !serviceAcknowledged_;
+}
+
+int SimInstrument::serialPoll() {
+    const bool request = requestingService();
+    serviceAcknowledged_ = (statusByte() & kServiceBit) != 0;
+    return (statusByte() & ~kServiceBit) | (request ? kServiceBit : 0);
 }
 
 void SimInstrument::queueReply(std::string reply) {

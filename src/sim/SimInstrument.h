@@ -27,6 +27,20 @@ class SimInstrument {
     // The reply to "*IDN?".
     virtual std::string identification() const = 0;
 
+    // The status byte as *STB? reads it (bit 4: a reply waits; bit 6: service requested).
+    virtual int statusByte() const { return replyWaiting() ? kMessageAvailableBit : 0; }
+    // A serial poll: the status byte with bit 6 telling a new service request, which the poll
+    // acknowledges.
+    int serialPoll();
+    // True while the instrument asserts SRQ: it requests service and no poll has taken it.
+    bool requestingService();
+    // Device clear (SDC): unread replies go; settings and the error queue stay.
+    void deviceClear();
+    // A group execute trigger.
+    virtual void trigger() {}
+    // A message too long for the instrument's input buffer was cut off and dropped.
+    virtual void inputOverrun() {}
+
   protected:
     virtual void execute(std::string_view message) = 0;
     void queueReply(std::string reply);
@@ -34,9 +48,15 @@ class SimInstrument {
 
     // Replies nobody reads are dropped oldest first beyond this many.
     static constexpr std::size_t kReplyCapacity = 64;
+    static constexpr int kMessageAvailableBit = 1 << 4;
+    static constexpr int kServiceBit = 1 << 6;
 
   private:
     std::deque<std::string> replies_;
+    bool serviceAcknowledged_ = false;
+
+    // Once the instrument no longer requests service, the next request is a new one.
+    void settleServiceRequest();
 };
 
 }  // namespace tarvix::sim

@@ -149,11 +149,21 @@ QString readLcr(SimOptions& options, const QString& value) {
     return {};
 }
 
+QString readCurrentSource(SimOptions& options, const QString& value) {
+    if (value != "sample" && value != "cryostat") {
+        return "expected sample or cryostat";
+    }
+    options.currentThroughSample = value == "sample";
+    return {};
+}
+
 const std::map<QString, OptionReader>& optionReaders() {
     static const std::map<QString, OptionReader> readers = {
-        {"smu", readSmu},       {"absent", readAbsent},    {"noise", readNoise},
-        {"seed", readSeed},     {"latency", readLatency},  {"fail", readFail},
-        {"sample", readSample}, {"temp", readTemperature}, {"lcr", readLcr},
+        {"smu", readSmu},         {"absent", readAbsent},
+        {"noise", readNoise},     {"seed", readSeed},
+        {"latency", readLatency}, {"fail", readFail},
+        {"sample", readSample},   {"temp", readTemperature},
+        {"lcr", readLcr},         {"isource", readCurrentSource},
     };
     return readers;
 }

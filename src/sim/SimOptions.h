@@ -37,13 +37,16 @@ struct SimOptions {
     std::optional<double> resistorOhms;  // an ohmic I-V sample instead of the nonlinear one
     TemperatureProgram temperature;
     std::optional<ParallelRcValues> lcr;  // the LCR meter's device instead of the cryostat's
+    bool currentThroughSample = false;    // a current source drives the I-V sample, not the
+                                          // cryostat's four-probe sample
 
     int smuAddress() const { return smu == SmuModel::k2636A ? 26 : 24; }
 };
 
 // Parses comma-separated name=value items: smu=2400|2410|2636A, absent=A/B/..., noise=SCALE,
 // seed=N, latency=MS, fail=send:A, fail=enter:A, sample=resistor:OHMS|nonlinear,
-// temp=KELVIN or temp=START..END@K_PER_MIN, lcr=rc:OHMS/FARADS. Returns nothing and sets
+// temp=KELVIN or temp=START..END@K_PER_MIN, lcr=rc:OHMS/FARADS, isource=sample|cryostat.
+// Returns nothing and sets
 // `error` (naming the offending item) for anything else.
 std::optional<SimOptions> parseSimOptions(const QString& text, QString* error);
 

@@ -11,9 +11,37 @@ namespace {
 
 // The instruments accept levels and ranges up to 5 % beyond a range's nominal value.
 constexpr double kOverRange = 1.05;
+constexpr int kBufferCapacity = 2500;
+constexpr std::string_view kFunctionPaths[] = {"VOLTage[:DC]", "CURRent[:DC]", "RESistance"};
+constexpr const char* kFunctionNames[] = {"\"VOLT:DC\"", "\"CURR:DC\"", "\"RES\""};
 
 std::string number(double value) {
     return readingText::signedExponent(value, 6);
+}
+
+std::vector<double> fullScale(const std::vector<double>& ranges) {
+    std::vector<double> steps;
+    for (const double range : ranges) {
+        steps.push_back(range * kOverRange);
+    }
+    return steps;
+}
+
+// One statistic of CALC3 over the values of one element.
+double statistic(int which, const std::vector<double>& values) {
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    double mean = 0.0;
+    for (const double v : values) {
+        mean += v / static_cast<double>(values.size());
+    }
+    double squares = 0.0;
+    for (const double v : values) {
+        squares += (v - mean) * (v - mean);
+    }
+    const double spread =
+        values.size() > 1 ? std::sqrt(squares / static_cast<double>(values.size() - 1)) : 0.0;
+    const double results[] = {mean, spread, *high, *low, *high - *low};
+    return results[which];
 }
 
 }  // namespace
@@ -21,13 +49,25 @@ std::string number(double value) {
 Smu24xx::Smu24xx(SmuModel model, SimEnvironment& environment)
     : model_(model), environment_(environment) {
     const bool is2410 = model == SmuModel::k2410;
-    voltageRanges_ = {0.2, 2.0, 20.0, is2410 ? 1000.0 : 200.0};
-    currentRanges_ = {1e-6, 1e-5, 1e-4, 1e-3, is2410 ? 2e-2 : 1e-2, 1e-1, 1.0};
+    voltage_.ranges = {0.2, 2.0, 20.0, is2410 ? 1000.0 : 200.0};
+    voltage_.unit = "V";
+    current_.ranges = {1e-6, 1e-5, 1e-4, 1e-3, is2410 ? 2e-2 : 1e-2, 1e-1, 1.0};
+    current_.unit = "A";
     maxCompliance_[0] = is2410 ? 1100.0 : 210.0;
     maxCompliance_[1] = 1.05;
     addSenseCommands();
+    addSenseSettings();
     addSourceCommands();
     addOutputCommands();
+    addSystemSettings();
+    addConfigureCommands();
+    acquisition_ = std::make_unique<ScpiAcquisition>(
+        commands(), settings(), status(),
+        ScpiAcquisition::Hooks{
+            [this] { return record(); },
+            [this](const ScpiAcquisition::Reading& r) { return readingText(r); }},
+        kBufferCapacity);
+    addStatisticsCommands();
     reset();
 }
 
@@ -42,18 +82,23 @@ void Smu24xx::reset() {
     source_ = Source::Voltage;
     output_ = false;
     remoteSense_ = false;
-    voltageRange_ = 20.0;
-    voltageLevel_ = 0.0;
-    voltageMode_ = 0;
-    currentRange_ = 1e-4;
-    currentLevel_ = 0.0;
-    currentMode_ = 0;
+    voltage_.range = 20.0;
+    voltage_.level = 0.0;
+    voltage_.mode = 0;
+    voltage_.autoRange = false;
+    current_.range = 1e-4;
+    current_.level = 0.0;
+    current_.mode = 0;
+    current_.autoRange = false;
     currentCompliance_ = 105e-6;
     voltageCompliance_ = 21.0;
     functions_ = {false, true, false};
     elements_.fill(true);
+    autoZero_ = true;
     resetSeconds_ = environment_.now();
-    forgetLastReading();
+    if (acquisition_) {
+        acquisition_->reset();
+    }
 }
 
 void Smu24xx::addSourceCommands() {
@@ -65,50 +110,67 @@ void Smu24xx::addSourceCommands() {
             }
         },
         [this](ScpiCall& call) { call.reply(sourcingVoltage() ? "VOLT" : "CURR"); });
-    addSourceLevelCommands("VOLTage", &voltageRanges_, &voltageRange_, &voltageLevel_,
-                           &voltageMode_);
-    addSourceLevelCommands("CURRent", &currentRanges_, &currentRange_, &currentLevel_,
-                           &currentMode_);
+    addSourceLevelCommands("VOLTage", &voltage_);
+    addSourceLevelCommands("CURRent", &current_);
     commands().addCommand("[:SOURce]:CLEar[:IMMediate]", [this](ScpiCall&) { output_ = false; });
+    settings().flag("[:SOURce]:CLEar:AUTO", false);
+    settings().choice("[:SOURce]:CLEar:AUTO:MODE", {"ALWays", "TCOunt"}, 0);
+    bool& autoDelay = settings().flag("[:SOURce]:DELay:AUTO", true);
+    settings().number({"[:SOURce]:DELay", 0.0, 999.9999, 0.0, "S", {}, &autoDelay});
 }
 
-void Smu24xx::addSourceLevelCommands(const char* node, std::vector<double>* ranges, double* range,
-                                     double* level, int* mode) {
+void Smu24xx::addSourceLevelCommands(const char* node, SourceLevel* source) {
     const std::string prefix = std::string("[:SOURce]:") + node;
     commands().add(
         prefix + ":MODE",
-        [mode](ScpiCall& call) {
+        [source](ScpiCall& call) {
             if (const auto choice = call.choice(0, {"FIXed", "LIST", "SWEep"})) {
-                *mode = *choice;
+                source->mode = *choice;
             }
         },
-        [mode](ScpiCall& call) { call.reply(*mode == 0 ? "FIX" : (*mode == 1 ? "LIST" : "SWE")); });
+        [source](ScpiCall& call) {
+            call.reply(source->mode == 0 ? "FIX" : (source->mode == 1 ? "LIST" : "SWE"));
+        });
     commands().add(
         prefix + ":RANGe[:UPPer]",
-        [ranges, range](ScpiCall& call) {
-            const double top = ranges->back() * kOverRange;
-            if (const auto value = call.number(0, -top, top, ranges->back())) {
-                *range = rangeFor(*ranges, std::abs(*value));
+        [source](ScpiCall& call) {
+            const double top = source->ranges.back() * kOverRange;
+            if (const auto value = call.number(0, -top, top, source->ranges.back(), source->unit)) {
+                source->range = rangeFor(source->ranges, std::abs(*value));
+                source->autoRange = false;
             }
         },
-        [range](ScpiCall& call) { call.reply(number(*range)); });
+        [source](ScpiCall& call) { call.reply(number(source->range)); });
+    commands().add(
+        prefix + ":RANGe:AUTO",
+        [source](ScpiCall& call) {
+            if (const auto on = call.boolean(0)) {
+                source->autoRange = *on;
+                source->range =
+                    *on ? rangeFor(source->ranges, std::abs(source->level)) : source->range;
+            }
+        },
+        [source](ScpiCall& call) { call.reply(source->autoRange ? "1" : "0"); });
     commands().add(
         prefix + "[:LEVel][:IMMediate][:AMPLitude]",
-        [range, level](ScpiCall& call) {
-            const double limit = *range * kOverRange;
-            if (const auto value = call.number(0, -limit, limit, 0.0)) {
-                *level = *value;
+        [source](ScpiCall& call) {
+            const double top = source->autoRange ? source->ranges.back() : source->range;
+            const double limit = top * kOverRange;
+            if (const auto value = call.number(0, -limit, limit, 0.0, source->unit)) {
+                source->level = *value;
+                if (source->autoRange) {
+                    source->range = rangeFor(source->ranges, std::abs(*value));
+                }
             }
         },
-        [level](ScpiCall& call) { call.reply(number(*level)); });
+        [source](ScpiCall& call) { call.reply(number(source->level)); });
 }
 
 void Smu24xx::addSenseCommands() {
     const auto functionSetter = [this](bool on) {
         return [this, on](ScpiCall& call) {
             for (std::size_t i = 0; i < call.count(); ++i) {
-                const auto function =
-                    call.quotedChoice(i, {"VOLTage[:DC]", "CURRent[:DC]", "RESistance"});
+                const auto function = call.quotedChoice(i, kFunctionPaths);
                 if (!function) {
                     return;
                 }
@@ -116,19 +178,19 @@ void Smu24xx::addSenseCommands() {
             }
         };
     };
-    commands().add(
-        "[:SENSe]:FUNCtion[:ON]", functionSetter(true),
-        [this](ScpiCall& call) {
-            static const char* const names[] = {"\"VOLT:DC\"", "\"CURR:DC\"", "\"RES\""};
-            std::string list;
-            for (std::size_t i = 0; i < functions_.size(); ++i) {
-                if (functions_[i]) {
-                    list += (list.empty() ? "" : ",") + std::string(names[i]);
-                }
+    const auto functionList = [this](ScpiCall& call) {
+        // Appended piece by piece: a concatenated temporary draws a false -Wrestrict from
+        // GCC 12 at -O3.
+        std::string list;
+        for (std::size_t i = 0; i < functions_.size(); ++i) {
+            if (functions_[i]) {
+                list += list.empty() ? "" : ",";
+                list += kFunctionNames[i];
             }
-            call.reply(list);
-        },
-        1, kFunctionCount);
+        }
+        call.reply(list);
+    };
+    commands().add("[:SENSe]:FUNCtion[:ON]", functionSetter(true), functionList, 1, kFunctionCount);
     commands().add("[:SENSe]:FUNCtion:OFF", functionSetter(false), {}, 1, kFunctionCount);
     commands().addCommand("[:SENSe]:FUNCtion:OFF:ALL",
                           [this](ScpiCall&) { functions_.fill(false); });
@@ -138,7 +200,8 @@ void Smu24xx::addSenseCommands() {
                        : "[:SENSe]:CURRent[:DC]:PROTection[:LEVel]",
             [this, limit, which](ScpiCall& call) {
                 const double max = maxCompliance_[which];
-                if (const auto value = call.number(0, -max, max, which == 0 ? 21.0 : 105e-6)) {
+                if (const auto value = call.number(0, -max, max, which == 0 ? 21.0 : 105e-6,
+                                                   which == 0 ? "V" : "A")) {
                     *limit = std::abs(*value);
                 }
             },
@@ -148,14 +211,47 @@ void Smu24xx::addSenseCommands() {
     protection(&currentCompliance_, 1);
 }
 
+// Ranges, integration times and filters that change nothing in a simulated reading.
+void Smu24xx::addSenseSettings() {
+    struct SenseNode {
+        const char* node;
+        std::vector<double> steps;
+        double initial;
+        const char* unit;
+    };
+    const SenseNode nodes[] = {
+        {"[:SENSe]:VOLTage[:DC]", fullScale(voltage_.ranges), 21.0, "V"},
+        {"[:SENSe]:CURRent[:DC]", fullScale(current_.ranges), 1.05e-4, "A"},
+        {"[:SENSe]:RESistance",
+         {2.1, 21, 210, 2.1e3, 2.1e4, 2.1e5, 2.1e6, 2.1e7, 2.1e8},
+         2.1e5,
+         "OHM"},
+    };
+    for (const SenseNode& sense : nodes) {
+        const std::string node(sense.node);
+        const double top = sense.steps.back();
+        const double bottom = node.find("RES") != std::string::npos ? 0.0 : -top;
+        bool& autoRange = settings().flag(node + ":RANGe:AUTO", true);
+        settings().number({node + ":RANGe[:UPPer]", bottom, top, sense.initial, sense.unit,
+                           sense.steps, &autoRange});
+        settings().number({node + ":NPLCycles", 0.01, 10.0, 1.0});
+    }
+    resistanceMode_ = &settings().choice("[:SENSe]:RESistance:MODE", {"MANual", "AUTO"}, 1);
+    settings().flag("[:SENSe]:FUNCtion:CONCurrent", true);
+    settings().flag("[:SENSe]:AVERage[:STATe]", false);
+    settings().choice("[:SENSe]:AVERage:TCONtrol", {"REPeat", "MOVing"}, 0);
+    settings().integer("[:SENSe]:AVERage:COUNt", 1, 100, 10);
+}
+
 void Smu24xx::addOutputCommands() {
+    static constexpr std::string_view kElements[] = {"VOLTage", "CURRent", "RESistance", "TIME",
+                                                     "STATus"};
     commands().add(
         ":FORMat:ELEMents[:SENSe]",
         [this](ScpiCall& call) {
             std::array<bool, kElementCount> chosen{};
             for (std::size_t i = 0; i < call.count(); ++i) {
-                const auto element =
-                    call.choice(i, {"VOLTage", "CURRent", "RESistance", "TIME", "STATus"});
+                const auto element = call.choice(i, kElements);
                 if (!element) {
                     return;
                 }
@@ -168,7 +264,8 @@ void Smu24xx::addOutputCommands() {
             std::string list;
             for (std::size_t i = 0; i < elements_.size(); ++i) {
                 if (elements_[i]) {
-                    list += (list.empty() ? "" : ",") + std::string(names[i]);
+                    list += list.empty() ? "" : ",";
+                    list += names[i];
                 }
             }
             call.reply(list);
@@ -182,6 +279,10 @@ void Smu24xx::addOutputCommands() {
             }
         },
         [this](ScpiCall& call) { call.reply(output_ ? "1" : "0"); });
+    settings().choice(":OUTPut:SMODe", {"HIMPedance", "NORMal", "ZERO", "GUARd"}, 1);
+}
+
+void Smu24xx::addSystemSettings() {
     commands().add(
         ":SYSTem:RSENse",
         [this](ScpiCall& call) {
@@ -190,7 +291,72 @@ void Smu24xx::addOutputCommands() {
             }
         },
         [this](ScpiCall& call) { call.reply(remoteSense_ ? "1" : "0"); });
-    addReadAndFetch(":READ", ":FETCh", [this] { return readingText(measure()); });
+    commands().add(
+        ":SYSTem:AZERo[:STATe]",
+        [this](ScpiCall& call) {
+            if (call.count() == 1 && ScpiPattern("ONCE").matchesPath(call.parameter(0))) {
+                return;  // one refresh of the references: nothing to keep
+            }
+            if (const auto on = call.boolean(0)) {
+                autoZero_ = *on;
+            }
+        },
+        [this](ScpiCall& call) { call.reply(autoZero_ ? "1" : "0"); });
+    settings().choice(":ROUTe:TERMinals", {"FRONt", "REAR"}, 0);
+}
+
+void Smu24xx::addConfigureCommands() {
+    for (int function = 0; function < kFunctionCount; ++function) {
+        const std::string path(kFunctionPaths[function]);
+        commands().addCommand(":CONFigure:" + path,
+                              [this, function](ScpiCall&) { configure(function); });
+        commands().addQuery(":MEASure:" + path, [this, function](ScpiCall& call) {
+            configure(function);
+            acquisition_->read(call);
+        });
+    }
+    commands().addQuery(":CONFigure", [this](ScpiCall& call) {
+        std::string list;
+        for (std::size_t i = 0; i < functions_.size(); ++i) {
+            if (functions_[i]) {
+                list += (list.empty() ? "" : ",") + std::string(kFunctionNames[i]);
+            }
+        }
+        call.reply(list);
+    });
+    commands().addQuery(":MEASure", [this](ScpiCall& call) {
+        output_ = true;
+        acquisition_->read(call);
+    });
+}
+
+// CONFigure:<function> leaves that one function on and switches the output on, as the
+// manual says.
+void Smu24xx::configure(int function) {
+    functions_.fill(false);
+    functions_[static_cast<std::size_t>(function)] = true;
+    output_ = true;
+}
+
+void Smu24xx::addStatisticsCommands() {
+    statistic_ = &settings().choice(":CALCulate3:FORMat",
+                                    {"MEAN", "SDEViation", "MAXimum", "MINimum", "PKPK"}, 0);
+    commands().addQuery(":CALCulate3:DATA", [this](ScpiCall& call) {
+        const auto& buffer = acquisition_->buffer();
+        if (buffer.empty()) {
+            call.fail(errors::kDataStale);
+            return;
+        }
+        ScpiAcquisition::Reading result(kElementCount);
+        for (std::size_t element = 0; element < kElementCount; ++element) {
+            std::vector<double> values;
+            for (const auto& reading : buffer) {
+                values.push_back(reading[element]);
+            }
+            result[element] = statistic(*statistic_, values);
+        }
+        call.reply(readingText(result));
+    });
 }
 
 double Smu24xx::rangeFor(const std::vector<double>& ranges, double value) {
@@ -200,15 +366,19 @@ double Smu24xx::rangeFor(const std::vector<double>& ranges, double value) {
 }
 
 double Smu24xx::ivSampleCurrent() const {
-    if (!output_ || source_ != Source::Voltage) {
+    if (!output_) {
         return 0.0;
     }
-    return voltageSourceReading().amps;
+    if (source_ == Source::Voltage) {
+        return voltageSourceReading().amps;
+    }
+    return environment_.currentThroughSample() ? currentSourceReading().amps : 0.0;
 }
 
 Smu24xx::Reading Smu24xx::voltageSourceReading() const {
     const IvSample& sample = environment_.ivSample();
-    Reading reading{voltageLevel_, sample.current(voltageLevel_), readingText::kNotANumber, false};
+    Reading reading{voltage_.level, sample.current(voltage_.level), readingText::kNotANumber,
+                    false};
     if (std::abs(reading.amps) > currentCompliance_) {
         // In compliance the unit becomes a current source at its limit.
         reading.amps = std::copysign(currentCompliance_, reading.amps);
@@ -219,14 +389,8 @@ Smu24xx::Reading Smu24xx::voltageSourceReading() const {
 }
 
 Smu24xx::Reading Smu24xx::currentSourceReading() const {
-    const double ohms = environment_.cryostat().sampleResistance();
-    Reading reading{currentLevel_ * ohms, currentLevel_, readingText::kNotANumber, false};
-    if (std::abs(reading.volts) > voltageCompliance_) {
-        reading.volts = std::copysign(voltageCompliance_, reading.volts);
-        reading.amps = reading.volts / ohms;
-        reading.compliance = true;
-    }
-    return reading;
+    const auto sourced = environment_.sourceCurrent(current_.level, voltageCompliance_);
+    return {sourced.volts, sourced.amps, readingText::kNotANumber, sourced.compliance};
 }
 
 Smu24xx::Reading Smu24xx::idealReading() const {
@@ -236,7 +400,7 @@ Smu24xx::Reading Smu24xx::idealReading() const {
     if (source_ == Source::Current) {
         return currentSourceReading();
     }
-    if (functions_[kFunctionRes]) {
+    if (functions_[kFunctionRes] && *resistanceMode_ == 1) {
         // Auto ohms: the unit sources its own small test signal.
         const double volts = IvSample::kOhmmeterTestVolts;
         return {volts, environment_.ivSample().current(volts), 0.0, false};
@@ -259,14 +423,18 @@ Smu24xx::Reading Smu24xx::measure() {
     return reading;
 }
 
-std::string Smu24xx::readingText(const Reading& reading) const {
-    const double values[kElementCount] = {reading.volts, reading.amps, reading.ohms,
-                                          environment_.now() - resetSeconds_,
-                                          reading.compliance ? 8.0 : 0.0};
+ScpiAcquisition::Reading Smu24xx::record() {
+    const Reading reading = measure();
+    return {reading.volts, reading.amps, reading.ohms, environment_.now() - resetSeconds_,
+            reading.compliance ? 8.0 : 0.0};
+}
+
+std::string Smu24xx::readingText(const ScpiAcquisition::Reading& record) const {
     std::string text;
     for (std::size_t i = 0; i < kElementCount; ++i) {
         if (elements_[i]) {
-            text += (text.empty() ? "" : ",") + number(values[i]);
+            text += text.empty() ? "" : ",";
+            text += number(record[i]);
         }
     }
     return text;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "sim/ScpiAcquisition.h"
 #include "sim/ScpiInstrument.h"
 #include "sim/SimEnvironment.h"
 #include "sim/SimOptions.h"
@@ -12,21 +14,23 @@
 namespace tarvix::sim {
 
 // The 2400 and 2410 source-measure units, spoken to in SCPI. Sourcing voltage they drive
-// the I-V sample; sourcing current they drive the cryostat sample (the four-probe set-up);
-// with the "RES" function on and a voltage source they work as an auto-ohms meter on the
-// I-V sample. :READ? answers the elements chosen by :FORMat:ELEMents, each like
-// "+1.000000E-06", separated by commas, in the order VOLT, CURR, RES, TIME, STAT.
+// the I-V sample; sourcing current they drive the cryostat sample (the four-probe set-up),
+// or the I-V sample with isource=sample; with the "RES" function on in auto-ohms mode and a
+// voltage source they work as an ohmmeter on the I-V sample. :READ? answers the elements
+// chosen by :FORMat:ELEMents, each like "+1.000000E-06", separated by commas, in the order
+// VOLT, CURR, RES, TIME, STAT, once for every reading the trigger counts ask for.
 class Smu24xx : public ScpiInstrument, public SourceUnit {
   public:
     Smu24xx(SmuModel model, SimEnvironment& environment);
 
     std::string identification() const override;
     double ivSampleCurrent() const override;
+    void trigger() override { acquisition_->trigger(); }
 
     bool outputOn() const { return output_; }
     bool sourcingVoltage() const { return source_ == Source::Voltage; }
-    double voltageLevel() const { return voltageLevel_; }
-    double currentLevel() const { return currentLevel_; }
+    double voltageLevel() const { return voltage_.level; }
+    double currentLevel() const { return current_.level; }
 
   protected:
     void reset() override;
@@ -43,39 +47,52 @@ class Smu24xx : public ScpiInstrument, public SourceUnit {
         bool compliance = false;
     };
 
+    // What one source level node ("VOLTage", "CURRent") keeps.
+    struct SourceLevel {
+        std::vector<double> ranges;
+        double range = 0.0;
+        double level = 0.0;
+        int mode = 0;
+        bool autoRange = false;
+        std::string unit;
+    };
+
     void addSourceCommands();
-    void addSourceLevelCommands(const char* node, std::vector<double>* ranges, double* range,
-                                double* level, int* mode);
+    void addSourceLevelCommands(const char* node, SourceLevel* source);
     void addSenseCommands();
+    void addSenseSettings();
     void addOutputCommands();
+    void addSystemSettings();
+    void addConfigureCommands();
+    void addStatisticsCommands();
+    void configure(int function);
 
     Reading idealReading() const;
     Reading voltageSourceReading() const;
     Reading currentSourceReading() const;
     Reading measure();
-    std::string readingText(const Reading& reading) const;
+    ScpiAcquisition::Reading record();
+    std::string readingText(const ScpiAcquisition::Reading& record) const;
     static double rangeFor(const std::vector<double>& ranges, double value);
 
     SmuModel model_;
     SimEnvironment& environment_;
-    std::vector<double> voltageRanges_;
-    std::vector<double> currentRanges_;
     double maxCompliance_[2] = {0.0, 0.0};  // volts, amps
 
     Source source_ = Source::Voltage;
     bool output_ = false;
     bool remoteSense_ = false;
-    double voltageRange_ = 20.0;
-    double voltageLevel_ = 0.0;
-    int voltageMode_ = 0;
-    double currentRange_ = 1e-4;
-    double currentLevel_ = 0.0;
-    int currentMode_ = 0;
+    SourceLevel voltage_;
+    SourceLevel current_;
     double currentCompliance_ = 105e-6;
     double voltageCompliance_ = 21.0;
     std::array<bool, kFunctionCount> functions_{};
     std::array<bool, kElementCount> elements_{};
+    bool autoZero_ = true;
+    int* resistanceMode_ = nullptr;  // 0 manual, 1 auto-ohms
+    int* statistic_ = nullptr;
     double resetSeconds_ = 0.0;
+    std::unique_ptr<ScpiAcquisition> acquisition_;
 };
 
 }  // namespace tarvix::sim

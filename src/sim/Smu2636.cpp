@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "sim/ReadingText.h"
+
 namespace tarvix::sim {
 
 namespace {
@@ -19,7 +21,10 @@ constexpr Constant kConstants[] = {
     {"smua.OE_NONE", 0},           {"smua.OE_OUTPUT_OFF", 1},      {"display.SMUA", 0},
     {"display.SMUB", 1},           {"display.SMUA_SMUB", 2},       {"display.USER", 3},
     {"display.MEASURE_DCAMPS", 0}, {"display.MEASURE_DCVOLTS", 1}, {"display.MEASURE_OHMS", 2},
-    {"display.MEASURE_WATTS", 3},
+    {"display.MEASURE_WATTS", 3},  {"smua.SENSE_LOCAL", 0},        {"smua.SENSE_REMOTE", 1},
+    {"smua.SENSE_CALA", 3},        {"smua.AUTOZERO_OFF", 0},       {"smua.AUTOZERO_ONCE", 1},
+    {"smua.AUTOZERO_AUTO", 2},     {"smua.OUTPUT_HIGH_Z", 2},      {"smua.OUTPUT_NORMAL", 0},
+    {"smua.OUTPUT_ZERO", 1},
 };
 
 // Writable attributes: name, value after reset(), smallest and largest value, whole only.
@@ -44,14 +49,35 @@ constexpr AttributeRow kAttributes[] = {
     {"smua.source.limitv", 20, 0.02, 202, false},
     {"smua.source.output", 0, 0, 1, true},
     {"smua.source.outputenableaction", 0, 0, 1, true},
+    {"smua.source.rangev", 0.2, 0.2, 202, false},
+    {"smua.source.rangei", 1e-7, 1e-7, 1.515, false},
+    {"smua.source.lowrangev", 0.2, 0.2, 202, false},
+    {"smua.source.lowrangei", 1e-7, 1e-7, 1.515, false},
+    {"smua.source.limitp", 3.03e1, 1e-3, 40.4, false},
+    {"smua.source.offmode", 0, 0, 2, true},
+    {"smua.source.settling", 0, 0, 255, true},
+    {"smua.source.delay", -1, -1, 1e4, false},
     {"smua.measure.autorangei", 1, 0, 1, true},
+    {"smua.measure.autorangev", 1, 0, 1, true},
+    {"smua.measure.rangei", 1e-7, 1e-12, 1.515, false},
+    {"smua.measure.rangev", 0.2, 0.2, 202, false},
     {"smua.measure.lowrangei", 1e-12, 1e-12, 1.5, false},
+    {"smua.measure.lowrangev", 0.2, 0.2, 202, false},
     {"smua.measure.nplc", 1, 0.001, 25, false},
+    {"smua.measure.autozero", 2, 0, 2, true},
+    {"smua.measure.delay", -1, -1, 1e4, false},
+    {"smua.measure.count", 1, 1, 60000, true},
+    {"smua.measure.filter.enable", 0, 0, 1, true},
+    {"smua.measure.filter.count", 1, 1, 100, true},
+    {"smua.sense", 0, 0, 3, true},
+    {"beeper.enable", 1, 0, 1, true},
 };
 
 }  // namespace
 
-Smu2636::Smu2636(SimEnvironment& environment) : environment_(environment) {
+Smu2636::Smu2636(SimEnvironment& environment)
+    : environment_(environment),
+      status_([this] { return replyWaiting(); }, [this] { return errors_.size() > 0; }) {
     addAttributes();
     addFunctions();
     addCommonCommands();
@@ -87,6 +113,17 @@ void Smu2636::addFunctions() {
         const Reading reading = measure();
         return Values{reading.amps, reading.volts};
     });
+    tsp_.addFunction("smua.measure.r", [this](const Values&) {
+        const Reading reading = measure();
+        return Values{reading.amps != 0.0 ? reading.volts / reading.amps
+                                          : readingText::kNotANumber};
+    });
+    tsp_.addFunction("smua.measure.p", [this](const Values&) {
+        const Reading reading = measure();
+        return Values{reading.volts * reading.amps};
+    });
+    tsp_.addFunction("beeper.beep", [](const Values&) { return Values{}; });
+    tsp_.addFunction("waitcomplete", [](const Values&) { return Values{}; });
     tsp_.addFunction("errorqueue.clear", [this](const Values&) {
         errors_.clear();
         return Values{};
@@ -100,8 +137,14 @@ void Smu2636::addFunctions() {
 void Smu2636::addCommonCommands() {
     common_.addQuery("*IDN", [this](ScpiCall& call) { call.reply(identification()); });
     common_.addCommand("*RST", [this](ScpiCall&) { reset(); });
-    common_.addCommand("*CLS", [this](ScpiCall&) { errors_.clear(); });
+    common_.addCommand("*CLS", [this](ScpiCall&) {
+        errors_.clear();
+        status_.clearEvents();
+    });
     common_.addQuery("*OPC", [](ScpiCall& call) { call.reply("1"); });
+    common_.addCommand("*WAI", [](ScpiCall&) {});
+    common_.addCommand("*TRG", [](ScpiCall&) {});
+    status_.addCommands(common_);
 }
 
 void Smu2636::reset() {
@@ -111,10 +154,10 @@ void Smu2636::reset() {
 void Smu2636::execute(std::string_view message) {
     std::size_t first = message.find_first_not_of(" \t");
     if (first != std::string_view::npos && message[first] == '*') {
-        ScpiOutcome outcome = common_.execute(message);
-        for (const int code : outcome.errors) {
+        ScpiOutcome outcome = common_.execute(message, [this](int code) {
             errors_.push(code);
-        }
+            status_.errorRaised(code);
+        });
         for (std::string& reply : outcome.replies) {
             queueReply(std::move(reply));
         }
@@ -132,7 +175,8 @@ bool Smu2636::sourcingVolts() const {
 }
 
 double Smu2636::ivSampleCurrent() const {
-    return outputOn() && sourcingVolts() ? idealReading().amps : 0.0;
+    const bool drivesSample = sourcingVolts() || environment_.currentThroughSample();
+    return outputOn() && drivesSample ? idealReading().amps : 0.0;
 }
 
 Smu2636::Reading Smu2636::idealReading() const {
@@ -149,14 +193,9 @@ Smu2636::Reading Smu2636::idealReading() const {
         }
         return reading;
     }
-    const double ohms = environment_.cryostat().sampleResistance();
-    const double limit = tsp_.value("smua.source.limitv");
-    Reading reading{tsp_.value("smua.source.leveli") * ohms, tsp_.value("smua.source.leveli")};
-    if (std::abs(reading.volts) > limit) {
-        reading.volts = std::copysign(limit, reading.volts);
-        reading.amps = reading.volts / ohms;
-    }
-    return reading;
+    const auto sourced = environment_.sourceCurrent(tsp_.value("smua.source.leveli"),
+                                                    tsp_.value("smua.source.limitv"));
+    return {sourced.volts, sourced.amps};
 }
 
 Smu2636::Reading Smu2636::measure() {

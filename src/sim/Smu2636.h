@@ -4,6 +4,7 @@
 
 #include "sim/ErrorQueue.h"
 #include "sim/ScpiCommandTable.h"
+#include "sim/ScpiStatus.h"
 #include "sim/SimEnvironment.h"
 #include "sim/SimInstrument.h"
 #include "sim/SourceUnit.h"
@@ -12,8 +13,9 @@
 namespace tarvix::sim {
 
 // The 2636A source-measure unit, spoken to in TSP lines (channel A; it also takes the
-// common commands such as "*IDN?"). "print(smua.measure.i())" queues "1.00000e-06".
-// Sourcing volts it drives the I-V sample, sourcing amps the cryostat sample.
+// common commands such as "*IDN?", "*STB?" and "*ESR?"). "print(smua.measure.i())" queues
+// "1.00000e-06". Sourcing volts it drives the I-V sample, sourcing amps the cryostat sample
+// (or the I-V sample with isource=sample).
 class Smu2636 : public SimInstrument, public SourceUnit {
   public:
     explicit Smu2636(SimEnvironment& environment);
@@ -24,6 +26,7 @@ class Smu2636 : public SimInstrument, public SourceUnit {
     bool outputOn() const { return tsp_.value("smua.source.output") != 0.0; }
     double voltageLevel() const { return tsp_.value("smua.source.levelv"); }
     ErrorQueue& errorQueue() { return errors_; }
+    int statusByte() const override { return status_.statusByte(); }
 
   protected:
     void execute(std::string_view message) override;
@@ -46,6 +49,7 @@ class Smu2636 : public SimInstrument, public SourceUnit {
     TspInterpreter tsp_;
     ScpiCommandTable common_;
     ErrorQueue errors_;
+    ScpiStatus status_;
 };
 
 }  // namespace tarvix::sim

@@ -45,6 +45,7 @@ int fileErrorFromErrno(int error) {
             return kFileAccessDenied;
         case ENOSPC:
         case EDQUOT:
+        case EFBIG:  // the process's file-size limit, with SIGXFSZ ignored
             return kDiskFull;
         default:
             return error;

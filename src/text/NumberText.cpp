@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace tarvix::text {
@@ -17,24 +18,32 @@ struct DecimalDigits {
 };
 
 // std::to_chars, unlike printf, never follows the process locale: the program's numbers keep
-// their full stop whatever the operator's system uses.
+// their full stop whatever the operator's system uses. It rounds ties to even, the runtime
+// that wrote the existing files rounds them away from zero: the digits are taken exactly and
+// rounded here (a double never lies closer to a tie than 40 digits show without lying on it).
 DecimalDigits decompose(double value) {
-    char buffer[40];
-    const auto written =
-        std::to_chars(buffer, buffer + sizeof buffer - 1, value, std::chars_format::scientific, 14);
+    constexpr int kExactDigits = 40;
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(value),
+                                       std::chars_format::scientific, kExactDigits);
     *written.ptr = '\0';
     DecimalDigits result;
-    const char* p = buffer;
-    if (*p == '-') {
-        result.negative = true;
-        ++p;
-    }
-    for (; *p != 'e'; ++p) {
-        if (*p != '.') {
-            result.digits.push_back(*p);
+    result.negative = std::signbit(value);
+    result.digits.push_back(buffer[0]);
+    result.digits.append(buffer + 2, 14);
+    result.exponent = std::atoi(std::strchr(buffer, 'e') + 1);
+    if (buffer[16] >= '5') {
+        int i = 14;
+        for (; i >= 0 && result.digits[static_cast<std::size_t>(i)] == '9'; --i) {
+            result.digits[static_cast<std::size_t>(i)] = '0';
+        }
+        if (i < 0) {
+            result.digits[0] = '1';
+            ++result.exponent;
+        } else {
+            ++result.digits[static_cast<std::size_t>(i)];
         }
     }
-    result.exponent = std::atoi(p + 1);
     return result;
 }
 

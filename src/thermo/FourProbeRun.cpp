@@ -53,7 +53,7 @@ void FourProbeRun::start() {
     if (!useLcrMeter_) {
         link_.send(kSourceUnitAddress, ":OUTP ON");
     }
-    record_.thermoCount = 0;
+    record_.startRun(ThermoRunKind::FourProbe);
     running_ = true;
     host_.startTimer();
 }
@@ -107,6 +107,7 @@ void FourProbeRun::takeSample() {
     record_.thermoResistance[sample] = measureResistance();
     record_.thermoTemp[sample] = kelvinToCelsius(measureTemperature());
     record_.thermoTime[sample] = text::timeOfDay(host_.now().time());
+    record_.sampleStored(sample);
     showSample(sample);
     redrawTemperatureChart(host_, record_);
     host_.processEvents();

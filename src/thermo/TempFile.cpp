@@ -14,9 +14,11 @@ namespace {
 
 const QString kSeparator = QStringLiteral("       ");
 
+// The four-probe temperatures are degrees Celsius and the heading says so, in the width of the
+// heading that named kelvin, so the columns stay where readers expect them.
 QString columnHeading(TempFileKind kind) {
     return kind == TempFileKind::FourProbe
-               ? QStringLiteral("Температура(K)  Сопротивление(Ом)    Время       ")
+               ? QStringLiteral("Температура(°C) Сопротивление(Ом)    Время       ")
                : QStringLiteral("V термопары (V)  Температура(K)     Время       ");
 }
 

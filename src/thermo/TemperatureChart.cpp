@@ -1,9 +1,13 @@
 #include "thermo/TemperatureChart.h"
 
+#include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include "series/ChartCanvas.h"
+#include "series/ChartTicks.h"
 #include "text/NumberText.h"
 
 namespace tarvix::thermo {
@@ -46,20 +50,49 @@ void drawGrid(QImage& image, double yMin, double yMax, double xMin, double xMax)
     }
 }
 
+std::vector<double> gridValues(double low, double high) {
+    std::vector<double> values;
+    for (int i = 0; i <= 8; ++i) {
+        values.push_back(low + i * (high - low) / 8);
+    }
+    return values;
+}
+
+// Labels every `stride`-th box so that none overlaps the one before.
+void drawSpacedLabels(QImage& image, const QStringList& texts, const std::vector<QRect>& boxes) {
+    const int stride = series::labelStride(boxes);
+    for (size_t i = 0; i < boxes.size(); i += static_cast<size_t>(stride)) {
+        series::drawLabel(image, boxes[i].left(), boxes[i].top(), texts[static_cast<int>(i)]);
+    }
+}
+
+// Each label on its grid line: the resistances level with their lines (the top one below
+// its line, the bottom one above it, clear of the temperatures), the temperatures centred
+// under theirs.
 void drawLabels(QImage& image, const QString& yText, const QString& xText, double yMin, double yMax,
                 double xMin, double xMax) {
     const int width = image.width();
     const int height = image.height();
+    std::vector<double> resistances = gridValues(yMin, yMax);
+    std::reverse(resistances.begin(), resistances.end());  // top first
+    const QStringList yTexts = series::tickTexts(resistances, 2);
+    std::vector<QRect> yBoxes;
     for (int i = 0; i <= 8; ++i) {
-        // The label step is H / 9.5, not the grid step: the labels sit a little above
-        // their lines, further up the lower they are.
-        series::drawLabel(image, 0, rounded(i * height / 9.5),
-                          text::fixedText(yMin + (8 - i) * (yMax - yMin) / 8, 3, 2));
+        QRect box = series::labelBox({0, 0}, yTexts[i]);
+        const int line = rounded(i * (height - 36) / 8.0);
+        box.moveTop(std::clamp(line - box.height() / 2, 0, height - 36 - box.height()));
+        yBoxes.push_back(box);
     }
+    drawSpacedLabels(image, yTexts, yBoxes);
+    const QStringList xTexts = series::tickTexts(gridValues(xMin, xMax), 1);
+    std::vector<QRect> xBoxes;
     for (int i = 0; i <= 8; ++i) {
-        series::drawLabel(image, rounded(i * (width - 60) / 8.0) + 30, height - 30,
-                          text::fixedText(xMin + i * (xMax - xMin) / 8, 3, 1));
+        QRect box = series::labelBox({0, 0}, xTexts[i]);
+        const int line = rounded(i * (width - 36) / 8.0) + 35;
+        box.moveTo(std::clamp(line - box.width() / 2, 0, width - box.width()), height - 30);
+        xBoxes.push_back(box);
     }
+    drawSpacedLabels(image, xTexts, xBoxes);
     series::drawLabel(image, 0, height - 15, yText + QStringLiteral("; ") + xText);
 }
 
@@ -72,7 +105,7 @@ void drawPoints(QImage& image, double yMax, double yRange, double xMin, double x
         const auto y =
             pixelCoordinate((height - 36) * (yMax - record.thermoResistance[k]) / yRange);
         if (x && y) {
-            series::plotFivePixels(image, *x, *y, kBlack);
+            series::plotSquare(image, *x, *y, 2, kBlack);
         }
     }
 }

@@ -14,7 +14,7 @@ inline constexpr QStringView kTemperatureAxisText = u"T,C";
 
 // Redraws the whole resistance-versus-temperature chart into the I-V chart's bitmap: green
 // background, a 9 x 9 grid (a line whose value is exactly 0 in red), value labels, the axis
-// caption, and samples 1 to thermoCount as black five-pixel points (x from thermoTemp, y
+// caption, and samples 1 to thermoCount as black 5 x 5 squares (x from thermoTemp, y
 // from thermoResistance). Missing samples are skipped; with equal limits on an axis the
 // grid and labels are drawn but no point, since there is no scale to place them by.
 void drawTemperatureChart(QImage& ivBitmap, const QString& yText, const QString& xText, double yMin,

@@ -74,16 +74,30 @@ void ThermoPanel::save(TempFileKind kind) {
         host_.showMessage(step.message);
         return;
     }
+    // The tables mean other things after the other procedure: never pair its columns.
+    const ThermoRunKind wanted =
+        kind == TempFileKind::FourProbe ? ThermoRunKind::FourProbe : ThermoRunKind::Thermocouple;
+    if (record_.filledBy != ThermoRunKind::None && record_.filledBy != wanted) {
+        host_.showMessage(kind == TempFileKind::FourProbe
+                              ? QStringLiteral("There is no four-probe record to save: the last "
+                                               "run was the thermocouple loop.")
+                              : QStringLiteral("There is no thermocouple record to save: the last "
+                                               "run was a four-probe run."));
+        return;
+    }
     const std::optional<QString> chosen = host_.askSaveFileName();
     if (!chosen) {
         return;
     }
     const TempFileOptions options{*step.step, host_.isChecked(controls::kAverageCheck),
                                   host_.text(controls::kDescriptionEdit), host_.now()};
-    const int error = writeTempFile(withTempExtension(*chosen), kind, record_, options);
+    const QString path = withTempExtension(*chosen);
+    const int error = writeTempFile(path, kind, record_, options);
     if (error != text::kFileOk) {
         host_.showMessage(text::fileErrorText(error));
+        return;
     }
+    record_.savedTo(path);
 }
 
 void ThermoPanel::CheckBox48Click() {

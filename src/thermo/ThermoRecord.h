@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "thermo/ThermoRecordObserver.h"
+
 namespace tarvix::thermo {
 
 // The resistance-versus-temperature record. Sample k lives at index k (1 to thermoCount);
@@ -24,6 +26,29 @@ struct ThermoRecord {
     Table thermoTcTemp{};
     Table thermoResistance{};
     Table thermoTime{};
+
+    ThermoRunKind filledBy = ThermoRunKind::None;
+    ThermoRecordObserver* observer = nullptr;
+
+    // A procedure empties the record for its run.
+    void startRun(ThermoRunKind kind) {
+        thermoCount = 0;
+        filledBy = kind;
+        if (observer) {
+            observer->runStarted(kind);
+        }
+    }
+    // A procedure has written every table of `sample`.
+    void sampleStored(int sample) {
+        if (observer) {
+            observer->sampleStored(sample);
+        }
+    }
+    void savedTo(const QString& file) {
+        if (observer) {
+            observer->recordSaved(file);
+        }
+    }
 };
 
 }  // namespace tarvix::thermo

@@ -38,7 +38,7 @@ void runThermocoupleLoop(ThermoBusLink& link, ThermoRecord& record, ThermoHost& 
     host.setEnabled(controls::kStopButton, true);
     link.setTimeout();
     link.send(kMultimeterAddress, "*RST");
-    record.thermoCount = 0;
+    record.startRun(ThermoRunKind::Thermocouple);
     link.sendAll(kMultimeterAddress,
                  {"FUNC \"TEMP\"", "unit:temp K", "temp:rjun:rsel real", "rout:clos (@1)"});
     int sample = 0;
@@ -49,6 +49,7 @@ void runThermocoupleLoop(ThermoBusLink& link, ThermoRecord& record, ThermoHost& 
         }
         sample = ++record.thermoCount;
         takeLoopSample(link, record, host, sample);
+        record.sampleStored(sample);
         host.processEvents();
     } while (!host.stopRequested() && sample < ThermoRecord::kMaxSamples);
     link.send(kMultimeterAddress, ":rout:open:all");

@@ -107,7 +107,8 @@ TEST_F(AnalysisActionsTest, BadNumbersAnEmptySegmentAndAnEmptyWindowEachSaySo) {
     host.messages.clear();
     const QImage before = chart;
     actions.straighten(Mechanism::PooleFrenkel);
-    EXPECT_EQ(host.messages, QStringList{utf8("в выбранной области нет точек")});
+    ASSERT_EQ(host.messages.size(), 1);
+    EXPECT_TRUE(host.messages[0].startsWith(utf8("в выбранной области нет точек\n")));
     EXPECT_EQ(label("Label16"), "");
     EXPECT_EQ(chart, before);
 }
@@ -154,7 +155,12 @@ TEST_F(AnalysisActionsTest, InitialChartChecksTheStoreBoundsAndStopsAnAnimation)
     actions.showInitialChart();
     EXPECT_EQ(host.chartsShown, 1);
     EXPECT_EQ(state.plotXMax, 0.0f);
-    EXPECT_EQ(chart.pixel(35, 10), tarvix::series::kRed);
+    int red = 0;
+    for (int x = 60; x < chart.width(); ++x) {
+        EXPECT_NE(chart.pixel(x, 10), tarvix::series::kWhite) << x;
+        red += chart.pixel(x, 10) == tarvix::series::kRed ? 1 : 0;
+    }
+    EXPECT_GE(red, 14);
 }
 
 TEST_F(AnalysisActionsTest, InitialChartKeepsSignsZerosAndTheStraighteningsCount) {

@@ -27,14 +27,43 @@ AnalysisChartFrame frame(double xMin, double xMax, double yMin, double yMax, boo
     return {QStringLiteral("micro A   "), QStringLiteral("    V"), xMax, xMin, yMax, yMin, log};
 }
 
-int gridX(int k) {
-    return static_cast<int>(std::nearbyint(k * (kWidth - 36) / 16.0)) + 35;
-}
+// Where a point lands with the narrowest left margin (35 pixels).
 int pointX(double x, double xMin, double xMax) {
     return static_cast<int>(std::nearbyint((kWidth - 36) * (x - xMin) / (xMax - xMin) + 35));
 }
-int logY(double y) {
-    return static_cast<int>(std::nearbyint((kHeight - 36) * (std::log10(std::abs(y)) + 1) / -10));
+
+// Columns of the vertical grid lines: not lime on every row of the plot.
+std::vector<int> gridColumns(const QImage& image) {
+    std::vector<int> columns;
+    for (int x = 0; x < image.width(); ++x) {
+        bool line = true;
+        for (int y = 0; y <= image.height() - 36 && line; ++y) {
+            line = image.pixel(x, y) != kLime;
+        }
+        if (line) {
+            columns.push_back(x);
+        }
+    }
+    return columns;
+}
+
+int gridRow(int k) {
+    return static_cast<int>(std::nearbyint((16 - k) * (kHeight - 36) / 16.0));
+}
+
+// Centres of five-pixel crosses of the colour.
+std::vector<QPoint> crosses(const QImage& image, QRgb colour) {
+    std::vector<QPoint> found;
+    for (int y = 1; y + 1 < image.height(); ++y) {
+        for (int x = 1; x + 1 < image.width(); ++x) {
+            if (image.pixel(x, y) == colour && image.pixel(x - 1, y) == colour &&
+                image.pixel(x + 1, y) == colour && image.pixel(x, y - 1) == colour &&
+                image.pixel(x, y + 1) == colour) {
+                found.emplace_back(x, y);
+            }
+        }
+    }
+    return found;
 }
 
 bool hasColourNear(const QImage& image, int x, int y, QRgb colour, int tolerance = 1) {
@@ -52,19 +81,40 @@ TEST(AnalysisChart, ARangeAcrossZeroGetsARedGridLineThroughZero) {
     QImage image = blankChart();
     // -1..3 in steps of 0.25: line 4 lies on 0.
     drawInitialChart(image, frame(-1, 3, -2e-6, 2e-6), {}, {}, kMagenta);
-    EXPECT_EQ(image.pixel(gridX(4), 20), kRed);
-    EXPECT_EQ(image.pixel(gridX(5), 20), kWhite);
-    EXPECT_EQ(image.pixel(gridX(4) + 2, 20), kLime);
+    const std::vector<int> columns = gridColumns(image);
+    ASSERT_EQ(columns.size(), 17u);
+    EXPECT_EQ(image.pixel(columns[4], 20), kRed);
+    EXPECT_EQ(image.pixel(columns[5], 20), kWhite);
     // Y -2e-6..2e-6: the middle horizontal line is zero.
-    const int middleY = static_cast<int>(std::nearbyint(8 * (kHeight - 36) / 16.0));
-    EXPECT_EQ(image.pixel(300, middleY), kRed);
+    EXPECT_EQ(image.pixel(300, gridRow(8)), kRed);
 }
 
-TEST(AnalysisChart, ARangeNotOnTheGridSlidesSoThatZeroIsALine) {
-    QImage image = blankChart();
-    // -1.1..2.2: step 0.20625, k = 10, shift 0.1375; zero falls on line 6.
-    drawInitialChart(image, frame(-1.1, 2.2, 0, 1), {}, {}, kMagenta);
-    EXPECT_EQ(image.pixel(gridX(6), 20), kRed);
+// The window widens so that 0 falls on a grid line, and the extreme points (a tenth inside
+// the range, as the analysis pads it) stay inside the frame.
+TEST(AnalysisChart, ZeroFallsOnAGridLineWithTheExtremePointsInside) {
+    const std::pair<double, double> ranges[] = {{-1.1, 2.2}, {-11, 1.1}, {-0.33, 7.7}, {-5, 0.01}};
+    for (const auto& [low, high] : ranges) {
+        SCOPED_TRACE(testing::Message() << low << ".." << high);
+        QImage image = blankChart();
+        const std::vector<double> x{low / 1.1, high / 1.1};
+        const std::vector<double> y{high / 1.1, low / 1.1};
+        drawInitialChart(image, frame(low, high, low, high), x, y, kMagenta);
+        const std::vector<int> columns = gridColumns(image);
+        ASSERT_EQ(columns.size(), 17u);
+        int redColumns = 0;
+        for (int column : columns) {
+            redColumns += image.pixel(column, 20) == kRed ? 1 : 0;
+        }
+        EXPECT_EQ(redColumns, 1);
+        const std::vector<QPoint> points = crosses(image, kMagenta);
+        ASSERT_EQ(points.size(), 2u);
+        for (const QPoint& p : points) {
+            EXPECT_GE(p.x(), columns.front());
+            EXPECT_LE(p.x(), columns.back());
+            EXPECT_GE(p.y(), 0);
+            EXPECT_LE(p.y(), kHeight - 36);
+        }
+    }
 }
 
 TEST(AnalysisChart, PointsAreFivePixelCrossesInTheSegmentColour) {
@@ -72,53 +122,37 @@ TEST(AnalysisChart, PointsAreFivePixelCrossesInTheSegmentColour) {
     const std::vector<double> x{1.0};
     const std::vector<double> y{-0.5e-6};
     drawInitialChart(image, frame(0, 2, -1e-6, 0), x, y, kMagenta);
-    const int px = pointX(1.0, 0, 2);
-    const int py = static_cast<int>(std::nearbyint((kHeight - 36) * (0 - -0.5e-6) / 1e-6));
-    for (const auto& [dx, dy] : {std::pair{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1}}) {
-        EXPECT_EQ(image.pixel(px + dx, py + dy), kMagenta) << dx << "," << dy;
-    }
-    EXPECT_NE(image.pixel(px + 1, py + 1), kMagenta);
+    const std::vector<QPoint> points = crosses(image, kMagenta);
+    ASSERT_EQ(points.size(), 1u);
+    EXPECT_EQ(points[0], QPoint(gridColumns(image)[8], gridRow(8)));
+    EXPECT_NE(image.pixel(points[0] + QPoint(1, 1)), kMagenta);
 }
 
-TEST(AnalysisChart, TheLinearFittedLineRunsFromTheLeftEdgeToTheImageEdge) {
+TEST(AnalysisChart, TheFittedLineRunsAcrossThePlot) {
     QImage image = blankChart();
     const LineFit line{0.5, 0.25, true};  // y = 0.25 x + 0.5 over x 0..2, y 0..1
     drawLinearizedChart(image, frame(0, 2, 0, 1), {}, {}, kMagenta, line);
+    const std::vector<int> columns = gridColumns(image);
     const auto yAt = [](double y) {
         return static_cast<int>(std::nearbyint((kHeight - 36) * (1 - y) / 1));
     };
-    EXPECT_EQ(image.pixel(35, yAt(0.5)), kMagenta);
-    EXPECT_TRUE(hasColourNear(image, kWidth - 1, yAt(1.0), kMagenta));
-    EXPECT_TRUE(hasColourNear(image, pointX(1.0, 0, 2), yAt(0.75), kMagenta));
+    EXPECT_EQ(image.pixel(columns.front(), yAt(0.5)), kMagenta);
+    EXPECT_TRUE(hasColourNear(image, columns.back(), yAt(1.0), kMagenta));
+    EXPECT_TRUE(hasColourNear(image, columns[8], yAt(0.75), kMagenta));
 }
 
-TEST(AnalysisChart, InLogScaleTheLineFollowsThePointsMapping) {
-    // Points on y = 1e-4 x + 1e-7: their decades are not linear in x, so a line drawn with
-    // the linear mapping would miss them.
-    const LineFit line{1e-7, 1e-4, true};
-    std::vector<double> x;
-    std::vector<double> y;
-    for (double v : {0.01, 0.05, 0.2, 0.7, 1.5}) {
-        x.push_back(v);
-        y.push_back(line.at(v));
-    }
-    const AnalysisChartFrame logFrame = frame(0, 1.65, 0, 1.65e-4, true);
-    QImage lineOnly = blankChart();
-    drawLinearizedChart(lineOnly, logFrame, {}, {}, kMagenta, line);
-    for (std::size_t k = 0; k < x.size(); ++k) {
-        EXPECT_TRUE(hasColourNear(lineOnly, pointX(x[k], 0, 1.65), logY(y[k]), kMagenta))
-            << "point " << k;
-    }
-    // Between the points too: halfway along in x.
-    const double middle = 0.35;
-    EXPECT_TRUE(hasColourNear(lineOnly, pointX(middle, 0, 1.65), logY(line.at(middle)), kMagenta));
-
-    // And the points themselves sit at the decades of |y|; a zero at the bottom decade.
-    QImage pointsOnly = blankChart();
-    const std::vector<double> zeroX{0.5};
-    const std::vector<double> zeroY{0.0};
-    drawLinearizedChart(pointsOnly, logFrame, zeroX, zeroY, kMagenta, LineFit{});
-    EXPECT_EQ(pointsOnly.pixel(pointX(0.5, 0, 1.65), logY(1e-11)), kMagenta);
+// The straightened quantities are not currents: the I-V chart's log option leaves them on
+// linear axes, points and line alike.
+TEST(AnalysisChart, TheLogOptionLeavesTheStraightenedChartLinear) {
+    const std::vector<double> x{0.2, 0.9, 1.6};
+    const std::vector<double> y{-14.2, -13.1, -12.0};
+    const LineFit line{-14.5, 1.5, true};
+    QImage linear = blankChart();
+    drawLinearizedChart(linear, frame(0, 1.8, -15.6, 0), x, y, kMagenta, line);
+    QImage log = blankChart();
+    drawLinearizedChart(log, frame(0, 1.8, -15.6, 0, true), x, y, kMagenta, line);
+    EXPECT_EQ(log, linear);
+    EXPECT_EQ(crosses(linear, kMagenta).size(), 3u);
 }
 
 TEST(AnalysisChart, LogScaleHasElevenDecadeLines) {
@@ -136,11 +170,12 @@ TEST(AnalysisChart, ZeroSpansDrawAFrameOfRedLinesAndPointsOnTheMiddle) {
     const std::vector<double> x{0.0, 0.0};
     const std::vector<double> y{0.0, 0.0};
     drawInitialChart(image, frame(0, 0, 0, 0), x, y, kMagenta);
-    for (int k = 0; k <= 16; ++k) {
-        EXPECT_EQ(image.pixel(gridX(k), 20), kRed) << k;
+    const std::vector<int> columns = gridColumns(image);
+    ASSERT_EQ(columns.size(), 17u);
+    for (int column : columns) {
+        EXPECT_EQ(image.pixel(column, 20), kRed) << column;
     }
-    const int middleY = static_cast<int>(std::nearbyint(8 * (kHeight - 36) / 16.0));
-    EXPECT_EQ(image.pixel(gridX(8) + 1, middleY), kMagenta);
+    EXPECT_EQ(image.pixel(columns[8] + 1, gridRow(8)), kMagenta);
 }
 
 TEST(AnalysisChart, FarOffValuesAndSteepLinesStayInsideTheImage) {

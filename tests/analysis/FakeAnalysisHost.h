@@ -43,17 +43,27 @@ class FakeAnalysisHost : public AnalysisHost {
                        double voltageMax) override {
         ivRedraws.push_back({currentMin, currentMax, voltageMin, voltageMax});
     }
+    void showFitSummary(const QString& text) override { fitSummary = text; }
+    void copyToClipboard(const QString& text) override { clipboard = text; }
+    void setChartSource(series::ChartRender render) override { chartSource = std::move(render); }
     std::optional<QString> chooseSaveFile(const QString& title, const QString& filter) override {
         dialogs << title + QStringLiteral(" | ") + filter;
         if (answers.empty()) {
             return std::nullopt;
         }
-        std::optional<QString> answer = answers.front();
+        const bool chosen = answers.front().has_value();
+        const QString path = answers.front().value_or(QString());
         answers.pop_front();
-        return answer;
+        if (!chosen) {
+            return std::nullopt;
+        }
+        return path;
     }
 
     QMap<QString, QString> texts;
+    QString fitSummary;
+    QString clipboard;
+    series::ChartRender chartSource;
     QStringList messages;
     QStringList dialogs;
     std::deque<std::optional<QString>> answers;

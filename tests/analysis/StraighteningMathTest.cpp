@@ -181,20 +181,22 @@ TEST(LineFit, ExtendedSumsKeepALargeOffsetFit) {
     EXPECT_NEAR(line.slope, 3.0, 1e-6);
 }
 
-TEST(ResistanceText, ReadableRangesAndTheGeneralFormAtTheEnds) {
-    EXPECT_EQ(resistanceText(0.25), "0.25 Om");
-    EXPECT_EQ(resistanceText(1.0), "1 Om");
-    EXPECT_EQ(resistanceText(1234.5), "1234 Om");  // halves to even
-    EXPECT_EQ(resistanceText(99999.4), "99999 Om");
-    EXPECT_EQ(resistanceText(99999.6), "100 kOm");  // no "100000 Om"
-    EXPECT_EQ(resistanceText(999999.9), "1 MOm");   // no "1000 kOm"
-    EXPECT_EQ(resistanceText(250400), "250 kOm");
-    EXPECT_EQ(resistanceText(4.6e6), "5 MOm");
-    EXPECT_EQ(resistanceText(9.9e10), "99000 MOm");
-    EXPECT_EQ(resistanceText(2.5e11), "250000000000 Om");
-    EXPECT_EQ(resistanceText(1e17), "1E17 Om");
-    EXPECT_EQ(resistanceText(-500), "-500 Om");
-
+// Four significant figures in the unit the rounded figure falls in, whole units from five
+// digits on, and the general form at both ends.
+TEST(ResistanceText, FourFiguresInReadableRangesAndTheGeneralFormAtTheEnds) {
+    const std::pair<double, const char*> cases[] = {
+        {0.25, "0.25 Om"},           {1.0, "1.000 Om"},
+        {1234.5, "1234 Om"},                                  // halves to even
+        {99999.4, "99999 Om"},       {99999.6, "100.0 kOm"},  // no "100000 Om"
+        {999999.9, "1.000 MOm"},                              // no "1000 kOm"
+        {250400, "250.4 kOm"},       {1444000, "1.444 MOm"},
+        {4.6e6, "4.600 MOm"},        {9.9e10, "99000 MOm"},
+        {2.5e11, "250000000000 Om"}, {1e17, "1E17 Om"},
+        {-500, "-500 Om"},
+    };
+    for (const auto& [ohms, text] : cases) {
+        EXPECT_EQ(resistanceText(ohms), QString::fromUtf8(text)) << ohms;
+    }
     EXPECT_EQ(resistanceTextForSlope(1e-3, true), "1000 Om");
     EXPECT_EQ(resistanceTextForSlope(0, true), "не определено");
     EXPECT_EQ(resistanceTextForSlope(1e-3, false), "не определено");

@@ -18,6 +18,7 @@ class Simbench {
     void kill();
 
     quint16 port() const { return port_; }
+    qint64 pid() const { return process_.processId(); }
     QString uri() const { return QStringLiteral("prologix:tcp:127.0.0.1:%1").arg(port_); }
 
   private:

@@ -5,6 +5,7 @@
 
 #include "bus/GpibBus.h"
 #include "iv/AddressScan.h"
+#include "iv/CheckedBus.h"
 #include "iv/RangeTables.h"
 #include "iv/Regimes.h"
 
@@ -44,5 +45,7 @@ TEST(AddressScanLines, RepliesAreShownInTheProgramsCodePage) {
 
 TEST(AddressScanLines, TheRawReplyOfThe2636TestIsDecodedAlike) {
     bus::GpibBus gpib(std::make_unique<CyrillicIdentification>());
-    EXPECT_EQ(iv::test2636(gpib), QString::fromUtf8("Прибор 2400"));
+    iv::CheckedBus link(gpib);
+    QStringList problems;
+    EXPECT_EQ(iv::test2636(link, problems), QString::fromUtf8("Прибор 2400"));
 }

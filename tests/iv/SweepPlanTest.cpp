@@ -115,3 +115,47 @@ TEST(SegmentLabel, ElapsedTimeDropsWholeHours) {
     EXPECT_EQ(segmentElapsedMs(0.5, 0.5 + 1.5 * second), 1500);
     EXPECT_EQ(segmentElapsedMs(0.5, 0.5 + 3601 * second), 1000);
 }
+
+// A plan whose segment would not fit the live table is refused, from both sides of the limit,
+// in either mode; every refusal says why, naming the field at fault.
+TEST(VoltagePlan, RefusalsSayWhy) {
+    struct Case {
+        const char* field;
+        const char* text;
+        bool velocityMode;
+        bool valid;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {"steps", "9999", false, true, ""},
+        {"steps", "10000", false, false, "10000 steps give 10001 points"},
+        {"steps", "-10000", false, false, "use at most 9999 steps"},
+        {"velocity", "0.00020002", true, true, ""},  // 2 V / 9999 steps
+        {"velocity", "0.0002", true, false, "10000 steps give 10001 points"},
+        {"steps", "0", false, false, "The number of points is 0"},
+        {"steps", "4O", false, false, "The number of points (\"4O\")"},
+        {"velocity", "0", true, false, "The sweep velocity gives no usable"},
+        {"end 5", "2O", false, false, "The end of segment 5 (\"2O\")"},
+        {"repeat", "0", false, false, "The repeat count (\"0\")"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " " + c.text);
+        PlanTexts texts = defaultVoltageTexts();
+        texts.stepCountMode = !c.velocityMode;
+        const QString text = QString::fromLatin1(c.text);
+        if (std::string(c.field) == "steps") {
+            texts.stepCount = text;
+        } else if (std::string(c.field) == "velocity") {
+            texts.velocity = text;
+        } else if (std::string(c.field) == "repeat") {
+            texts.repeatCount = text;
+        } else {
+            texts.segments[9] = text;
+        }
+        const SweepPlan plan = buildVoltagePlan(texts).plan;
+        EXPECT_EQ(plan.valid, c.valid);
+        EXPECT_TRUE(plan.problem.contains(QString::fromLatin1(c.problem)))
+            << plan.problem.toStdString();
+        EXPECT_EQ(plan.problem.isEmpty(), c.valid);
+    }
+}

@@ -7,6 +7,7 @@
 #include "lcr/FrequencyView.h"
 #include "lcr/SplitDecade.h"
 #include "series/ChartCanvas.h"
+#include "support/ChartLabels.h"
 
 namespace tarvix::lcr {
 namespace {
@@ -56,12 +57,22 @@ TEST(SplitDecade, GivesFourSignificantDigitsAndTheDecade) {
 TEST(FrequencyChartTexts, VerticalLabelsUseTheTidiedLimits) {
     const auto all = texts(0.000123449, 1234567, 10, 1000, false);
     EXPECT_EQ(all[0].text, "1.235*10");
-    EXPECT_EQ(all[0].at, QPoint(0, 5));
+    EXPECT_EQ(all[0].at.y(), 5);
     EXPECT_EQ(all[1].text, "6");
-    EXPECT_EQ(all[1].at, QPoint(54, 1));
+    EXPECT_EQ(all[1].at.y(), 1);  // raised
     EXPECT_EQ(all[16].text, "1.234*10");
     EXPECT_EQ(all[17].text, "-4");
-    EXPECT_EQ(all[16].at, QPoint(0, 364));
+    EXPECT_EQ(all[16].at.y(), 364);
+}
+
+// Limits are tidied to four figures away from the data, so the extreme points stay inside.
+TEST(FrequencyChartTexts, TidyingNeverCutsTheExtremesOff) {
+    const auto all = texts(-1.23449, 1.23449, 10, 1000, false);
+    EXPECT_EQ(all[0].text, "1.235*10");    // not 1.234
+    EXPECT_EQ(all[16].text, "-1.235*10");  // not -1.234
+    const auto exact = texts(-2.5, 1.5, 10, 1000, false);
+    EXPECT_EQ(exact[0].text, "1.500*10");
+    EXPECT_EQ(exact[16].text, "-2.500*10");
 }
 
 TEST(FrequencyChartTexts, AFlatCurveIsWidenedByOnePercent) {
@@ -80,7 +91,7 @@ TEST(FrequencyChartTexts, LogarithmicAxisShowsTenAndTheExponent) {
     EXPECT_EQ(column(all, 19), (QStringList{"1.00", "1.66", "2.33", "2.99", "3.65", "4.31", "4.98",
                                             "5.64", "6.30"}));
     EXPECT_EQ(all[18].at, QPoint(75, H - 35));
-    EXPECT_EQ(all[19].at, QPoint(90, H - 39));
+    EXPECT_EQ(all[19].at.y(), H - 39);
     EXPECT_EQ(all[34].at, QPoint(884, H - 35));
 }
 
@@ -91,7 +102,7 @@ TEST(FrequencyChartTexts, LinearAxisShowsMantissaAndExponent) {
     EXPECT_EQ(all[19].text, "0");
     EXPECT_EQ(all[21].text, "3");
     EXPECT_EQ(all[20].at, QPoint(176, H - 35));
-    EXPECT_EQ(all[21].at, QPoint(216, H - 39));
+    EXPECT_EQ(all[21].at.y(), H - 39);
 }
 
 TEST(FrequencyChartTexts, LogarithmicAxisWithoutPositiveLimitsLeavesItsLabelsOut) {
@@ -100,19 +111,60 @@ TEST(FrequencyChartTexts, LogarithmicAxisWithoutPositiveLimitsLeavesItsLabelsOut
     EXPECT_EQ(all.back().text, "Prim; F[Hz]");
 }
 
+// The caption reads "Y; X": view 57 plots the pair either way round and says which.
 TEST(FrequencyChartTexts, CaptionNamesTheView) {
     FreqSweep sweep;
     PlotSet plot;
-    const std::pair<FrequencyView, QString> views[] = {
-        {FrequencyView::PrimaryFromFrequency, "Prim; F[Hz]"},
-        {FrequencyView::SecondaryFromFrequency, "Seco; "},
-        {FrequencyView::PrimaryFromSecondary, "Seco; Prim"},
+    struct Case {
+        FrequencyView view;
+        ViewSelection form;
+        QString caption;
     };
-    for (const auto& [view, caption] : views) {
-        selectFrequencyView(plot, sweep, view, ViewSelection::ViewChange);
+    const Case views[] = {
+        {FrequencyView::PrimaryFromFrequency, ViewSelection::ViewChange, "Prim; F[Hz]"},
+        {FrequencyView::SecondaryFromFrequency, ViewSelection::ViewChange, "Seco; "},
+        {FrequencyView::PrimaryFromSecondary, ViewSelection::ViewChange, "Prim; Seco"},
+        {FrequencyView::PrimaryFromSecondary, ViewSelection::EndOfSweep, "Seco; Prim"},
+    };
+    for (const auto& [view, form, caption] : views) {
+        selectFrequencyView(plot, sweep, view, form);
         const auto all = texts(0, 1, 10, 100, false, plot.yText, plot.xText);
         EXPECT_EQ(all.back().text, caption);
         EXPECT_EQ(all.back().at, QPoint(0, H - 15));
+    }
+}
+
+// No label covers another, so every exponent shows with its sign, and neighbouring labels of
+// an axis never read the same, however narrow the range.
+TEST(FrequencyChartTexts, LabelsNeverOverlapAndNeighboursReadApart) {
+    struct Case {
+        double yMin, yMax, xMin, xMax;
+        bool logX;
+    };
+    const Case cases[] = {
+        {-1.6333e-6, 1.6333e-6, 10, 1000, false},  // the test curve: exponents -6 and -7
+        {-10.45, 10.45, 10, 1000, true},
+        {1.00001e-9, 1.00002e-9, 1000, 1002, false},  // narrow on both axes
+        {0, 2e-12, 10, 2e6, true},
+        {-3e-3, -1e-3, 1e-3, 9e-3, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.yMin << ".." << c.yMax << " " << c.xMin);
+        PlotSet plot;
+        const auto texts = tarvix::testing::drawnTexts({W, H}, [&](QImage& image) {
+            drawFrequencyChart(image, "Prim", "F[Hz]", c.yMin, c.yMax, c.xMin, c.xMax, plot, 0,
+                               {c.logX, true});
+        });
+        const auto overlaps = tarvix::testing::overlappingTexts(texts);
+        EXPECT_TRUE(overlaps.empty())
+            << overlaps.front().toStdString() << " of " << overlaps.size();
+        const auto all =
+            frequencyChartTexts(W, H, "Prim", "F[Hz]", c.yMin, c.yMax, c.xMin, c.xMax, c.logX);
+        for (size_t first : {size_t{0}, size_t{18}}) {
+            for (size_t i = first + 2; i + 1 < std::min(all.size(), first + 18); i += 2) {
+                EXPECT_NE(all[i].text + all[i + 1].text, all[i - 2].text + all[i - 1].text) << i;
+            }
+        }
     }
 }
 

@@ -226,3 +226,22 @@ TEST(KtlFileNumber, QuickConversionsRoundAsTheFullOneDoes) {
         ASSERT_EQ(fast->end, text.size());
     }
 }
+
+// A value exactly halfway at the fifteenth digit rounds away from zero, in the file writer
+// and in the shared form alike, on both sides of the writer's quick range.
+TEST(KtlFileRealText, HalfwayValuesRoundAwayFromZero) {
+    const std::pair<double, const char*> cases[] = {
+        {-169.9317626953125, "-1.69931762695313E+0002"},
+        {169.9317626953125, " 1.69931762695313E+0002"},
+        {11.0 * std::ldexp(1.0, -20), " 1.04904174804688E-0005"},
+        {1234567890123445.0, " 1.23456789012345E+0015"},  // beyond the quick range
+        {-1234567890123455.0, "-1.23456789012346E+0015"},
+        {1234567890123444.0, " 1.23456789012344E+0015"},  // below half stays
+        {999999999999999.5, " 1.00000000000000E+0015"},   // the carry moves the exponent
+        {169.9317626953124, " 1.69931762695312E+0002"},
+    };
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(fastText(value), text) << value;
+        EXPECT_EQ(sharedText(value), text) << value;
+    }
+}

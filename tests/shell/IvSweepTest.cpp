@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTimer>
@@ -123,6 +124,53 @@ TEST_F(IvSweep, PicoammeterReadsThreeTimesFirstAndTwiceAtTheEnd) {
     EXPECT_FALSE(sweepCommands(24).contains(":SENS:FUNC \"CURR\""));
 }
 
+// The levels programmed for a segment: N + 1 of them, a + i (b - a) / N, the end exactly once,
+// in step-count and velocity mode alike.
+TEST_F(IvSweep, EachSegmentProgramsItsExactLevels) {
+    struct Case {
+        const char* start;
+        const char* end;
+        const char* steps;  // the step count, or the velocity with a "v" in front
+        double a;
+        double b;
+        int n;
+    };
+    const Case cases[] = {{"0", "1", "10", 0, 1, 10},
+                          {"1", "0", "10", 1, 0, 10},
+                          {"-2", "0", "7", -2, 0, 7},
+                          {"0", "2", "40", 0, 2, 40},
+                          {"0", "2", "v0.3", 0, 2, 7}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::string(k.start) + " -> " + k.end + " " + k.steps);
+        gpib.reset();
+        startForm();
+        const QString steps = QString::fromLatin1(k.steps);
+        if (steps.startsWith('v')) {
+            setChecked("RadioButton4", true);
+            setText("Edit9", k.start);
+            setText("Edit10", k.end);
+            setText("Edit40", steps.mid(1));
+        } else {
+            setText("Edit9", k.start);
+            setText("Edit10", k.end);
+            setText("Edit41", steps);
+        }
+        transcript.clear();
+        click("Button1");
+        QStringList expected;
+        for (int i = 0; i <= k.n; ++i) {
+            expected << level(i == k.n ? k.b : k.a + i * (k.b - k.a) / k.n);
+        }
+        QStringList levels = sweepCommands(24).filter(":SOUR:VOLT:LEV ");
+        levels.removeFirst();  // the set-up's first level
+        EXPECT_EQ(levels, expected);
+        EXPECT_EQ(form->store().storedCount(1, 1), k.n + 1);
+        form->close();
+        form.reset();
+        QFile::remove(configDir.filePath("Parameters.dat"));  // each case from the design state
+    }
+}
+
 TEST_F(IvSweep, SegmentWithEqualEndsGivesTwoPoints) {
     startForm();
     setText("Edit10", "1");
@@ -195,13 +243,14 @@ TEST_F(IvSweep, StopEndsTheSegmentAndCommitsEveryRepetition) {
     EXPECT_EQ(sentTo(24).last(), ":OUTP OFF");
 }
 
-TEST_F(IvSweep, PlanErrorsEndTheStartQuietly) {
+TEST_F(IvSweep, PlanErrorsEndTheStartWithTheReason) {
     startForm();
     setText("Edit61", "0");
     click("Button1");
     EXPECT_EQ(text("Label10"), "error!");
     EXPECT_TRUE(sweepCommands(24).isEmpty());
-    EXPECT_TRUE(ui.messages().isEmpty());
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_TRUE(ui.messages().front().startsWith("The repeat count (\"0\")"));
     EXPECT_EQ(form->store().seriesCount, 0);
     EXPECT_TRUE(form->ivState().stopRequested);
 }

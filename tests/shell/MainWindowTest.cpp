@@ -124,7 +124,8 @@ class MainWindow : public FormFixture {};
 
 TEST_F(MainWindow, StartsInItsDesignState) {
     startForm();
-    EXPECT_EQ(form->windowTitle(), "Tarvix 1.1");
+    EXPECT_EQ(form->windowTitle(), "Tarvix  1.1[*]");
+    EXPECT_FALSE(form->isWindowModified());
     for (const Expected& expected : kDesignState) {
         SCOPED_TRACE(expected.name);
         QWidget* control = c().find(QString::fromLatin1(expected.name));

@@ -1,3 +1,6 @@
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -78,6 +81,7 @@ TEST_F(SeriesFiles, SavingRightAfterTheFirstRunWritesItAndAnEmptySeries) {
 
 TEST_F(SeriesFiles, AfterDeleteASaveClearsTheLiveRunAndRefuses) {
     sweep();
+    ui.queueReply(true);
     click("Button4");
     livePoints(1, {{1.0f, 1e-6f}});
     ui.queueAnswer(path("never.ktl"));
@@ -162,22 +166,19 @@ TEST_F(SeriesFiles, AStartAfterOpeningAPartlyFilledSeriesKeepsIt) {
     EXPECT_FALSE(form->ivState().openedSeriesProtected);
 }
 
-TEST_F(SeriesFiles, AFileErrorShowsItsTextAndKeepsWhatWasRead) {
+TEST_F(SeriesFiles, AFileErrorShowsItsTextAndTakesNothingFromTheFile) {
     writeFile(path("bad.ktl"),
               "c\r\nd\r\nt\r\n   \r\nVolt Current  Series1-1\r\nL1\r\nNumber of points\r\n"
               " 1\r\n   \r\n 2   1E-6\r\n   \r\nVolt Current  Series2-1\r\nL2\r\n"
               "Number of points\r\n 2\r\n   \r\n 3   2E-6\r\n x   3E-6\r\n");
+    const double voltageMax = form->ivState().voltageMax;
     open(path("bad.ktl"));
     EXPECT_TRUE(ui.messages().contains(text::fileErrorText(text::kInvalidNumericInput)));
-    EXPECT_EQ(store().storedCount(1, 1), 1);
-    EXPECT_FLOAT_EQ(store().storedVoltage(1, 1)[1], 2.0f);
-    EXPECT_EQ(store().storedCount(2, 1), 1);
-    EXPECT_FLOAT_EQ(store().storedVoltage(2, 1)[1], 3.0f);
-    EXPECT_EQ(store().segmentLabel(1, 1), "L1");
-    // Not widened after the error.
-    EXPECT_DOUBLE_EQ(form->ivState().voltageMax, 3.0);
-    EXPECT_DOUBLE_EQ(form->ivState().currentMax, static_cast<double>(2e-6f));
-    EXPECT_EQ(text("Edit44"), "c");
+    EXPECT_EQ(store().seriesCount, 0);
+    EXPECT_EQ(store().storedCount(1, 1), 0);
+    EXPECT_DOUBLE_EQ(form->ivState().voltageMax, voltageMax);
+    EXPECT_EQ(text("Edit44"), "Comments");
+    EXPECT_EQ(text("Label15"), "///");
 }
 
 TEST_F(SeriesFiles, AMissingFileIsReportedAndTheRangesStay) {
@@ -237,6 +238,53 @@ TEST_F(SeriesFiles, SaveTimeWritesTheRecordedReadings) {
     ui.queueAnswer(path("no-folder/t.ktlt"));
     click("Button7");
     EXPECT_EQ(ui.messages(), QStringList{text::fileErrorText(text::kFileNotFound)});
+}
+
+// The dialog previews the file before it is chosen; the open then takes what the preview
+// read instead of reading the file again, unless the file's size or time changed in between.
+// The preview lets events run, where these changes of the file happen.
+TEST_F(SeriesFiles, TheOpenTakesWhatThePreviewReadUnlessTheFileChanged) {
+    setText("Edit44", QStringLiteral("first"));
+    sweep();
+    saveAs(path("a.ktl"));
+    const QByteArray original = readAll(path("a.ktl"));
+    const Curve first = curve(1, 1);
+    const QString firstLabel = store().segmentLabel(1, 1);
+    sweep();
+    sweep();
+    saveAs(path("b.ktl"));
+    const QByteArray longer = readAll(path("b.ktl"));
+    QByteArray sameSize = original;
+    sameSize.replace("first", "FIRST");  // a comment a second read would show
+    struct Case {
+        const char* what;
+        bool grown;
+        int segmentsRead;
+    };
+    const Case cases[] = {
+        {"only the bytes changed: the preview's read is taken", false, 1},
+        {"the file grew: it is read again", true, 3},
+    };
+    for (const Case& test : cases) {
+        writeFile(path("a.ktl"), original);
+        const QDateTime written = QFileInfo(path("a.ktl")).lastModified();
+        click("Button4");
+        const qsizetype messages = ui.messages().size();
+        QTimer::singleShot(0, [&] {
+            writeFile(path("a.ktl"), test.grown ? longer : sameSize);
+            QFile file(path("a.ktl"));
+            if (!test.grown && file.open(QIODevice::ReadWrite)) {
+                file.setFileTime(written, QFileDevice::FileModificationTime);
+            }
+        });
+        open(path("a.ktl"));
+        EXPECT_EQ(ui.messages().size(), messages) << test.what;
+        EXPECT_EQ(store().storedSegmentCount(), test.segmentsRead) << test.what;
+        EXPECT_EQ(text("Edit44"), "first") << test.what;
+        EXPECT_EQ(curve(1, 1), first) << test.what;
+        EXPECT_EQ(store().segmentLabel(1, 1), firstLabel) << test.what;
+        EXPECT_EQ(text("Label15"), path("a.ktl")) << test.what;
+    }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ TEST(SimOptions, EmptyTextGivesTheDefaultBench) {
     EXPECT_GT(options->noiseScale, 0.0);
     EXPECT_FALSE(options->resistorOhms);
     EXPECT_FALSE(options->lcr);
+    EXPECT_FALSE(options->currentThroughSample);
     EXPECT_DOUBLE_EQ(options->temperature.temperatureAfter(3600), 295.0);
 }
 
@@ -23,7 +24,7 @@ TEST(SimOptions, ReadsEveryOption) {
     QString error;
     const auto options = parseSimOptions(
         "smu=2636A,absent=14/16,noise=0,latency=0,fail=send:4,fail=enter:24,fail=enter:16,"
-        "sample=resistor:1e6,temp=300..77@10,lcr=rc:2e6/1e-10,seed=5",
+        "sample=resistor:1e6,temp=300..77@10,lcr=rc:2e6/1e-10,seed=5,isource=sample",
         &error);
     ASSERT_TRUE(options) << error.toStdString();
     EXPECT_EQ(options->smu, sim::SmuModel::k2636A);
@@ -37,6 +38,7 @@ TEST(SimOptions, ReadsEveryOption) {
     EXPECT_EQ(options->lcr->ohms, 2e6);
     EXPECT_EQ(options->lcr->farads, 1e-10);
     EXPECT_EQ(options->seed, 5u);
+    EXPECT_TRUE(options->currentThroughSample);
     EXPECT_TRUE(parseSimOptions("smu=2410", &error));
     EXPECT_TRUE(parseSimOptions("smu=2636a,temp=77", &error));
 }

@@ -68,7 +68,7 @@ TEST_F(TempFileTest, HeaderLinesInTheCyrillicCodePage) {
     EXPECT_EQ(lines[2], "Дата и время измерения: " + text::shortDateText(savedAt.date()) + "  " +
                             text::longTimeText(savedAt.time()));
     EXPECT_EQ(lines[3], "");
-    EXPECT_EQ(lines[4], "Температура(K)  Сопротивление(Ом)    Время       ");
+    EXPECT_EQ(lines[4], "Температура(°C) Сопротивление(Ом)    Время       ");
     EXPECT_EQ(lines[5], "Усреднение по 3 точкам");
     EXPECT_EQ(lines[6], "");
     EXPECT_TRUE(bytes.startsWith(text::toCp1251("Четырех")));

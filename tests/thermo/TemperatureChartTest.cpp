@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "series/ChartCanvas.h"
+#include "support/ChartLabels.h"
 #include "thermo/ChartLimits.h"
 #include "thermo/TemperatureChart.h"
 
@@ -81,7 +82,7 @@ TEST_F(TemperatureChartTest, TheZeroLinesAreRed) {
     EXPECT_EQ(pixel(600, kGridRows[8]), kWhite & 0xFFFFFF);
 }
 
-TEST_F(TemperatureChartTest, SamplesAreFivePixelPointsAndMissingOnesAreSkipped) {
+TEST_F(TemperatureChartTest, SamplesAreFiveByFiveSquaresAndMissingOnesAreSkipped) {
     record->thermoCount = 3;
     record->thermoTemp[1] = 0;
     record->thermoResistance[1] = 5000;
@@ -94,11 +95,12 @@ TEST_F(TemperatureChartTest, SamplesAreFivePixelPointsAndMissingOnesAreSkipped) 
     draw(0, 10000, -200, 200);
 
     // x = round(597 * 200 / 400 + 35) = round(333.5) = 334, y = round(389 / 2) = 194
-    for (auto [x, y] : {std::pair{334, 194}, {333, 194}, {335, 194}, {334, 193}, {334, 195}}) {
-        EXPECT_EQ(pixel(x, y), kBlack & 0xFFFFFF) << x << "," << y;
+    for (int y = 192; y <= 196; ++y) {
+        for (int x = 332; x <= 336; ++x) {
+            EXPECT_EQ(pixel(x, y), kBlack & 0xFFFFFF) << x << "," << y;
+        }
     }
-    EXPECT_NE(pixel(333, 193), kBlack & 0xFFFFFF);
-    EXPECT_EQ(blackPoints(), 5);
+    EXPECT_EQ(blackPoints(), 25);
 }
 
 TEST_F(TemperatureChartTest, EqualLimitsDrawTheFrameWithoutPoints) {
@@ -135,4 +137,33 @@ TEST(ChartLimits, TextsThatAreNotNumbersFallBack) {
     EXPECT_EQ(fallback.tMax, 300);
     EXPECT_EQ(chartLimitsFromTexts("1e3", "-20.5", "").tMin, -196);  // whole degrees only
     EXPECT_EQ(chartLimitsFromTexts("1e3", "-20", "").rMax, 1000);
+}
+
+// Each value label sits on its grid line, neighbours never read the same (more digits in a
+// narrow range) and no label covers another.
+TEST_F(TemperatureChartTest, LabelsSitOnTheirLinesReadApartAndNeverOverlap) {
+    struct Case {
+        double yMin, yMax, xMin, xMax;
+    };
+    for (const Case& c :
+         {Case{0, 10000, -196, 300}, Case{100, 100.08, 20, 20.4}, Case{0, 2.5e7, -0.5, 0.5}}) {
+        SCOPED_TRACE(::testing::Message() << c.yMax << " " << c.xMin);
+        const auto texts = tarvix::testing::drawnTexts({kWidth, kHeight}, [&](QImage& picture) {
+            drawTemperatureChart(picture, "R,Om", "T,C", c.yMin, c.yMax, c.xMin, c.xMax, *record);
+        });
+        ASSERT_EQ(texts.size(), 19u);
+        EXPECT_TRUE(tarvix::testing::overlappingTexts(texts).empty());
+        for (int i = 0; i < 9; ++i) {
+            const QRectF& box = texts[static_cast<size_t>(i)].box;
+            EXPECT_LE(box.top() - 1, kGridRows[i]) << i;
+            EXPECT_GE(box.bottom() + 1, kGridRows[i]) << i;
+            const QRectF& under = texts[static_cast<size_t>(9 + i)].box;
+            EXPECT_NEAR(under.center().x(), kGridColumns[i], under.width() / 2 + 1) << i;
+        }
+        for (size_t i = 1; i < 18; ++i) {
+            if (i != 9) {
+                EXPECT_NE(texts[i].text, texts[i - 1].text) << i;
+            }
+        }
+    }
 }

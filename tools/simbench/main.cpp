@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "buses/PrologixServer.h"
+#include "buses/SimDeviceControl.h"
 #include "sim/SimBackend.h"
 
 namespace {
@@ -57,11 +58,13 @@ int main(int argc, char** argv) {
     }
 
     QString error;
-    auto bench = tarvix::sim::createSimBackend(parser.value(optionsOption), &error);
+    auto bench = tarvix::sim::SimBench::create(parser.value(optionsOption), &error);
     if (!bench) {
         return fail(error);
     }
-    tarvix::buses::PrologixServer server(*bench);
+    tarvix::sim::SimBackend backend(std::move(bench));
+    tarvix::buses::SimDeviceControl control(backend.bench());
+    tarvix::buses::PrologixServer server(backend, &control);
     if (!server.listen(address, static_cast<quint16>(port), &error)) {
         return fail(error);
     }

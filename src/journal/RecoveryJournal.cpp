@@ -1,0 +1,66 @@
+#include "journal/RecoveryJournal.h"
+
+#include "series/SeriesStore.h"
+#include "text/ClockText.h"
+#include "thermo/ThermoRecord.h"
+
+namespace tarvix::journal {
+
+namespace {
+
+// "on 07.12.2026 from 10:02:13 to 10:40:01", or one date each when the span passes midnight.
+QString spanText(const QDateTime& first, const QDateTime& last) {
+    if (first.date() == last.date()) {
+        return QStringLiteral("on %1 from %2 to %3")
+            .arg(text::shortDateText(first.date()), text::longTimeText(first.time()),
+                 text::longTimeText(last.time()));
+    }
+    return QStringLiteral("from %1 %2 to %3 %4")
+        .arg(text::shortDateText(first.date()), text::longTimeText(first.time()),
+             text::shortDateText(last.date()), text::longTimeText(last.time()));
+}
+
+}  // namespace
+
+RecoveryJournal::RecoveryJournal(series::SeriesStore& store, thermo::ThermoRecord& record)
+    : store_(store), record_(record) {}
+
+RecoveryJournal::~RecoveryJournal() {
+    store_.setObserver(nullptr);
+    record_.observer = nullptr;
+}
+
+QStringList RecoveryJournal::openAndRecover(const QString& folder) {
+    QStringList messages;
+    QString notice;
+    if (!folder.isEmpty()) {
+        db_.open(folder, &notice);
+    }
+    if (!notice.isEmpty()) {
+        messages << notice;
+    }
+    series_ = std::make_unique<SeriesJournal>(db_, store_);
+    thermo_ = std::make_unique<ThermoJournal>(db_, record_);
+    const RecoveredSpan series = series_->recover();
+    if (series.count > 0) {
+        messages << QStringLiteral(
+                        "Recovered %1 unsaved series measured %2. They stay marked "
+                        "unsaved until \"Save all series\" or \"Delete\".")
+                        .arg(series.count)
+                        .arg(spanText(series.first, series.last));
+    }
+    const RecoveredRecord record = thermo_->recover();
+    if (record.samples > 0) {
+        messages << QStringLiteral("Recovered an unsaved %1 record of %2 samples measured %3.")
+                        .arg(record.kind == thermo::ThermoRunKind::Thermocouple
+                                 ? QStringLiteral("thermocouple")
+                                 : QStringLiteral("four-probe"))
+                        .arg(record.samples)
+                        .arg(spanText(record.started, record.ended));
+    }
+    store_.setObserver(series_.get());
+    record_.observer = thermo_.get();
+    return messages;
+}
+
+}  // namespace tarvix::journal

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QDateTime>
+#include <QSqlQuery>
+#include <QString>
+#include <array>
+#include <functional>
+#include <map>
+
+#include "series/SeriesStoreObserver.h"
+
+namespace tarvix::series {
+class SeriesStore;
+}
+
+namespace tarvix::journal {
+
+class JournalDatabase;
+
+// What became of the unsaved series when they leave the store.
+enum class Settlement { Saved, Deleted, Replaced };
+
+// When recovered measurements were taken, for the operator's message.
+struct RecoveredSpan {
+    int count = 0;
+    QDateTime first;
+    QDateTime last;
+};
+
+// Keeps every I-V point in the journal as the store receives it, follows each run into the
+// series slot it is committed to, and marks the series saved, deleted or replaced when they
+// leave the store. It also knows whether the store holds series that exist nowhere else,
+// with or without a journal file.
+class SeriesJournal : public series::SeriesStoreObserver {
+  public:
+    SeriesJournal(JournalDatabase& db, series::SeriesStore& store);
+
+    void livePointStored(int segment, int point) override;
+    void liveSegmentEnded(int segment) override;
+    void liveCommitted(int slot, bool withLabels) override;
+    void liveCleared() override;
+
+    // Every unsaved series, the live run included, left the store this way.
+    void settleAll(Settlement how, const QString& file = {});
+    // The stored series left the store; the live run stays.
+    void settleStored(Settlement how);
+    bool hasUnsaved() const { return liveId_ != 0 || !slotIds_.empty(); }
+    // Runs whenever hasUnsaved() changes.
+    void setUnsavedChanged(std::function<void(bool)> callback) {
+        unsavedChanged_ = std::move(callback);
+    }
+
+    // Puts the unsaved series of earlier sessions into the empty store, slots 1 on, and
+    // leaves seriesCount at the slot after them.
+    RecoveredSpan recover();
+
+  private:
+    qint64 startMeasurement();
+    void writeLabel(qint64 id, int segment, const QString& label);
+    void markState(qint64 id, Settlement how);
+    void notifyIfChanged(bool before);
+    bool recoverOne(qint64 id, int slot);
+
+    JournalDatabase& db_;
+    series::SeriesStore& store_;
+    QSqlQuery insertPoint_;
+    qint64 liveId_ = 0;
+    qint64 nextLocalId_ = -1;  // ids of runs measured while no journal file is open
+    std::array<int, 9> liveLastPoint_{};
+    std::map<int, qint64> slotIds_;  // unsaved stored series by slot
+    std::function<void(bool)> unsavedChanged_;
+};
+
+}  // namespace tarvix::journal

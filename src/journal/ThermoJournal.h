@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDateTime>
+#include <QSqlQuery>
+
+#include "thermo/ThermoRecordObserver.h"
+
+namespace tarvix::thermo {
+struct ThermoRecord;
+}
+
+namespace tarvix::journal {
+
+class JournalDatabase;
+
+// What came back of a record that was never saved.
+struct RecoveredRecord {
+    thermo::ThermoRunKind kind = thermo::ThermoRunKind::None;
+    int samples = 0;
+    QDateTime started;
+    QDateTime ended;
+};
+
+// Keeps every sample of the four-probe and thermocouple record in the journal as it is
+// taken; a save of the record settles it, a new run replaces it.
+class ThermoJournal : public thermo::ThermoRecordObserver {
+  public:
+    ThermoJournal(JournalDatabase& db, thermo::ThermoRecord& record);
+
+    void runStarted(thermo::ThermoRunKind kind) override;
+    void sampleStored(int sample) override;
+    void recordSaved(const QString& file) override;
+
+    // Puts the last unsaved record of an earlier session back into the empty record.
+    RecoveredRecord recover();
+
+  private:
+    void setState(const char* state);
+
+    JournalDatabase& db_;
+    thermo::ThermoRecord& record_;
+    QSqlQuery insertSample_;
+    qint64 runId_ = 0;
+};
+
+}  // namespace tarvix::journal

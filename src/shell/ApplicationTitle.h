@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace tarvix::shell {
+
+// The program's title, two blanks before the version.
+inline QString applicationTitle() {
+    return QStringLiteral("Tarvix  1.1");
+}
+
+}  // namespace tarvix::shell

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace tarvix::shell {
+
+// The folder of Parameters.dat: the one asked for on the command line when given; else the
+// program's own folder, as the program has always kept it, when the file can be written
+// there; else the user's configuration folder (an installed program's folder belongs to the
+// system). The user's folder is created when it is chosen.
+QString settingsFolder(const QString& requested, const QString& programFolder,
+                       const QString& userFolder);
+
+}  // namespace tarvix::shell

@@ -1,0 +1,9 @@
+#include "text/ProgramVersion.h"
+
+namespace tarvix::text {
+
+QString programVersion() {
+    return QStringLiteral(TARVIX_VERSION);
+}
+
+}  // namespace tarvix::text

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+namespace tarvix::text {
+
+// The program's version as the build states it ("1.1").
+QString programVersion();
+
+}  // namespace tarvix::text

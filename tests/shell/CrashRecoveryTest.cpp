@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <functional>
+
+namespace {
+
+// The real program on the simulated bench, killed as a crash or a power cut would end it and
+// started again on the same configuration folder.
+class CrashRecovery : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!QFile::exists(program())) {
+            GTEST_SKIP() << "the program is not built";
+        }
+    }
+    static QString program() { return QStringLiteral(TARVIX_BINARY_DIR "/tarvix"); }
+    static QString journal(const QTemporaryDir& dir) {
+        return dir.filePath(QStringLiteral("tarvix-journal.sqlite"));
+    }
+
+    static void start(QProcess& process, const QTemporaryDir& dir, const QString& recipe,
+                      const QString& bus = QStringLiteral("sim:noise=0,latency=1")) {
+        static int count = 0;
+        const QString file = dir.filePath(QStringLiteral("recipe%1.txt").arg(++count));
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(recipe.toUtf8());
+        out.close();
+        process.start(program(), {"--bus", bus, "--script", file, "--config-dir", dir.path(),
+                                  "-platform", "offscreen"});
+        ASSERT_TRUE(process.waitForStarted());
+    }
+    static QString finish(QProcess& process) {
+        EXPECT_TRUE(process.waitForFinished(120000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+    static QString run(const QTemporaryDir& dir, const QString& recipe) {
+        QProcess process;
+        start(process, dir, recipe);
+        return finish(process);
+    }
+
+    // Points of one kind in the journal, read as any other program would read it.
+    static int journaledPoints(const QTemporaryDir& dir, const char* kind, int measurement) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "probe");
+        db.setDatabaseName(journal(dir));
+        int points = 0;
+        if (db.open()) {
+            QSqlQuery query(db);
+            query.prepare(QStringLiteral(
+                "SELECT count(*) FROM point WHERE measurement_id = (SELECT id FROM measurement "
+                "WHERE kind = ? ORDER BY id LIMIT 1 OFFSET ?)"));
+            query.addBindValue(QString::fromLatin1(kind));
+            query.addBindValue(measurement - 1);
+            if (query.exec() && query.next()) {
+                points = query.value(0).toInt();
+            }
+            query.finish();
+            db.close();
+        }
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase("probe");
+        return points;
+    }
+    static void killWhen(QProcess& process, const std::function<bool()>& ready) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!ready() && waited.elapsed() < 60000) {
+            QThread::msleep(50);
+        }
+        ASSERT_TRUE(ready()) << process.readAllStandardError().toStdString();
+        ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
+        ASSERT_TRUE(process.waitForFinished(10000));
+    }
+    static void expectIntegrity(const QTemporaryDir& dir) {
+        QProcess sqlite;
+        sqlite.start(QStringLiteral("sqlite3"), {journal(dir), "PRAGMA integrity_check"});
+        if (!sqlite.waitForStarted()) {
+            ADD_FAILURE() << "sqlite3 is not installed";
+            return;
+        }
+        ASSERT_TRUE(sqlite.waitForFinished());
+        EXPECT_EQ(sqlite.readAllStandardOutput().trimmed(), "ok");
+    }
+    static QStringList lines(const QString& file) {
+        QFile in(file);
+        EXPECT_TRUE(in.open(QIODevice::ReadOnly)) << file.toStdString();
+        return QString::fromLatin1(in.readAll()).split(QStringLiteral("\r\n"));
+    }
+};
+
+// The block lines of series n: everything from its first "Volt Current" header to the next
+// series', with the label lines (times of day) left out.
+QStringList seriesBody(const QStringList& file, int series) {
+    QStringList body;
+    bool inside = false;
+    for (qsizetype i = 3; i < file.size(); ++i) {
+        if (file[i].startsWith(QStringLiteral("Volt Current  Series"))) {
+            inside = file[i].endsWith(QStringLiteral("-%1").arg(series));
+            if (inside) {
+                body << file[i];
+                ++i;  // the label
+            }
+            continue;
+        }
+        if (inside) {
+            body << file[i];
+        }
+    }
+    return body;
+}
+
+const QString kSweep = QStringLiteral("set Edit41 150\nset Edit61 %1\nclick Button1\n");
+
+TEST_F(CrashRecovery, ASweepKilledMidwayComesBackAndSavesAsAnUninterruptedOne) {
+    QTemporaryDir crashed;
+    QProcess first;
+    start(first, crashed, kSweep.arg(2) + QStringLiteral("wait 60000\n"));
+    killWhen(first, [&] { return journaledPoints(crashed, "iv", 2) >= 5; });
+    expectIntegrity(crashed);
+
+    const QString output =
+        run(crashed, QStringLiteral("print window\nanswer %1\nclick Button5\nprint window\n")
+                         .arg(crashed.filePath("recovered.ktl")));
+    EXPECT_TRUE(output.contains(QStringLiteral("message: Recovered 2 unsaved series measured on ")))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("window: Tarvix  1.1*\n")));
+    EXPECT_TRUE(output.contains(QStringLiteral("window: Tarvix  1.1 - recovered.ktl\n")));
+    expectIntegrity(crashed);
+
+    QTemporaryDir whole;
+    run(whole, kSweep.arg(1) +
+                   QStringLiteral("answer %1\nclick Button5\n").arg(whole.filePath("whole.ktl")));
+    const QStringList recovered = lines(crashed.filePath("recovered.ktl"));
+    const QStringList reference = lines(whole.filePath("whole.ktl"));
+    EXPECT_EQ(seriesBody(recovered, 1), seriesBody(reference, 1));
+    // The interrupted repetition holds the points measured before the kill, the same ones.
+    const QStringList partial = seriesBody(recovered, 2);
+    const qsizetype firstPoint = partial.indexOf(QStringLiteral("   "), 0) + 1;
+    ASSERT_GT(partial.size(), firstPoint + 4);
+    for (qsizetype i = firstPoint; i < firstPoint + 4; ++i) {
+        EXPECT_EQ(partial[i], seriesBody(reference, 1)[i]);
+    }
+    // Saved: the next start has nothing to bring back.
+    const QString after = run(crashed, QStringLiteral("print window\n"));
+    EXPECT_FALSE(after.contains(QStringLiteral("Recovered"))) << after.toStdString();
+    EXPECT_TRUE(after.contains(QStringLiteral("window: Tarvix  1.1\n")));
+}
+
+TEST_F(CrashRecovery, AFourProbeRunKilledMidwayComesBack) {
+    QTemporaryDir crashed;
+    QProcess first;
+    start(first, crashed,
+          QStringLiteral("check RadioButton59\nscroll ScrollBar9 1\nclick Button27\nwait 60000\n"));
+    killWhen(first, [&] { return journaledPoints(crashed, "four-probe", 1) >= 3; });
+    expectIntegrity(crashed);
+    const int samples = journaledPoints(crashed, "four-probe", 1);
+    const QString output =
+        run(crashed, QStringLiteral("answer %1\nclick Button29\n").arg(crashed.filePath("run")));
+    EXPECT_TRUE(output.contains(
+        QStringLiteral("message: Recovered an unsaved four-probe record of %1 samples")
+            .arg(samples)))
+        << output.toStdString();
+    // Seven header lines and every sample but the last, as any save of the record.
+    EXPECT_EQ(lines(crashed.filePath("run.temp")).size(), 7 + samples - 1 + 1);
+    expectIntegrity(crashed);
+}
+
+// A save past the process's file-size limit fails like a full disk: the program lives on,
+// the earlier file stays and no temporary file is left.
+TEST_F(CrashRecovery, AFileSizeLimitIsADiskFullMessage) {
+    QTemporaryDir dir;
+    QFile earlier(dir.filePath("big.ktl"));
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier\r\n");
+    earlier.close();
+    const QString recipe = dir.filePath("limit.txt");
+    QFile out(recipe);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(QStringLiteral("set Edit41 400\nclick Button1\nanswer %1\nclick Button5\n"
+                             "print window\n")
+                  .arg(dir.filePath("big.ktl"))
+                  .toUtf8());
+    out.close();
+    QProcess process;
+    process.start(QStringLiteral("bash"),
+                  {"-c",
+                   QStringLiteral("ulimit -f 16; exec \"$0\" --bus sim:noise=0,latency=0 "
+                                  "--script \"$1\" --config-dir \"$2\" -platform offscreen"),
+                   program(), recipe, dir.path()});
+    const QString output = finish(process);
+    EXPECT_TRUE(output.contains(QStringLiteral("message: Disk full\n"))) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("window: Tarvix  1.1*\n")));
+    QFile kept(dir.filePath("big.ktl"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "earlier\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList({"big*"}, QDir::Files | QDir::Hidden),
+              QStringList{"big.ktl"});
+}
+
+}  // namespace
