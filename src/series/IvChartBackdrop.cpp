@@ -1,10 +1,13 @@
 #include "series/IvChartBackdrop.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "series/ChartCanvas.h"
+#include "series/ChartTicks.h"
 #include "series/IvChartStyle.h"
 #include "text/NumberText.h"
 
@@ -56,10 +59,23 @@ void drawCursors(QImage& image, const IvChartGeometry& g, const IvChartOptions& 
     }
 }
 
+// Neighbouring ticks get the digits that tell them apart; a label that would touch the one
+// before is left out, every other one (or more) alike.
 void drawVoltageTicks(QImage& image, const IvChartGeometry& g) {
+    std::vector<double> volts;
     for (int i = 0; i <= kGridIntervals; ++i) {
-        drawLabel(image, g.gridX(i) - kTickLabelInset, g.height() - kTickLabelRise,
-                  text::fixedText(g.voltageAtGridLine(i), 3, 2));
+        volts.push_back(g.voltageAtGridLine(i));
+    }
+    const QStringList texts = tickTexts(volts, 2);
+    std::vector<QRect> boxes;
+    for (int i = 0; i <= kGridIntervals; ++i) {
+        boxes.push_back(labelBox({g.gridX(i) - kTickLabelInset, g.height() - kTickLabelRise},
+                                 texts[i].rightJustified(3)));
+    }
+    const int stride = labelStride(boxes);
+    for (int i = 0; i <= kGridIntervals; i += stride) {
+        drawLabel(image, boxes[static_cast<size_t>(i)].left(), boxes[static_cast<size_t>(i)].top(),
+                  texts[i].rightJustified(3));
     }
 }
 
@@ -76,11 +92,16 @@ void drawLogLabels(QImage& image, const IvChartGeometry& g, const QString& xLabe
 void drawLinearLabels(QImage& image, const IvChartGeometry& g, const QString& yLabel,
                       const QString& xLabel) {
     const int height = g.height();
+    std::vector<double> microamperes;
     for (int i = 0; i <= kGridIntervals; ++i) {
-        const double microamperes =
-            g.currentAtGridLine(kGridIntervals - i) * kMicroamperesPerAmpere;
-        drawLabel(image, 0, IvChartGeometry::toPixel(i * height / kCurrentLabelPitch),
-                  text::fixedText(microamperes, 0, 3));
+        microamperes.push_back(g.currentAtGridLine(kGridIntervals - i) * kMicroamperesPerAmpere);
+    }
+    const QStringList texts = tickTexts(microamperes, 3);
+    // The lowest label would sit on the voltage labels' row: it stays just above it.
+    const int lowest = height - kTickLabelRise - labelBox({0, 0}, texts.back()).height() - 1;
+    for (int i = 0; i <= kGridIntervals; ++i) {
+        const int y = IvChartGeometry::toPixel(i * height / kCurrentLabelPitch);
+        drawLabel(image, 0, std::min(y, lowest), texts[i]);
     }
     drawVoltageTicks(image, g);
     drawLabel(image, 0, height - kCaptionRise, yLabel + QStringLiteral("; ") + xLabel);

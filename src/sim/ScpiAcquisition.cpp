@@ -1,5 +1,8 @@
 #include "sim/ScpiAcquisition.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "sim/ErrorQueue.h"
 
 namespace tarvix::sim {
@@ -41,7 +44,6 @@ void ScpiAcquisition::addTriggerCommands(ScpiCommandTable& table, ScpiSettings& 
     table.addCommand("INITiate[:IMMediate]", [this](ScpiCall& call) { initiate(call); });
     table.addCommand("ABORt", [this](ScpiCall&) { waitingForTrigger_ = false; });
     table.addCommand("*TRG", [this](ScpiCall&) { trigger(); });
-    table.addCommand("*WAI", [](ScpiCall&) {});  // every operation here ends at once
     table.addQuery("READ", [this](ScpiCall& call) { read(call); });
     table.addQuery("FETCh", [this](ScpiCall& call) {
         if (last_.empty()) {
@@ -103,6 +105,9 @@ void ScpiAcquisition::trigger() {
 
 void ScpiAcquisition::acquire() {
     last_.clear();
+    if (hooks_.begin) {
+        hooks_.begin();
+    }
     const int count = *armCount_ * *triggerCount_;
     for (int i = 0; i < count; ++i) {
         last_.push_back(hooks_.take());
@@ -119,6 +124,29 @@ void ScpiAcquisition::acquire() {
         *feedControl_ = kFeedNever;  // a full buffer stops storing, as on the instrument
         status_.measurementEvent(ScpiStatus::kBufferFull);
     }
+}
+
+ScpiAcquisition::Reading ScpiAcquisition::bufferStatistic(Statistic statistic) const {
+    Reading result(buffer_.front().size());
+    const double count = static_cast<double>(buffer_.size());
+    for (std::size_t element = 0; element < result.size(); ++element) {
+        double mean = 0.0;
+        double low = buffer_.front()[element];
+        double high = low;
+        for (const Reading& reading : buffer_) {
+            mean += reading[element] / count;
+            low = std::min(low, reading[element]);
+            high = std::max(high, reading[element]);
+        }
+        double squares = 0.0;
+        for (const Reading& reading : buffer_) {
+            squares += (reading[element] - mean) * (reading[element] - mean);
+        }
+        const double spread = count > 1 ? std::sqrt(squares / (count - 1)) : 0.0;
+        const double values[] = {mean, spread, high, low, high - low};
+        result[element] = values[static_cast<int>(statistic)];
+    }
+    return result;
 }
 
 std::string ScpiAcquisition::formatAll(const std::vector<Reading>& readings) const {

@@ -23,6 +23,7 @@ class ScpiAcquisition {
     struct Hooks {
         std::function<Reading()> take;
         std::function<std::string(const Reading&)> format;
+        std::function<void()> begin = {};  // before the first reading of an acquisition
     };
 
     ScpiAcquisition(ScpiCommandTable& table, ScpiSettings& settings, ScpiStatus& status,
@@ -36,6 +37,9 @@ class ScpiAcquisition {
     void trigger();
     // READ?: a new acquisition, answered.
     void read(ScpiCall& call);
+    // Statistics over the buffer, element by element (the buffer must hold a reading).
+    enum class Statistic { kMean, kStandardDeviation, kMaximum, kMinimum, kPeakToPeak };
+    Reading bufferStatistic(Statistic statistic) const;
     // Readings written one after another, separated by commas.
     std::string formatAll(const std::vector<Reading>& readings) const;
 

@@ -12,6 +12,7 @@ ScpiInstrument::ScpiInstrument()
     });
     commands_.addCommand("*CLS", [this](ScpiCall&) { clearStatus(); });
     commands_.addQuery("*OPC", [](ScpiCall& call) { call.reply("1"); });
+    commands_.addCommand("*WAI", [](ScpiCall&) {});  // every operation here ends at once
     status_.addCommands(commands_);
     addSystemCommands();
 }

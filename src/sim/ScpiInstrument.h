@@ -13,7 +13,8 @@ namespace tarvix::sim {
 
 // An instrument spoken to in SCPI. It knows the common commands (*IDN?, *RST, *CLS, *OPC,
 // *OPC?, *ESE, *ESR?, *SRE, *STB?, *WAI), the STATus subsystem, :SYSTem:ERRor[:NEXT]?,
-// :SYSTem:CLEar and the beeper and display switches; a model adds its own to `commands()`
+// :SYSTem:CLEar and the beeper and display switches (a meter with a trigger model adds
+// *TRG); a model adds its own to `commands()`
 // and its stored-only settings to `settings()`, which *RST puts back before reset() runs.
 // A message that arrives while replies are still unread discards them (query interrupted).
 class ScpiInstrument : public SimInstrument {

@@ -27,23 +27,6 @@ std::vector<double> fullScale(const std::vector<double>& ranges) {
     return steps;
 }
 
-// One statistic of CALC3 over the values of one element.
-double statistic(int which, const std::vector<double>& values) {
-    const auto [low, high] = std::minmax_element(values.begin(), values.end());
-    double mean = 0.0;
-    for (const double v : values) {
-        mean += v / static_cast<double>(values.size());
-    }
-    double squares = 0.0;
-    for (const double v : values) {
-        squares += (v - mean) * (v - mean);
-    }
-    const double spread =
-        values.size() > 1 ? std::sqrt(squares / static_cast<double>(values.size() - 1)) : 0.0;
-    const double results[] = {mean, spread, *high, *low, *high - *low};
-    return results[which];
-}
-
 }  // namespace
 
 Smu24xx::Smu24xx(SmuModel model, SimEnvironment& environment)
@@ -61,11 +44,13 @@ Smu24xx::Smu24xx(SmuModel model, SimEnvironment& environment)
     addOutputCommands();
     addSystemSettings();
     addConfigureCommands();
+    sweep_.addCommands(commands(), settings(),
+                       {voltage_.ranges.back() * kOverRange, current_.ranges.back() * kOverRange});
     acquisition_ = std::make_unique<ScpiAcquisition>(
         commands(), settings(), status(),
-        ScpiAcquisition::Hooks{
-            [this] { return record(); },
-            [this](const ScpiAcquisition::Reading& r) { return readingText(r); }},
+        ScpiAcquisition::Hooks{[this] { return record(); },
+                               [this](const ScpiAcquisition::Reading& r) { return readingText(r); },
+                               [this] { sweepPoint_ = 0; }},
         kBufferCapacity);
     addStatisticsCommands();
     reset();
@@ -95,6 +80,7 @@ void Smu24xx::reset() {
     functions_ = {false, true, false};
     elements_.fill(true);
     autoZero_ = true;
+    sweep_.reset();
     resetSeconds_ = environment_.now();
     if (acquisition_) {
         acquisition_->reset();
@@ -342,20 +328,12 @@ void Smu24xx::addStatisticsCommands() {
     statistic_ = &settings().choice(":CALCulate3:FORMat",
                                     {"MEAN", "SDEViation", "MAXimum", "MINimum", "PKPK"}, 0);
     commands().addQuery(":CALCulate3:DATA", [this](ScpiCall& call) {
-        const auto& buffer = acquisition_->buffer();
-        if (buffer.empty()) {
+        if (acquisition_->buffer().empty()) {
             call.fail(errors::kDataStale);
             return;
         }
-        ScpiAcquisition::Reading result(kElementCount);
-        for (std::size_t element = 0; element < kElementCount; ++element) {
-            std::vector<double> values;
-            for (const auto& reading : buffer) {
-                values.push_back(reading[element]);
-            }
-            result[element] = statistic(*statistic_, values);
-        }
-        call.reply(readingText(result));
+        const auto kind = static_cast<ScpiAcquisition::Statistic>(*statistic_);
+        call.reply(readingText(acquisition_->bufferStatistic(kind)));
     });
 }
 
@@ -424,7 +402,19 @@ Smu24xx::Reading Smu24xx::measure() {
 }
 
 ScpiAcquisition::Reading Smu24xx::record() {
-    const Reading reading = measure();
+    constexpr int kSweepMode = 2;
+    SourceLevel& source = sourcingVoltage() ? voltage_ : current_;
+    Reading reading;
+    if (source.mode == kSweepMode) {
+        // The sweep point is sourced for this reading; the fixed level stays the bias.
+        const double bias = source.level;
+        source.level = sweep_.level(sourcingVoltage() ? SourceSweep::kVolts : SourceSweep::kAmps,
+                                    sweepPoint_++);
+        reading = measure();
+        source.level = bias;
+    } else {
+        reading = measure();
+    }
     return {reading.volts, reading.amps, reading.ohms, environment_.now() - resetSeconds_,
             reading.compliance ? 8.0 : 0.0};
 }

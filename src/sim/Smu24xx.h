@@ -9,6 +9,7 @@
 #include "sim/ScpiInstrument.h"
 #include "sim/SimEnvironment.h"
 #include "sim/SimOptions.h"
+#include "sim/SourceSweep.h"
 #include "sim/SourceUnit.h"
 
 namespace tarvix::sim {
@@ -18,7 +19,8 @@ namespace tarvix::sim {
 // or the I-V sample with isource=sample; with the "RES" function on in auto-ohms mode and a
 // voltage source they work as an ohmmeter on the I-V sample. :READ? answers the elements
 // chosen by :FORMat:ELEMents, each like "+1.000000E-06", separated by commas, in the order
-// VOLT, CURR, RES, TIME, STAT, once for every reading the trigger counts ask for.
+// VOLT, CURR, RES, TIME, STAT, once for every reading the trigger counts ask for; a source
+// in SWEep mode steps through its sweep from one reading to the next.
 class Smu24xx : public ScpiInstrument, public SourceUnit {
   public:
     Smu24xx(SmuModel model, SimEnvironment& environment);
@@ -92,6 +94,8 @@ class Smu24xx : public ScpiInstrument, public SourceUnit {
     int* resistanceMode_ = nullptr;  // 0 manual, 1 auto-ohms
     int* statistic_ = nullptr;
     double resetSeconds_ = 0.0;
+    SourceSweep sweep_;
+    int sweepPoint_ = 0;
     std::unique_ptr<ScpiAcquisition> acquisition_;
 };
 

@@ -27,6 +27,7 @@ class Smu2636 : public SimInstrument, public SourceUnit {
     double voltageLevel() const { return tsp_.value("smua.source.levelv"); }
     ErrorQueue& errorQueue() { return errors_; }
     int statusByte() const override { return status_.statusByte(); }
+    void inputOverrun() override { errors_.push(errors::kInputOverrun); }
 
   protected:
     void execute(std::string_view message) override;

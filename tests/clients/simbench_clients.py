@@ -142,6 +142,18 @@ def keithley2400_flows(smu, failures):
         run("source_current = %g" % amps, lambda: setattr(smu, "source_current", amps))
         failures.close("voltage at %g A" % amps, run("voltage", lambda: smu.voltage), amps * OHMS,
                        1e-6)
+    # RvsI's own commands: the driver itself stops at "self.connection.timeout", which its
+    # Instrument does not have.
+    for command in (":SENS:VOLT:PROT 10", ":SOUR:DEL 0.01", ":SOUR:CURR:RANG 0.006",
+                    ":SOUR:SWE:RANG FIX", ":SOUR:CURR:MODE SWE", ":SOUR:SWE:SPAC LIN",
+                    ":SOUR:CURR:STAR -0.005", ":SOUR:CURR:STOP 0.005", ":SOUR:CURR:STEP 0.001",
+                    ":TRIG:COUN 11", ":SOUR:SWE:DIR UP"):
+        run(command, lambda: smu.write(command))
+    sweep = run("sweep :READ?", lambda: smu.values(":READ?"))
+    failures.check(len(sweep) == 11, "the sweep gives %d readings, wanted 11" % len(sweep))
+    for point, volts in enumerate(sweep):
+        failures.close("sweep point %d" % point, volts, (point - 5) * 1e-3 * OHMS, 1e-6)
+    run("back to a fixed source", lambda: smu.write(":SOUR:CURR:MODE FIX;:TRIG:COUN 1"))
     run("ramp_to_current", lambda: smu.ramp_to_current(0.0, steps=3, pause=0))
     run("shutdown", smu.shutdown)
     failures.check(smu.source_enabled is False, "the output is off after shutdown")

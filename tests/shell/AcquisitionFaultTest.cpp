@@ -154,6 +154,7 @@ TEST_F(AcquisitionFault, EveryPathEndsWithTheOutputOffAndKeepsWhatWasMeasured) {
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
+        freshConfigFolder();
         transcript.clear();
         gpib.reset();
         // A fault from the first exchange on is the simulated bench's own injection.

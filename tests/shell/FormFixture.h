@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -25,6 +26,14 @@ class FormFixture : public ::testing::Test {
         ASSERT_TRUE(gpib) << error.toStdString();
         ui.setEcho(false);
         form = std::make_unique<TForm1>(*gpib, ui, FormOptions{configDir.path()});
+    }
+
+    // Ends the window and empties its configuration folder (settings and recovery journal), so
+    // that the next window starts from the design state with nothing to recover.
+    void freshConfigFolder() {
+        form.reset();
+        QDir(configDir.path()).removeRecursively();
+        QDir().mkpath(configDir.path());
     }
 
     void TearDown() override {

@@ -166,8 +166,7 @@ TEST_F(IvSweep, EachSegmentProgramsItsExactLevels) {
         EXPECT_EQ(levels, expected);
         EXPECT_EQ(form->store().storedCount(1, 1), k.n + 1);
         form->close();
-        form.reset();
-        QFile::remove(configDir.filePath("Parameters.dat"));  // each case from the design state
+        freshConfigFolder();
     }
 }
 

@@ -31,6 +31,8 @@ TEST_F(Recipe, SetCheckClickAndExpectationsThatHold) {
             "check RadioButton75\n"
             "expect-checked RadioButton75 1\n"
             "expect-visible ScrollBar2 0\n"
+            "menu View/Analysis tools\n"
+            "expect-visible Button17 1\n"
             "uncheck CheckBox13\n"
             "expect-checked CheckBox13 0\n"
             "scroll ScrollBar2 5000\n"
@@ -57,6 +59,8 @@ TEST_F(Recipe, UnknownCommandsAndControlsStopWithStatusTwo) {
     EXPECT_EQ(run("expect-checked CheckBox13 maybe\n"), 2);
     startForm();
     EXPECT_EQ(run("wait soon\n"), 2);
+    startForm();
+    EXPECT_EQ(run("menu View/Nothing like it\n"), 2);
 }
 
 TEST_F(Recipe, LaterPressesStopDuringARunningSweep) {

@@ -208,3 +208,27 @@ TEST(ScpiSemantics, ACurrentSourceCanDriveTheChosenSample) {
     EXPECT_EQ(tsp.query(26, "print(errorqueue.next())"),
               "-1.13000e+02\tUndefined header\t0.00000e+00\t1.00000e+00");
 }
+
+TEST(ScpiSemantics, ASweepStepsThroughItsPointsOneReadingEach) {
+    SimBus bench("noise=0,latency=0,sample=resistor:1000,isource=sample");
+    bench.sendAll(kSmu,
+                  {"*RST", ":SOUR:FUNC CURR", ":SOUR:CURR:RANG 1e-2", ":SENS:VOLT:PROT 20",
+                   ":FORM:ELEM VOLT", ":SOUR:CURR:MODE SWE", ":SOUR:CURR:STAR 1mA",
+                   ":SOUR:CURR:STOP 4.5mA", ":SOUR:CURR:STEP 1mA", ":TRIG:COUN 4", ":OUTP ON"});
+    const std::pair<const char*, const char*> sweeps[] = {
+        {":SOUR:SWE:DIR UP", "+1.000000E+00,+2.000000E+00,+3.000000E+00,+4.000000E+00"},
+        {":SOUR:SWE:DIR DOWN", "+4.500000E+00,+3.500000E+00,+2.500000E+00,+1.500000E+00"},
+        {":SOUR:SWE:DIR UP;SPAC LOG;POIN 3;:TRIG:COUN 3",
+         "+1.000000E+00,+2.121320E+00,+4.500000E+00"},
+        {":SOUR:SWE:SPAC LIN;:TRIG:COUN 4",
+         "+1.000000E+00,+2.750000E+00,+4.500000E+00,+4.500000E+00"},
+    };
+    for (const auto& [setting, readings] : sweeps) {
+        bench.send(kSmu, setting);
+        EXPECT_EQ(bench.query(kSmu, ":READ?"), readings) << setting;
+    }
+    EXPECT_EQ(bench.query(kSmu, ":SOUR:SWE:POIN?"), "3");
+    bench.send(kSmu, ":SOUR:CURR:MODE FIX;:SOUR:CURR:LEV 2mA;:TRIG:COUN 1");
+    EXPECT_EQ(bench.query(kSmu, ":READ?"), "+2.000000E+00");  // the bias level again
+    EXPECT_EQ(errorCode(bench, kSmu), "0");
+}
