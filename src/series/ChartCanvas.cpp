@@ -15,6 +15,18 @@ QImage makeChartImage(int width, int height) {
     return image;
 }
 
+void overlayOpaquePixels(QImage& picture, const QImage& layer) {
+    for (int y = 0; y < picture.height(); ++y) {
+        QRgb* target = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        const QRgb* source = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            if (qAlpha(source[x]) != 0) {
+                target[x] = source[x];
+            }
+        }
+    }
+}
+
 namespace {
 
 void setPixel(QImage& image, int x, int y, QRgb colour) {

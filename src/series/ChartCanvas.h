@@ -34,6 +34,8 @@ void mirrorLine(int x0, int y0, int x1, int y1, QRgb colour);
 void mirrorCross(int x, int y, int arm, QRgb colour);
 
 void fillImage(QImage& image, QRgb colour);
+// Copies the pixels of the layer that are not transparent over the picture (same size).
+void overlayOpaquePixels(QImage& picture, const QImage& layer);
 void setPixelClipped(QImage& image, int x, int y, QRgb colour);
 // (x, y) and its four neighbours.
 void plotFivePixels(QImage& image, int x, int y, QRgb colour);

@@ -1,5 +1,6 @@
 #include "series/IvChart.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -10,19 +11,6 @@
 namespace tarvix::series {
 
 namespace {
-
-// Copies the opaque pixels of the layer over the picture.
-void overlay(QImage& picture, const QImage& layer) {
-    for (int y = 0; y < picture.height(); ++y) {
-        QRgb* target = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        const QRgb* source = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
-        for (int x = 0; x < picture.width(); ++x) {
-            if (qAlpha(source[x]) != 0) {
-                target[x] = source[x];
-            }
-        }
-    }
-}
 
 // Into the existing image, so that a redraw allocates nothing.
 void copyPixels(QImage& target, const QImage& source) {
@@ -50,6 +38,7 @@ void IvChart::invalidateCaches() {
     backdrop_.invalidate();
     storedLayer_.invalidate();
     composedValid_ = false;
+    liveRun_.forget();
 }
 
 std::optional<QString> IvChart::drawIvChart(const QString& yLabel, const QString& xLabel,
@@ -65,17 +54,28 @@ std::optional<QString> IvChart::drawIvChart(const QString& yLabel, const QString
         overlay_(ivBitmap_, geometry);
     }
     if (host) {
-        host->showFrame(ivBitmap_);
+        host->showChangedFrame(ivBitmap_, changedArea_);
         host->runPendingEvents();
     }
     animationDelay_ = 0;
     return label;
 }
 
+// Moves with every write into the picture, whoever makes it.
+std::uint64_t IvChart::pictureKey() const {
+    return static_cast<std::uint64_t>(ivBitmap_.cacheKey());
+}
+
+bool IvChart::newestPointMarked(const IvChartOptions& options) const {
+    return animationDelay_ == 0 && !options.segmentFinished;
+}
+
+// Returns where the newest-point marker went, if it was set.
 template <typename Animate>
-void IvChart::drawLiveRun(IvChartPlotter& plotter, const SeriesStore& store,
-                          const IvChartOptions& options, Animate&& animate) {
+std::optional<QPoint> IvChart::drawLiveRun(IvChartPlotter& plotter, const SeriesStore& store,
+                                           const IvChartOptions& options, Animate&& animate) {
     const int lastSegment = IvChartPlotter::lastNonEmptyLiveSegment(store);
+    std::optional<QPoint> marker;
     for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
         const float* current = store.liveCurrent(segment);
         const int count = IvChartPlotter::pointCount(current);
@@ -85,14 +85,70 @@ void IvChart::drawLiveRun(IvChartPlotter& plotter, const SeriesStore& store,
         const auto afterPoint = [&](int point, QPoint at) {
             animate(at);
             // The newest point of a running segment stays marked.
-            if (point == count && animationDelay_ == 0 && !options.segmentFinished &&
-                segment == lastSegment) {
+            if (point == count && newestPointMarked(options) && segment == lastSegment) {
                 plotter.invertMarker(at);
+                marker = at;
             }
         };
         plotter.drawSegment(store.liveVoltage(segment), current, count,
                             IvChartPlotter::segmentColour(segment), afterPoint);
     }
+    return marker;
+}
+
+namespace {
+
+// The pixels of a point and of the joining line that leads to it.
+QRect pointArea(QPoint from, QPoint to) {
+    return QRect(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
+                 QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y())))
+        .adjusted(-1, -1, 1, 1);
+}
+
+QRect markerArea(QPoint at) {
+    return {at.x() - 5, at.y() - 5, 7, 7};
+}
+
+}  // namespace
+
+// The marker is an inversion, so inverting it again where it was brings back the picture
+// without it; the new points then go on as they would have in one drawing.
+QRect IvChart::extendLiveRun(const IvChartGeometry& geometry, const IvChartOptions& options,
+                             const SeriesStore& store) {
+    IvChartPlotter plotter(ivBitmap_, geometry, options.joinPoints,
+                           options.showStored ? &storedLayer_.layer() : nullptr);
+    QRect changed;
+    if (const auto marker = liveRun_.marker()) {
+        plotter.invertMarker(*marker);
+        changed |= markerArea(*marker);
+    }
+    const int lastSegment = IvChartPlotter::lastNonEmptyLiveSegment(store);
+    std::optional<QPoint> marker;
+    for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
+        const float* current = store.liveCurrent(segment);
+        const int count = IvChartPlotter::pointCount(current);
+        const int first = liveRun_.drawnCount(segment) + 1;
+        if (count < first) {
+            continue;
+        }
+        const float* voltage = store.liveVoltage(segment);
+        QPoint previous = first > 1 ? geometry.pointAt(voltage[first - 1], current[first - 1])
+                                    : geometry.pointAt(voltage[first], current[first]);
+        plotter.drawSegmentPart(voltage, current, first, count,
+                                IvChartPlotter::segmentColour(segment), [&](int, QPoint at) {
+                                    changed |= pointArea(previous, at);
+                                    previous = at;
+                                });
+    }
+    if (lastSegment != 0 && geometry.pointsDrawable() && newestPointMarked(options)) {
+        const float* current = store.liveCurrent(lastSegment);
+        const int count = IvChartPlotter::pointCount(current);
+        marker = geometry.pointAt(store.liveVoltage(lastSegment)[count], current[count]);
+        plotter.invertMarker(*marker);
+        changed |= markerArea(*marker);
+    }
+    liveRun_.grew(store, marker);
+    return changed & ivBitmap_.rect();
 }
 
 const QImage& IvChart::composedPicture(const IvChartGeometry& geometry, const QString& yLabel,
@@ -107,12 +163,13 @@ const QImage& IvChart::composedPicture(const IvChartGeometry& geometry, const QS
     if (!composedValid_ || !(key == composedKey_)) {
         if (options.showStored) {
             composed_ = backdrop.copy();
-            overlay(composed_, storedLayer_.layer());
+            overlayOpaquePixels(composed_, storedLayer_.layer());
         } else {
             composed_ = backdrop;
         }
         composedKey_ = key;
         composedValid_ = true;
+        ++composedGeneration_;
     }
     return composed_;
 }
@@ -122,10 +179,21 @@ const QImage& IvChart::composedPicture(const IvChartGeometry& geometry, const QS
 std::optional<QString> IvChart::drawCached(const IvChartGeometry& geometry, const QString& yLabel,
                                            const QString& xLabel, const IvChartOptions& options,
                                            const SeriesStore& store) {
-    copyPixels(ivBitmap_, composedPicture(geometry, yLabel, xLabel, options, store));
-    IvChartPlotter plotter(ivBitmap_, geometry, options.joinPoints,
-                           options.showStored ? &storedLayer_.layer() : nullptr);
-    drawLiveRun(plotter, store, options, [](QPoint) {});
+    const QImage& composed = composedPicture(geometry, yLabel, xLabel, options, store);
+    const LiveRunProgress::Basis basis{pictureKey(), composedGeneration_, &store,
+                                       store.liveGeneration(), options.joinPoints};
+    if (liveRun_.onlyGrew(basis, store)) {
+        changedArea_ = extendLiveRun(geometry, options, store);
+    } else {
+        copyPixels(ivBitmap_, composed);
+        IvChartPlotter plotter(ivBitmap_, geometry, options.joinPoints,
+                               options.showStored ? &storedLayer_.layer() : nullptr);
+        const std::optional<QPoint> marker = drawLiveRun(plotter, store, options, [](QPoint) {});
+        liveRun_.drawn(basis, store, marker);
+        changedArea_ = ivBitmap_.rect();
+    }
+    // Whatever wrote into the picture since, it no longer matches the kept progress.
+    liveRun_.setPictureKey(pictureKey());
     if (options.showStored && options.logScale) {
         return storedLayer_.lastSegmentLabel(store);
     }
@@ -155,6 +223,8 @@ std::optional<QString> IvChart::drawFromScratch(const IvChartGeometry& geometry,
         plotter.invertMarker(at);
     };
     drawLiveRun(plotter, store, options, animate);
+    liveRun_.forget();
+    changedArea_ = picture.rect();
 
     std::optional<QString> label;
     if (options.showStored) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QRgb>
 #include <QSize>
 #include <QString>
@@ -11,6 +12,7 @@
 #include "series/IvChartBackdrop.h"
 #include "series/IvChartGeometry.h"
 #include "series/IvChartOptions.h"
+#include "series/LiveRunProgress.h"
 #include "series/StoredLayerCache.h"
 
 namespace tarvix::series {
@@ -26,6 +28,12 @@ class AnimationHost {
     // Copy the picture to PaintBox1. The image is valid during the call only; keep a deep
     // copy (QImage::copy) if it must outlive it.
     virtual void showFrame(const QImage& picture) = 0;
+    // The same, when only `changed` differs from the picture shown before: a window may
+    // repaint just that part.
+    virtual void showChangedFrame(const QImage& picture, const QRect& changed) {
+        (void)changed;
+        showFrame(picture);
+    }
     // Let pending window messages run. Stop may set the chart's animation delay to 0 here.
     virtual void runPendingEvents() = 0;
     virtual void sleep(int milliseconds) = 0;
@@ -36,8 +44,11 @@ class AnimationHost {
 
 // The I-V chart: renders the series store into the off-screen image `ivBitmap`, which the
 // window copies to PaintBox1. Every drawing gives the same picture as a drawing from
-// scratch; the layers that do not change from point to point (the backdrop and the stored
-// series) are kept and drawn again only when their inputs change.
+// scratch (the stored series at the picture's resolution); the layers that do not change
+// from point to point (the backdrop and the stored series) are kept and drawn again only
+// when their inputs change, and while a run grows only its new points are added to the
+// picture. Overlays that belong over the finished chart go after the live run, in
+// drawCached, so that both routes show them.
 class IvChart {
   public:
     // Both axis captions every caller passes.
@@ -80,8 +91,13 @@ class IvChart {
     bool cachingEnabled() const { return cachingEnabled_; }
     // Forget the kept layers, for a store changed behind its revision counter.
     void invalidateCaches();
-    // How often the stored layer was drawn: stays put while only the live run changes.
+    // How often the stored layer was drawn whole: stays put while only the live run changes
+    // or series are added after the last one.
     int storedLayerBuilds() const { return storedLayer_.builds(); }
+    // Series drawn over the kept stored layer since it was last drawn whole.
+    int storedSeriesAdded() const { return storedLayer_.seriesAdded(); }
+    // The part of ivBitmap the last drawing changed (all of it after a drawing anew).
+    QRect lastChangedArea() const { return changedArea_; }
 
   private:
     std::optional<QString> drawCached(const IvChartGeometry& geometry, const QString& yLabel,
@@ -94,8 +110,13 @@ class IvChart {
                                   const QString& xLabel, const IvChartOptions& options,
                                   const SeriesStore& store);
     template <typename Animate>
-    void drawLiveRun(IvChartPlotter& plotter, const SeriesStore& store,
-                     const IvChartOptions& options, Animate&& animate);
+    std::optional<QPoint> drawLiveRun(IvChartPlotter& plotter, const SeriesStore& store,
+                                      const IvChartOptions& options, Animate&& animate);
+    // Adds the points measured since the last drawing and moves the newest-point marker.
+    QRect extendLiveRun(const IvChartGeometry& geometry, const IvChartOptions& options,
+                        const SeriesStore& store);
+    bool newestPointMarked(const IvChartOptions& options) const;
+    std::uint64_t pictureKey() const;
 
     struct ComposedKey {
         std::uint64_t backdropGeneration = 0;
@@ -113,6 +134,9 @@ class IvChart {
     QImage composed_;  // the backdrop with the stored layer over it
     ComposedKey composedKey_;
     bool composedValid_ = false;
+    std::uint64_t composedGeneration_ = 0;
+    LiveRunProgress liveRun_;
+    QRect changedArea_;
     Overlay overlay_;
 };
 

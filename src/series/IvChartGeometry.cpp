@@ -51,19 +51,29 @@ bool IvChartGeometry::pointsDrawable() const {
     return voltageSpan_ != 0.0 && (logScale_ || currentSpan_ != 0.0);
 }
 
-QPoint IvChartGeometry::pointAt(float voltage, float current) const {
-    const double x =
-        plotWidth() * (static_cast<double>(voltage) - ranges_.voltageMin) / voltageSpan_ +
-        kLeftMargin;
-    double y = 0.0;
+int IvChartGeometry::pointX(float voltage) const {
+    return toPixel(plotWidth() * (static_cast<double>(voltage) - ranges_.voltageMin) /
+                       voltageSpan_ +
+                   kLeftMargin);
+}
+
+int IvChartGeometry::pointY(float current) const {
     if (logScale_) {
         const double decade = current != 0.0f ? std::log10(std::fabs(static_cast<double>(current)))
                                               : kZeroCurrentDecade;
-        y = plotHeight() * decade / kLowestDecade;
-    } else {
-        y = plotHeight() * (ranges_.currentMax - static_cast<double>(current)) / currentSpan_;
+        return toPixel(plotHeight() * decade / kLowestDecade);
     }
-    return {toPixel(x), toPixel(y)};
+    return toPixel(plotHeight() * (ranges_.currentMax - static_cast<double>(current)) /
+                   currentSpan_);
+}
+
+// In log scale the height follows log10 |I|, and a zero current sits at 1e-11 A, which no
+// float lies next to closely enough to be put out of order.
+double IvChartGeometry::heightKey(float current) const {
+    if (logScale_) {
+        return current != 0.0f ? std::fabs(static_cast<double>(current)) : kZeroCurrentAmperes;
+    }
+    return current;
 }
 
 int IvChartGeometry::cursorX(float voltage) const {

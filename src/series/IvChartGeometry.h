@@ -35,7 +35,14 @@ class IvChartGeometry {
     bool pointsDrawable() const;
     bool cursorsDrawable() const { return voltageSpan_ != 0.0; }
 
-    QPoint pointAt(float voltage, float current) const;
+    QPoint pointAt(float voltage, float current) const {
+        return {pointX(voltage), pointY(current)};
+    }
+    int pointX(float voltage) const;
+    int pointY(float current) const;
+    // A number that orders currents as their heights on the chart do (higher or lower,
+    // depending on the ranges, but never out of order), cheaper than the height itself.
+    double heightKey(float current) const;
     int cursorX(float voltage) const;
     int gridX(int line) const;
     int linearGridY(int line) const;

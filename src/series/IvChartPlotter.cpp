@@ -6,6 +6,7 @@
 
 #include "series/ChartCanvas.h"
 #include "series/IvChartStyle.h"
+#include "series/PixelColumnRun.h"
 
 namespace tarvix::series {
 
@@ -106,6 +107,53 @@ bool IvChartPlotter::writable(int x, int y) const {
 void IvChartPlotter::setPixel(int x, int y, QRgb colour) {
     if (writable(x, y)) {
         pixels_[y * stride_ + x] = colour;
+    }
+}
+
+void IvChartPlotter::drawPoint(QPoint at, QRgb colour, bool joined) {
+    plotPoint(at, colour);
+    if (joinPoints_ && joined) {
+        joinLine(previous_, at, colour);
+    }
+    previous_ = at;
+}
+
+void IvChartPlotter::drawSegmentAtPixelResolution(const float* voltage, const float* current,
+                                                  int count, QRgb colour) {
+    if (!geometry_.pointsDrawable()) {
+        return;
+    }
+    PixelColumnRun run;
+    bool joined = false;
+    const auto drawRun = [&] {
+        for (const int p : run.pointsToDraw()) {
+            drawPoint(geometry_.pointAt(voltage[p], current[p]), colour, joined);
+            joined = true;
+        }
+    };
+    for (int p = 1; p <= count; ++p) {
+        const int x = geometry_.pointX(voltage[p]);
+        const double key = geometry_.heightKey(current[p]);
+        if (!run.extend(p, x, key)) {
+            drawRun();
+            run.start(p, x, key);
+        }
+    }
+    drawRun();
+}
+
+void IvChartPlotter::drawStoredSeriesAtPixelResolution(const SeriesStore& store, int firstSeries,
+                                                       int lastSeries) {
+    for (int series = std::max(firstSeries, 1);
+         series <= std::min(lastSeries, SeriesStore::kMaxSeries); ++series) {
+        for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
+            const float* current = store.storedCurrent(segment, series);
+            const int count = pointCount(current);
+            if (count >= 1) {
+                drawSegmentAtPixelResolution(store.storedVoltage(segment, series), current, count,
+                                             segmentColour(segment));
+            }
+        }
     }
 }
 

@@ -28,7 +28,22 @@ class IvChartPlotter {
     // and joining line. Nothing is drawn when the ranges leave no room for points.
     template <typename AfterPoint>
     void drawSegment(const float* voltage, const float* current, int count, QRgb colour,
-                     AfterPoint&& afterPoint);
+                     AfterPoint&& afterPoint) {
+        drawSegmentPart(voltage, current, 1, count, colour, afterPoint);
+    }
+    // Points first..last only, joined to point first - 1 as a whole drawing would: what a
+    // growing segment adds to a picture that already holds its earlier points.
+    template <typename AfterPoint>
+    void drawSegmentPart(const float* voltage, const float* current, int first, int last,
+                         QRgb colour, AfterPoint&& afterPoint);
+
+    // Points 1..count at the picture's resolution: of consecutive points that fall into one
+    // pixel column only the first, the last and the highest and lowest are drawn. The
+    // joining lines between them cover the same stretch of the column, so the picture is
+    // the same as drawSegment's wherever no more than two points share a column in a row;
+    // only the side pixels of the points left out can be missing.
+    void drawSegmentAtPixelResolution(const float* voltage, const float* current, int count,
+                                      QRgb colour);
 
     // Series 1..seriesCount, segments 1..8: segmentStarts(series, segment) runs before each
     // non-empty segment is drawn, afterPoint as in drawSegment.
@@ -36,11 +51,16 @@ class IvChartPlotter {
     void drawStoredSeries(const SeriesStore& store, SegmentStarts&& segmentStarts,
                           AfterPoint&& afterPoint);
 
+    // Series firstSeries..lastSeries drawn with drawSegmentAtPixelResolution, for kept layers.
+    void drawStoredSeriesAtPixelResolution(const SeriesStore& store, int firstSeries,
+                                           int lastSeries);
+
     void invertMarker(QPoint at);
     // After the target may have been shared (a host kept the frame): write into its own copy.
     void retarget(QImage& target);
 
   private:
+    void drawPoint(QPoint at, QRgb colour, bool joined);
     void setPixel(int x, int y, QRgb colour);
     void plotPoint(QPoint at, QRgb colour);
     void joinLine(QPoint from, QPoint to, QRgb colour);
@@ -57,18 +77,17 @@ class IvChartPlotter {
 };
 
 template <typename AfterPoint>
-void IvChartPlotter::drawSegment(const float* voltage, const float* current, int count, QRgb colour,
-                                 AfterPoint&& afterPoint) {
-    if (!geometry_.pointsDrawable()) {
+void IvChartPlotter::drawSegmentPart(const float* voltage, const float* current, int first,
+                                     int last, QRgb colour, AfterPoint&& afterPoint) {
+    if (!geometry_.pointsDrawable() || first > last) {
         return;
     }
-    for (int p = 1; p <= count; ++p) {
+    if (first > 1) {
+        previous_ = geometry_.pointAt(voltage[first - 1], current[first - 1]);
+    }
+    for (int p = first; p <= last; ++p) {
         const QPoint at = geometry_.pointAt(voltage[p], current[p]);
-        plotPoint(at, colour);
-        if (joinPoints_ && p != 1) {
-            joinLine(previous_, at, colour);
-        }
-        previous_ = at;
+        drawPoint(at, colour, p != 1);
         afterPoint(p, at);
     }
 }

@@ -119,6 +119,31 @@ const QString& SeriesStore::segmentLabel(int segment, int series) const {
     return const_cast<SeriesStore*>(this)->segmentLabel(segment, series);
 }
 
+// Every revision comes from one counter for all stores, so the later of the two is the
+// series' last write, and no two writes anywhere share one.
+unsigned SeriesStore::seriesRevision(int series) const {
+    assert(validSeries(series));
+    return std::max(wholeTablesRevision_, seriesRevisions_[static_cast<std::size_t>(series)]);
+}
+
+void SeriesStore::markWholeTables() {
+    storedRevision_ = nextRevision();
+    wholeTablesRevision_ = storedRevision_;
+}
+
+void SeriesStore::markStoredChanged() {
+    markWholeTables();
+    noteWritten(kMaxSeries);
+}
+
+void SeriesStore::markSeriesWritten(int series) {
+    storedRevision_ = nextRevision();
+    if (validSeries(series)) {
+        seriesRevisions_[static_cast<std::size_t>(series)] = storedRevision_;
+    }
+    noteWritten(series);
+}
+
 void SeriesStore::noteWritten(int series) {
     highestWrittenSeries_ = std::max(highestWrittenSeries_, std::min(series, kMaxSeries));
 }
@@ -176,6 +201,7 @@ bool SeriesStore::commitLive(int slot) {
 }
 
 void SeriesStore::clearLive() {
+    liveGeneration_ = nextRevision();
     std::memset(liveCurrent_, 0, kLiveFloats * sizeof(float));
     std::memset(liveVoltage_, 0, kLiveFloats * sizeof(float));
     if (observer_) {
@@ -209,7 +235,7 @@ void SeriesStore::clearStored(int lastSeries) {
         std::memset(storedCurrent_, 0, floats * sizeof(float));
         std::memset(storedVoltage_, 0, floats * sizeof(float));
     }
-    storedRevision_ = nextRevision();
+    markWholeTables();
 }
 
 // Slots above the highest ever written are zero in the tables and their copies alike, so
@@ -224,7 +250,7 @@ void SeriesStore::restoreStored() {
     const std::size_t floats = static_cast<std::size_t>(highestWrittenSeries_) * kSeriesBlock;
     std::memcpy(storedCurrent_, storedCurrentCopy_, floats * sizeof(float));
     std::memcpy(storedVoltage_, storedVoltageCopy_, floats * sizeof(float));
-    storedRevision_ = nextRevision();
+    markWholeTables();
 }
 
 void SeriesStore::swapContents(SeriesStore& other) {
@@ -240,6 +266,20 @@ void SeriesStore::swapContents(SeriesStore& other) {
     std::swap(seriesCount, other.seriesCount);
     // Revisions are unique over all stores, so they travel with the contents.
     std::swap(storedRevision_, other.storedRevision_);
+    std::swap(wholeTablesRevision_, other.wholeTablesRevision_);
+    std::swap(seriesRevisions_, other.seriesRevisions_);
+    std::swap(liveGeneration_, other.liveGeneration_);
+}
+
+std::vector<QString> SeriesStore::segmentLabelTable() const {
+    const QString* first = segmentLabels_.get();
+    return {first, first + static_cast<std::size_t>(kSegments) * kMaxSeries};
+}
+
+void SeriesStore::setSegmentLabelTable(const std::vector<QString>& labels) {
+    std::copy_n(labels.begin(),
+                std::min(labels.size(), static_cast<std::size_t>(kSegments) * kMaxSeries),
+                segmentLabels_.get());
 }
 
 void SeriesStore::copyLabelsFrom(const SeriesStore& other) {

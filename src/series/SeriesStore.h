@@ -3,7 +3,9 @@
 #include <QString>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace tarvix::series {
 
@@ -58,6 +60,14 @@ class SeriesStore {
     float* storedVoltage(int segment, int series);
     const float* storedCurrent(int segment, int series) const;
     const float* storedVoltage(int segment, int series) const;
+    // For a pass that rewrites series and then tells which ones it changed
+    // (markSeriesWritten): the tables, without the access counting as a write.
+    float* storedCurrentForRewrite(int segment, int series) {
+        return storedCurrent_ + storedIndex(segment, series);
+    }
+    float* storedVoltageForRewrite(int segment, int series) {
+        return storedVoltage_ + storedIndex(segment, series);
+    }
     const float* storedCurrentCopy(int segment, int series) const;
     const float* storedVoltageCopy(int segment, int series) const;
     // Count of a stored segment, from storedCurrent[0] (a file read stores it only there).
@@ -83,6 +93,10 @@ class SeriesStore {
     // the read succeeded.
     void swapContents(SeriesStore& other);
     void copyLabelsFrom(const SeriesStore& other);
+    // The label lines of every stored segment, slot after slot: kept aside while a preview
+    // shows a file's points under the labels from before, and put in place when it is opened.
+    std::vector<QString> segmentLabelTable() const;
+    void setSegmentLabelTable(const std::vector<QString>& labels);
 
     // Raw whole-table access for bulk passes (corrections, benchmarks): series-major blocks of
     // kSegments * kSlotsPerSegment floats, series 1 first.
@@ -102,18 +116,19 @@ class SeriesStore {
     unsigned storedRevision() const { return storedRevision_; }
     // Revisions are unique over every store of the program, so that one swapped in is never
     // taken for what a view drew before.
-    void markStoredChanged() {
-        storedRevision_ = nextRevision();
-        noteWritten(kMaxSeries);
-    }
-    void markSeriesWritten(int series) {
-        storedRevision_ = nextRevision();
-        noteWritten(series);
-    }
+    void markStoredChanged();
+    void markSeriesWritten(int series);
+    // Moves when series `series` (1..150) may have changed; a view that keeps what it drew of
+    // each series looks again only at the series whose revision moved.
+    unsigned seriesRevision(int series) const;
+    // Moves with every clearLive, which is the only way the live layer shrinks other than
+    // writing a smaller count.
+    unsigned liveGeneration() const { return liveGeneration_; }
 
   private:
     static std::size_t storedIndex(int segment, int series);
     static unsigned nextRevision();
+    void markWholeTables();
     bool copyLiveInto(int slot);
     void noteWritten(int series);
 
@@ -127,6 +142,9 @@ class SeriesStore {
     std::unique_ptr<QString[]> segmentLabels_;
     int highestWrittenSeries_ = 0;  // slots above it are zero in all four tables
     unsigned storedRevision_ = 0;
+    unsigned wholeTablesRevision_ = 0;                        // the last write of whole tables
+    std::array<unsigned, kMaxSeries + 1> seriesRevisions_{};  // the last write of one series
+    unsigned liveGeneration_ = 0;
     SeriesStoreObserver* observer_ = nullptr;
 };
 

@@ -1,34 +1,147 @@
 #include "series/StoredLayerCache.h"
 
+#include <QHashFunctions>
+#include <algorithm>
+#include <thread>
+
+#include "series/ChartCanvas.h"
 #include "series/IvChartPlotter.h"
 
 namespace tarvix::series {
 
+namespace {
+
+// Below this many points a second thread costs more than it saves.
+constexpr long kPointsWorthASecondThread = 400000;
+// Qt hashes large blocks quickly only with a seed other than 0.
+constexpr std::size_t kFingerprintSeed = 0x9E3779B97F4A7C15ULL;
+
+}  // namespace
+
+StoredLayerCache::StoredLayerCache() = default;
+
 bool StoredLayerCache::Key::operator==(const Key& other) const {
-    return revision == other.revision && seriesCount == other.seriesCount && width == other.width &&
-           height == other.height && sameRanges(ranges, other.ranges) &&
+    return width == other.width && height == other.height && sameRanges(ranges, other.ranges) &&
            logScale == other.logScale && joinPoints == other.joinPoints;
+}
+
+std::uint64_t StoredLayerCache::fingerprint(const SeriesStore& store, int series) {
+    SeriesSeen& seen = seen_[static_cast<std::size_t>(series)];
+    const std::uint64_t revision = store.seriesRevision(series);
+    if (seen.revision == revision) {
+        return seen.fingerprint;
+    }
+    std::size_t hash = kFingerprintSeed;
+    bool anyPoints = false;
+    for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
+        const float* current = store.storedCurrent(segment, series);
+        const int count = IvChartPlotter::pointCount(current);
+        if (count < 1) {
+            continue;
+        }
+        anyPoints = true;
+        const auto bytes = static_cast<std::size_t>(count) * sizeof(float);
+        hash = qHashMulti(hash, segment, count);
+        hash = qHashBits(store.storedVoltage(segment, series) + 1, bytes, hash | 1);
+        hash = qHashBits(current + 1, bytes, hash | 1);
+    }
+    seen = {revision, anyPoints ? (static_cast<std::uint64_t>(hash) | 1) : 0};
+    return seen.fingerprint;
+}
+
+int StoredLayerCache::firstChangedSeries(const SeriesStore& store, int lastSeries) {
+    int first = 0;
+    for (int series = 1; series <= SeriesStore::kMaxSeries; ++series) {
+        const auto slot = static_cast<std::size_t>(series);
+        current_[slot] = series <= lastSeries ? fingerprint(store, series) : 0;
+        if (first == 0 && current_[slot] != drawn_[slot]) {
+            first = series;
+        }
+    }
+    return first;
+}
+
+bool StoredLayerCache::onlyAddedFrom(int series) const {
+    return std::all_of(drawn_.begin() + series, drawn_.end(),
+                       [](std::uint64_t drawn) { return drawn == 0; });
 }
 
 bool StoredLayerCache::update(const SeriesStore& store, const IvChartGeometry& geometry,
                               bool joinPoints) {
-    const Key key{store.storedRevision(), store.seriesCount,   geometry.width(), geometry.height(),
-                  geometry.ranges(),      geometry.logScale(), joinPoints};
-    if (valid_ && key == key_) {
-        return false;
+    const Key key{geometry.width(), geometry.height(), geometry.ranges(), geometry.logScale(),
+                  joinPoints};
+    if (store_ != &store) {
+        seen_.fill({});  // revisions of another store say nothing about this one
+        store_ = &store;
+        valid_ = false;
     }
-    if (layer_.size() != QSize(key.width, key.height)) {
-        layer_ = QImage(key.width, key.height, QImage::Format_ARGB32);
+    const int lastSeries = std::clamp(store.seriesCount, 0, SeriesStore::kMaxSeries);
+    const int first = firstChangedSeries(store, lastSeries);
+    if (!valid_ || !(key == key_)) {
+        rebuild(store, geometry, joinPoints, lastSeries);
+        key_ = key;
+        valid_ = true;
+    } else if (first == 0) {
+        return false;
+    } else if (onlyAddedFrom(first)) {
+        IvChartPlotter plotter(layer_, geometry, joinPoints);
+        for (int series = first; series <= lastSeries; ++series) {
+            if (current_[static_cast<std::size_t>(series)] != 0) {
+                plotter.drawStoredSeriesAtPixelResolution(store, series, series);
+                ++seriesAdded_;
+            }
+        }
+    } else {
+        rebuild(store, geometry, joinPoints, lastSeries);
+    }
+    drawn_ = current_;
+    ++generation_;
+    return true;
+}
+
+// Series 1..k on this thread and k+1..last on another, into a layer of its own that then
+// goes over the first: the later series cover the earlier ones, as in one drawing.
+void StoredLayerCache::rebuild(const SeriesStore& store, const IvChartGeometry& geometry,
+                               bool joinPoints, int lastSeries) {
+    const QSize size(geometry.width(), geometry.height());
+    if (layer_.size() != size) {
+        layer_ = QImage(size, QImage::Format_ARGB32);
     }
     layer_.fill(Qt::transparent);
-    IvChartPlotter plotter(layer_, geometry, joinPoints);
-    plotter.drawStoredSeries(
-        store, [](int, int) {}, [](int, QPoint) {});
-    key_ = key;
-    valid_ = true;
-    ++generation_;
     ++builds_;
-    return true;
+
+    std::array<long, kSlots> pointsUpTo{};
+    for (int series = 1; series <= lastSeries; ++series) {
+        long points = 0;
+        for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
+            points += IvChartPlotter::pointCount(store.storedCurrent(segment, series));
+        }
+        pointsUpTo[static_cast<std::size_t>(series)] =
+            pointsUpTo[static_cast<std::size_t>(series - 1)] + points;
+    }
+    const long total = pointsUpTo[static_cast<std::size_t>(lastSeries)];
+    if (total < kPointsWorthASecondThread || std::thread::hardware_concurrency() < 2) {
+        IvChartPlotter(layer_, geometry, joinPoints)
+            .drawStoredSeriesAtPixelResolution(store, 1, lastSeries);
+        return;
+    }
+    int split = 1;
+    while (split < lastSeries && pointsUpTo[static_cast<std::size_t>(split)] * 2 < total) {
+        ++split;
+    }
+    if (secondHalf_.size() != size) {
+        secondHalf_ = QImage(size, QImage::Format_ARGB32);
+    }
+    secondHalf_.fill(Qt::transparent);
+    {
+        std::jthread later([&] {
+            IvChartPlotter(secondHalf_, geometry, joinPoints)
+                .drawStoredSeriesAtPixelResolution(store, split + 1, lastSeries);
+        });
+        IvChartPlotter(layer_, geometry, joinPoints)
+            .drawStoredSeriesAtPixelResolution(store, 1, split);
+    }
+    overlayOpaquePixels(layer_, secondHalf_);
 }
 
 void StoredLayerCache::refreshNonEmptySegments(const SeriesStore& store) {

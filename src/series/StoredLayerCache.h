@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -12,17 +13,27 @@
 
 namespace tarvix::series {
 
-// The stored series of the I-V chart drawn once into a transparent layer: a pixel is opaque,
-// with its final colour, where a stored point or joining line set it. The layer is drawn
-// again only when the store (its revision or seriesCount) or anything that moves the points
-// (size, ranges, scale, joining) changes, so a redraw costs the same however much is stored.
+// The stored series of the I-V chart drawn into a transparent layer: a pixel is opaque, with
+// its final colour, where a stored point or joining line set it. Each series is drawn at the
+// picture's resolution (see IvChartPlotter::drawSegmentAtPixelResolution).
+//
+// The layer remembers a fingerprint of what it drew of every series. When the store changes,
+// only the series whose revision moved are looked at again: series added after everything
+// drawn so far (a commit, a repetition, a Start) are drawn over the layer as it is, and the
+// layer is drawn anew only when a series it already shows changed, or when anything that
+// moves the points (size, ranges, scale, joining) changes. A new drawing of a large store is
+// shared between two threads.
 class StoredLayerCache {
   public:
-    // Brings the layer up to date; true when it had to be drawn again.
+    StoredLayerCache();
+
+    // Brings the layer up to date; true when it changed.
     bool update(const SeriesStore& store, const IvChartGeometry& geometry, bool joinPoints);
     const QImage& layer() const { return layer_; }
     std::uint64_t generation() const { return generation_; }
+    // Whole drawings of the layer, and series drawn over it since.
     int builds() const { return builds_; }
+    int seriesAdded() const { return seriesAdded_; }
     void invalidate() {
         valid_ = false;
         segmentsValid_ = false;
@@ -34,8 +45,6 @@ class StoredLayerCache {
 
   private:
     struct Key {
-        unsigned revision = 0;
-        int seriesCount = 0;
         int width = 0;
         int height = 0;
         IvChartRanges ranges;
@@ -43,14 +52,32 @@ class StoredLayerCache {
         bool joinPoints = false;
         bool operator==(const Key& other) const;
     };
+    // What the store holds in one series, as far as the layer knows it.
+    struct SeriesSeen {
+        std::uint64_t revision = ~std::uint64_t(0);
+        std::uint64_t fingerprint = 0;  // 0: nothing to draw
+    };
+    static constexpr std::size_t kSlots = SeriesStore::kMaxSeries + 1;
 
+    std::uint64_t fingerprint(const SeriesStore& store, int series);
+    // The first series whose drawing differs from the layer's, or 0 when none does.
+    int firstChangedSeries(const SeriesStore& store, int lastSeries);
+    bool onlyAddedFrom(int series) const;
+    void rebuild(const SeriesStore& store, const IvChartGeometry& geometry, bool joinPoints,
+                 int lastSeries);
     void refreshNonEmptySegments(const SeriesStore& store);
 
+    const SeriesStore* store_ = nullptr;  // whose revisions seen_ holds
     QImage layer_;
+    QImage secondHalf_;  // the later series while two threads draw
     Key key_;
     bool valid_ = false;
     std::uint64_t generation_ = 0;
     int builds_ = 0;
+    int seriesAdded_ = 0;
+    std::array<SeriesSeen, kSlots> seen_{};
+    std::array<std::uint64_t, kSlots> drawn_{};    // fingerprint of what the layer shows
+    std::array<std::uint64_t, kSlots> current_{};  // fingerprint the store holds now
 
     // (series, segment) of every non-empty stored segment, in drawing order; labels are read
     // fresh each time since they may change without a revision.

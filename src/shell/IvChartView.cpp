@@ -31,6 +31,18 @@ class PaintBoxHost : public series::AnimationHost {
         }
         box_.update();
     }
+    // Only the changed part of PaintBox1 is painted again, so that a new point costs a few
+    // pixels and not a copy of the whole picture.
+    void showChangedFrame(const QImage& picture, const QRect& changed) override {
+        if (&picture != &bitmap_) {
+            showFrame(picture);
+            return;
+        }
+        box_.setImage(&bitmap_);
+        if (!changed.isEmpty()) {
+            box_.update(changed);
+        }
+    }
     void runPendingEvents() override { form_.letEventsRun(); }
     void sleep(int milliseconds) override { form_.sleepMs(milliseconds); }
     void showSegmentLabel(const QString& label) override {

@@ -199,20 +199,38 @@ void SeriesFilesController::saveRaw(const QString& path) {
 }
 
 std::unique_ptr<SeriesStore> SeriesFilesController::readAndSwap(const QString& path,
-                                                                bool takeLabels,
-                                                                series::KtlReadResult& result) {
+                                                                series::KtlReadResult& result,
+                                                                std::vector<QString>* fileLabels) {
     auto fresh = std::make_unique<SeriesStore>();
-    if (!takeLabels) {
-        fresh->copyLabelsFrom(form_.store());  // the preview leaves the labels as they are
-    }
-    result = series::readKtlFile(path, *fresh,
-                                 takeLabels ? series::KtlLabels::Take : series::KtlLabels::Skip);
+    result = series::readKtlFile(path, *fresh, series::KtlLabels::Take);
     if (!reportRead(result)) {
         return nullptr;
+    }
+    if (fileLabels) {
+        *fileLabels = fresh->segmentLabelTable();
+        fresh->copyLabelsFrom(form_.store());  // the preview leaves the labels as they are
     }
     form_.store().swapContents(*fresh);
     form_.ivState().openedSeriesProtected = result.lastSeriesHoldsData;
     return fresh;
+}
+
+// The store holds what the preview read, unless anything changed it or the file since.
+std::unique_ptr<SeriesStore> SeriesFilesController::openPreviewed(const QString& path,
+                                                                  series::KtlReadResult& result) {
+    std::optional<PreviewedFile> previewed = std::exchange(previewed_, std::nullopt);
+    const QFileInfo file(path);
+    SeriesStore& store = form_.store();
+    if (!previewed || !beforePreview_ || previewed->path != path ||
+        previewed->size != file.size() || previewed->modified != file.lastModified() ||
+        previewed->storeRevision != store.storedRevision()) {
+        return nullptr;
+    }
+    store.setSegmentLabelTable(previewed->labels);
+    store.clearLiveLabels();  // as in a store read afresh
+    form_.ivState().openedSeriesProtected = previewed->result.lastSeriesHoldsData;
+    result = std::move(previewed->result);
+    return std::move(beforePreview_);
 }
 
 SeriesFilesController::ShownFile SeriesFilesController::shownFile() {
@@ -252,8 +270,14 @@ void SeriesFilesController::Button3Click() {
         kOpenTitle, kKtlFilter, [this](const QString& path) { previewInDialog(path); });
     inOpenDialog_ = false;
     series::KtlReadResult result;
-    std::unique_ptr<SeriesStore> before =
-        chosen ? readAndSwap(*chosen, true, result) : std::unique_ptr<SeriesStore>();
+    std::unique_ptr<SeriesStore> before;
+    if (chosen) {
+        before = openPreviewed(*chosen, result);
+        if (!before) {
+            before = readAndSwap(*chosen, result);
+        }
+    }
+    previewed_.reset();
     // A cancel or a file that could not be read leaves everything as it was.
     endPreview(before != nullptr);
     if (!before) {
@@ -264,6 +288,9 @@ void SeriesFilesController::Button3Click() {
     SeriesStore& store = form_.store();
     store.snapshotStored();
     baseline_.synced(store);
+    // The ranges first, so that the correction's drawing below already has them and the
+    // stored layer is drawn once.
+    takeRanges(result, kOpenMargin);
     // The options still ticked apply to the new data, so the chart and the export's name
     // tell the same story.
     c().anyButton(QStringLiteral("CheckBox50"))->setChecked(false);
@@ -276,7 +303,6 @@ void SeriesFilesController::Button3Click() {
     form_.showSeriesFile(currentFilePath_);
     c().setText(QStringLiteral("Edit44"), result.comment);
     seriesDate_ = result.date;
-    takeRanges(result, kOpenMargin);
     form_.status().say(
         file_action_texts::read(currentFilePath_, file_action_texts::seriesHeld(store)));
     form_.ivPanel().ScrollBar2Change();
@@ -302,14 +328,20 @@ void SeriesFilesController::previewInDialog(const QString& path) {
         return;
     }
     series::KtlReadResult result;
-    std::unique_ptr<SeriesStore> replaced = readAndSwap(path, false, result);
+    std::vector<QString> fileLabels;
+    std::unique_ptr<SeriesStore> replaced = readAndSwap(path, result, &fileLabels);
     if (!replaced) {
+        previewed_.reset();
         form_.chart().drawIvChart();
         return;
     }
     if (!beforePreview_) {
         beforePreview_ = std::move(replaced);
     }
+    const QFileInfo file(path);
+    previewed_ = PreviewedFile{
+        path,   file.size(),          file.lastModified(), form_.store().storedRevision(),
+        result, std::move(fileLabels)};
     showReload(result);
 }
 
@@ -328,8 +360,9 @@ void SeriesFilesController::Label15Click() {
         return;
     }
     series::KtlReadResult result;
+    std::vector<QString> fileLabels;  // a reload leaves the labels as they are
     if (!form_.mayDropUnsavedSeries(QStringLiteral("Reloading the file")) ||
-        !readAndSwap(path, false, result)) {
+        !readAndSwap(path, result, &fileLabels)) {
         c().setText(QStringLiteral("Label15"), shownName);
         return;
     }

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "series/KtlFileReader.h"
 #include "shell/CorrectionBaseline.h"
 #include "shell/TForm1.h"
 
@@ -54,8 +58,14 @@ class SeriesFilesController : public PanelController {
     void wireExportOptions();
     // Reads `path` completely into a new store; only a read without error replaces the
     // window's store (the store it held is returned then, else nullptr).
-    std::unique_ptr<series::SeriesStore> readAndSwap(const QString& path, bool takeLabels,
-                                                     series::KtlReadResult& result);
+    // A preview (fileLabels given) keeps the labels from before and puts the file's aside.
+    std::unique_ptr<series::SeriesStore> readAndSwap(const QString& path,
+                                                     series::KtlReadResult& result,
+                                                     std::vector<QString>* fileLabels = nullptr);
+    // The open of the file the preview last read, from what the preview read: the store
+    // from before the dialog, or nullptr when the file must be read.
+    std::unique_ptr<series::SeriesStore> openPreviewed(const QString& path,
+                                                       series::KtlReadResult& result);
     void previewInDialog(const QString& path);
     void endPreview(bool keep);
     ShownFile shownFile();
@@ -81,6 +91,17 @@ class SeriesFilesController : public PanelController {
     // While the open dialog previews: the store and the view from before it opened.
     std::unique_ptr<series::SeriesStore> beforePreview_;
     ShownFile shownBeforePreview_;
+    // The file the preview last read into the store, so that choosing it reads it no
+    // second time.
+    struct PreviewedFile {
+        QString path;
+        qint64 size = -1;
+        QDateTime modified;
+        unsigned storeRevision = 0;
+        series::KtlReadResult result;
+        std::vector<QString> labels;
+    };
+    std::optional<PreviewedFile> previewed_;
 };
 
 }  // namespace tarvix::shell

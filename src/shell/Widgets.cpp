@@ -1,5 +1,6 @@
 #include "shell/Widgets.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace tarvix::shell {
@@ -19,10 +20,11 @@ void ImageBox::setCaption(const QString& caption) {
     update();
 }
 
-void ImageBox::paintEvent(QPaintEvent*) {
+void ImageBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (image_) {
-        painter.drawImage(0, 0, *image_);
+        const QRect area = event->rect();
+        painter.drawImage(area.topLeft(), *image_, area);
     }
     if (!caption_.isEmpty()) {
         const QRect box = painter.fontMetrics()

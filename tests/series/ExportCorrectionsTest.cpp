@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
+#include <limits>
+#include <random>
 
 #include "series/ExportCorrections.h"
 #include "series/SeriesStore.h"
@@ -140,4 +145,102 @@ TEST(ExportCorrections, ADeletedSeriesDoesNotComeBackFromTheCopies) {
     store.seriesCount = 2;  // two measurements later, before slot 2 is committed
     EXPECT_EQ(store.storedCount(1, 2), 0);
     EXPECT_EQ(store.storedCurrent(1, 2)[1], 0.0f);
+}
+
+// The chart draws again only the series whose revision moved, so a click must move exactly
+// the revisions of the series whose values it changed.
+TEST(ExportCorrections, OnlyTheSeriesAnOptionChangesCountAsWritten) {
+    SeriesStore store;
+    store.seriesCount = 2;
+    for (int series = 1; series <= 2; ++series) {
+        float* current = store.storedCurrent(1, series);
+        current[0] = store.storedVoltage(1, series)[0] = 1;
+        current[1] = series == 1 ? 5e-9f : -5e-9f;
+    }
+    store.snapshotStored();
+    struct Click {
+        const char* what;
+        ExportOptions options;
+        bool series1Changes;
+        bool series2Changes;
+    };
+    const Click clicks[] = {
+        {"ABS: only the negative series", only(false, false, true), false, true},
+        {"the same options again", only(false, false, true), false, false},
+        {"back to none", {}, false, true},
+        {"De noise lifts the empty slots of both", only(false, true), true, true},
+    };
+    for (const Click& click : clicks) {
+        const std::uint64_t before1 = store.seriesRevision(1);
+        const std::uint64_t before2 = store.seriesRevision(2);
+        applyExportCorrections(store, click.options);
+        EXPECT_EQ(store.seriesRevision(1) != before1, click.series1Changes) << click.what;
+        EXPECT_EQ(store.seriesRevision(2) != before2, click.series2Changes) << click.what;
+    }
+    EXPECT_EQ(store.storedCurrent(1, 2)[1], -5e-9f);
+    EXPECT_EQ(store.storedCurrent(1, 2)[2], 1e-11f);
+}
+
+// The corrections run in double precision where that settles the float, and in extended
+// precision where it does not; the result must be the extended one bit for bit, for every
+// choice of options, on ordinary, picoampere, near-floor and cancelling values.
+TEST(ExportCorrections, EveryPointEqualsTheExtendedPrecisionResult) {
+    SeriesStore store;
+    store.seriesCount = 1;
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    std::uniform_real_distribution<float> decade(-13.0f, -4.0f);
+    const float floorFloat = 1e-11f;
+    const float special[] = {0.0f, -0.0f, floorFloat, -floorFloat,
+                             std::nextafter(floorFloat, 1.0f), std::nextafter(floorFloat, 0.0f),
+                             -1.01391998963418E-10f, std::numeric_limits<float>::quiet_NaN(),
+                             std::numeric_limits<float>::infinity(), 3e38f};
+    float* current = store.storedCurrentTable();
+    float* voltage = store.storedVoltageTable();
+    for (std::size_t i = 1; i < SeriesStore::kSeriesBlock; ++i) {
+        const float magnitude = std::pow(10.0f, decade(random));
+        current[i] = i % 97 < std::size(special) ? special[i % 97] : unit(random) * magnitude;
+        // Every third voltage nearly cancels a resistor's drop.
+        voltage[i] = i % 3 == 0 ? current[i] * 9952.0f * (1 + unit(random) * 1e-6f)
+                                : unit(random) * 20.0f;
+    }
+    for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
+        store.storedCurrent(segment, 1)[0] = 5;  // counts stay whatever the options
+    }
+    store.snapshotStored();
+    for (int bits = 0; bits < 16; ++bits) {
+        const ExportOptions options = only((bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0,
+                                           (bits & 8) != 0 ? SeriesResistor::R10K
+                                                           : SeriesResistor::None);
+        applyExportCorrections(store, options);
+        const long double resistance = seriesResistance(options.resistor);
+        int wrong = 0;
+        for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
+            const float* sourceCurrent = store.storedCurrentCopy(segment, 1);
+            const float* sourceVoltage = store.storedVoltageCopy(segment, 1);
+            const SeriesStore& reader = store;
+            for (int p = 1; p <= SeriesStore::kMaxPoints; ++p) {
+                long double i = sourceCurrent[p];
+                if (options.drift) {
+                    i += 1.01391998963418E-10L;
+                }
+                if (options.denoise && std::fabs(i) < 1e-11L) {
+                    i = i != 0 ? std::copysign(1e-11L, i) : 1e-11L;
+                }
+                long double v = sourceVoltage[p] - i * resistance;
+                v = std::fabs(v) > FLT_MAX ? std::copysign(static_cast<long double>(FLT_MAX), v)
+                                           : v;
+                i = options.absoluteCurrent ? std::fabs(i) : i;
+                const auto sameBits = [](float a, float b) {
+                    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+                };
+                const float expectedVoltage =
+                    options.resistor == SeriesResistor::None ? sourceVoltage[p]
+                                                             : static_cast<float>(v);
+                wrong += !sameBits(reader.storedCurrent(segment, 1)[p], static_cast<float>(i)) ||
+                         !sameBits(reader.storedVoltage(segment, 1)[p], expectedVoltage);
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "options " << bits;
+    }
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "series/SeriesStore.h"
 
@@ -115,4 +117,40 @@ TEST(SeriesStore, RevisionMovesWithEveryWritableAccess) {
     EXPECT_EQ(store->storedRevision(), before);
     (void)store->storedVoltage(1, 1);
     EXPECT_NE(store->storedRevision(), before);
+}
+
+// Views keep what they drew of each series and look again only where a revision moved.
+TEST(SeriesStore, SeriesRevisionsMoveWithWritesOfThatSeriesOrOfWholeTables) {
+    auto store = std::make_unique<SeriesStore>();
+    struct Step {
+        const char* what;
+        void (*act)(SeriesStore&);
+        std::initializer_list<int> moved;  // of series 2, 3, 5
+    };
+    const Step steps[] = {
+        {"read access", [](SeriesStore& s) { (void)std::as_const(s).storedCurrent(1, 3); }, {}},
+        {"writable access", [](SeriesStore& s) { (void)s.storedVoltage(4, 3); }, {3}},
+        {"commit", [](SeriesStore& s) { s.commitLive(5); }, {5}},
+        {"rewrite pass told of series 2", [](SeriesStore& s) { s.markSeriesWritten(2); }, {2}},
+        {"clear", [](SeriesStore& s) { s.clearStored(1); }, {2, 3, 5}},
+        {"restore", [](SeriesStore& s) { s.restoreStored(); }, {2, 3, 5}},
+        {"whole table", [](SeriesStore& s) { (void)s.storedCurrentTable(); }, {2, 3, 5}},
+    };
+    for (const Step& step : steps) {
+        const std::uint64_t before[] = {store->seriesRevision(2), store->seriesRevision(3),
+                                        store->seriesRevision(5)};
+        step.act(*store);
+        const int series[] = {2, 3, 5};
+        for (int i = 0; i < 3; ++i) {
+            const bool expected =
+                std::find(step.moved.begin(), step.moved.end(), series[i]) != step.moved.end();
+            EXPECT_EQ(store->seriesRevision(series[i]) != before[i], expected)
+                << step.what << ", series " << series[i];
+        }
+    }
+    const unsigned generation = store->liveGeneration();
+    store->liveCurrent(1)[0] = 1;
+    EXPECT_EQ(store->liveGeneration(), generation);
+    store->clearLive();
+    EXPECT_NE(store->liveGeneration(), generation);
 }

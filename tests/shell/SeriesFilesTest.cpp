@@ -1,3 +1,6 @@
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -235,6 +238,53 @@ TEST_F(SeriesFiles, SaveTimeWritesTheRecordedReadings) {
     ui.queueAnswer(path("no-folder/t.ktlt"));
     click("Button7");
     EXPECT_EQ(ui.messages(), QStringList{text::fileErrorText(text::kFileNotFound)});
+}
+
+// The dialog previews the file before it is chosen; the open then takes what the preview
+// read instead of reading the file again, unless the file's size or time changed in between.
+// The preview lets events run, where these changes of the file happen.
+TEST_F(SeriesFiles, TheOpenTakesWhatThePreviewReadUnlessTheFileChanged) {
+    setText("Edit44", QStringLiteral("first"));
+    sweep();
+    saveAs(path("a.ktl"));
+    const QByteArray original = readAll(path("a.ktl"));
+    const Curve first = curve(1, 1);
+    const QString firstLabel = store().segmentLabel(1, 1);
+    sweep();
+    sweep();
+    saveAs(path("b.ktl"));
+    const QByteArray longer = readAll(path("b.ktl"));
+    QByteArray sameSize = original;
+    sameSize.replace("first", "FIRST");  // a comment a second read would show
+    struct Case {
+        const char* what;
+        bool grown;
+        int segmentsRead;
+    };
+    const Case cases[] = {
+        {"only the bytes changed: the preview's read is taken", false, 1},
+        {"the file grew: it is read again", true, 3},
+    };
+    for (const Case& test : cases) {
+        writeFile(path("a.ktl"), original);
+        const QDateTime written = QFileInfo(path("a.ktl")).lastModified();
+        click("Button4");
+        const qsizetype messages = ui.messages().size();
+        QTimer::singleShot(0, [&] {
+            writeFile(path("a.ktl"), test.grown ? longer : sameSize);
+            QFile file(path("a.ktl"));
+            if (!test.grown && file.open(QIODevice::ReadWrite)) {
+                file.setFileTime(written, QFileDevice::FileModificationTime);
+            }
+        });
+        open(path("a.ktl"));
+        EXPECT_EQ(ui.messages().size(), messages) << test.what;
+        EXPECT_EQ(store().storedSegmentCount(), test.segmentsRead) << test.what;
+        EXPECT_EQ(text("Edit44"), "first") << test.what;
+        EXPECT_EQ(curve(1, 1), first) << test.what;
+        EXPECT_EQ(store().segmentLabel(1, 1), firstLabel) << test.what;
+        EXPECT_EQ(text("Label15"), path("a.ktl")) << test.what;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // tarvix-ktlbench NUMBERS FOLDER
 //
-// Fills every slot of a full store (150 series x 8 segments x 10000 points) from NUMBERS,
-// raw little-endian float32 (voltage, current) pairs in slot order, saves it as a series
+// Fills the slots of a store (up to 150 series x 8 segments x 10000 points, as many whole
+// series as NUMBERS holds) from NUMBERS, raw little-endian float32 (voltage, current) pairs
+// in slot order, saves it as a series
 // file in FOLDER, reads that file back into the emptied store and prints the seconds each
 // took (wall clock and processor), and how many segments came back different.
 
@@ -10,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -24,15 +26,15 @@ using namespace tarvix::series;
 
 namespace {
 
-constexpr qint64 kPoints =
-    qint64(SeriesStore::kMaxSeries) * SeriesStore::kSegments * SeriesStore::kMaxPoints;
+constexpr qint64 kSeriesBytes =
+    qint64(SeriesStore::kSegments) * SeriesStore::kMaxPoints * 2 * qint64(sizeof(float));
 
-bool fill(SeriesStore& store, const QByteArray& numbers) {
-    if (numbers.size() < kPoints * 2 * qint64(sizeof(float))) {
-        return false;
-    }
+// The number of series filled, 0 when NUMBERS does not hold one whole series.
+int fill(SeriesStore& store, const QByteArray& numbers) {
+    const int seriesCount =
+        static_cast<int>(std::min<qint64>(numbers.size() / kSeriesBytes, SeriesStore::kMaxSeries));
     const char* next = numbers.constData();
-    for (int series = 1; series <= SeriesStore::kMaxSeries; ++series) {
+    for (int series = 1; series <= seriesCount; ++series) {
         for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
             float* voltage = store.storedVoltage(segment, series);
             float* current = store.storedCurrent(segment, series);
@@ -44,9 +46,9 @@ bool fill(SeriesStore& store, const QByteArray& numbers) {
             }
         }
     }
-    store.seriesCount = SeriesStore::kMaxSeries;
+    store.seriesCount = seriesCount;
     store.snapshotStored();  // the copies keep the numbers for the comparison
-    return true;
+    return seriesCount;
 }
 
 qint64 differences(const SeriesStore& store) {
@@ -78,9 +80,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     SeriesStore store;
-    if (!fill(store, numbersFile.readAll())) {
-        std::fprintf(stderr, "%s holds fewer than %lld pairs\n", argv[1],
-                     static_cast<long long>(kPoints));
+    if (fill(store, numbersFile.readAll()) == 0) {
+        std::fprintf(stderr, "%s holds fewer than %lld bytes, one series\n", argv[1],
+                     static_cast<long long>(kSeriesBytes));
         return 1;
     }
     const QString path = QDir(QString::fromLocal8Bit(argv[2])).filePath("bench.ktl");

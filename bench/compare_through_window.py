@@ -1,0 +1,143 @@
+#!/usr/bin/env python3
+"""Times the I-V chart's goals through the program, end to end, with recipes.
+
+Runs tarvix on the simulated bench without latency with a recipe and stamps every line the
+recipe prints as it arrives; the time between two stamps is what the actions between the two
+print lines took, drawing and window paints included.
+
+- Start with a full store: the default 41-point sweep on an empty store and after "Open
+  files" of a file with 140 full series (8 x 10000 points each, made with tarvix-ktlbench);
+  goal: full at most 1.5 x empty (medians of several Starts).
+- Cost per live point: sweeps of 8 x 1001 and 8 x 4001 points on an empty store; goal: the
+  longer one at most 1.3 x per point.
+- With --open: "Open files" of the full store's file beside pandas.read_csv of the same
+  numbers (/usr/bin/python3 with pandas; goal at least 5 x faster).
+
+Wall clock on a machine shared with others: compare ratios from one run only.
+
+    python3 bench/compare_through_window.py --tarvix build/tarvix \\
+        --ktlbench build/tools/ktlbench/tarvix-ktlbench
+"""
+
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+SERIES, SEGMENTS, POINTS = 140, 8, 10000
+STARTS = 6
+SEGMENT_BOXES = ["CheckBox2", "CheckBox4", "CheckBox6", "CheckBox9", "CheckBox11", "CheckBox15",
+                 "CheckBox18"]
+START_GOAL, POINT_GOAL, OPEN_GOAL = 1.5, 1.3, 5.0
+
+
+def make_store_file(ktlbench, folder):
+    """A series file of SERIES full series of diode-like sweeps, written by the program."""
+    import numpy
+    p = numpy.arange(POINTS, dtype=numpy.float64) / (POINTS - 1)
+    pairs = numpy.empty((SERIES, SEGMENTS, POINTS, 2), dtype=numpy.float32)
+    for segment in range(SEGMENTS):
+        reach = 0.25 * (segment + 1)
+        volts = -reach + 2 * reach * p if segment % 2 == 0 else reach - 2 * reach * p
+        for series in range(SERIES):
+            scale = 0.5 + series / 50.0
+            pairs[series, segment, :, 0] = volts
+            pairs[series, segment, :, 1] = scale * 1e-7 * (numpy.exp(3.0 * volts) - 1.0)
+    numbers = os.path.join(folder, "numbers.f32")
+    pairs.tofile(numbers)
+    subprocess.run([ktlbench, numbers, folder], check=True, capture_output=True)
+    os.remove(numbers)
+    return os.path.join(folder, "bench.ktl"), pairs
+
+
+def run_recipe(tarvix, folder, lines):
+    """Runs the recipe; returns (time, text) of every printed line."""
+    recipe = os.path.join(folder, "recipe.txt")
+    with open(recipe, "w") as out:
+        out.write("\n".join(lines) + "\n")
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    process = subprocess.Popen(
+        [tarvix, "--bus", "sim:noise=0,latency=0", "--config-dir", folder, "--script", recipe],
+        stdout=subprocess.PIPE, text=True, env=env)
+    stamped = [(time.perf_counter(), line.rstrip("\n")) for line in process.stdout]
+    if process.wait() != 0:
+        sys.exit(f"the recipe failed ({process.returncode}): {stamped[-3:]}")
+    return stamped
+
+
+def durations(stamped, prefix):
+    times = [t for t, text in stamped if text.startswith(prefix)]
+    return [b - a for a, b in zip(times, times[1:])]
+
+
+def start_times(tarvix, folder, store_file):
+    lines = []
+    if store_file:
+        lines += [f"answer {store_file}", "click Button3"]
+    lines += ["click Button1", "print Label10"]  # the first Start also scans the bus
+    lines += ["click Button1", "print Label10"] * STARTS
+    return durations(run_recipe(tarvix, folder, lines), "Label10:")
+
+
+def per_point(tarvix, folder, steps):
+    lines = [f"check {box}" for box in SEGMENT_BOXES]
+    lines += [f"set Edit41 {steps}", "click Button1", "print Label10", "click Button1",
+              "print Label10"]
+    seconds = durations(run_recipe(tarvix, folder, lines), "Label10:")[-1]
+    return seconds / (SEGMENTS * (steps + 1))
+
+
+def open_ratio(tarvix, folder, store_file, pairs):
+    stamped = run_recipe(tarvix, folder,
+                         ["print Label15", f"answer {store_file}", "click Button3", "print Label15"])
+    ours = durations(stamped, "Label15:")[-1]
+    import numpy
+    text_path = os.path.join(folder, "numpy.txt")
+    numpy.savetxt(text_path, pairs.reshape(-1, 2).astype(numpy.float64), fmt="% .14E",
+                  delimiter="   ")
+    reader = ("import sys, time, pandas; t = time.perf_counter(); "
+              "pandas.read_csv(sys.argv[1], sep=r'\\s+', header=None, engine='c'); "
+              "print(time.perf_counter() - t)")
+    pandas = float(subprocess.run(["/usr/bin/python3", "-c", reader, text_path], check=True,
+                                  capture_output=True, text=True).stdout)
+    os.remove(text_path)
+    return ours, pandas
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--tarvix", required=True)
+    parser.add_argument("--ktlbench", required=True)
+    parser.add_argument("--folder", default=None, help="scratch folder (default: a temporary one)")
+    parser.add_argument("--open", action="store_true", help="also time Open against pandas")
+    args = parser.parse_args()
+    met = True
+    with tempfile.TemporaryDirectory(dir=args.folder) as folder:
+        store_file, pairs = make_store_file(args.ktlbench, folder)
+        empty = statistics.median(start_times(args.tarvix, folder, None))
+        full = statistics.median(start_times(args.tarvix, folder, store_file))
+        ratio = full / empty
+        met = met and ratio <= START_GOAL
+        print(f"Start, default sweep: empty store {empty * 1e3:.0f} ms, {SERIES} full series "
+              f"{full * 1e3:.0f} ms, ratio {ratio:.2f} (goal <= {START_GOAL})")
+        short = per_point(args.tarvix, folder, 1000)
+        long = per_point(args.tarvix, folder, 4000)
+        ratio = long / short
+        met = met and ratio <= POINT_GOAL
+        print(f"live point: 8 x 1001 {short * 1e3:.3f} ms, 8 x 4001 {long * 1e3:.3f} ms, "
+              f"ratio {ratio:.2f} (goal <= {POINT_GOAL})")
+        if args.open:
+            ours, pandas = open_ratio(args.tarvix, folder, store_file, pairs)
+            ratio = pandas / ours
+            met = met and ratio >= OPEN_GOAL
+            print(f"Open files: {ours:.2f} s, pandas.read_csv {pandas:.2f} s, "
+                  f"{ratio:.1f} x faster (goal >= {OPEN_GOAL})")
+    print("goals met" if met else "goals NOT met")
+    return 0 if met else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
