@@ -59,8 +59,10 @@ def run_recipe(tarvix, folder, lines):
     with open(recipe, "w") as out:
         out.write("\n".join(lines) + "\n")
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    # A configuration folder of its own: nothing recovered from an earlier recipe's runs.
+    config = tempfile.mkdtemp(dir=folder)
     process = subprocess.Popen(
-        [tarvix, "--bus", "sim:noise=0,latency=0", "--config-dir", folder, "--script", recipe],
+        [tarvix, "--bus", "sim:noise=0,latency=0", "--config-dir", config, "--script", recipe],
         stdout=subprocess.PIPE, text=True, env=env)
     stamped = [(time.perf_counter(), line.rstrip("\n")) for line in process.stdout]
     if process.wait() != 0:
