@@ -1,6 +1,7 @@
 #include "sim/ScpiCall.h"
 
 #include "sim/ErrorQueue.h"
+#include "sim/ScpiLetters.h"
 #include "sim/ScpiPattern.h"
 #include "text/DecimalParse.h"
 
@@ -11,25 +12,13 @@ namespace tarvix::sim {
 
 namespace {
 
-bool sameLetters(std::string_view upper, std::string_view text) {
-    if (upper.size() != text.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(text[i])) != upper[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The multiplier a suffix puts before `unit`. IEEE 488.2 reads "M" as milli and "MA" as
 // mega, except before HZ and OHM, where "M" alone means mega.
 std::optional<double> multiplier(std::string_view prefix, std::string_view unit) {
     if (prefix.empty()) {
         return 1.0;
     }
-    if (sameLetters("M", prefix)) {
+    if (equalsIgnoringCase("M", prefix)) {
         return unit == "HZ" || unit == "OHM" ? 1e6 : 1e-3;
     }
     static constexpr struct {
@@ -38,7 +27,7 @@ std::optional<double> multiplier(std::string_view prefix, std::string_view unit)
     } kMultipliers[] = {{"EX", 1e18}, {"PE", 1e15}, {"T", 1e12}, {"G", 1e9},   {"MA", 1e6},
                         {"K", 1e3},   {"U", 1e-6},  {"N", 1e-9}, {"P", 1e-12}, {"F", 1e-15}};
     for (const auto& entry : kMultipliers) {
-        if (sameLetters(entry.letters, prefix)) {
+        if (equalsIgnoringCase(entry.letters, prefix)) {
             return entry.factor;
         }
     }
@@ -124,8 +113,9 @@ std::optional<double> ScpiCall::number(std::size_t index, double min, double max
         suffix.remove_prefix(1);
     }
     if (!suffix.empty()) {
-        const bool endsWithUnit = !unit.empty() && suffix.size() >= unit.size() &&
-                                  sameLetters(unit, suffix.substr(suffix.size() - unit.size()));
+        const bool endsWithUnit =
+            !unit.empty() && suffix.size() >= unit.size() &&
+            equalsIgnoringCase(unit, suffix.substr(suffix.size() - unit.size()));
         const auto factor = endsWithUnit
                                 ? multiplier(suffix.substr(0, suffix.size() - unit.size()), unit)
                                 : std::nullopt;

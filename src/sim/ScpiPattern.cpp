@@ -2,21 +2,11 @@
 
 #include <cctype>
 
+#include "sim/ScpiLetters.h"
+
 namespace tarvix::sim {
 
 namespace {
-
-bool equalsIgnoringCase(std::string_view upper, std::string_view text) {
-    if (upper.size() != text.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(text[i])) != upper[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // A keyword's numeric suffix ("CALC3"); a keyword without one has suffix 1, as SCPI says.
 std::string_view numericSuffix(std::string_view keyword) {
