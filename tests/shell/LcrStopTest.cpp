@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
 #include <QMouseEvent>
 #include <QScrollBar>
