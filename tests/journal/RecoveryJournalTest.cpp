@@ -262,7 +262,11 @@ TEST(Journal, AnUnreadableJournalIsSetAsideAndAFreshOneKeepsTheNextRun) {
 // Without a file the program still knows what was never saved, so it still asks.
 TEST(Journal, AFolderWithoutRoomForAJournalOnlySaysSo) {
     QTemporaryDir folder;
-    Session session(folder.filePath(QStringLiteral("no/such/folder")));
+    // A missing folder is made; one below a plain file cannot be.
+    QFile plainFile(folder.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plainFile.open(QIODevice::WriteOnly));
+    plainFile.close();
+    Session session(folder.filePath(QStringLiteral("plain/folder")));
     ASSERT_EQ(session.messages.size(), 1);
     EXPECT_TRUE(session.messages.front().contains(QStringLiteral("cannot be used")));
     EXPECT_FALSE(session.journal->database().isOpen());
