@@ -15,17 +15,17 @@ constexpr int kApplicationId = 0x54727678;  // "Trvx"
 
 // The recovery journal: measurements, their segments, points and context.
 constexpr const char* kVersion1[] = {
-    "CREATE TABLE measurement (id INTEGER PRIMARY KEY, kind TEXT NOT NULL, "
-    "started TEXT NOT NULL, ended TEXT, state TEXT NOT NULL DEFAULT 'unsaved', "
-    "slot INTEGER NOT NULL DEFAULT 0)",
-    "CREATE TABLE segment (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
-    "segment INTEGER NOT NULL, label TEXT NOT NULL DEFAULT '', "
-    "PRIMARY KEY (measurement_id, segment)) WITHOUT ROWID",
-    "CREATE TABLE point (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
-    "segment INTEGER NOT NULL, idx INTEGER NOT NULL, x REAL, y REAL, z REAL, w REAL, t REAL, "
-    "PRIMARY KEY (measurement_id, segment, idx)) WITHOUT ROWID",
-    "CREATE TABLE context (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
-    "key TEXT NOT NULL, value TEXT, PRIMARY KEY (measurement_id, key)) WITHOUT ROWID",
+    ("CREATE TABLE measurement (id INTEGER PRIMARY KEY, kind TEXT NOT NULL, "
+     "started TEXT NOT NULL, ended TEXT, state TEXT NOT NULL DEFAULT 'unsaved', "
+     "slot INTEGER NOT NULL DEFAULT 0)"),
+    ("CREATE TABLE segment (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
+     "segment INTEGER NOT NULL, label TEXT NOT NULL DEFAULT '', "
+     "PRIMARY KEY (measurement_id, segment)) WITHOUT ROWID"),
+    ("CREATE TABLE point (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
+     "segment INTEGER NOT NULL, idx INTEGER NOT NULL, x REAL, y REAL, z REAL, w REAL, t REAL, "
+     "PRIMARY KEY (measurement_id, segment, idx)) WITHOUT ROWID"),
+    ("CREATE TABLE context (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
+     "key TEXT NOT NULL, value TEXT, PRIMARY KEY (measurement_id, key)) WITHOUT ROWID"),
     "CREATE INDEX measurement_state ON measurement(state)",
 };
 
@@ -35,11 +35,11 @@ constexpr const char* kVersion2[] = {
     "CREATE TABLE schema_version (version INTEGER PRIMARY KEY, applied TEXT NOT NULL)",
     "INSERT INTO schema_version (version, applied) VALUES (1, '')",
     "ALTER TABLE measurement ADD COLUMN comment TEXT NOT NULL DEFAULT ''",
-    "CREATE TABLE file (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
-    "path TEXT NOT NULL, role TEXT NOT NULL, written TEXT NOT NULL)",
-    "INSERT INTO file (measurement_id, path, role, written) "
-    "SELECT c.measurement_id, c.value, 'saved', coalesce(m.ended, m.started) "
-    "FROM context c JOIN measurement m ON m.id = c.measurement_id WHERE c.key = 'file'",
+    ("CREATE TABLE file (measurement_id INTEGER NOT NULL REFERENCES measurement(id), "
+     "path TEXT NOT NULL, role TEXT NOT NULL, written TEXT NOT NULL)"),
+    ("INSERT INTO file (measurement_id, path, role, written) "
+     "SELECT c.measurement_id, c.value, 'saved', coalesce(m.ended, m.started) "
+     "FROM context c JOIN measurement m ON m.id = c.measurement_id WHERE c.key = 'file'"),
     "DELETE FROM context WHERE key = 'file'",
     "CREATE INDEX file_measurement ON file(measurement_id)",
     "CREATE INDEX measurement_started ON measurement(started)",

@@ -180,7 +180,10 @@ TEST_F(SimbenchController, EndlessLinesAndBinaryGarbageStallNoOtherClient) {
     // The endless line went to address 0; the line after it reached the 2400.
     client.send("++addr 24");
     EXPECT_EQ(client.ask(":SYST:ERR?"), "-113,\"Undefined header\"");
+    // AddressSanitizer keeps freed buffers in quarantine, so the bound holds only without it.
+#if !defined(__SANITIZE_ADDRESS__)
     EXPECT_LT(peakResidentKb(bench.pid()), 128 * 1024);
+#endif
 }
 
 TEST_F(SimbenchController, ALineTooLongForTheInstrumentOverrunsItsInput) {
