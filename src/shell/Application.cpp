@@ -140,9 +140,10 @@ std::optional<CommandLine> parseCommandLine(const QApplication& app) {
     line.language = parser.isSet(options.language) ? parser.value(options.language)
                                                    : qEnvironmentVariable("TARVIX_LANGUAGE");
     QString why;
-    line.database = databaseLocation(
-        parser.value(options.database), qEnvironmentVariable("TARVIX_DATABASE"), parser.isSet(options.configDir),
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), &why);
+    line.database =
+        databaseLocation(parser.value(options.database), qEnvironmentVariable("TARVIX_DATABASE"),
+                         parser.isSet(options.configDir),
+                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), &why);
     if (!why.isEmpty()) {
         std::fprintf(stderr, "tarvix: %s\n", qPrintable(why));
         return std::nullopt;

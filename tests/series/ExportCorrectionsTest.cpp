@@ -191,27 +191,33 @@ TEST(ExportCorrections, EveryPointEqualsTheExtendedPrecisionResult) {
     std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
     std::uniform_real_distribution<float> decade(-13.0f, -4.0f);
     const float floorFloat = 1e-11f;
-    const float special[] = {0.0f, -0.0f, floorFloat, -floorFloat,
-                             std::nextafter(floorFloat, 1.0f), std::nextafter(floorFloat, 0.0f),
-                             -1.01391998963418E-10f, std::numeric_limits<float>::quiet_NaN(),
-                             std::numeric_limits<float>::infinity(), 3e38f};
+    const float special[] = {0.0f,
+                             -0.0f,
+                             floorFloat,
+                             -floorFloat,
+                             std::nextafter(floorFloat, 1.0f),
+                             std::nextafter(floorFloat, 0.0f),
+                             -1.01391998963418E-10f,
+                             std::numeric_limits<float>::quiet_NaN(),
+                             std::numeric_limits<float>::infinity(),
+                             3e38f};
     float* current = store.storedCurrentTable();
     float* voltage = store.storedVoltageTable();
     for (std::size_t i = 1; i < SeriesStore::kSeriesBlock; ++i) {
         const float magnitude = std::pow(10.0f, decade(random));
         current[i] = i % 97 < std::size(special) ? special[i % 97] : unit(random) * magnitude;
         // Every third voltage nearly cancels a resistor's drop.
-        voltage[i] = i % 3 == 0 ? current[i] * 9952.0f * (1 + unit(random) * 1e-6f)
-                                : unit(random) * 20.0f;
+        voltage[i] =
+            i % 3 == 0 ? current[i] * 9952.0f * (1 + unit(random) * 1e-6f) : unit(random) * 20.0f;
     }
     for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
         store.storedCurrent(segment, 1)[0] = 5;  // counts stay whatever the options
     }
     store.snapshotStored();
     for (int bits = 0; bits < 16; ++bits) {
-        const ExportOptions options = only((bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0,
-                                           (bits & 8) != 0 ? SeriesResistor::R10K
-                                                           : SeriesResistor::None);
+        const ExportOptions options =
+            only((bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0,
+                 (bits & 8) != 0 ? SeriesResistor::R10K : SeriesResistor::None);
         applyExportCorrections(store, options);
         const long double resistance = seriesResistance(options.resistor);
         int wrong = 0;
@@ -234,9 +240,9 @@ TEST(ExportCorrections, EveryPointEqualsTheExtendedPrecisionResult) {
                 const auto sameBits = [](float a, float b) {
                     return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
                 };
-                const float expectedVoltage =
-                    options.resistor == SeriesResistor::None ? sourceVoltage[p]
-                                                             : static_cast<float>(v);
+                const float expectedVoltage = options.resistor == SeriesResistor::None
+                                                  ? sourceVoltage[p]
+                                                  : static_cast<float>(v);
                 wrong += !sameBits(reader.storedCurrent(segment, 1)[p], static_cast<float>(i)) ||
                          !sameBits(reader.storedVoltage(segment, 1)[p], expectedVoltage);
             }
