@@ -13,7 +13,7 @@ namespace tarvix::bus {
 //   board-present 1 / initialize / timeout 1000 / listen 24 1 / send 24 0 *IDN? /
 //   enter 24 100 0 KEITHLEY INSTRUMENTS INC.,MODEL 2400,...
 class BusTranscript {
-public:
+  public:
     BusTranscript() = default;
     // Also writes every line to `path`; false when the file cannot be created.
     bool openFile(const QString& path);
@@ -23,7 +23,7 @@ public:
     void clear() { lines_.clear(); }
     void setKeepInMemory(bool keep) { keepInMemory_ = keep; }
 
-private:
+  private:
     QStringList lines_;
     std::unique_ptr<QFile> file_;
     bool keepInMemory_ = true;
@@ -31,7 +31,7 @@ private:
 
 // A backend that writes the transcript of every call it passes on to the backend it wraps.
 class TranscriptBackend : public GpibBackend {
-public:
+  public:
     TranscriptBackend(std::unique_ptr<GpibBackend> inner, BusTranscript& transcript);
 
     int boardPresent() override;
@@ -42,7 +42,7 @@ public:
     void enter(char* buffer, std::uint32_t maxLength, std::uint16_t* count, int address,
                int* status) override;
 
-private:
+  private:
     std::unique_ptr<GpibBackend> inner_;
     BusTranscript& transcript_;
 };

@@ -8,7 +8,7 @@ namespace tarvix::bus {
 // A backend writes a reply into the start of the caller's buffer, without the instrument's
 // line terminator, and ends it with a NUL; `maxLength` characters at most.
 class GpibBackend {
-public:
+  public:
     virtual ~GpibBackend() = default;
 
     virtual int boardPresent() = 0;  // low byte 1 when a board is installed

@@ -4,13 +4,19 @@
 
 namespace tarvix::bus {
 
-int replyBufferLength(int maxLength) { return 10 * (maxLength / 10 + 2); }
+int replyBufferLength(int maxLength) {
+    return 10 * (maxLength / 10 + 2);
+}
 
 GpibBus::GpibBus(std::unique_ptr<GpibBackend> backend) : backend_(std::move(backend)) {}
 
-bool GpibBus::boardPresent() { return (backend_->boardPresent() & 0xFF) == 1; }
+bool GpibBus::boardPresent() {
+    return (backend_->boardPresent() & 0xFF) == 1;
+}
 
-void GpibBus::initialize(int first, int second) { backend_->initialize(first, second); }
+void GpibBus::initialize(int first, int second) {
+    backend_->initialize(first, second);
+}
 
 void GpibBus::setTimeout(int timeout) {
     backend_->setTimeout(static_cast<std::uint32_t>(static_cast<std::uint16_t>(timeout)));
@@ -27,8 +33,9 @@ void GpibBus::send(int address, std::string_view command) {
 
 void GpibBus::enter(QByteArray& buffer, int maxLength, int address) {
     buffer = QByteArray(replyBufferLength(maxLength), ' ');
-    backend_->enter(buffer.data(), static_cast<std::uint32_t>(static_cast<std::uint16_t>(maxLength)),
-                    &received_, address, &status_);
+    backend_->enter(buffer.data(),
+                    static_cast<std::uint32_t>(static_cast<std::uint16_t>(maxLength)), &received_,
+                    address, &status_);
 }
 
 QByteArray GpibBus::replyText(const QByteArray& buffer) {

@@ -12,7 +12,7 @@ namespace tarvix::bus {
 // The program's only road to the instruments. Every send and enter overwrites the shared
 // status word; 0 means the exchange succeeded.
 class GpibBus {
-public:
+  public:
     explicit GpibBus(std::unique_ptr<GpibBackend> backend);
 
     bool boardPresent();
@@ -31,7 +31,7 @@ public:
     std::uint16_t receivedCount() const { return received_; }
     GpibBackend& backend() { return *backend_; }
 
-private:
+  private:
     std::unique_ptr<GpibBackend> backend_;
     int status_ = 0;
     std::uint16_t received_ = 0;

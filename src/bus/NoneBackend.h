@@ -6,7 +6,7 @@ namespace tarvix::bus {
 
 // No board installed: only the board check is ever asked, and it says no.
 class NoneBackend : public GpibBackend {
-public:
+  public:
     int boardPresent() override { return 0; }
     int initialize(int, int) override { return kNoBoard; }
     int setTimeout(std::uint32_t) override { return kNoBoard; }

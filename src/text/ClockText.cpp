@@ -26,7 +26,9 @@ QString shortDateText(const QDate& date) {
     return QLocale::system().toString(date, QLocale::ShortFormat);
 }
 
-double timeOfDay(const QTime& time) { return time.msecsSinceStartOfDay() / 86400000.0; }
+double timeOfDay(const QTime& time) {
+    return time.msecsSinceStartOfDay() / 86400000.0;
+}
 
 QTime timeFromDayFraction(double fraction) {
     double dayPart = fraction - static_cast<double>(static_cast<long long>(fraction));

@@ -31,7 +31,8 @@ QByteArray convert(const IconvHandle& handle, const QByteArray& input, int input
     while (inLeft > 0) {
         char* out = chunk;
         size_t outLeft = sizeof chunk;
-        const size_t result = iconv(static_cast<iconv_t>(handle.get()), &in, &inLeft, &out, &outLeft);
+        const size_t result =
+            iconv(static_cast<iconv_t>(handle.get()), &in, &inLeft, &out, &outLeft);
         output.append(chunk, static_cast<qsizetype>(sizeof chunk - outLeft));
         if (result == static_cast<size_t>(-1) && errno != E2BIG) {
             const size_t skip = std::min<size_t>(static_cast<size_t>(inputUnit), inLeft);

@@ -11,7 +11,9 @@ namespace tarvix::text {
 // 23 characters: sign position, one digit, a point, 14 digits, "E", exponent sign and four
 // exponent digits; rounded to 15 significant digits. " 1.00000000000000E-0006" for 1e-6.
 QString defaultReal(double value);
-inline QString defaultReal(float value) { return defaultReal(static_cast<double>(value)); }
+inline QString defaultReal(float value) {
+    return defaultReal(static_cast<double>(value));
+}
 
 // Exactly `decimals` digits after a point, right-aligned with blanks to at least `width`
 // characters; a wider value is not cut.

@@ -1,13 +1,13 @@
 #include "text/SafeFileWriter.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
 #include <QStringList>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "text/Cp1251.h"
 #include "text/FileError.h"
@@ -45,7 +45,9 @@ int SafeFileWriter::open() {
     return 0;
 }
 
-void SafeFileWriter::writeLine(const QString& line) { writeRawLine(toCp1251(line)); }
+void SafeFileWriter::writeLine(const QString& line) {
+    writeRawLine(toCp1251(line));
+}
 
 void SafeFileWriter::writeRawLine(const QByteArray& bytes) {
     buffer_.append(bytes);
@@ -103,7 +105,8 @@ int SafeFileWriter::commit() {
         fail(fileErrorFromErrno(errno));
     }
     descriptor_ = -1;
-    if (error_ == 0 && ::rename(temporaryPath_.constData(), QFile::encodeName(path_).constData()) != 0) {
+    if (error_ == 0 &&
+        ::rename(temporaryPath_.constData(), QFile::encodeName(path_).constData()) != 0) {
         fail(fileErrorFromErrno(errno));
     }
     if (error_ != 0) {

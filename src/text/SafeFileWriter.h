@@ -10,7 +10,7 @@ namespace tarvix::text {
 // commit. A failed write or an abandoned writer leaves the old file untouched.
 // Errors are the runtime's file-error codes (FileError.h).
 class SafeFileWriter {
-public:
+  public:
     explicit SafeFileWriter(QString path);
     ~SafeFileWriter();
     SafeFileWriter(const SafeFileWriter&) = delete;
@@ -28,7 +28,7 @@ public:
     int error() const { return error_; }
     const QString& path() const { return path_; }
 
-private:
+  private:
     void flushBuffer();
     void fail(int code);
 
