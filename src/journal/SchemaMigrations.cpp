@@ -45,7 +45,44 @@ constexpr const char* kVersion2[] = {
     "CREATE INDEX measurement_started ON measurement(started)",
 };
 
-const std::span<const char* const> kSteps[] = {kVersion1, kVersion2};
+// A lab's server: the bench's own identity, and which measurements changed since a server
+// last took them (every new row or update of a measurement, its context or its files moves
+// it to the end of the list; points are followed by their keys instead, so the per-point
+// write stays as it was). The mirror_ tables are the marks of what each server holds.
+constexpr const char* kVersion3[] = {
+    "CREATE TABLE bench (id TEXT NOT NULL)",
+    ("INSERT INTO bench (id) SELECT substr(h, 1, 8) || '-' || substr(h, 9, 4) || '-' || "
+     "substr(h, 13, 4) || '-' || substr(h, 17, 4) || '-' || substr(h, 21) "
+     "FROM (SELECT lower(hex(randomblob(16))) AS h)"),
+    ("CREATE TABLE mirror_change (measurement_id INTEGER PRIMARY KEY, "
+     "seq INTEGER NOT NULL)"),
+    "CREATE INDEX mirror_change_seq ON mirror_change(seq)",
+    "INSERT INTO mirror_change (measurement_id, seq) SELECT id, id FROM measurement",
+    ("CREATE TRIGGER measurement_added AFTER INSERT ON measurement BEGIN "
+     "INSERT OR REPLACE INTO mirror_change VALUES (NEW.id, "
+     "(SELECT coalesce(max(seq), 0) + 1 FROM mirror_change)); END"),
+    ("CREATE TRIGGER measurement_changed AFTER UPDATE ON measurement BEGIN "
+     "INSERT OR REPLACE INTO mirror_change VALUES (NEW.id, "
+     "(SELECT coalesce(max(seq), 0) + 1 FROM mirror_change)); END"),
+    ("CREATE TRIGGER context_added AFTER INSERT ON context BEGIN "
+     "INSERT OR REPLACE INTO mirror_change VALUES (NEW.measurement_id, "
+     "(SELECT coalesce(max(seq), 0) + 1 FROM mirror_change)); END"),
+    ("CREATE TRIGGER context_changed AFTER UPDATE ON context BEGIN "
+     "INSERT OR REPLACE INTO mirror_change VALUES (NEW.measurement_id, "
+     "(SELECT coalesce(max(seq), 0) + 1 FROM mirror_change)); END"),
+    ("CREATE TRIGGER file_added AFTER INSERT ON file BEGIN "
+     "INSERT OR REPLACE INTO mirror_change VALUES (NEW.measurement_id, "
+     "(SELECT coalesce(max(seq), 0) + 1 FROM mirror_change)); END"),
+    ("CREATE TABLE mirror_server (server TEXT PRIMARY KEY, "
+     "change_seq INTEGER NOT NULL DEFAULT 0) WITHOUT ROWID"),
+    ("CREATE TABLE mirror_segment (server TEXT NOT NULL, measurement_id INTEGER NOT NULL, "
+     "segment INTEGER NOT NULL, idx INTEGER NOT NULL, points INTEGER NOT NULL, "
+     "PRIMARY KEY (server, measurement_id, segment)) WITHOUT ROWID"),
+    ("CREATE TABLE mirror_final (server TEXT NOT NULL, measurement_id INTEGER NOT NULL, "
+     "PRIMARY KEY (server, measurement_id)) WITHOUT ROWID"),
+};
+
+const std::span<const char* const> kSteps[] = {kVersion1, kVersion2, kVersion3};
 static_assert(std::size(kSteps) == SchemaMigrations::kCurrentVersion);
 
 bool run(QSqlDatabase& db, const QString& statement, QString* why) {

@@ -9,6 +9,7 @@
 
 #include "journal/JournalDatabase.h"
 #include "journal/RecoveryJournal.h"
+#include "journal/SchemaMigrations.h"
 #include "series/SeriesStore.h"
 #include "thermo/ThermoRecord.h"
 
@@ -90,13 +91,47 @@ TEST(MeasurementDatabase, UpgradesAFirstVersionJournalKeepingEverything) {
         EXPECT_FLOAT_EQ(session.store.storedCurrent(1, 1)[2], 2e-6f);
         EXPECT_EQ(session.store.segmentLabel(1, 1), QStringLiteral("11:00:00/60000ms"));
         EXPECT_EQ(session.column(QStringLiteral("SELECT version FROM schema_version")),
-                  QStringList({"1", "2"}));
+                  QStringList({"1", "2", "3"}));
         EXPECT_EQ(session.column(QStringLiteral("SELECT measurement_id || ' ' || path || ' ' || "
                                                 "role FROM file")),
                   QStringList({"1 /data/first.ktl saved"}));
         EXPECT_TRUE(session.column(QStringLiteral("SELECT key FROM context")).isEmpty());
+        EXPECT_EQ(session.column(QStringLiteral("SELECT length(id) FROM bench")),
+                  QStringList({"36"}));
+        EXPECT_EQ(session.column(QStringLiteral("SELECT measurement_id FROM mirror_change "
+                                                "ORDER BY seq")),
+                  QStringList({"1", "2"}));
         EXPECT_EQ(session.column(QStringLiteral("SELECT comment FROM measurement")),
                   QStringList({"", ""}));
+    }
+}
+
+// A server learns which measurements to take again from the change list; a point written
+// leaves it alone (a server follows the points by their keys).
+TEST(MeasurementDatabase, EveryChangeButAPointPutsTheMeasurementLastInTheChangeList) {
+    QTemporaryDir folder;
+    Session session(folder.path());
+    const auto order = [&] {
+        return session.column(
+            QStringLiteral("SELECT measurement_id FROM mirror_change ORDER BY seq"));
+    };
+    session.column(QStringLiteral("INSERT INTO measurement (kind, started) VALUES ('iv', '')"));
+    session.column(QStringLiteral("INSERT INTO measurement (kind, started) VALUES ('lcr', '')"));
+    ASSERT_EQ(order(), QStringList({"1", "2"}));
+    const struct {
+        const char* statement;
+        QStringList wanted;
+    } cases[] = {
+        {"UPDATE measurement SET state = 'saved' WHERE id = 1", {"2", "1"}},
+        {"INSERT INTO context VALUES (2, 'steps', '4')", {"1", "2"}},
+        {"INSERT OR REPLACE INTO context VALUES (1, 'steps', '5')", {"2", "1"}},
+        {"INSERT INTO file VALUES (2, '/data/a.ktl', 'saved', '')", {"1", "2"}},
+        {"INSERT INTO point VALUES (1, 1, 1, 0.5, 1e-6, NULL, NULL, NULL)", {"1", "2"}},
+        {"INSERT OR REPLACE INTO segment VALUES (1, 1, '10:00:00/1ms')", {"1", "2"}},
+    };
+    for (const auto& test : cases) {
+        session.column(QString::fromLatin1(test.statement));
+        EXPECT_EQ(order(), test.wanted) << test.statement;
     }
 }
 
@@ -107,12 +142,13 @@ TEST(MeasurementDatabase, OpensItsOwnVersionAndSetsALaterOneAside) {
         int version;
         bool kept;
     };
-    for (const Case test : {Case{2, true}, Case{3, false}}) {
+    constexpr int kCurrent = SchemaMigrations::kCurrentVersion;
+    for (const Case test : {Case{kCurrent, true}, Case{kCurrent + 1, false}}) {
         QTemporaryDir folder;
         const QString file =
             QDir(folder.path()).filePath(QString::fromLatin1(JournalDatabase::kFileName));
         { Session first(folder.path()); }
-        runOn(file, {QStringLiteral("DELETE FROM schema_version WHERE version = 2"),
+        runOn(file, {QStringLiteral("DELETE FROM schema_version WHERE version = %1").arg(kCurrent),
                      QStringLiteral("INSERT INTO schema_version VALUES (%1, '')").arg(test.version),
                      QStringLiteral("INSERT INTO measurement (kind, started) VALUES ('iv', '')")});
         Session again(folder.path());
