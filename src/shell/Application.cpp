@@ -33,7 +33,7 @@ struct CommandLine {
     QString busLog;
     QString script;
     QString configDir;
-    QString database;
+    DatabaseChoice database;
     QString language;
 };
 
@@ -61,10 +61,11 @@ struct Options {
         QStringLiteral("DIR")};
     QCommandLineOption database{
         QStringLiteral("database"),
-        QStringLiteral("The SQLite file that keeps every measurement (default: "
-                       "$TARVIX_DATABASE, else beside Parameters.dat when --config-dir is "
-                       "given, else the user's data folder)."),
-        QStringLiteral("PATH")};
+        QStringLiteral("The SQLite file that keeps every measurement, or a lab's server "
+                       "postgresql://USER@HOST[:PORT]/NAME that receives a copy of it "
+                       "(default: $TARVIX_DATABASE, else beside Parameters.dat when "
+                       "--config-dir is given, else the user's data folder)."),
+        QStringLiteral("PATH|URL")};
     QCommandLineOption language{
         QStringLiteral("language"),
         QStringLiteral("Interface language: \"en\" for English captions and messages "

@@ -6,20 +6,24 @@
 
 namespace tarvix::shell {
 
-QString databaseLocation(const QString& option, const QString& environment, bool configDirGiven,
-                         const QString& dataFolder, QString* why) {
+DatabaseChoice databaseLocation(const QString& option, const QString& environment,
+                                bool configDirGiven, const QString& dataFolder, QString* why) {
     const QString chosen = !option.isEmpty() ? option : environment;
-    if (chosen.contains(QStringLiteral("://"))) {
-        *why = QStringLiteral("database %1: only SQLite files are supported").arg(chosen);
-        return {};
+    DatabaseChoice choice;
+    if (mirror::ServerAddress::isServer(chosen)) {
+        choice.server = mirror::ServerAddress::parse(chosen, why);
+        if (!choice.server) {
+            return {};
+        }
+    } else if (!chosen.isEmpty()) {
+        choice.file = QDir::cleanPath(QDir::current().absoluteFilePath(chosen));
+        return choice;
     }
-    if (!chosen.isEmpty()) {
-        return QDir::cleanPath(QDir::current().absoluteFilePath(chosen));
+    if (!configDirGiven) {
+        choice.file =
+            QDir(dataFolder).filePath(QString::fromLatin1(journal::JournalDatabase::kFileName));
     }
-    if (configDirGiven) {
-        return {};
-    }
-    return QDir(dataFolder).filePath(QString::fromLatin1(journal::JournalDatabase::kFileName));
+    return choice;
 }
 
 }  // namespace tarvix::shell

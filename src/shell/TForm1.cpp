@@ -17,6 +17,7 @@
 #include "shell/ButtonRefusals.h"
 #include "shell/ControlTables.h"
 #include "shell/ControlTips.h"
+#include "shell/DatabaseLink.h"
 #include "shell/HistoryController.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
@@ -102,6 +103,7 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
 // The journal lets go of the store and the record before they go. A procedure still holding
 // the bus ends with its controller; the window is no longer there to follow it.
 TForm1::~TForm1() {
+    databaseLink_.reset();
     journal_.reset();
     busOwner_.setOnChange({});
 }
@@ -179,9 +181,12 @@ void TForm1::openJournal() {
     journal_ = std::make_unique<journal::RecoveryJournal>(store_, thermo_->record());
     journal_->database().setDescriber(
         [this](const QString& kind) { return describeMeasurement(controls_, ivState_, kind); });
-    const QStringList messages = options_.databasePath.isEmpty()
-                                     ? journal_->openAndRecover(options_.configDir)
-                                     : journal_->openFileAndRecover(options_.databasePath);
+    const QString& file = options_.database.file;
+    const QStringList messages = file.isEmpty() ? journal_->openAndRecover(options_.configDir)
+                                                : journal_->openFileAndRecover(file);
+    const journal::JournalDatabase& db = journal_->database();
+    databaseLink_ = std::make_unique<DatabaseLink>(
+        *statusLine_, db.isOpen() ? db.path() : QString(), options_.database.server);
     journal_->series().setUnsavedChanged([this](bool) { updateTitle(); });
     updateTitle();
     if (!messages.isEmpty()) {

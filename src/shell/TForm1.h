@@ -12,6 +12,7 @@
 #include "series/SeriesStore.h"
 #include "series/TimeTable.h"
 #include "shell/Controls.h"
+#include "shell/DatabaseLocation.h"
 #include "shell/IvState.h"
 #include "shell/UiServices.h"
 #include "status/StatusService.h"
@@ -30,14 +31,14 @@ class IvChartView;
 class IvPanelController;
 class PanelController;
 class StartController;
+class DatabaseLink;
 class StatusLine;
 class WindowMenus;
 class ThermoController;
 
 struct FormOptions {
     QString configDir;  // folder of Parameters.dat
-    // The measurement database file; empty: the journal file beside Parameters.dat.
-    QString databasePath;
+    DatabaseChoice database;
 };
 
 // The one main window. It creates the controls from the design tables, owns the shared state
@@ -114,6 +115,7 @@ class TForm1 : public QMainWindow {
     StartController* start_ = nullptr;
     ThermoController* thermo_ = nullptr;
     std::unique_ptr<journal::RecoveryJournal> journal_;
+    std::unique_ptr<DatabaseLink> databaseLink_;
     QString seriesFile_;
     bool closed_ = false;
     bool closeWhenFree_ = false;  // a close came while a procedure held the bus

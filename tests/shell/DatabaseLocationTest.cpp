@@ -11,23 +11,29 @@ TEST(DatabaseLocation, OptionThenEnvironmentThenConfigFolderThenDataFolder) {
         const char* option;
         const char* environment;
         bool configDirGiven;
-        const char* wanted;  // "" : the journal beside Parameters.dat; "!" : refused
+        const char* file;    // "" : the journal beside Parameters.dat; "!" : refused
+        const char* server;  // the server as shown, "" : none
     } cases[] = {
-        {"/lab/a.sqlite", "/lab/b.sqlite", true, "/lab/a.sqlite"},
-        {"", "/lab/b.sqlite", true, "/lab/b.sqlite"},
-        {"", "", true, ""},
-        {"", "", false, "/home/op/.local/share/tarvix/tarvix-journal.sqlite"},
-        {"/lab/../lab/a.sqlite", "", false, "/lab/a.sqlite"},
-        {"postgresql://op@server/lab", "", false, "!"},
-        {"", "postgresql://op@server/lab", false, "!"},
+        {"/lab/a.sqlite", "/lab/b.sqlite", true, "/lab/a.sqlite", ""},
+        {"", "/lab/b.sqlite", true, "/lab/b.sqlite", ""},
+        {"", "", true, "", ""},
+        {"", "", false, "/home/op/.local/share/tarvix/tarvix-journal.sqlite", ""},
+        {"/lab/../lab/a.sqlite", "", false, "/lab/a.sqlite", ""},
+        // With a server the bench still measures into its own file, where it would anyway.
+        {"postgresql://op@server/lab", "/lab/b.sqlite", false,
+         "/home/op/.local/share/tarvix/tarvix-journal.sqlite", "postgresql://op@server/lab"},
+        {"", "postgres://op@server:5433/lab", true, "", "postgresql://op@server:5433/lab"},
+        {"postgresql://op@server", "", false, "!", ""},
+        {"mysql://op@server/lab", "", false, "!", ""},
     };
     for (const Case& test : cases) {
         QString why;
-        const QString found = databaseLocation(
+        const auto found = databaseLocation(
             QString::fromLatin1(test.option), QString::fromLatin1(test.environment),
             test.configDirGiven, QStringLiteral("/home/op/.local/share/tarvix"), &why);
-        const QString wanted = QString::fromLatin1(test.wanted);
-        EXPECT_EQ(why.isEmpty() ? found : QStringLiteral("!"), wanted)
+        EXPECT_EQ(why.isEmpty() ? found.file : QStringLiteral("!"), QString::fromLatin1(test.file))
+            << test.option << test.environment;
+        EXPECT_EQ(found.server ? found.server->text() : QString(), QString::fromLatin1(test.server))
             << test.option << test.environment;
     }
 }

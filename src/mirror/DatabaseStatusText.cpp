@@ -1,0 +1,66 @@
+#include "mirror/DatabaseStatusText.h"
+
+#include <QDir>
+
+namespace tarvix::mirror {
+
+namespace {
+
+QString waitingText(const MirrorState& state) {
+    if (state.pointsWaiting > 0) {
+        return state.pointsWaiting == 1
+                   ? QStringLiteral("1 point waiting")
+                   : QStringLiteral("%1 points waiting").arg(state.pointsWaiting);
+    }
+    if (state.changesWaiting > 0) {
+        return state.changesWaiting == 1
+                   ? QStringLiteral("1 measurement waiting")
+                   : QStringLiteral("%1 measurements waiting").arg(state.changesWaiting);
+    }
+    return {};
+}
+
+QString linkText(const MirrorState& state) {
+    switch (state.link) {
+        case MirrorState::Link::Connecting:
+            return QStringLiteral("connecting");
+        case MirrorState::Link::Unreachable:
+            return QStringLiteral("not reachable");
+        case MirrorState::Link::Refused:
+            return QStringLiteral("not used");
+        case MirrorState::Link::Connected:
+            break;
+    }
+    return {};
+}
+
+}  // namespace
+
+QString databaseFileText(const QString& file) {
+    return file.isEmpty() ? QStringLiteral("Database: none")
+                          : QStringLiteral("Database: %1").arg(QDir::toNativeSeparators(file));
+}
+
+QString databaseServerText(const QString& address, const MirrorState& state) {
+    if (state.inStep()) {
+        return QStringLiteral("Database: %1, in step").arg(address);
+    }
+    QStringList parts{address};
+    for (const QString& part : {linkText(state), waitingText(state)}) {
+        if (!part.isEmpty()) {
+            parts << part;
+        }
+    }
+    return QStringLiteral("Database: ") + parts.join(QStringLiteral(", "));
+}
+
+QString databaseServerTip(const QString& file, const MirrorState& state) {
+    QString tip = QStringLiteral("Measured into %1; the server receives a copy.")
+                      .arg(QDir::toNativeSeparators(file));
+    if (!state.problem.isEmpty()) {
+        tip += QStringLiteral("\nServer: %1").arg(state.problem.trimmed());
+    }
+    return tip;
+}
+
+}  // namespace tarvix::mirror

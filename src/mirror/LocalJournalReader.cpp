@@ -1,0 +1,150 @@
+#include "mirror/LocalJournalReader.h"
+
+#include <QDateTime>
+#include <QSqlQuery>
+
+namespace tarvix::mirror {
+
+namespace {
+
+// A time as PostgreSQL reads it, or null for a text that is no time.
+QVariant timeOrNull(const QVariant& text) {
+    const QDateTime time = QDateTime::fromString(text.toString(), Qt::ISODateWithMs);
+    return time.isValid() ? QVariant(time.toString(Qt::ISODateWithMs))
+                          : QVariant(QMetaType::fromType<QString>());
+}
+
+QString number(const QSqlQuery& query, int column) {
+    return query.isNull(column) ? QStringLiteral("NULL")
+                                : QString::number(query.value(column).toDouble(), 'g', 17);
+}
+
+QSqlQuery select(QSqlDatabase& db, const QString& statement, const QVariantList& values) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(statement);
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    query.exec();
+    return query;
+}
+
+}  // namespace
+
+QString LocalJournalReader::benchId() {
+    QSqlQuery query = select(db_, QStringLiteral("SELECT id FROM bench"), {});
+    return query.next() ? query.value(0).toString() : QString();
+}
+
+QString LocalJournalReader::lastServer() {
+    QSqlQuery query = select(
+        db_, QStringLiteral("SELECT server FROM mirror_server ORDER BY change_seq DESC LIMIT 1"),
+        {});
+    return query.next() ? query.value(0).toString() : QString();
+}
+
+std::vector<std::pair<qint64, qint64>> LocalJournalReader::changesAfter(qint64 seq, int limit) {
+    QSqlQuery query = select(db_,
+                             QStringLiteral("SELECT measurement_id, seq FROM mirror_change "
+                                            "WHERE seq > ? ORDER BY seq LIMIT ?"),
+                             {seq, limit});
+    std::vector<std::pair<qint64, qint64>> changes;
+    while (query.next()) {
+        changes.emplace_back(query.value(0).toLongLong(), query.value(1).toLongLong());
+    }
+    return changes;
+}
+
+std::vector<qint64> LocalJournalReader::openMeasurements() {
+    QSqlQuery query =
+        select(db_, QStringLiteral("SELECT id FROM measurement WHERE ended IS NULL"), {});
+    std::vector<qint64> ids;
+    while (query.next()) {
+        ids.push_back(query.value(0).toLongLong());
+    }
+    return ids;
+}
+
+std::optional<MeasurementRow> LocalJournalReader::measurement(qint64 id) {
+    QSqlQuery query = select(db_,
+                             QStringLiteral("SELECT kind, started, ended, state, slot, comment "
+                                            "FROM measurement WHERE id = ?"),
+                             {id});
+    if (!query.next()) {
+        return std::nullopt;
+    }
+    return MeasurementRow{id,
+                          query.value(0).toString(),
+                          timeOrNull(query.value(1)),
+                          timeOrNull(query.value(2)),
+                          query.value(3).toString(),
+                          query.value(4).toInt(),
+                          query.value(5).toString()};
+}
+
+SegmentLabels LocalJournalReader::segments(qint64 id) {
+    QSqlQuery query = select(
+        db_, QStringLiteral("SELECT segment, label FROM segment WHERE measurement_id = ?"), {id});
+    SegmentLabels labels;
+    while (query.next()) {
+        labels.emplace_back(query.value(0).toInt(), query.value(1).toString());
+    }
+    return labels;
+}
+
+ContextValues LocalJournalReader::context(qint64 id) {
+    QSqlQuery query = select(
+        db_, QStringLiteral("SELECT key, value FROM context WHERE measurement_id = ?"), {id});
+    ContextValues values;
+    while (query.next()) {
+        values.emplace_back(query.value(0).toString(), query.value(1));
+    }
+    return values;
+}
+
+std::vector<FileRow> LocalJournalReader::files(qint64 id) {
+    QSqlQuery query = select(
+        db_, QStringLiteral("SELECT rowid, path, role, written FROM file WHERE measurement_id = ?"),
+        {id});
+    std::vector<FileRow> rows;
+    while (query.next()) {
+        rows.push_back(FileRow{query.value(0).toLongLong(), query.value(1).toString(),
+                               query.value(2).toString(), timeOrNull(query.value(3))});
+    }
+    return rows;
+}
+
+SegmentCounts LocalJournalReader::counts(qint64 id) {
+    QSqlQuery query = select(db_,
+                             QStringLiteral("SELECT segment, max(idx), count(*) FROM point "
+                                            "WHERE measurement_id = ? GROUP BY segment"),
+                             {id});
+    SegmentCounts counts;
+    while (query.next()) {
+        counts[query.value(0).toInt()] =
+            SegmentCount{query.value(1).toInt(), query.value(2).toLongLong()};
+    }
+    return counts;
+}
+
+PointColumns LocalJournalReader::points(qint64 id, int segment, int after) {
+    QSqlQuery query = select(db_,
+                             QStringLiteral("SELECT segment, idx, x, y, z, w, t FROM point "
+                                            "WHERE measurement_id = ? AND (? = 0 OR segment = ?) "
+                                            "AND idx > ?"),
+                             {id, segment, segment, after});
+    PointColumns columns;
+    while (query.next()) {
+        columns.segment << query.value(0).toString();
+        columns.idx << query.value(1).toString();
+        columns.x << number(query, 2);
+        columns.y << number(query, 3);
+        columns.z << number(query, 4);
+        columns.w << number(query, 5);
+        columns.t << number(query, 6);
+    }
+    return columns;
+}
+
+}  // namespace tarvix::mirror

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace tarvix::mirror {
+
+// The rows of one measurement as the bench's database holds them.
+struct MeasurementRow {
+    qint64 id = 0;
+    QString kind;
+    QVariant started;  // ISO-8601 text, or null when it is not a time
+    QVariant ended;
+    QString state;
+    int slot = 0;
+    QString comment;
+};
+
+struct FileRow {
+    qint64 id = 0;
+    QString path;
+    QString role;
+    QVariant written;
+};
+
+using SegmentLabels = std::vector<std::pair<int, QString>>;
+using ContextValues = std::vector<std::pair<QString, QVariant>>;
+
+// Points as columns of texts a PostgreSQL array takes: numbers with every digit, NULL for a
+// missing reading.
+struct PointColumns {
+    QStringList segment, idx, x, y, z, w, t;
+    qsizetype size() const { return idx.size(); }
+};
+
+// Of one segment: its highest index and its number of points.
+struct SegmentCount {
+    int idx = 0;
+    qint64 points = 0;
+    bool operator==(const SegmentCount&) const = default;
+};
+using SegmentCounts = std::map<int, SegmentCount>;
+
+}  // namespace tarvix::mirror

@@ -1,0 +1,150 @@
+#include "mirror/MirrorWorker.h"
+
+#include <QDateTime>
+#include <QSqlError>
+#include <QUuid>
+
+#include "mirror/LocalJournalReader.h"
+#include "mirror/MirrorMarks.h"
+#include "mirror/MirrorPass.h"
+#include "mirror/ServerSchema.h"
+#include "mirror/ServerUpload.h"
+
+namespace tarvix::mirror {
+
+namespace {
+
+// Points sent per round before the status is told and a stop request is looked at.
+constexpr qint64 kPointBudget = 20000;
+
+// A server that does not answer is given up after seconds, not minutes: a pulled cable
+// shows on the status line and the round is tried again.
+const char* const kServerOptions =
+    "connect_timeout=5;keepalives_idle=10;keepalives_interval=5;keepalives_count=3;"
+    "tcp_user_timeout=20000;application_name=tarvix";
+
+QString connectionName(const char* what) {
+    return QStringLiteral("mirror-%1-%2")
+        .arg(QLatin1String(what), QUuid::createUuid().toString(QUuid::WithoutBraces));
+}
+
+}  // namespace
+
+MirrorWorker::MirrorWorker(MirrorSettings settings)
+    : settings_(std::move(settings)),
+      localName_(connectionName("local")),
+      serverName_(connectionName("server")) {}
+
+MirrorWorker::~MirrorWorker() {
+    upload_.reset();
+    marks_.reset();
+    reader_.reset();
+    for (QSqlDatabase* db : {&local_, &server_}) {
+        if (db->isValid()) {
+            db->close();
+        }
+        *db = QSqlDatabase();
+    }
+    QSqlDatabase::removeDatabase(localName_);
+    QSqlDatabase::removeDatabase(serverName_);
+}
+
+bool MirrorWorker::openLocal() {
+    if (local_.isOpen()) {
+        return true;
+    }
+    local_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), localName_);
+    local_.setDatabaseName(settings_.localFile);
+    local_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!local_.open()) {
+        state_.problem = local_.lastError().text();
+        return false;
+    }
+    reader_ = std::make_unique<LocalJournalReader>(local_);
+    benchId_ = reader_->benchId();
+    // Until the server answers, what waits is counted against the server last sent to.
+    marks_ = std::make_unique<MirrorMarks>(local_, reader_->lastServer());
+    return !benchId_.isEmpty();
+}
+
+bool MirrorWorker::connectServer() {
+    server_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), serverName_);
+    const ServerAddress& address = settings_.address;
+    server_.setHostName(address.host);
+    server_.setPort(address.port == 0 ? -1 : address.port);
+    server_.setUserName(address.user);
+    server_.setDatabaseName(address.name);
+    server_.setConnectOptions(QString::fromLatin1(kServerOptions));
+    if (!server_.open()) {
+        disconnect(MirrorState::Link::Unreachable, server_.lastError().text());
+        return false;
+    }
+    QString why;
+    if (!ServerSchema::upgrade(server_, &why)) {
+        const bool later =
+            ServerSchema::version(server_).value_or(0) > ServerSchema::kCurrentVersion;
+        disconnect(later ? MirrorState::Link::Refused : MirrorState::Link::Unreachable, why);
+        return false;
+    }
+    upload_ = std::make_unique<ServerUpload>(server_, benchId_);
+    marks_ = std::make_unique<MirrorMarks>(local_, ServerSchema::identity(server_));
+    if (!upload_->registerBench(settings_.host)) {
+        disconnect(MirrorState::Link::Unreachable, upload_->error());
+        return false;
+    }
+    state_.link = MirrorState::Link::Connected;
+    state_.problem.clear();
+    return true;
+}
+
+void MirrorWorker::disconnect(MirrorState::Link link, const QString& problem) {
+    upload_.reset();
+    server_.close();
+    server_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(serverName_);
+    state_.link = link;
+    state_.problem = problem;
+}
+
+void MirrorWorker::countWaiting() {
+    if (marks_) {
+        std::tie(state_.pointsWaiting, state_.changesWaiting) = marks_->waiting();
+    }
+}
+
+int MirrorWorker::step() {
+    if (state_.link == MirrorState::Link::Refused) {
+        return settings_.idleMs;
+    }
+    if (!openLocal()) {
+        state_.link = MirrorState::Link::Refused;
+        return settings_.idleMs;
+    }
+    if (!upload_ && !connectServer()) {
+        countWaiting();
+        return settings_.retryMs;
+    }
+    MirrorPass pass(*reader_, *marks_, *upload_);
+    bool more = false;
+    QString why;
+    if (!pass.run(kPointBudget, &more, &why)) {
+        disconnect(MirrorState::Link::Unreachable, why);
+        countWaiting();
+        return settings_.retryMs;
+    }
+    countWaiting();
+    return more ? 0 : settings_.idleMs;
+}
+
+// The last state may be a second old: at least one round looks again.
+void MirrorWorker::finish(qint64 deadline) {
+    if (state_.link != MirrorState::Link::Connected) {
+        return;
+    }
+    do {
+        step();
+    } while (state_.link == MirrorState::Link::Connected && !state_.inStep() &&
+             QDateTime::currentMSecsSinceEpoch() < deadline);
+}
+
+}  // namespace tarvix::mirror

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <memory>
+
+#include "mirror/MirrorState.h"
+#include "mirror/ServerAddress.h"
+
+namespace tarvix::mirror {
+
+class LocalJournalReader;
+class MirrorMarks;
+class ServerUpload;
+
+struct MirrorSettings {
+    ServerAddress address;
+    QString localFile;  // the bench's own database
+    QString host;       // the bench's name on the server
+    int retryMs = 3000;
+    int idleMs = 1000;
+};
+
+// The mirror's two connections, the bench's database and the server, used from one thread:
+// each step connects when needed and sends one round.
+class MirrorWorker {
+  public:
+    explicit MirrorWorker(MirrorSettings settings);
+    ~MirrorWorker();
+    MirrorWorker(const MirrorWorker&) = delete;
+    MirrorWorker& operator=(const MirrorWorker&) = delete;
+
+    // Returns the milliseconds until the next step.
+    int step();
+    // While the server is connected, steps on until it holds everything, at most until
+    // `deadline` (ms since epoch).
+    void finish(qint64 deadline);
+    const MirrorState& state() const { return state_; }
+
+  private:
+    bool openLocal();
+    bool connectServer();
+    void disconnect(MirrorState::Link link, const QString& problem);
+    void countWaiting();
+
+    MirrorSettings settings_;
+    QString localName_;
+    QString serverName_;
+    QSqlDatabase local_;
+    QSqlDatabase server_;
+    QString benchId_;
+    std::unique_ptr<LocalJournalReader> reader_;
+    std::unique_ptr<MirrorMarks> marks_;
+    std::unique_ptr<ServerUpload> upload_;
+    MirrorState state_;
+};
+
+}  // namespace tarvix::mirror

@@ -1,0 +1,150 @@
+#include "mirror/ServerSchema.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+#include <QVariant>
+#include <span>
+
+namespace tarvix::mirror {
+
+namespace {
+
+// Holds back a second bench while the first creates or upgrades the tables.
+constexpr qint64 kSchemaLock = 0x54727678;  // "Trvx"
+
+// The tables of a bench's measurement database, each keyed by the bench as well.
+constexpr const char* kVersion1[] = {
+    ("CREATE TABLE schema_version (version integer PRIMARY KEY, "
+     "applied timestamptz NOT NULL DEFAULT now())"),
+    "CREATE TABLE server_identity (id uuid PRIMARY KEY)",
+    ("CREATE TABLE bench (id uuid PRIMARY KEY, host text NOT NULL DEFAULT '', "
+     "first_seen timestamptz NOT NULL DEFAULT now())"),
+    ("CREATE TABLE measurement (bench uuid NOT NULL REFERENCES bench(id), id bigint NOT NULL, "
+     "kind text NOT NULL, started timestamp(3), ended timestamp(3), "
+     "state text NOT NULL DEFAULT 'unsaved', slot integer NOT NULL DEFAULT 0, "
+     "comment text NOT NULL DEFAULT '', PRIMARY KEY (bench, id))"),
+    ("CREATE TABLE segment (bench uuid NOT NULL, measurement_id bigint NOT NULL, "
+     "segment integer NOT NULL, label text NOT NULL DEFAULT '', "
+     "PRIMARY KEY (bench, measurement_id, segment), "
+     "FOREIGN KEY (bench, measurement_id) REFERENCES measurement (bench, id))"),
+    ("CREATE TABLE point (bench uuid NOT NULL, measurement_id bigint NOT NULL, "
+     "segment integer NOT NULL, idx integer NOT NULL, x double precision, "
+     "y double precision, z double precision, w double precision, t double precision, "
+     "PRIMARY KEY (bench, measurement_id, segment, idx), "
+     "FOREIGN KEY (bench, measurement_id) REFERENCES measurement (bench, id))"),
+    ("CREATE TABLE context (bench uuid NOT NULL, measurement_id bigint NOT NULL, "
+     "key text NOT NULL, value text, PRIMARY KEY (bench, measurement_id, key), "
+     "FOREIGN KEY (bench, measurement_id) REFERENCES measurement (bench, id))"),
+    ("CREATE TABLE file (bench uuid NOT NULL, id bigint NOT NULL, "
+     "measurement_id bigint NOT NULL, path text NOT NULL, role text NOT NULL, "
+     "written timestamp(3), PRIMARY KEY (bench, id), "
+     "FOREIGN KEY (bench, measurement_id) REFERENCES measurement (bench, id))"),
+};
+
+// When each bench last sent something, and the lookups a lab makes: by date, by comment
+// (case-insensitive), and the files of a measurement.
+constexpr const char* kVersion2[] = {
+    "ALTER TABLE bench ADD COLUMN last_seen timestamptz",
+    "CREATE INDEX measurement_started ON measurement (started)",
+    "CREATE INDEX measurement_comment ON measurement (lower(comment))",
+    "CREATE INDEX file_measurement ON file (bench, measurement_id)",
+};
+
+const std::span<const char* const> kSteps[] = {kVersion1, kVersion2};
+static_assert(std::size(kSteps) == ServerSchema::kCurrentVersion);
+
+bool run(QSqlDatabase& db, const QString& statement, QString* why,
+         const QVariantList& values = {}) {
+    QSqlQuery query(db);
+    // Tables and locks cannot be prepared; only the rows that carry values are.
+    bool done = values.isEmpty() ? query.exec(statement) : query.prepare(statement);
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    if (done && (values.isEmpty() || query.exec())) {
+        return true;
+    }
+    *why = query.lastError().text();
+    return false;
+}
+
+bool applyStep(QSqlDatabase& db, int version, QString* why) {
+    for (const char* statement : kSteps[version - 1]) {
+        if (!run(db, QString::fromLatin1(statement), why)) {
+            return false;
+        }
+    }
+    if (version == 1 &&
+        !run(db, QStringLiteral("INSERT INTO server_identity (id) VALUES (?::uuid)"), why,
+             {QUuid::createUuid().toString(QUuid::WithoutBraces)})) {
+        return false;
+    }
+    return run(db, QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"), why,
+               {version});
+}
+
+bool upgradeLocked(QSqlDatabase& db, int target, QString* why) {
+    const auto found = ServerSchema::version(db);
+    if (!found) {
+        *why = db.lastError().text();
+        return false;
+    }
+    if (*found > ServerSchema::kCurrentVersion) {
+        *why = QStringLiteral("its tables are of a later version of this program (%1)").arg(*found);
+        return false;
+    }
+    for (int version = *found + 1; version <= target; ++version) {
+        if (!applyStep(db, version, why)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<int> ServerSchema::version(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT to_regclass('schema_version') IS NOT NULL")) ||
+        !query.next()) {
+        return std::nullopt;
+    }
+    if (!query.value(0).toBool()) {
+        return 0;
+    }
+    if (!query.exec(QStringLiteral("SELECT coalesce(max(version), 0) FROM schema_version")) ||
+        !query.next()) {
+        return std::nullopt;
+    }
+    return query.value(0).toInt();
+}
+
+bool ServerSchema::upgrade(QSqlDatabase& db, QString* why, int target) {
+    if (!db.transaction()) {
+        *why = db.lastError().text();
+        return false;
+    }
+    const bool done =
+        run(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLock), why) &&
+        upgradeLocked(db, target, why);
+    if (!done) {
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        *why = db.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+QString ServerSchema::identity(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT id::text FROM server_identity")) || !query.next()) {
+        return {};
+    }
+    return query.value(0).toString();
+}
+
+}  // namespace tarvix::mirror

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "mirror/DatabaseStatusText.h"
+#include "mirror/PointPlan.h"
+
+namespace tarvix::mirror {
+namespace {
+
+TEST(PointPlan, SendsWhatGrewAndReplacesWhatWasMeasuredAgain) {
+    const struct {
+        const char* what;
+        SegmentCounts local;
+        SegmentCounts sent;
+        bool resendAll;
+        std::vector<PointStep> wanted;
+    } cases[] = {
+        {"in step", {{1, {10, 10}}}, {{1, {10, 10}}}, false, {}},
+        {"nothing sent yet",
+         {{1, {10, 10}}, {2, {3, 3}}},
+         {},
+         false,
+         {{1, 0, false}, {2, 0, false}}},
+        {"grew", {{1, {15, 15}}}, {{1, {10, 10}}}, false, {{1, 10, false}}},
+        {"started over, shorter", {{1, {4, 4}}}, {{1, {10, 10}}}, false, {{1, 0, true}}},
+        {"started over past the mark: growth until the end sends it whole",
+         {{1, {12, 12}}},
+         {{1, {10, 10}}},
+         false,
+         {{1, 10, false}}},
+        {"a gap", {{1, {15, 14}}}, {{1, {10, 10}}}, false, {{1, 0, true}}},
+        {"segment emptied", {}, {{2, {5, 5}}}, false, {{2, 0, true}}},
+        {"ended", {{1, {10, 10}}}, {{1, {10, 10}}}, true, {{0, 0, true}}},
+        {"ended with nothing", {}, {}, true, {}},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(planPoints(test.local, test.sent, test.resendAll), test.wanted) << test.what;
+    }
+}
+
+TEST(DatabaseStatusText, SaysWhichDatabaseAndWhetherTheServerIsInStep) {
+    using Link = MirrorState::Link;
+    const QString server = QStringLiteral("postgresql://lab@host/tarvix");
+    const struct {
+        MirrorState state;
+        const char* wanted;
+    } cases[] = {
+        {{Link::Connected, 0, 0, {}}, "Database: postgresql://lab@host/tarvix, in step"},
+        {{Link::Connected, 1234, 3, {}},
+         "Database: postgresql://lab@host/tarvix, 1234 points waiting"},
+        {{Link::Connected, 1, 0, {}}, "Database: postgresql://lab@host/tarvix, 1 point waiting"},
+        {{Link::Connected, 0, 2, {}},
+         "Database: postgresql://lab@host/tarvix, 2 measurements waiting"},
+        {{Link::Connecting, 0, 0, {}}, "Database: postgresql://lab@host/tarvix, connecting"},
+        {{Link::Unreachable, 0, 0, {}}, "Database: postgresql://lab@host/tarvix, not reachable"},
+        {{Link::Unreachable, 7, 1, {}},
+         "Database: postgresql://lab@host/tarvix, not reachable, 7 points waiting"},
+        {{Link::Refused, 0, 1, {}},
+         "Database: postgresql://lab@host/tarvix, not used, 1 measurement waiting"},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(databaseServerText(server, test.state), QLatin1String(test.wanted));
+    }
+    EXPECT_EQ(databaseFileText(QStringLiteral("/data/tarvix-journal.sqlite")),
+              QStringLiteral("Database: /data/tarvix-journal.sqlite"));
+}
+
+}  // namespace
+}  // namespace tarvix::mirror

@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlRecord>
+#include <QThread>
+#include <functional>
+#include <memory>
+
+#include "journal/JournalDatabase.h"
+#include "mirror/MirrorWorker.h"
+#include "mirror/ServerSchema.h"
+#include "support/TestServer.h"
+
+namespace tarvix::mirror {
+namespace {
+
+using tarvix::testing::TestServer;
+
+// Each table as rows of text, the same on the bench and on the server: the bench's query,
+// then the server's for the bench `?`.
+const struct {
+    const char* local;
+    const char* server;
+} kTables[] = {
+    {"SELECT id, kind, started, ended, state, slot, comment FROM measurement ORDER BY id",
+     "SELECT id, kind, to_char(started, 'YYYY-MM-DD\"T\"HH24:MI:SS.MS'), "
+     "to_char(ended, 'YYYY-MM-DD\"T\"HH24:MI:SS.MS'), state, slot, comment FROM measurement "
+     "WHERE bench = ?::uuid ORDER BY id"},
+    {"SELECT measurement_id, segment, label FROM segment ORDER BY 1, 2",
+     "SELECT measurement_id, segment, label FROM segment WHERE bench = ?::uuid ORDER BY 1, 2"},
+    {"SELECT measurement_id, segment, idx, x, y, z, w, t FROM point ORDER BY 1, 2, 3",
+     "SELECT measurement_id, segment, idx, x, y, z, w, t FROM point WHERE bench = ?::uuid "
+     "ORDER BY 1, 2, 3"},
+    {"SELECT measurement_id, key, value FROM context ORDER BY 1, 2",
+     "SELECT measurement_id, key, value FROM context WHERE bench = ?::uuid ORDER BY 1, 2"},
+    {"SELECT rowid, measurement_id, path, role, written FROM file ORDER BY 1",
+     "SELECT id, measurement_id, path, role, to_char(written, 'YYYY-MM-DD\"T\"HH24:MI:SS.MS') "
+     "FROM file WHERE bench = ?::uuid ORDER BY 1"},
+};
+
+QStringList rows(QSqlDatabase& db, const QString& select, const QVariantList& values = {}) {
+    QSqlQuery query(db);
+    bool done = values.isEmpty() ? query.exec(select) : query.prepare(select);
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    done = done && (values.isEmpty() || query.exec());
+    EXPECT_TRUE(done) << select.toStdString() << query.lastError().text().toStdString();
+    QStringList found;
+    while (query.next()) {
+        QStringList fields;
+        for (int i = 0; i < query.record().count(); ++i) {
+            const QVariant value = query.value(i);
+            const bool real = value.typeId() == QMetaType::Double;
+            fields << (query.isNull(i) ? QString()
+                       : real          ? QString::number(value.toDouble(), 'g', 17)
+                                       : value.toString());
+        }
+        found << fields.join('|');
+    }
+    return found;
+}
+
+class ServerMirrorTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (!TestServer::unavailable().isEmpty()) {
+            return;
+        }
+        server_ = std::make_unique<TestServer>();
+        if (!server_->start(&startError_)) {
+            server_.reset();
+        }
+    }
+    static void TearDownTestSuite() { server_.reset(); }
+    void SetUp() override {
+        if (const QString why = TestServer::unavailable(); !why.isEmpty()) {
+            GTEST_SKIP() << why.toStdString();
+        }
+        ASSERT_TRUE(server_) << startError_.toStdString();
+        name_ = server_->createDatabase();
+        db_ = server_->open(name_, name_);
+        ASSERT_TRUE(db_.isOpen()) << db_.lastError().text().toStdString();
+    }
+    void TearDown() override {
+        if (!name_.isEmpty()) {
+            db_.close();
+            db_ = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name_);
+        }
+    }
+
+    static QString program() { return QStringLiteral(TARVIX_BINARY_DIR "/tarvix"); }
+    static QString journal(const QTemporaryDir& bench) {
+        return bench.filePath(QString::fromLatin1(journal::JournalDatabase::kFileName));
+    }
+    // The real program on the simulated bench, measuring into its own file in `bench` and
+    // copying to the test's database.
+    void start(QProcess& process, const QTemporaryDir& bench, const QString& recipe,
+               const QString& bus = QStringLiteral("sim:noise=0,latency=1")) {
+        const QString file = bench.filePath(QStringLiteral("recipe.txt"));
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(recipe.toUtf8());
+        out.close();
+        process.start(program(), {"--bus", bus, "--script", file, "--config-dir", bench.path(),
+                                  "--database", server_->url(name_), "-platform", "offscreen"});
+        ASSERT_TRUE(process.waitForStarted());
+    }
+    static QString finish(QProcess& process) {
+        EXPECT_TRUE(process.waitForFinished(120000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+    // -1 while the server has no such table yet.
+    qint64 serverCount(const char* select) {
+        QSqlQuery query(db_);
+        return query.exec(QString::fromLatin1(select)) && query.next() ? query.value(0).toLongLong()
+                                                                       : -1;
+    }
+    static qint64 localCount(const QTemporaryDir& bench) {
+        qint64 count = 0;
+        {
+            QSqlDatabase local = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "count");
+            local.setDatabaseName(journal(bench));
+            if (local.open()) {
+                const QStringList found = rows(local, QStringLiteral("SELECT count(*) FROM point"));
+                count = found.value(0).toLongLong();
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("count"));
+        return count;
+    }
+    static void waitFor(const std::function<bool()>& ready, const char* what) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!ready() && waited.elapsed() < 60000) {
+            QThread::msleep(50);
+        }
+        ASSERT_TRUE(ready()) << what;
+    }
+    // Every table of the bench's file equals the server's rows of that bench.
+    void expectSameAsBench(const QString& file) {
+        const QString connection = QUuid::createUuid().toString();
+        {
+            QSqlDatabase local = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+            local.setDatabaseName(file);
+            ASSERT_TRUE(local.open());
+            const QString bench = rows(local, QStringLiteral("SELECT id FROM bench")).value(0);
+            for (const auto& table : kTables) {
+                const QStringList here = rows(local, QString::fromLatin1(table.local));
+                EXPECT_FALSE(here.isEmpty() && &table <= &kTables[2]) << table.local;
+                EXPECT_EQ(
+                    rows(db_, QString::fromLatin1(table.server), {bench}).join('\n').toStdString(),
+                    here.join('\n').toStdString())
+                    << table.server;
+            }
+        }
+        QSqlDatabase::removeDatabase(connection);
+    }
+
+    static inline std::unique_ptr<TestServer> server_;
+    static inline QString startError_;
+    QString name_;
+    QSqlDatabase db_;
+};
+
+const QString kSweep = QStringLiteral(
+    "set Edit41 %1\nset Edit61 %2\nset Edit44 sample A7 after anneal\nclick Button1\n");
+
+TEST_F(ServerMirrorTest, ASweepReachesTheServerAsTheBenchHoldsItWithItsSettings) {
+    QTemporaryDir bench;
+    QProcess tarvix;
+    start(tarvix, bench,
+          kSweep.arg(40).arg(1) + QStringLiteral("answer %1\nclick Button5\nwait 1500\n"
+                                                 "print StatusDatabase\n")
+                                      .arg(bench.filePath("a7.ktl")));
+    const QString output = finish(tarvix);
+    EXPECT_TRUE(output.contains(
+        QStringLiteral("StatusDatabase: Database: %1, in step\n").arg(server_->url(name_))))
+        << output.toStdString();
+    expectSameAsBench(journal(bench));
+    EXPECT_EQ(rows(db_, QStringLiteral("SELECT comment || '|' || state FROM measurement")),
+              QStringList({"sample A7 after anneal|saved"}));
+    const QStringList settings =
+        rows(db_, QStringLiteral("SELECT key || '=' || value FROM context ORDER BY key"));
+    EXPECT_TRUE(settings.contains(QStringLiteral("steps=40")));
+    EXPECT_TRUE(settings.filter(QRegularExpression("^instrument\\.24=.*MODEL 24")).size() == 1)
+        << settings.join('\n').toStdString();
+    EXPECT_EQ(rows(db_, QStringLiteral("SELECT path FROM file WHERE role = 'saved'")),
+              QStringList({bench.filePath("a7.ktl")}));
+}
+
+// The server goes away in the middle of a run and comes back: what the bench measured
+// meanwhile arrives, and nothing twice (the keys would refuse a second copy; the counts say
+// nothing was dropped either).
+TEST_F(ServerMirrorTest, AServerStoppedMidRunGetsEveryPointOnceItIsBack) {
+    QTemporaryDir bench;
+    QProcess tarvix;
+    start(tarvix, bench, kSweep.arg(100).arg(4) + QStringLiteral("wait 5000\n"),
+          QStringLiteral("sim:noise=0,latency=2"));
+    waitFor([&] { return serverCount("SELECT count(*) FROM point") >= 50; }, "first points");
+    ASSERT_TRUE(server_->stop());
+    const qint64 whenStopped = localCount(bench);
+    waitFor([&] { return localCount(bench) >= whenStopped + 100; }, "points while stopped");
+    QString why;
+    ASSERT_TRUE(server_->start(&why)) << why.toStdString();
+    db_.close();
+    ASSERT_TRUE(db_.open());
+    finish(tarvix);
+    EXPECT_EQ(serverCount("SELECT count(*) FROM point"), localCount(bench));
+    expectSameAsBench(journal(bench));
+}
+
+TEST_F(ServerMirrorTest, TwoBenchesWritingAtOnceKeepTheirOwnRows) {
+    QTemporaryDir first;
+    QTemporaryDir second;
+    QProcess one;
+    QProcess two;
+    start(one, first, kSweep.arg(60).arg(2));
+    start(two, second, kSweep.arg(80).arg(1));
+    finish(one);
+    finish(two);
+    EXPECT_EQ(serverCount("SELECT count(*) FROM bench"), 2);
+    EXPECT_EQ(rows(db_, QStringLiteral("SELECT version FROM schema_version ORDER BY 1")),
+              QStringList({"1", "2"}));
+    expectSameAsBench(journal(first));
+    expectSameAsBench(journal(second));
+}
+
+// A bench's database with one finished measurement, copied by a mirror run in the test.
+TEST_F(ServerMirrorTest, MakesTheTablesFromNothingOrUpgradesTheFirstVersion) {
+    for (const int from : {0, 1}) {
+        SCOPED_TRACE(from);
+        if (from == 1) {
+            TearDown();
+            SetUp();
+            QString why;
+            ASSERT_TRUE(ServerSchema::upgrade(db_, &why, 1)) << why.toStdString();
+            for (const char* statement :
+                 {"INSERT INTO bench (id) VALUES ('00000000-0000-0000-0000-000000000001')",
+                  "INSERT INTO measurement (bench, id, kind, state) VALUES "
+                  "('00000000-0000-0000-0000-000000000001', 1, 'lcr', 'saved')"}) {
+                ASSERT_TRUE(QSqlQuery(db_).exec(QString::fromLatin1(statement)));
+            }
+        }
+        QTemporaryDir bench;
+        {
+            journal::JournalDatabase local;
+            QString notice;
+            ASSERT_TRUE(local.open(bench.path(), &notice));
+            for (const char* statement :
+                 {"INSERT INTO measurement (kind, started, ended, state, comment) VALUES "
+                  "('lcr', '2026-12-07T10:00:00.125', '2026-12-07T10:01:00.000', 'saved', 'C3')",
+                  "INSERT INTO point VALUES (1, 1, 1, 100, 1e-9, 0.01, NULL, NULL)",
+                  "INSERT INTO point VALUES (1, 1, 2, 1000, 2.5e-10, NULL, NULL, NULL)",
+                  "INSERT INTO segment VALUES (1, 1, '')",
+                  "INSERT INTO context VALUES (1, 'points', '2')",
+                  "INSERT INTO file VALUES (1, '/data/c3.frq', 'saved', "
+                  "'2026-12-07T10:01:00.500')"}) {
+                ASSERT_TRUE(QSqlQuery(local.database()).exec(QString::fromLatin1(statement)));
+            }
+        }
+        {
+            QString why;
+            MirrorWorker worker(MirrorSettings{*ServerAddress::parse(server_->url(name_), &why),
+                                               journal(bench), QStringLiteral("bench-1")});
+            for (int step = 0; step < 5 && !worker.state().inStep(); ++step) {
+                worker.step();
+            }
+            EXPECT_TRUE(worker.state().inStep()) << worker.state().problem.toStdString();
+        }
+        EXPECT_EQ(rows(db_, QStringLiteral("SELECT version FROM schema_version ORDER BY 1")),
+                  QStringList({"1", "2"}));
+        EXPECT_EQ(serverCount("SELECT count(*) FROM bench WHERE last_seen IS NOT NULL"), 1);
+        EXPECT_EQ(serverCount("SELECT count(*) FROM measurement"), from == 1 ? 2 : 1);
+        expectSameAsBench(journal(bench));
+    }
+}
+
+}  // namespace
+}  // namespace tarvix::mirror
