@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
@@ -157,4 +158,12 @@ TEST(StatusLineProgram, RecipesPrintTheStatusLine) {
         << lines[0].toStdString();
     EXPECT_TRUE(lines[1].startsWith("status: Voltage sweep: stopped at "))
         << lines[1].toStdString();
+}
+
+TEST_F(StatusLineTest, NamesTheDatabaseFileAtItsRightEnd) {
+    startForm(QStringLiteral("sim:noise=0,latency=0"));
+    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("StatusDatabase"))->text(),
+              QStringLiteral("Database: ") +
+                  QDir::toNativeSeparators(
+                      QDir(configDir.path()).filePath(QStringLiteral("tarvix-journal.sqlite"))));
 }
