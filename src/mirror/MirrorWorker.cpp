@@ -70,7 +70,9 @@ bool MirrorWorker::openLocal() {
 bool MirrorWorker::connectServer() {
     server_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), serverName_);
     const ServerAddress& address = settings_.address;
-    server_.setHostName(address.host);
+    // libpq takes an IPv6 literal without its brackets.
+    const bool literal = address.host.startsWith('[');
+    server_.setHostName(literal ? address.host.mid(1, address.host.size() - 2) : address.host);
     server_.setPort(address.port == 0 ? -1 : address.port);
     server_.setUserName(address.user);
     server_.setDatabaseName(address.name);

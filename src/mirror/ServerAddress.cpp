@@ -21,7 +21,7 @@ bool ServerAddress::isServer(const QString& text) {
 
 std::optional<ServerAddress> ServerAddress::parse(const QString& text, QString* why) {
     static const QRegularExpression form(
-        QStringLiteral("^postgres(?:ql)?://(?:([^@/]*)@)?(\\[[^\\]/]*\\]|[^:/@]*)"
+        QStringLiteral("^postgres(?:ql)?://(?:([^@/]*)@)?(\\[[0-9A-Fa-f:.]*\\]|[^:/@]*)"
                        "(?::([^/]*))?(?:/(.*))?$"),
         QRegularExpression::CaseInsensitiveOption);
     const auto match = form.match(text);
@@ -42,7 +42,9 @@ std::optional<ServerAddress> ServerAddress::parse(const QString& text, QString* 
     if (match.capturedLength(1) == 0 && text.contains('@')) {
         return refuse(QStringLiteral("no user name before \"@\""));
     }
-    address.host = decoded(match.captured(2));
+    // An IPv6 literal stays as written, in its brackets.
+    address.host =
+        match.captured(2).startsWith('[') ? match.captured(2) : decoded(match.captured(2));
     if (match.hasCaptured(3)) {
         bool number = false;
         address.port = match.captured(3).toInt(&number);
@@ -62,7 +64,9 @@ QString ServerAddress::text() const {
     if (!user.isEmpty()) {
         shown += QString::fromUtf8(QUrl::toPercentEncoding(user)) + '@';
     }
-    shown += host.startsWith('[') ? host : QString::fromUtf8(QUrl::toPercentEncoding(host));
+    static const QRegularExpression literal(QStringLiteral("^\\[[0-9A-Fa-f:.]*\\]$"));
+    shown +=
+        literal.match(host).hasMatch() ? host : QString::fromUtf8(QUrl::toPercentEncoding(host));
     if (port != 0) {
         shown += QStringLiteral(":%1").arg(port);
     }
