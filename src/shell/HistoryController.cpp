@@ -80,8 +80,7 @@ void HistoryController::loadChosen() {
 
 // Every procedure that fills the store or a panel holds the bench while it runs.
 bool HistoryController::measuring() {
-    return form_.ivState().actionRunning || form_.busOwner().busy() || thermo_.running() ||
-           lcr_.sweepRunning();
+    return form_.ivState().actionRunning || form_.busOwner().busy();
 }
 
 bool HistoryController::load(const journal::HistoryEntry& entry) {

@@ -31,7 +31,6 @@ class LcrController : public PanelController, public lcr::LcrHost {
 
     const lcr::LcrPanel& panel() const { return *panel_; }
     lcr::FreqSweep& sweep();
-    bool sweepRunning() const { return sweepRunning_; }
     // The sweep, filled from the database with what was measured on `measured`, shown as at
     // the end of that sweep: Panel6 with its chart and last data; the export then writes it.
     void showPastSweep(const QDate& measured);

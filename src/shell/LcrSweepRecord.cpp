@@ -41,6 +41,10 @@ void readSweepSettings(const std::map<QString, QString>& settings, lcr::FreqSwee
         const auto found = settings.find(QString::fromLatin1(key));
         return found == settings.end() ? QString() : found->second;
     };
+    const auto code = [&value](const char* key, QString& field) {
+        const QString read = value(key);
+        field = read.isEmpty() ? field : read;
+    };
     const auto real = [&value](const char* key, double& field) {
         bool ok = false;
         const double read = value(key).toDouble(&ok);
@@ -51,8 +55,8 @@ void readSweepSettings(const std::map<QString, QString>& settings, lcr::FreqSwee
         const int read = value(key).toInt(&ok);
         field = ok ? read : field;
     };
-    sweep.primaryCode = value("primary_code");
-    sweep.secondaryCode = value("secondary_code");
+    code("primary_code", sweep.primaryCode);
+    code("secondary_code", sweep.secondaryCode);
     real("fmin_hz", sweep.Fmin);
     real("fmax_hz", sweep.Fmax);
     whole("trigger_delay_ms", sweep.triggerDelay);

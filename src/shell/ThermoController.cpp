@@ -118,10 +118,6 @@ void ThermoController::recordRestarted(thermo::TempFileKind kind) {
     recordDate_ = now().date();
 }
 
-bool ThermoController::running() const {
-    return panel_->fourProbeRun().running();
-}
-
 bool ThermoController::mayDropUnsavedRecord(const QString& action) {
     if (!form_.journal().thermo().hasUnsaved()) {
         return true;

@@ -38,8 +38,6 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
     // File -> "Export four-probe record (CSV)...": 0 or the runtime's file-error code.
     int exportTidyRecord(const QString& path);
     thermo::ThermoRecord& record() { return *record_; }
-    // Whether a four-probe run is taking samples now.
-    bool running() const;
     // Asks before `action` drops a record that was never saved; true when there is none or
     // the operator agreed.
     bool mayDropUnsavedRecord(const QString& action);

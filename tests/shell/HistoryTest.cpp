@@ -331,7 +331,11 @@ TEST_F(HistoryReload, EachKindLoadsBackAsMeasured) {
          "history lcr",
          "LCR sweep",
          plain,
-         [this] { click("Button32"); },
+         [this] {
+             setChecked("RadioButton25", true);  // C parallel
+             setChecked("RadioButton46", true);  // and dissipation
+             click("Button32");
+         },
          "ExportTidySweepCsv",
          ".csv",
          {},
@@ -408,7 +412,8 @@ TEST_F(HistoryReload, EachKindLoadsBackAsMeasured) {
         }
         const QByteArray measured = withoutWriteTime(measuredFile + test.extension);
         EXPECT_GT(measured.count('\n'), 6);
-        EXPECT_EQ(withoutWriteTime(loadedFile + test.extension), measured);
+        EXPECT_EQ(withoutWriteTime(loadedFile + test.extension).toStdString(),
+                  measured.toStdString());
         if (test.kind == Record) {
             EXPECT_EQ(stateOf(comment).toStdString(), "saved");
             EXPECT_EQ(stateOf(QStringLiteral("scratch")).toStdString(), "replaced");
