@@ -373,9 +373,18 @@ TEST_F(HistoryReload, EachKindLoadsBackAsMeasured) {
         recipe << "click HistoryMenuItem"
                << "set HistoryText " + comment;
         if (test.kind == Record) {
-            // An unsaved record of the panel is dropped only when the operator agrees.
+            // Nothing loads while a run holds the bench; an unsaved record of the panel is
+            // dropped only when the operator agrees.
             setText("Edit44", QStringLiteral("scratch"));
-            fourProbeRun(1);
+            setChecked("RadioButton59", true);
+            click("Button27");
+            tick();
+            form->findChild<QAction*>(QStringLiteral("HistoryMenuItem"))->trigger();
+            click("HistoryLoad");
+            EXPECT_EQ(form->status().text().toStdString(),
+                      "Load does nothing while a measurement runs; press Stop first");
+            click("Button28");
+            tick();
             recipe << "reply no"
                    << "click HistoryLoad"
                    << "expect Edit54 2"
