@@ -5,8 +5,10 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "journal/MeasurementContext.h"
+#include "journal/PointWriter.h"
 
 namespace tarvix::journal {
 
@@ -57,14 +59,21 @@ class JournalDatabase {
     // Writes the context of the new measurement `id` from the describer.
     void describe(qint64 id, const QString& kind);
 
+    // Journals a measured I-V point: handed to the writing thread, or written here when that
+    // thread could not open the file.
+    void appendPoint(const PointRow& row);
+    // Returns once every point handed over is committed.
+    void drainPoints() { points_.drain(); }
+
     // A row was written: syncs when the last sync is a second old, otherwise makes sure one
     // follows within the second.
     void written();
-    // Syncs the log to disk now.
+    // Commits the points handed over and syncs the log to disk now.
     void sync();
 
   private:
     bool openFile(QString* why);
+    void startPointWriter();
     bool schemaUsable(QString* why);
     QString setAside();
     void closeDatabase();
@@ -76,6 +85,8 @@ class JournalDatabase {
     bool unsynced_ = false;
     QElapsedTimer sinceSync_;
     QTimer syncTimer_;
+    PointWriter points_;
+    std::unique_ptr<QSqlQuery> insertPoint_;  // only while the writing thread is not running
     std::function<MeasurementContext(const QString& kind)> describer_;
 };
 

@@ -7,6 +7,8 @@ namespace tarvix::mirror {
 
 namespace {
 
+constexpr int kOpenAfterEndS = 60;
+
 // A time as PostgreSQL reads it, or null for a text that is no time.
 QVariant timeOrNull(const QVariant& text) {
     const QDateTime time = QDateTime::fromString(text.toString(), Qt::ISODateWithMs);
@@ -56,9 +58,15 @@ std::vector<std::pair<qint64, qint64>> LocalJournalReader::changesAfter(qint64 s
     return changes;
 }
 
+// A point may still land a moment after its measurement ended (points are written by a
+// thread of their own): a measurement counts as open for a minute after its end.
 std::vector<qint64> LocalJournalReader::openMeasurements() {
-    QSqlQuery query =
-        select(db_, QStringLiteral("SELECT id FROM measurement WHERE ended IS NULL"), {});
+    const QString recent = QDateTime::currentDateTime()
+                               .addSecs(-kOpenAfterEndS)
+                               .toString(Qt::ISODateWithMs);
+    QSqlQuery query = select(
+        db_, QStringLiteral("SELECT id FROM measurement WHERE ended IS NULL OR ended >= ?"),
+        {recent});
     std::vector<qint64> ids;
     while (query.next()) {
         ids.push_back(query.value(0).toLongLong());

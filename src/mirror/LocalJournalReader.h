@@ -18,7 +18,8 @@ class LocalJournalReader {
     QString lastServer();
     // Measurements changed after change `seq`, oldest change first: (id, its change).
     std::vector<std::pair<qint64, qint64>> changesAfter(qint64 seq, int limit);
-    // Measurements still being measured, or left open by a session that ended abruptly.
+    // Measurements still being measured or just ended, or left open by a session that ended
+    // abruptly.
     std::vector<qint64> openMeasurements();
 
     std::optional<MeasurementRow> measurement(qint64 id);

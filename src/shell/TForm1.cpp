@@ -86,13 +86,16 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     controllers_.push_back(std::move(panel));
     controllers_.push_back(std::move(start));
     controllers_.push_back(std::make_unique<ModeController>(*this));
-    controllers_.push_back(std::make_unique<SeriesFilesController>(*this));
-    controllers_.push_back(std::make_unique<AnalysisController>(*this));
+    auto files = std::make_unique<SeriesFilesController>(*this);
     auto thermo = std::make_unique<ThermoController>(*this);
+    auto lcr = std::make_unique<LcrController>(*this);
     thermo_ = thermo.get();
+    auto history = std::make_unique<HistoryController>(*this, *files, *thermo, *lcr);
+    controllers_.push_back(std::move(files));
+    controllers_.push_back(std::make_unique<AnalysisController>(*this));
     controllers_.push_back(std::move(thermo));
-    controllers_.push_back(std::make_unique<LcrController>(*this));
-    controllers_.push_back(std::make_unique<HistoryController>(*this));
+    controllers_.push_back(std::move(lcr));
+    controllers_.push_back(std::move(history));
     for (const auto& controller : controllers_) {
         controller->wire();
     }
