@@ -163,6 +163,29 @@ class ServerMirrorTest : public ::testing::Test {
         QSqlDatabase::removeDatabase(connection);
     }
 
+    // A bench's database with one finished LCR sweep of two points.
+    static void makeBenchFile(const QTemporaryDir& bench) {
+        journal::JournalDatabase local;
+        QString notice;
+        ASSERT_TRUE(local.open(bench.path(), &notice));
+        for (const char* statement :
+             {"INSERT INTO measurement (kind, started, ended, state, comment) VALUES "
+              "('lcr', '2026-12-07T10:00:00.125', '2026-12-07T10:01:00.000', 'saved', 'C3')",
+              "INSERT INTO point VALUES (1, 1, 1, 100, 1e-9, 0.01, NULL, NULL)",
+              "INSERT INTO point VALUES (1, 1, 2, 1000, 2.5e-10, NULL, NULL, NULL)",
+              "INSERT INTO segment VALUES (1, 1, '')",
+              "INSERT INTO context VALUES (1, 'points', '2')",
+              "INSERT INTO file VALUES (1, '/data/c3.frq', 'saved', "
+              "'2026-12-07T10:01:00.500')"}) {
+            ASSERT_TRUE(QSqlQuery(local.database()).exec(QString::fromLatin1(statement)));
+        }
+    }
+    static MirrorSettings settings(const QTemporaryDir& bench, const QString& url) {
+        QString why;
+        return MirrorSettings{*ServerAddress::parse(url, &why), journal(bench),
+                              QStringLiteral("bench-1")};
+    }
+
     static inline std::unique_ptr<TestServer> server_;
     static inline QString startError_;
     QString name_;
@@ -232,7 +255,6 @@ TEST_F(ServerMirrorTest, TwoBenchesWritingAtOnceKeepTheirOwnRows) {
     expectSameAsBench(journal(second));
 }
 
-// A bench's database with one finished measurement, copied by a mirror run in the test.
 TEST_F(ServerMirrorTest, MakesTheTablesFromNothingOrUpgradesTheFirstVersion) {
     for (const int from : {0, 1}) {
         SCOPED_TRACE(from);
@@ -249,26 +271,9 @@ TEST_F(ServerMirrorTest, MakesTheTablesFromNothingOrUpgradesTheFirstVersion) {
             }
         }
         QTemporaryDir bench;
+        makeBenchFile(bench);
         {
-            journal::JournalDatabase local;
-            QString notice;
-            ASSERT_TRUE(local.open(bench.path(), &notice));
-            for (const char* statement :
-                 {"INSERT INTO measurement (kind, started, ended, state, comment) VALUES "
-                  "('lcr', '2026-12-07T10:00:00.125', '2026-12-07T10:01:00.000', 'saved', 'C3')",
-                  "INSERT INTO point VALUES (1, 1, 1, 100, 1e-9, 0.01, NULL, NULL)",
-                  "INSERT INTO point VALUES (1, 1, 2, 1000, 2.5e-10, NULL, NULL, NULL)",
-                  "INSERT INTO segment VALUES (1, 1, '')",
-                  "INSERT INTO context VALUES (1, 'points', '2')",
-                  "INSERT INTO file VALUES (1, '/data/c3.frq', 'saved', "
-                  "'2026-12-07T10:01:00.500')"}) {
-                ASSERT_TRUE(QSqlQuery(local.database()).exec(QString::fromLatin1(statement)));
-            }
-        }
-        {
-            QString why;
-            MirrorWorker worker(MirrorSettings{*ServerAddress::parse(server_->url(name_), &why),
-                                               journal(bench), QStringLiteral("bench-1")});
+            MirrorWorker worker(settings(bench, server_->url(name_)));
             for (int step = 0; step < 5 && !worker.state().inStep(); ++step) {
                 worker.step();
             }
@@ -279,6 +284,38 @@ TEST_F(ServerMirrorTest, MakesTheTablesFromNothingOrUpgradesTheFirstVersion) {
         EXPECT_EQ(serverCount("SELECT count(*) FROM bench WHERE last_seen IS NOT NULL"), 1);
         EXPECT_EQ(serverCount("SELECT count(*) FROM measurement"), from == 1 ? 2 : 1);
         expectSameAsBench(journal(bench));
+    }
+}
+
+}  // namespace
+}  // namespace tarvix::mirror
+
+namespace tarvix::mirror {
+namespace {
+
+// Until the server answers, the status counts what the server lacks: everything for a server
+// never reached, nothing more once it took it all.
+TEST_F(ServerMirrorTest, AServerAwayAtTheStartLeavesWhatItLacksCountedAsWaiting) {
+    QTemporaryDir bench;
+    makeBenchFile(bench);
+    const QString away = QStringLiteral("postgresql://lab@%2Fnonexistent/tarvix");
+    const struct {
+        QString url;
+        MirrorState::Link link;
+        qint64 pointsWaiting;
+    } steps[] = {
+        {away, MirrorState::Link::Unreachable, 2},
+        {server_->url(name_), MirrorState::Link::Connected, 0},
+        {away, MirrorState::Link::Unreachable, 0},
+    };
+    for (const auto& step : steps) {
+        MirrorWorker worker(settings(bench, step.url));
+        for (int round = 0; round < 3 && !worker.state().inStep(); ++round) {
+            worker.step();
+        }
+        EXPECT_EQ(worker.state().link, step.link) << step.url.toStdString();
+        EXPECT_EQ(worker.state().pointsWaiting, step.pointsWaiting) << step.url.toStdString();
+        EXPECT_EQ(worker.state().problem.isEmpty(), step.link == MirrorState::Link::Connected);
     }
 }
 
