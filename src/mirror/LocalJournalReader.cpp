@@ -61,12 +61,11 @@ std::vector<std::pair<qint64, qint64>> LocalJournalReader::changesAfter(qint64 s
 // A point may still land a moment after its measurement ended (points are written by a
 // thread of their own): a measurement counts as open for a minute after its end.
 std::vector<qint64> LocalJournalReader::openMeasurements() {
-    const QString recent = QDateTime::currentDateTime()
-                               .addSecs(-kOpenAfterEndS)
-                               .toString(Qt::ISODateWithMs);
-    QSqlQuery query = select(
-        db_, QStringLiteral("SELECT id FROM measurement WHERE ended IS NULL OR ended >= ?"),
-        {recent});
+    const QString recent =
+        QDateTime::currentDateTime().addSecs(-kOpenAfterEndS).toString(Qt::ISODateWithMs);
+    QSqlQuery query =
+        select(db_, QStringLiteral("SELECT id FROM measurement WHERE ended IS NULL OR ended >= ?"),
+               {recent});
     std::vector<qint64> ids;
     while (query.next()) {
         ids.push_back(query.value(0).toLongLong());

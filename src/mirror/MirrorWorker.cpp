@@ -108,7 +108,13 @@ void MirrorWorker::disconnect(MirrorState::Link link, const QString& problem) {
     state_.problem = problem;
 }
 
-void MirrorWorker::countWaiting() {
+// Counting goes over every point of the measurements in question: while a large backlog goes
+// over in many quick rounds, it is done at most once per idle interval.
+void MirrorWorker::countWaiting(bool always) {
+    if (!always && counted_.isValid() && counted_.elapsed() < settings_.idleMs) {
+        return;
+    }
+    counted_.start();
     if (marks_) {
         std::tie(state_.pointsWaiting, state_.changesWaiting) = marks_->waiting();
     }
@@ -123,7 +129,7 @@ int MirrorWorker::step() {
         return settings_.idleMs;
     }
     if (!upload_ && !connectServer()) {
-        countWaiting();
+        countWaiting(true);
         return settings_.retryMs;
     }
     MirrorPass pass(*reader_, *marks_, *upload_);
@@ -131,10 +137,11 @@ int MirrorWorker::step() {
     QString why;
     if (!pass.run(kPointBudget, &more, &why)) {
         disconnect(MirrorState::Link::Unreachable, why);
-        countWaiting();
+        countWaiting(true);
         return settings_.retryMs;
     }
-    countWaiting();
+    // A round cut short by its budget never leaves an old "in step" standing.
+    countWaiting(!more || state_.inStep());
     return more ? 0 : settings_.idleMs;
 }
 

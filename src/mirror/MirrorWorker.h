@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QString>
 #include <memory>
@@ -41,7 +42,7 @@ class MirrorWorker {
     bool openLocal();
     bool connectServer();
     void disconnect(MirrorState::Link link, const QString& problem);
-    void countWaiting();
+    void countWaiting(bool always);
 
     MirrorSettings settings_;
     QString localName_;
@@ -53,6 +54,7 @@ class MirrorWorker {
     std::unique_ptr<MirrorMarks> marks_;
     std::unique_ptr<ServerUpload> upload_;
     MirrorState state_;
+    QElapsedTimer counted_;
 };
 
 }  // namespace tarvix::mirror

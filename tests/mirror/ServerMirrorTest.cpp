@@ -198,10 +198,11 @@ const QString kSweep = QStringLiteral(
 TEST_F(ServerMirrorTest, ASweepReachesTheServerAsTheBenchHoldsItWithItsSettings) {
     QTemporaryDir bench;
     QProcess tarvix;
-    start(tarvix, bench,
-          kSweep.arg(40).arg(1) + QStringLiteral("answer %1\nclick Button5\nwait 1500\n"
-                                                 "print StatusDatabase\n")
-                                      .arg(bench.filePath("a7.ktl")));
+    const QString recipe = kSweep.arg(40).arg(1) + QStringLiteral(
+                                                       "answer %1\nclick Button5\nwait 3000\n"
+                                                       "print StatusDatabase\n")
+                                                       .arg(bench.filePath("a7.ktl"));
+    ASSERT_NO_FATAL_FAILURE(start(tarvix, bench, recipe));
     const QString output = finish(tarvix);
     EXPECT_TRUE(output.contains(
         QStringLiteral("StatusDatabase: Database: %1, in step\n").arg(server_->url(name_))))
@@ -224,8 +225,9 @@ TEST_F(ServerMirrorTest, ASweepReachesTheServerAsTheBenchHoldsItWithItsSettings)
 TEST_F(ServerMirrorTest, AServerStoppedMidRunGetsEveryPointOnceItIsBack) {
     QTemporaryDir bench;
     QProcess tarvix;
-    start(tarvix, bench, kSweep.arg(100).arg(4) + QStringLiteral("wait 5000\n"),
-          QStringLiteral("sim:noise=0,latency=2"));
+    ASSERT_NO_FATAL_FAILURE(start(tarvix, bench,
+                                  kSweep.arg(100).arg(4) + QStringLiteral("wait 5000\n"),
+                                  QStringLiteral("sim:noise=0,latency=2")));
     waitFor([&] { return serverCount("SELECT count(*) FROM point") >= 50; }, "first points");
     ASSERT_TRUE(server_->stop());
     const qint64 whenStopped = localCount(bench);
@@ -244,8 +246,8 @@ TEST_F(ServerMirrorTest, TwoBenchesWritingAtOnceKeepTheirOwnRows) {
     QTemporaryDir second;
     QProcess one;
     QProcess two;
-    start(one, first, kSweep.arg(60).arg(2));
-    start(two, second, kSweep.arg(80).arg(1));
+    ASSERT_NO_FATAL_FAILURE(start(one, first, kSweep.arg(60).arg(2)));
+    ASSERT_NO_FATAL_FAILURE(start(two, second, kSweep.arg(80).arg(1)));
     finish(one);
     finish(two);
     EXPECT_EQ(serverCount("SELECT count(*) FROM bench"), 2);
