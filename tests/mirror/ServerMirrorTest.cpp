@@ -289,12 +289,6 @@ TEST_F(ServerMirrorTest, MakesTheTablesFromNothingOrUpgradesTheFirstVersion) {
     }
 }
 
-}  // namespace
-}  // namespace tarvix::mirror
-
-namespace tarvix::mirror {
-namespace {
-
 // Until the server answers, the status counts what the server lacks: everything for a server
 // never reached, nothing more once it took it all.
 TEST_F(ServerMirrorTest, AServerAwayAtTheStartLeavesWhatItLacksCountedAsWaiting) {
@@ -319,6 +313,24 @@ TEST_F(ServerMirrorTest, AServerAwayAtTheStartLeavesWhatItLacksCountedAsWaiting)
         EXPECT_EQ(worker.state().pointsWaiting, step.pointsWaiting) << step.url.toStdString();
         EXPECT_EQ(worker.state().problem.isEmpty(), step.link == MirrorState::Link::Connected);
     }
+}
+
+// Tables of a later program are not this program's to write: the bench keeps measuring into
+// its own file and says the server is not used.
+TEST_F(ServerMirrorTest, TablesOfALaterVersionAreLeftAlone) {
+    QString why;
+    ASSERT_TRUE(ServerSchema::upgrade(db_, &why)) << why.toStdString();
+    ASSERT_TRUE(QSqlQuery(db_).exec(QStringLiteral("INSERT INTO schema_version (version) "
+                                                   "VALUES (%1)")
+                                        .arg(ServerSchema::kCurrentVersion + 1)));
+    QTemporaryDir bench;
+    makeBenchFile(bench);
+    MirrorWorker worker(settings(bench, server_->url(name_)));
+    worker.step();
+    EXPECT_EQ(worker.state().link, MirrorState::Link::Refused);
+    EXPECT_TRUE(worker.state().problem.contains(QStringLiteral("later version")))
+        << worker.state().problem.toStdString();
+    EXPECT_EQ(serverCount("SELECT count(*) FROM bench"), 0);
 }
 
 }  // namespace
