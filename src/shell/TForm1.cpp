@@ -106,8 +106,9 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
 // The journal lets go of the store and the record before they go. A procedure still holding
 // the bus ends with its controller; the window is no longer there to follow it.
 TForm1::~TForm1() {
-    databaseLink_.reset();
     journal_.reset();
+    // After the journal wrote its last points: the server gets a last chance to take them.
+    databaseLink_.reset();
     busOwner_.setOnChange({});
 }
 
