@@ -51,7 +51,7 @@ MirrorWorker::~MirrorWorker() {
 
 bool MirrorWorker::openLocal() {
     if (local_.isOpen()) {
-        return true;
+        return !benchId_.isEmpty();
     }
     local_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), localName_);
     local_.setDatabaseName(settings_.localFile);
@@ -64,6 +64,9 @@ bool MirrorWorker::openLocal() {
     benchId_ = reader_->benchId();
     // Until the server answers, what waits is counted against the server last sent to.
     marks_ = std::make_unique<MirrorMarks>(local_, reader_->lastServer());
+    if (benchId_.isEmpty()) {
+        state_.problem = QStringLiteral("the bench's database has no identity");
+    }
     return !benchId_.isEmpty();
 }
 
