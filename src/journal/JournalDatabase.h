@@ -13,10 +13,10 @@
 namespace tarvix::journal {
 
 // The SQLite file in which every measured point is kept as it is measured, so that a crash
-// or a power cut loses at most the last point or the last second. Each row is its own
-// transaction in the write-ahead log, which reaches the operating system at once (a killed
-// program loses nothing written); the log is synced to disk at least once a second and
-// whenever the caller asks (at the end of a segment or a run).
+// or a power cut loses at most the last point or the last second. I-V points are committed
+// by a writing thread (PointWriter) to the write-ahead log, which reaches the operating system
+// at once (a killed program loses nothing committed); the log is synced to disk at least once
+// a second and whenever the caller asks (at the end of a segment or a run).
 //
 // It is also the measurement database: every measurement stays in it with its context after
 // it is saved. Tables (SchemaMigrations makes and upgrades them; docs/database.md):

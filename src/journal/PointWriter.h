@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -18,10 +19,11 @@ struct PointRow {
 };
 
 // Writes the journal's points from a thread and a database connection of its own, so that a
-// measured point costs the measuring thread only a hand-over. Points handed over while the
-// thread is busy go into the next transaction together. Each point reaches the operating system
-// within microseconds of its hand-over, long before the next point of a real instrument is
-// measured, so a killed program still loses at most the point being measured.
+// measured point costs the measuring thread only a hand-over. A point that comes a gathering
+// window or more after the last commit is committed at once; points that come faster (the
+// simulated bench without latency) go in together, one transaction per window. An instrument on
+// the bus takes longer than the window for a point, so a killed program still loses at most the
+// point being measured.
 class PointWriter {
   public:
     PointWriter() = default;
@@ -39,6 +41,8 @@ class PointWriter {
     void stop();
 
   private:
+    static constexpr std::chrono::milliseconds kGatherWindow{1};
+
     void run(const QString& path);
 
     std::thread thread_;
@@ -48,6 +52,7 @@ class PointWriter {
     std::vector<PointRow> pending_;
     bool writing_ = false;
     bool stopping_ = false;
+    int waitingForDrain_ = 0;
     bool opened_ = false;
     bool openDone_ = false;
     QString openError_;

@@ -193,6 +193,9 @@ void TForm1::openJournal() {
         *statusLine_, db.isOpen() ? db.path() : QString(), options_.database.server);
     journal_->series().setUnsavedChanged([this](bool) { updateTitle(); });
     updateTitle();
+    if (const auto& record = journal_->recoveredRecord(); record.samples > 0) {
+        thermo_->showRecoveredRecord(record.kind, record.started.date());
+    }
     if (!messages.isEmpty()) {
         QTimer::singleShot(0, this, [this, messages] {
             for (const QString& message : messages) {

@@ -129,16 +129,20 @@ bool ThermoController::mayDropUnsavedRecord(const QString& action) {
 }
 
 void ThermoController::showPastRecord(thermo::ThermoRunKind kind, const QDate& measured) {
-    recordKind_ = kind == thermo::ThermoRunKind::Thermocouple ? thermo::TempFileKind::Thermocouple
-                                                              : thermo::TempFileKind::FourProbe;
-    recordDate_ = measured;
-    showLastSample(kind);
+    showRecoveredRecord(kind, measured);
     QAbstractButton* mode = c().anyButton(QStringLiteral("RadioButton59"));
     {
         const QSignalBlocker blocker(mode);
         mode->setChecked(true);
     }
     panel_->RadioButton59Click();
+}
+
+void ThermoController::showRecoveredRecord(thermo::ThermoRunKind kind, const QDate& measured) {
+    recordKind_ = kind == thermo::ThermoRunKind::Thermocouple ? thermo::TempFileKind::Thermocouple
+                                                              : thermo::TempFileKind::FourProbe;
+    recordDate_ = measured;
+    showLastSample(kind);
 }
 
 // The read-outs the run left: those of its last sample, and for a four-probe run the time

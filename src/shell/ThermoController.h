@@ -45,6 +45,8 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
     // run left it: the four-probe panel with its read-outs and chart; the saves and the
     // export then write it as they would have at the end of that run.
     void showPastRecord(thermo::ThermoRunKind kind, const QDate& measured);
+    // The same without changing the window's mode: a record the journal brought back.
+    void showRecoveredRecord(thermo::ThermoRunKind kind, const QDate& measured);
 
     // ThermoHost
     QString text(QStringView control) const override;
