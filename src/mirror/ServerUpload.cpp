@@ -89,14 +89,19 @@ bool ServerUpload::context(qint64 id, const ContextValues& values) {
              {bench_, id})) {
         return false;
     }
-    for (const auto& [key, value] : values) {
-        if (!run(QStringLiteral("INSERT INTO context (bench, measurement_id, key, value) "
-                                "VALUES (?::uuid, ?::bigint, ?, ?)"),
-                 {bench_, id, key, value})) {
-            return false;
-        }
+    if (values.empty()) {
+        return true;
     }
-    return true;
+    // One statement for all the values: a round trip each would dominate on a slow link.
+    QStringList rows;
+    QVariantList bound;
+    for (const auto& [key, value] : values) {
+        rows << QStringLiteral("(?::uuid, ?::bigint, ?, ?)");
+        bound << bench_ << id << key << value;
+    }
+    return run(QStringLiteral("INSERT INTO context (bench, measurement_id, key, value) VALUES ") +
+                   rows.join(QStringLiteral(", ")),
+               bound);
 }
 
 bool ServerUpload::files(qint64 id, const std::vector<FileRow>& rows) {

@@ -175,9 +175,11 @@ class ServerMirrorTest : public ::testing::Test {
               "INSERT INTO point VALUES (1, 1, 2, 1000, 2.5e-10, NULL, NULL, NULL)",
               "INSERT INTO segment VALUES (1, 1, '')",
               "INSERT INTO context VALUES (1, 'points', '2')",
+              // Quotes, a backslash and Cyrillic reach the server as they are.
+              "INSERT INTO context VALUES (1, 'sample', 'O''Neil \\ образец \"7\"')",
               "INSERT INTO file VALUES (1, '/data/c3.frq', 'saved', "
               "'2026-12-07T10:01:00.500')"}) {
-            ASSERT_TRUE(QSqlQuery(local.database()).exec(QString::fromLatin1(statement)));
+            ASSERT_TRUE(QSqlQuery(local.database()).exec(QString::fromUtf8(statement)));
         }
     }
     static MirrorSettings settings(const QTemporaryDir& bench, const QString& url) {
