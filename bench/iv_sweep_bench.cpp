@@ -123,10 +123,26 @@ void BM_SweepFullStoreJournaled(benchmark::State& state) {
     runSweep(state, true, true);
 }
 
-BENCHMARK(BM_SweepEmptyStore)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_SweepEmptyStoreJournaled)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_SweepFullStore)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_SweepFullStoreJournaled)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SweepEmptyStore)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_SweepEmptyStoreJournaled)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_SweepFullStore)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_SweepFullStoreJournaled)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 }  // namespace
 

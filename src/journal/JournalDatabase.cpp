@@ -40,6 +40,8 @@ JournalDatabase::~JournalDatabase() {
 void JournalDatabase::closeDatabase() {
     open_ = false;
     syncTimer_.stop();
+    points_.stop();
+    insertPoint_.reset();
     if (db_.isValid()) {
         db_.close();
         db_ = QSqlDatabase();
@@ -101,6 +103,7 @@ bool JournalDatabase::openFile(QString* why) {
     if (!schemaUsable(why)) {
         return false;
     }
+    startPointWriter();
     open_ = true;
     sinceSync_.start();
     return true;
@@ -140,6 +143,34 @@ QString JournalDatabase::setAside() {
     return aside;
 }
 
+void JournalDatabase::startPointWriter() {
+    QString why;
+    if (points_.start(path_, &why)) {
+        return;
+    }
+    insertPoint_ = std::make_unique<QSqlQuery>(db_);
+    insertPoint_->prepare(
+        QStringLiteral("INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y) "
+                       "VALUES (?, ?, ?, ?, ?)"));
+}
+
+void JournalDatabase::appendPoint(const PointRow& row) {
+    if (!open_) {
+        return;
+    }
+    if (!insertPoint_) {
+        points_.append(row);
+    } else {
+        insertPoint_->bindValue(0, row.measurement);
+        insertPoint_->bindValue(1, row.segment);
+        insertPoint_->bindValue(2, row.idx);
+        insertPoint_->bindValue(3, row.x);
+        insertPoint_->bindValue(4, row.y);
+        insertPoint_->exec();
+    }
+    written();
+}
+
 void JournalDatabase::describe(qint64 id, const QString& kind) {
     if (open_ && id > 0 && describer_) {
         writeContext(db_, id, describer_(kind));
@@ -161,6 +192,7 @@ void JournalDatabase::written() {
 
 // A checkpoint syncs the log and then the database file: everything written is on disk.
 void JournalDatabase::sync() {
+    points_.drain();
     syncTimer_.stop();
     sinceSync_.restart();
     if (!open_ || !unsynced_) {

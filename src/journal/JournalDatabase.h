@@ -5,16 +5,18 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "journal/MeasurementContext.h"
+#include "journal/PointWriter.h"
 
 namespace tarvix::journal {
 
 // The SQLite file in which every measured point is kept as it is measured, so that a crash
-// or a power cut loses at most the last point or the last second. Each row is its own
-// transaction in the write-ahead log, which reaches the operating system at once (a killed
-// program loses nothing written); the log is synced to disk at least once a second and
-// whenever the caller asks (at the end of a segment or a run).
+// or a power cut loses at most the last point or the last second. I-V points are committed
+// by a writing thread (PointWriter) to the write-ahead log, which reaches the operating system
+// at once (a killed program loses nothing committed); the log is synced to disk at least once
+// a second and whenever the caller asks (at the end of a segment or a run).
 //
 // It is also the measurement database: every measurement stays in it with its context after
 // it is saved. Tables (SchemaMigrations makes and upgrades them; docs/database.md):
@@ -57,14 +59,21 @@ class JournalDatabase {
     // Writes the context of the new measurement `id` from the describer.
     void describe(qint64 id, const QString& kind);
 
+    // Journals a measured I-V point: handed to the writing thread, or written here when that
+    // thread could not open the file.
+    void appendPoint(const PointRow& row);
+    // Returns once every point handed over is committed.
+    void drainPoints() { points_.drain(); }
+
     // A row was written: syncs when the last sync is a second old, otherwise makes sure one
     // follows within the second.
     void written();
-    // Syncs the log to disk now.
+    // Commits the points handed over and syncs the log to disk now.
     void sync();
 
   private:
     bool openFile(QString* why);
+    void startPointWriter();
     bool schemaUsable(QString* why);
     QString setAside();
     void closeDatabase();
@@ -76,6 +85,8 @@ class JournalDatabase {
     bool unsynced_ = false;
     QElapsedTimer sinceSync_;
     QTimer syncTimer_;
+    PointWriter points_;
+    std::unique_ptr<QSqlQuery> insertPoint_;  // only while the writing thread is not running
     std::function<MeasurementContext(const QString& kind)> describer_;
 };
 

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "series/SeriesStore.h"
+#include "thermo/ThermoRecord.h"
 
 namespace tarvix::journal {
 
@@ -16,6 +17,9 @@ using series::SeriesStore;
 // SQLite keeps a NaN as NULL.
 float realOrNan(const QVariant& value) {
     return value.isNull() ? std::nanf("") : static_cast<float>(value.toDouble());
+}
+double doubleOrNan(const QVariant& value) {
+    return value.isNull() ? std::nan("") : value.toDouble();
 }
 
 // The filter's four values come once each: lowest date, highest date, text, LIKE pattern.
@@ -94,6 +98,60 @@ bool readIvSeries(QSqlDatabase& db, qint64 id, SeriesStore& store, int slot) {
         store.segmentLabel(labels.value(0).toInt(), slot) = labels.value(1).toString();
     }
     return any;
+}
+
+std::vector<PointValues> readPoints(QSqlDatabase& db, qint64 id, int limit) {
+    QSqlQuery query(db);
+    query.prepare(
+        QStringLiteral("SELECT idx, x, y, z, w, t FROM point WHERE measurement_id = ? "
+                       "AND segment = 1 AND idx BETWEEN 1 AND ? ORDER BY idx"));
+    query.addBindValue(id);
+    query.addBindValue(limit);
+    query.exec();
+    std::vector<PointValues> points;
+    const double missing = std::nan("");
+    while (query.next()) {
+        const auto index = static_cast<std::size_t>(query.value(0).toInt());
+        points.resize(index, {missing, missing, missing, missing, missing});
+        for (std::size_t column = 0; column < 5; ++column) {
+            points[index - 1][column] = doubleOrNan(query.value(static_cast<int>(column) + 1));
+        }
+    }
+    return points;
+}
+
+std::map<QString, QString> readSettings(QSqlDatabase& db, qint64 id) {
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT key, value FROM context WHERE measurement_id = ?"));
+    query.addBindValue(id);
+    query.exec();
+    std::map<QString, QString> settings;
+    while (query.next()) {
+        settings[query.value(0).toString()] = query.value(1).toString();
+    }
+    return settings;
+}
+
+thermo::ThermoRunKind thermoRunKind(const QString& kind) {
+    return kind == QStringLiteral("thermocouple") ? thermo::ThermoRunKind::Thermocouple
+                                                  : thermo::ThermoRunKind::FourProbe;
+}
+
+int readThermoRecord(QSqlDatabase& db, qint64 id, thermo::ThermoRunKind kind,
+                     thermo::ThermoRecord& record) {
+    const std::vector<PointValues> samples = readPoints(db, id, thermo::ThermoRecord::kMaxSamples);
+    std::size_t k = 0;
+    for (const auto& [temp, resistance, refTemp, tcTemp, time] : samples) {
+        ++k;
+        record.thermoTemp[k] = temp;
+        record.thermoResistance[k] = resistance;
+        record.thermoRefTemp[k] = refTemp;
+        record.thermoTcTemp[k] = tcTemp;
+        record.thermoTime[k] = time;
+    }
+    record.thermoCount = static_cast<int>(samples.size());
+    record.filledBy = samples.empty() ? thermo::ThermoRunKind::None : kind;
+    return record.thermoCount;
 }
 
 }  // namespace tarvix::journal

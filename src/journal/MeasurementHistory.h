@@ -4,10 +4,17 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
+#include <array>
+#include <map>
 #include <vector>
+
+#include "thermo/ThermoRecordObserver.h"
 
 namespace tarvix::series {
 class SeriesStore;
+}
+namespace tarvix::thermo {
+struct ThermoRecord;
 }
 
 namespace tarvix::journal {
@@ -36,5 +43,23 @@ std::vector<HistoryEntry> listMeasurements(QSqlDatabase& db, const HistoryFilter
 // Puts the points and labels of I-V measurement `id` into stored slot `slot` of `store`,
 // each segment at its own number. False when it holds no point.
 bool readIvSeries(QSqlDatabase& db, qint64 id, series::SeriesStore& store, int slot);
+
+// x, y, z, w and t of one point of segment 1; a reading that failed is NaN.
+using PointValues = std::array<double, 5>;
+
+// The points of segment 1 of measurement `id` with index 1 to `limit`, point k at [k - 1];
+// an index the database lacks reads as NaN.
+std::vector<PointValues> readPoints(QSqlDatabase& db, qint64 id, int limit);
+
+// The settings and identifications kept with measurement `id`, by key.
+std::map<QString, QString> readSettings(QSqlDatabase& db, qint64 id);
+
+// The kind of record a "four-probe" or "thermocouple" measurement fills.
+thermo::ThermoRunKind thermoRunKind(const QString& kind);
+
+// Fills `record` with the samples of four-probe or thermocouple measurement `id` as the
+// procedure of `kind` left them; returns the number of samples (0: the record is empty).
+int readThermoRecord(QSqlDatabase& db, qint64 id, thermo::ThermoRunKind kind,
+                     thermo::ThermoRecord& record);
 
 }  // namespace tarvix::journal

@@ -57,7 +57,8 @@ QStringList RecoveryJournal::openFileAndRecover(const QString& file) {
                         .arg(series.count)
                         .arg(spanText(series.first, series.last));
     }
-    const RecoveredRecord record = thermo_->recover();
+    recoveredRecord_ = thermo_->recover();
+    const RecoveredRecord& record = recoveredRecord_;
     if (record.samples > 0) {
         messages << QStringLiteral("Recovered an unsaved %1 record of %2 samples measured %3.")
                         .arg(record.kind == thermo::ThermoRunKind::Thermocouple

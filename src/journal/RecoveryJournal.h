@@ -26,6 +26,8 @@ class RecoveryJournal {
     // The same with the database file `file` wherever it is.
     QStringList openFileAndRecover(const QString& file);
 
+    // The four-probe or thermocouple record put back at start-up (no samples: none).
+    const RecoveredRecord& recoveredRecord() const { return recoveredRecord_; }
     SeriesJournal& series() { return *series_; }
     ThermoJournal& thermo() { return *thermo_; }
     const JournalDatabase& database() const { return db_; }
@@ -37,6 +39,7 @@ class RecoveryJournal {
     JournalDatabase db_;
     std::unique_ptr<SeriesJournal> series_;
     std::unique_ptr<ThermoJournal> thermo_;
+    RecoveredRecord recoveredRecord_;
 };
 
 }  // namespace tarvix::journal

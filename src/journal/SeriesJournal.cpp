@@ -32,14 +32,7 @@ QString now() {
 
 }  // namespace
 
-SeriesJournal::SeriesJournal(JournalDatabase& db, SeriesStore& store) : db_(db), store_(store) {
-    if (db_.isOpen()) {
-        insertPoint_ = QSqlQuery(db_.database());
-        insertPoint_.prepare(
-            QStringLiteral("INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y) "
-                           "VALUES (?, ?, ?, ?, ?)"));
-    }
-}
+SeriesJournal::SeriesJournal(JournalDatabase& db, SeriesStore& store) : db_(db), store_(store) {}
 
 qint64 SeriesJournal::startMeasurement() {
     liveLastPoint_.fill(0);
@@ -100,6 +93,7 @@ void SeriesJournal::livePointStored(int segment, int point) {
         writeLabel(liveId_, segment, store_.liveLabel(segment));
         if (liveLastPoint_[index] > 1 && liveId_ > 0) {
             // A manual run that passed the table's end starts the segment over.
+            db_.drainPoints();
             QSqlQuery drop(db_.database());
             drop.prepare(
                 QStringLiteral("DELETE FROM point WHERE measurement_id = ? AND segment = ?"));
@@ -110,13 +104,9 @@ void SeriesJournal::livePointStored(int segment, int point) {
     }
     liveLastPoint_[index] = point;
     if (liveId_ > 0) {
-        insertPoint_.bindValue(0, liveId_);
-        insertPoint_.bindValue(1, segment);
-        insertPoint_.bindValue(2, point);
-        insertPoint_.bindValue(3, static_cast<double>(store_.liveVoltage(segment)[point]));
-        insertPoint_.bindValue(4, static_cast<double>(store_.liveCurrent(segment)[point]));
-        insertPoint_.exec();
-        db_.written();
+        db_.appendPoint({liveId_, segment, point,
+                         static_cast<double>(store_.liveVoltage(segment)[point]),
+                         static_cast<double>(store_.liveCurrent(segment)[point])});
     }
     notifyIfChanged(before);
 }

@@ -69,7 +69,6 @@ class SeriesJournal : public series::SeriesStoreObserver {
 
     JournalDatabase& db_;
     series::SeriesStore& store_;
-    QSqlQuery insertPoint_;
     qint64 liveId_ = 0;
     qint64 nextLocalId_ = -1;  // ids of runs measured while no journal file is open
     std::array<int, 9> liveLastPoint_{};

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "journal/JournalDatabase.h"
+#include "journal/MeasurementHistory.h"
 #include "thermo/ThermoRecord.h"
 
 namespace tarvix::journal {
@@ -21,9 +22,6 @@ QString kindName(ThermoRunKind kind) {
 // SQLite keeps a NaN (a missing reading) as NULL.
 QVariant realOrNull(double value) {
     return std::isnan(value) ? QVariant() : QVariant(value);
-}
-double realOrNan(const QVariant& value) {
-    return value.isNull() ? std::nan("") : value.toDouble();
 }
 
 QString now() {
@@ -56,8 +54,12 @@ void ThermoJournal::setState(const char* state) {
     db_.sync();
 }
 
+// A record that was saved, or came from the database, keeps its state when a run replaces it.
 void ThermoJournal::runStarted(ThermoRunKind kind) {
-    setState("replaced");
+    if (unsaved_) {
+        setState("replaced");
+    }
+    unsaved_ = true;
     runId_ = 0;
     if (!db_.isOpen()) {
         return;
@@ -85,13 +87,27 @@ void ThermoJournal::sampleStored(int sample) {
     insertSample_.bindValue(5, realOrNull(record_.thermoTcTemp[k]));
     insertSample_.bindValue(6, realOrNull(record_.thermoTime[k]));
     insertSample_.exec();
+    unsaved_ = true;
     db_.written();
+}
+
+void ThermoJournal::loaded(qint64 id) {
+    if (unsaved_) {
+        setState("replaced");
+    }
+    unsaved_ = false;
+    runId_ = id;
+}
+
+bool ThermoJournal::hasUnsaved() const {
+    return unsaved_ && record_.thermoCount > 0;
 }
 
 void ThermoJournal::recordSaved(const QString& file) {
     if (runId_ > 0) {
         recordFile(db_.database(), runId_, file, QStringLiteral("saved"));
     }
+    unsaved_ = false;
     setState("saved");
 }
 
@@ -109,31 +125,12 @@ RecoveredRecord ThermoJournal::recover() {
         return found;
     }
     runId_ = run.value(0).toLongLong();
-    found.kind = run.value(1).toString() == QStringLiteral("thermocouple")
-                     ? ThermoRunKind::Thermocouple
-                     : ThermoRunKind::FourProbe;
+    found.kind = thermoRunKind(run.value(1).toString());
     found.started = QDateTime::fromString(run.value(2).toString(), Qt::ISODateWithMs);
     found.ended = QDateTime::fromString(run.value(3).toString(), Qt::ISODateWithMs);
     run.finish();
-    QSqlQuery samples(db_.database());
-    samples.prepare(
-        QStringLiteral("SELECT idx, x, y, z, w, t FROM point WHERE measurement_id = ? "
-                       "AND segment = 1 AND idx BETWEEN 1 AND ?"));
-    samples.addBindValue(runId_);
-    samples.addBindValue(ThermoRecord::kMaxSamples);
-    samples.exec();
-    while (samples.next()) {
-        const int sample = samples.value(0).toInt();
-        const auto k = static_cast<std::size_t>(sample);
-        record_.thermoTemp[k] = realOrNan(samples.value(1));
-        record_.thermoResistance[k] = realOrNan(samples.value(2));
-        record_.thermoRefTemp[k] = realOrNan(samples.value(3));
-        record_.thermoTcTemp[k] = realOrNan(samples.value(4));
-        record_.thermoTime[k] = realOrNan(samples.value(5));
-        found.samples = std::max(found.samples, sample);
-    }
-    record_.thermoCount = found.samples;
-    record_.filledBy = found.samples > 0 ? found.kind : ThermoRunKind::None;
+    found.samples = readThermoRecord(db_.database(), runId_, found.kind, record_);
+    unsaved_ = found.samples > 0;
     if (found.samples == 0) {
         setState("replaced");
         runId_ = 0;

@@ -31,6 +31,12 @@ class ThermoJournal : public thermo::ThermoRecordObserver {
     void sampleStored(int sample) override;
     void recordSaved(const QString& file) override;
 
+    // The record now holds measurement `id` of the database, loaded from it; what it held
+    // before is dropped as a new run would drop it.
+    void loaded(qint64 id);
+    // Whether the record holds samples that were never saved (a loaded record does not).
+    bool hasUnsaved() const;
+
     // Puts the last unsaved record of an earlier session back into the empty record.
     RecoveredRecord recover();
 
@@ -41,6 +47,8 @@ class ThermoJournal : public thermo::ThermoRecordObserver {
     thermo::ThermoRecord& record_;
     QSqlQuery insertSample_;
     qint64 runId_ = 0;
+    // A run was started or a sample taken since the record was last saved or loaded.
+    bool unsaved_ = false;
 };
 
 }  // namespace tarvix::journal

@@ -25,10 +25,14 @@ SweepReport LcrPanel::runSweep(bus::GpibBus& bus, const SweepSettings& settings)
     sweeping_ = false;
     if (report.outcome == SweepReport::Outcome::Completed ||
         report.outcome == SweepReport::Outcome::Ended) {
-        selectFrequencyView(*plot_, *sweep_, settings.view, ViewSelection::EndOfSweep);
-        redraw(settings.chart);
+        showSweep(settings.view, settings.chart);
     }
     return report;
+}
+
+void LcrPanel::showSweep(FrequencyView view, const ChartOptions& options) {
+    selectFrequencyView(*plot_, *sweep_, view, ViewSelection::EndOfSweep);
+    redraw(options);
 }
 
 void LcrPanel::showView(FrequencyView view, const ChartOptions& options) {

@@ -32,6 +32,9 @@ class LcrPanel {
     // A click that arrives while a sweep runs (from a message box's event loop) does nothing.
     SweepReport runSweep(bus::GpibBus& bus, const SweepSettings& settings);
 
+    // The chart a whole sweep ends with: the sweep's selection of `view`, drawn. For a sweep
+    // measured now and for one loaded from the database.
+    void showSweep(FrequencyView view, const ChartOptions& options);
     // RadioButton55..57Click, CheckBox43Click, RadioButton60Click: reselect and draw.
     void showView(FrequencyView view, const ChartOptions& options);
     // CheckBox46Click: draw the current plot set again.

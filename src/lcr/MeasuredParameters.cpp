@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::array<MeasuredParameter, 17> kParameters{{
     {"AUTO", "RadioButton23", nullptr, "A"},
-    {"NONE", nullptr, "RadioButton39", "N"},
+    {"NONE", nullptr, "RadioButton39", kNoSecondaryCode},
     {"C series", "RadioButton24", "RadioButton40", "CS"},
     {"C parallel", "RadioButton25", "RadioButton41", "CP"},
     {"L series", "RadioButton26", "RadioButton42", "LS"},

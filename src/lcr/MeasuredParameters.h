@@ -14,6 +14,9 @@ struct MeasuredParameter {
     const char* code;
 };
 
+// The secondary code of "NONE": the meter then measures the primary alone.
+inline constexpr const char* kNoSecondaryCode = "N";
+
 std::span<const MeasuredParameter> measuredParameters();
 
 // The code behind a checked button of either group; empty for a name of neither.

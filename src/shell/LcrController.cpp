@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "lcr/FrqFile.h"
 #include "lcr/LcrControls.h"
@@ -17,6 +18,7 @@
 #include "shell/StartController.h"
 #include "shell/TidyCsvMenu.h"
 #include "shell/Widgets.h"
+#include "text/NumberText.h"
 
 namespace tarvix::shell {
 
@@ -184,6 +186,30 @@ void LcrController::runSweep() {
         // The file goes to the working folder, which the operator may not know.
         form_.ui().showMessage(QStringLiteral("Frequency data written to %1").arg(file));
     }
+}
+
+lcr::FreqSweep& LcrController::sweep() {
+    return panel_->sweep();
+}
+
+void LcrController::showPastSweep(const QDate& measured) {
+    sweepMeasured_ = true;
+    sweepDate_ = measured;
+    c().paintBox(kChartBox)->setCaption(QString());
+    const lcr::FreqSweep& past = panel_->sweep();
+    const auto last = static_cast<std::size_t>(std::clamp(past.sweepCount, 0, lcr::kSweepCapacity));
+    // The meter's own text of the last reading is not kept; its value stands in for it: the
+    // secondary's when one was measured, otherwise the primary's.
+    const bool secondary = past.secondaryCode != QLatin1String(lcr::kNoSecondaryCode);
+    const double value = secondary ? past.sweepSecondary[last] : past.sweepPrimary[last];
+    showLastData(last > 0 ? text::generalTextForDisplay(value) : QString());
+    QAbstractButton* mode = c().anyButton(radioName(60));
+    {
+        const QSignalBlocker blocker(mode);
+        mode->setChecked(true);
+    }
+    RadioButton60Click();
+    panel_->showSweep(chosenView(), chartOptions());
 }
 
 // A sweep of its own takes the stop flag as Start does and leaves it set at its end; one run

@@ -30,6 +30,10 @@ class LcrController : public PanelController, public lcr::LcrHost {
     void formCreate() override;
 
     const lcr::LcrPanel& panel() const { return *panel_; }
+    lcr::FreqSweep& sweep();
+    // The sweep, filled from the database with what was measured on `measured`, shown as at
+    // the end of that sweep: Panel6 with its chart and last data; the export then writes it.
+    void showPastSweep(const QDate& measured);
 
     // "7600 Start" (Button21 "Start 7600" performs it too): the sweep, once the bus is free.
     void Button32Click();

@@ -139,7 +139,6 @@ journal::MeasurementContext describeLcrSweep(const Controls& controls,
                                              const lcr::SweepSettings& settings) {
     journal::MeasurementContext context = common(controls);
     const auto number = [](double value) { return QString::number(value, 'g', 15); };
-    static const std::array<const char*, 3> kBias = {"OFF", "EXT", "INT"};
     static const std::array<const char*, 4> kSpeed = {"", "medium", "fast", "very slow"};
     context.values.insert(
         context.values.end(),
@@ -152,7 +151,7 @@ journal::MeasurementContext describeLcrSweep(const Controls& controls,
           settings.logGrid ? QStringLiteral("log") : QStringLiteral("linear")},
          {QStringLiteral("level_mv"), number(settings.acLevelMv)},
          {QStringLiteral("bias_mode"),
-          QString::fromLatin1(kBias.at(static_cast<std::size_t>(settings.biasMode)))},
+          QString::fromLatin1(kLcrBiasNames.at(static_cast<std::size_t>(settings.biasMode)))},
          {QStringLiteral("speed"),
           QString::fromLatin1(kSpeed.at(static_cast<std::size_t>(settings.speed)))},
          {QStringLiteral("trigger_delay_ms"), number(settings.triggerDelay)},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 
 #include "journal/MeasurementContext.h"
 
@@ -12,6 +13,9 @@ namespace tarvix::shell {
 
 class Controls;
 struct IvState;
+
+// How the database names the LCR meter's bias modes 0, 1 and 2.
+inline constexpr std::array<const char*, 3> kLcrBiasNames = {"OFF", "EXT", "INT"};
 
 // What the database keeps beside the points of a measurement: the comment, the settings on
 // the window that shaped a run of `kind` ("iv", "four-probe", "thermocouple") and the

@@ -24,6 +24,7 @@
 #include "shell/IvPanelController.h"
 #include "shell/TidyCsvMenu.h"
 #include "shell/Widgets.h"
+#include "text/ClockText.h"
 #include "text/FileError.h"
 
 namespace tarvix::shell {
@@ -388,6 +389,16 @@ void SeriesFilesController::showReload(const series::KtlReadResult& result) {
     form_.ivPanel().ScrollBar2Change();
     form_.chart().drawIvChart();
     form_.letEventsRun();
+}
+
+void SeriesFilesController::showDatabaseSeries(const QDateTime& measured) {
+    currentFilePath_.clear();
+    seriesDate_ = text::shortDateText(measured.date());
+    baseline_.synced(form_.store());
+    c().setText(QStringLiteral("Label15"), QStringLiteral("///"));
+    c().setText(QStringLiteral("Label5"), seriesDate_);
+    c().setText(QStringLiteral("Label43"), text::longTimeText(measured.time()));
+    form_.showSeriesFile(QString());
 }
 
 void SeriesFilesController::Button4Click() {

@@ -39,6 +39,11 @@ class SeriesFilesController : public PanelController {
     // File -> "Export tidy table (CSV)...": 0 or the runtime's file-error code.
     int exportTidyTable(const QString& path);
 
+    // The store now holds a series loaded from the database, measured at `measured`: no
+    // series file is in use (Label15 shows none, the export asks for a name) and the date
+    // and time fields show when it was measured.
+    void showDatabaseSeries(const QDateTime& measured);
+
     // The series file last opened or saved, and the date line of that file.
     const QString& currentFilePath() const { return currentFilePath_; }
     const QString& seriesDate() const { return seriesDate_; }

@@ -85,13 +85,16 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     controllers_.push_back(std::move(panel));
     controllers_.push_back(std::move(start));
     controllers_.push_back(std::make_unique<ModeController>(*this));
-    controllers_.push_back(std::make_unique<SeriesFilesController>(*this));
-    controllers_.push_back(std::make_unique<AnalysisController>(*this));
+    auto files = std::make_unique<SeriesFilesController>(*this);
     auto thermo = std::make_unique<ThermoController>(*this);
+    auto lcr = std::make_unique<LcrController>(*this);
     thermo_ = thermo.get();
+    auto history = std::make_unique<HistoryController>(*this, *files, *thermo, *lcr);
+    controllers_.push_back(std::move(files));
+    controllers_.push_back(std::make_unique<AnalysisController>(*this));
     controllers_.push_back(std::move(thermo));
-    controllers_.push_back(std::make_unique<LcrController>(*this));
-    controllers_.push_back(std::make_unique<HistoryController>(*this));
+    controllers_.push_back(std::move(lcr));
+    controllers_.push_back(std::move(history));
     for (const auto& controller : controllers_) {
         controller->wire();
     }
@@ -184,6 +187,9 @@ void TForm1::openJournal() {
                                      : journal_->openFileAndRecover(options_.databasePath);
     journal_->series().setUnsavedChanged([this](bool) { updateTitle(); });
     updateTitle();
+    if (const auto& record = journal_->recoveredRecord(); record.samples > 0) {
+        thermo_->showRecoveredRecord(record.kind, record.started.date());
+    }
     if (!messages.isEmpty()) {
         QTimer::singleShot(0, this, [this, messages] {
             for (const QString& message : messages) {

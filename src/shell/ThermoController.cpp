@@ -7,12 +7,15 @@
 #include <QSpinBox>
 #include <QThread>
 
+#include "journal/RecoveryJournal.h"
 #include "shell/IvChartView.h"
 #include "shell/TidyCsvMenu.h"
+#include "text/ClockText.h"
 #include "text/DecimalParse.h"
 #include "thermo/ChartLimits.h"
 #include "thermo/PanelChart.h"
 #include "thermo/PanelControls.h"
+#include "thermo/SampleReadouts.h"
 #include "thermo/ThermoPanel.h"
 #include "thermo/ThermoRecord.h"
 #include "thermo/TidyRecordCsv.h"
@@ -113,6 +116,50 @@ void ThermoController::wireTidyExport() {
 void ThermoController::recordRestarted(thermo::TempFileKind kind) {
     recordKind_ = kind;
     recordDate_ = now().date();
+}
+
+bool ThermoController::mayDropUnsavedRecord(const QString& action) {
+    if (!form_.journal().thermo().hasUnsaved()) {
+        return true;
+    }
+    return form_.ui().ask(
+        QStringLiteral("The four-probe panel holds a record that was never saved. %1 drops it. "
+                       "Go on?")
+            .arg(action));
+}
+
+void ThermoController::showPastRecord(thermo::ThermoRunKind kind, const QDate& measured) {
+    showRecoveredRecord(kind, measured);
+    QAbstractButton* mode = c().anyButton(QStringLiteral("RadioButton59"));
+    {
+        const QSignalBlocker blocker(mode);
+        mode->setChecked(true);
+    }
+    panel_->RadioButton59Click();
+}
+
+void ThermoController::showRecoveredRecord(thermo::ThermoRunKind kind, const QDate& measured) {
+    recordKind_ = kind == thermo::ThermoRunKind::Thermocouple ? thermo::TempFileKind::Thermocouple
+                                                              : thermo::TempFileKind::FourProbe;
+    recordDate_ = measured;
+    showLastSample(kind);
+}
+
+// The read-outs the run left: those of its last sample, and for a four-probe run the time
+// it was taken.
+void ThermoController::showLastSample(thermo::ThermoRunKind kind) {
+    const int last = record_->thermoCount;
+    if (last < 1) {
+        return;
+    }
+    if (kind == thermo::ThermoRunKind::Thermocouple) {
+        thermo::showLoopSample(*this, *record_, last);
+        return;
+    }
+    thermo::showFourProbeSample(*this, *record_, last);
+    setText(thermo::controls::kSampleTimeLabel,
+            text::longTimeText(
+                text::timeFromDayFraction(record_->thermoTime[static_cast<std::size_t>(last)])));
 }
 
 int ThermoController::exportTidyRecord(const QString& path) {

@@ -38,6 +38,15 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
     // File -> "Export four-probe record (CSV)...": 0 or the runtime's file-error code.
     int exportTidyRecord(const QString& path);
     thermo::ThermoRecord& record() { return *record_; }
+    // Asks before `action` drops a record that was never saved; true when there is none or
+    // the operator agreed.
+    bool mayDropUnsavedRecord(const QString& action);
+    // The record, filled from the database by a run of `kind` on `measured`, shown as that
+    // run left it: the four-probe panel with its read-outs and chart; the saves and the
+    // export then write it as they would have at the end of that run.
+    void showPastRecord(thermo::ThermoRunKind kind, const QDate& measured);
+    // The same without changing the window's mode: a record the journal brought back.
+    void showRecoveredRecord(thermo::ThermoRunKind kind, const QDate& measured);
 
     // ThermoHost
     QString text(QStringView control) const override;
@@ -66,6 +75,7 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
     void wireSettings();
     void wireTidyExport();
     void recordRestarted(thermo::TempFileKind kind);
+    void showLastSample(thermo::ThermoRunKind kind);
 
     std::unique_ptr<thermo::ThermoRecord> record_;
     std::unique_ptr<thermo::ThermoPanel> panel_;

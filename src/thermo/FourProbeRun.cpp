@@ -10,6 +10,7 @@
 #include "thermo/FourProbeSettings.h"
 #include "thermo/PanelChart.h"
 #include "thermo/PanelControls.h"
+#include "thermo/SampleReadouts.h"
 #include "thermo/SourceCurrent.h"
 #include "thermo/ThermocoupleConversion.h"
 
@@ -238,9 +239,7 @@ double FourProbeRun::measureTemperature() {
 }
 
 void FourProbeRun::showSample(int sample) {
-    host_.setText(controls::kSampleNumberEdit, QString::number(sample));
-    host_.setText(controls::kTemperatureEdit, text::fixedText(record_.thermoTemp[sample], 3, 3));
-    host_.setText(controls::kResistanceEdit, text::defaultReal(record_.thermoResistance[sample]));
+    showFourProbeSample(host_, record_, sample);
 }
 
 // The source unit is switched off even when the LCR meter measured.

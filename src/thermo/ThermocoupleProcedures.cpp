@@ -6,6 +6,7 @@
 #include "text/ClockText.h"
 #include "text/NumberText.h"
 #include "thermo/PanelControls.h"
+#include "thermo/SampleReadouts.h"
 #include "thermo/ThermocoupleConversion.h"
 
 namespace tarvix::thermo {
@@ -43,14 +44,9 @@ std::optional<bus::ExchangeFault> takeLoopSample(ThermoBusLink& link, ThermoReco
                  {":rout:open:all", "FUNC \"TEMP\"", "rout:clos (@1)", ":READ?"});
     record.thermoRefTemp[sample] = link.fault() ? kMissing : link.readNumber(kMultimeterAddress);
     record.thermoTime[sample] = text::timeOfDay(host.now().time());
-    host.setText(controls::kSampleNumberEdit, QString::number(sample));
-    host.setText(controls::kTemperatureEdit, text::defaultReal(record.thermoRefTemp[sample]));
-    host.setText(controls::kResistanceEdit, text::defaultReal(record.thermoTemp[sample]));
-    const double kelvin =
+    record.thermoTcTemp[sample] =
         thermocoupleTemperature(record.thermoTemp[sample], record.thermoRefTemp[sample]);
-    record.thermoTcTemp[sample] = kelvin;
-    host.setText(controls::kTcKelvinEdit, text::defaultReal(kelvin));
-    host.setText(controls::kTcCelsiusEdit, text::defaultReal(kelvinToCelsius(kelvin)));
+    showLoopSample(host, record, sample);
     return voltsFault ? voltsFault : link.fault();
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -293,6 +294,40 @@ TEST(Journal, AForeignDatabaseIsNotWrittenInto) {
     Session session(folder.path());
     ASSERT_EQ(session.messages.size(), 1);
     EXPECT_TRUE(session.messages.front().contains(QStringLiteral("not a journal of this program")));
+}
+
+// Points are written by a thread of their own: they must reach the file while the segment is
+// still running, not only when it ends, or a crash mid-segment would lose them all.
+TEST(Journal, PointsReachTheFileWhileTheSegmentRuns) {
+    QTemporaryDir folder;
+    Session session(folder.path());
+    session.store->liveLabel(1) = QStringLiteral("12:00:01");
+    constexpr int kPoints = 500;
+    for (int p = 1; p <= kPoints; ++p) {
+        session.store->setLivePoint(1, p, 0.01 * p, 1e-6 * p);
+    }
+    QSqlDatabase reader =
+        QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("reader"));
+    reader.setDatabaseName(
+        QDir(folder.path()).filePath(QString::fromLatin1(JournalDatabase::kFileName)));
+    ASSERT_TRUE(reader.open());
+    int stored = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while (stored < kPoints && waited.elapsed() < 5000) {
+        QSqlQuery count(reader);
+        count.exec(QStringLiteral("SELECT count(*), sum(idx) FROM point"));
+        if (count.next()) {
+            stored = count.value(0).toInt();
+            if (stored == kPoints) {
+                EXPECT_EQ(count.value(1).toInt(), kPoints * (kPoints + 1) / 2);
+            }
+        }
+    }
+    EXPECT_EQ(stored, kPoints);
+    reader.close();
+    reader = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("reader"));
 }
 
 }  // namespace

@@ -165,11 +165,15 @@ TEST_F(CrashRecovery, AFourProbeRunKilledMidwayComesBack) {
     killWhen(first, [&] { return journaledPoints(crashed, "four-probe", 1) >= 3; });
     expectIntegrity(crashed);
     const int samples = journaledPoints(crashed, "four-probe", 1);
-    const QString output =
-        run(crashed, QStringLiteral("answer %1\nclick Button29\n").arg(crashed.filePath("run")));
+    const QString output = run(
+        crashed,
+        QStringLiteral("print Edit54\nanswer %1\nclick Button29\n").arg(crashed.filePath("run")));
     EXPECT_TRUE(output.contains(
         QStringLiteral("message: Recovered an unsaved four-probe record of %1 samples")
             .arg(samples)))
+        << output.toStdString();
+    // The read-outs show the last sample brought back, as the run had left them.
+    EXPECT_TRUE(output.contains(QStringLiteral("Edit54: %1\n").arg(samples)))
         << output.toStdString();
     // Seven header lines and every sample but the last, as any save of the record.
     EXPECT_EQ(lines(crashed.filePath("run.temp")).size(), 7 + samples - 1 + 1);

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs the sweep benchmark with and without the recovery journal and prints what the journal
+# costs a point: the wall-clock ratio (the figure a user sees; the journal's writing thread runs
+# on the second core) and the processor time it adds over both threads. Medians of interleaved
+# repetitions. Usage: compare_journal.sh [build-dir] [repetitions]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build_dir="${1:-$root/build}"
+repetitions="${2:-9}"
+bench="$build_dir/bench/iv_sweep_bench"
+if [[ ! -x "$bench" ]]; then
+    echo "no $bench: build the target iv_sweep_bench first" >&2
+    exit 2
+fi
+json="$(mktemp)"
+trap 'rm -f "$json"' EXIT
+QT_QPA_PLATFORM=offscreen "$bench" --benchmark_repetitions="$repetitions" \
+    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+    --benchmark_format=json --benchmark_out="$json" --benchmark_out_format=json >/dev/null
+python3 - "$json" <<'PY'
+import json, sys
+runs = json.load(open(sys.argv[1]))["benchmarks"]
+median = {r["run_name"].split("/")[0]: r for r in runs if r.get("aggregate_name") == "median"}
+points = 2 * 10000  # two iterations of a 10000-point sweep
+met = True
+for store in ("Empty", "Full"):
+    plain = median[f"BM_Sweep{store}Store"]
+    journaled = median[f"BM_Sweep{store}StoreJournaled"]
+    ratio = journaled["real_time"] / plain["real_time"]
+    extra = (journaled["cpu_time"] - plain["cpu_time"]) * 1e3 / points
+    ok = ratio <= 1.05
+    met = met and ok
+    print(f"{store.lower()} store: {plain['real_time'] * 1e3 / points:.1f} us a point plain, "
+          f"{journaled['real_time'] * 1e3 / points:.1f} us journaled: ratio {ratio:.3f} "
+          f"(goal <= 1.05, within the benchmark's noise) {'met' if ok else 'NOT met'}; "
+          f"processor time added {extra:.1f} us a point over both threads")
+sys.exit(0 if met else 1)
+PY
