@@ -1,10 +1,13 @@
+#include <QBuffer>
 #include <QByteArray>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "series/KtlFileReader.h"
 #include "series/KtlFileStoreSteps.h"
+#include "series/KtlTwoPartRead.h"
 #include "series/SeriesStore.h"
 
 using namespace tarvix::series;
@@ -35,6 +38,44 @@ void checkCutLastLine(const QByteArray& bytes, const SeriesStore& store) {
                     !std::isnan(store.storedCurrent(segment, series)[p])) {
                     __builtin_trap();
                 }
+            }
+        }
+    }
+}
+
+// Read in two parts, split after the byte the input's first byte names, the input gives
+// what one pass gave: the outcome, the slot number, every count, point and label.
+void checkTwoParts(const QByteArray& bytes, const KtlReadResult& whole, const SeriesStore& store) {
+    if (bytes.isEmpty()) {
+        return;
+    }
+    QBuffer first;
+    first.setData(bytes);
+    first.open(QIODevice::ReadOnly);
+    QBuffer second;
+    second.setData(bytes);
+    second.open(QIODevice::ReadOnly);
+    static SeriesStore split;
+    clearStoreForOpen(split);
+    const qint64 from = static_cast<unsigned char>(bytes[0]) * bytes.size() / 256;
+    const auto result = readKtlSplitAt(first, second, from, split, KtlLabels::Take);
+    if (!result) {
+        return;
+    }
+    if (result->error != whole.error || result->limitMessage != whole.limitMessage ||
+        split.seriesCount != store.seriesCount || result->voltageMin != whole.voltageMin ||
+        result->currentMax != whole.currentMax) {
+        __builtin_trap();
+    }
+    constexpr std::size_t kBytes = SeriesStore::kSlotsPerSegment * sizeof(float);
+    for (int series = 1; series <= store.seriesCount; ++series) {
+        for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
+            if (std::memcmp(split.storedCurrent(segment, series),
+                            store.storedCurrent(segment, series), kBytes) != 0 ||
+                std::memcmp(split.storedVoltage(segment, series),
+                            store.storedVoltage(segment, series), kBytes) != 0 ||
+                split.segmentLabel(segment, series) != store.segmentLabel(segment, series)) {
+                __builtin_trap();
             }
         }
     }
@@ -72,6 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
+    checkTwoParts(bytes, result, store);
     if (result.error == 0) {
         checkCutLastLine(bytes, store);
     }

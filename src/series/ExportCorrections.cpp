@@ -171,13 +171,20 @@ double seriesResistance(SeriesResistor resistor) {
     return 0;
 }
 
-// Restoring and correcting in one pass reads the copies once and writes the tables once.
+// Restoring and correcting in one pass reads the copies once and writes the tables once;
+// without options, right after a snapshot (an open, a save), there is nothing to restore.
 // Only the slots in use are restored: the ones above seriesCount are never shown, and
 // bringing old copies back there could surface a deleted series once the count grows.
 // Only the series whose values changed count as written, so that the chart draws again
 // just what an option changed. A large store is shared between two threads, each with
 // series of its own.
 void applyExportCorrections(SeriesStore& store, const ExportOptions& options) {
+    const bool anyOption = options.drift || options.denoise || options.absoluteCurrent ||
+                           options.resistor != SeriesResistor::None;
+    if (!anyOption && store.copiesPending()) {
+        return;  // the copies are the tables as they stand: nothing to restore
+    }
+    store.makePendingCopies();  // before two threads read them
     const long double resistance = seriesResistance(options.resistor);
     const SlotPass pass =
         choosePass({options.drift, options.denoise, options.resistor != SeriesResistor::None,

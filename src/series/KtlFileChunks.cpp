@@ -15,6 +15,9 @@ constexpr qsizetype kChunkSize = 1 << 20;
 KtlChunkWriter::KtlChunkWriter(text::SafeFileWriter& writer)
     : writer_(writer), buffer_(new char[kChunkSize]) {}
 
+KtlChunkWriter::KtlChunkWriter(text::SafeFileWriter& writer, qint64 offset)
+    : writer_(writer), buffer_(new char[kChunkSize]), offset_(offset) {}
+
 KtlChunkWriter::~KtlChunkWriter() = default;
 
 char* KtlChunkWriter::reserve(qsizetype bytes) {
@@ -28,7 +31,12 @@ void KtlChunkWriter::text(std::string_view bytes) {
     const auto size = static_cast<qsizetype>(bytes.size());
     if (size > kChunkSize) {
         flush();
-        writer_.writeRaw(QByteArray(bytes.data(), size));
+        if (offset_ >= 0) {
+            error_ = error_ != 0 ? error_ : writer_.writeRawAt(offset_, bytes.data(), size);
+            offset_ += size;
+        } else {
+            writer_.writeRaw(QByteArray(bytes.data(), size));
+        }
         return;
     }
     std::copy_n(bytes.data(), size, reserve(size));
@@ -51,10 +59,16 @@ void KtlChunkWriter::pointLine(double first, std::string_view separator, double 
 }
 
 void KtlChunkWriter::flush() {
-    if (used_ > 0) {
-        writer_.writeRaw(QByteArray::fromRawData(buffer_.get(), used_));
-        used_ = 0;
+    if (used_ == 0) {
+        return;
     }
+    if (offset_ < 0) {
+        writer_.writeRaw(QByteArray::fromRawData(buffer_.get(), used_));
+    } else if (error_ == 0) {
+        error_ = writer_.writeRawAt(offset_, buffer_.get(), used_);
+        offset_ += used_;
+    }
+    used_ = 0;
 }
 
 QByteArray oneLineCp1251(const QString& text) {

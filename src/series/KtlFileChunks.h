@@ -15,6 +15,9 @@ namespace tarvix::series {
 class KtlChunkWriter {
   public:
     explicit KtlChunkWriter(text::SafeFileWriter& writer);
+    // Writes at `offset` of the file on, through SafeFileWriter::writeRawAt: one part of a
+    // file laid out beforehand. The first failure is kept in error().
+    KtlChunkWriter(text::SafeFileWriter& writer, qint64 offset);
     ~KtlChunkWriter();
     KtlChunkWriter(const KtlChunkWriter&) = delete;
     KtlChunkWriter& operator=(const KtlChunkWriter&) = delete;
@@ -36,6 +39,7 @@ class KtlChunkWriter {
     void pointLine(double first, std::string_view separator, double second);
     // Hands everything collected to the writer; call before committing it.
     void flush();
+    int error() const { return error_; }
 
   private:
     char* reserve(qsizetype bytes);
@@ -43,6 +47,8 @@ class KtlChunkWriter {
     text::SafeFileWriter& writer_;
     std::unique_ptr<char[]> buffer_;
     qsizetype used_ = 0;
+    qint64 offset_ = -1;  // where a positional writer writes next
+    int error_ = 0;
 };
 
 // The bytes of a text that must stay within one line (and, in tab-separated files, one

@@ -8,6 +8,9 @@ namespace tarvix::series {
 // The line before every block's point count; older files wrote "Точек" (Windows-1251).
 inline constexpr std::string_view kKtlPointsHeader = "Number of points";
 inline constexpr std::string_view kKtlOldPointsHeader = "\xD2\xEE\xF7\xE5\xEA";
+inline bool isKtlPointsHeader(std::string_view line) {
+    return line == kKtlPointsHeader || line == kKtlOldPointsHeader;
+}
 
 // Opens every block, follows the count, and separates a point's two numbers.
 inline constexpr std::string_view kKtlBlankLine = "   ";

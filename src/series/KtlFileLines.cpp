@@ -8,14 +8,21 @@ namespace {
 constexpr qsizetype kBlockSize = qsizetype(4) << 20;
 }
 
-KtlLineReader::KtlLineReader(QIODevice& device)
-    : device_(device), buffer_(new char[kBlockSize]), capacity_(kBlockSize) {}
+KtlLineReader::KtlLineReader(QIODevice& device, qint64 startOffset)
+    : device_(device), buffer_(new char[kBlockSize]), capacity_(kBlockSize), base_(startOffset) {}
 
 std::string_view KtlLineReader::previous() const {
     if (previousLength_ < 0) {
         return {};
     }
     return {buffer_.get() + previousStart_, static_cast<std::size_t>(previousLength_)};
+}
+
+std::string_view KtlLineReader::current() const {
+    if (currentLength_ < 0) {
+        return {};
+    }
+    return {buffer_.get() + currentStart_, static_cast<std::size_t>(currentLength_)};
 }
 
 // Moves the current line and what follows it to the front (the current line becomes the
@@ -29,6 +36,7 @@ bool KtlLineReader::fill() {
     if (keep > 0) {
         std::memmove(buffer_.get(), buffer_.get() + keep, static_cast<std::size_t>(end_ - keep));
         end_ -= keep;
+        base_ += keep;
         scan_ -= keep;
         currentStart_ -= keep;
         previousLength_ = -1;  // superseded by the current line once the next one is found

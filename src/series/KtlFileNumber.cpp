@@ -117,17 +117,14 @@ const char* defaultRealShape(const char* p, const char* end, bool negative, doub
         (p[17] != '+' && p[17] != '-') || (end - p > kLength && !endsNumber(p[kLength]))) {
         return nullptr;
     }
-    std::uint64_t mantissa = 0;
-    if (!eightDigits(p + 2, mantissa)) {
+    // The fraction's digits 1 to 8, and 3 to 14 read as eight that overlap the first by two.
+    std::uint64_t high = 0;
+    std::uint64_t low = 0;
+    if (!eightDigits(p + 2, high) || !eightDigits(p + 8, low)) {
         return nullptr;
     }
-    mantissa += static_cast<std::uint64_t>(p[0] - '0') * 100000000ULL;
-    for (int i = 10; i < 16; ++i) {
-        if (!isDigit(p[i])) {
-            return nullptr;
-        }
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(p[i] - '0');
-    }
+    const std::uint64_t mantissa = static_cast<std::uint64_t>(p[0] - '0') * 100000000000000ULL +
+                                   high * 1000000ULL + low % 1000000ULL;
     int exponent = 0;
     for (int i = 18; i < 22; ++i) {
         if (!isDigit(p[i])) {

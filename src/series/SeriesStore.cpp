@@ -100,9 +100,11 @@ const float* SeriesStore::storedVoltage(int segment, int series) const {
     return storedVoltage_ + storedIndex(segment, series);
 }
 const float* SeriesStore::storedCurrentCopy(int segment, int series) const {
+    makePendingCopies();
     return storedCurrentCopy_ + storedIndex(segment, series);
 }
 const float* SeriesStore::storedVoltageCopy(int segment, int series) const {
+    makePendingCopies();
     return storedVoltageCopy_ + storedIndex(segment, series);
 }
 
@@ -132,11 +134,13 @@ void SeriesStore::markWholeTables() {
 }
 
 void SeriesStore::markStoredChanged() {
+    makePendingCopies();
     markWholeTables();
     noteWritten(kMaxSeries);
 }
 
 void SeriesStore::markSeriesWritten(int series) {
+    makePendingCopies();
     storedRevision_ = nextRevision();
     if (validSeries(series)) {
         seriesRevisions_[static_cast<std::size_t>(series)] = storedRevision_;
@@ -229,6 +233,7 @@ int SeriesStore::storedSegmentCount() const {
 }
 
 void SeriesStore::clearStored(int lastSeries) {
+    makePendingCopies();
     const int last = std::min(lastSeries, highestWrittenSeries_);
     if (last >= 1) {
         const std::size_t floats = static_cast<std::size_t>(last) * kSeriesBlock;
@@ -238,18 +243,30 @@ void SeriesStore::clearStored(int lastSeries) {
     markWholeTables();
 }
 
+// Every write of the tables makes pending copies first, so while they are pending the tables
+// are what they were at the snapshot.
+void SeriesStore::snapshotStored() {
+    copiesPending_ = true;
+}
+
 // Slots above the highest ever written are zero in the tables and their copies alike, so
 // copying up to it is the same as copying the whole table, without touching idle pages.
-void SeriesStore::snapshotStored() {
+void SeriesStore::makePendingCopies() const {
+    if (!copiesPending_) {
+        return;
+    }
+    copiesPending_ = false;
     const std::size_t floats = static_cast<std::size_t>(highestWrittenSeries_) * kSeriesBlock;
     std::memcpy(storedCurrentCopy_, storedCurrent_, floats * sizeof(float));
     std::memcpy(storedVoltageCopy_, storedVoltage_, floats * sizeof(float));
 }
 
 void SeriesStore::restoreStored() {
-    const std::size_t floats = static_cast<std::size_t>(highestWrittenSeries_) * kSeriesBlock;
-    std::memcpy(storedCurrent_, storedCurrentCopy_, floats * sizeof(float));
-    std::memcpy(storedVoltage_, storedVoltageCopy_, floats * sizeof(float));
+    if (!copiesPending_) {  // pending copies are the tables already
+        const std::size_t floats = static_cast<std::size_t>(highestWrittenSeries_) * kSeriesBlock;
+        std::memcpy(storedCurrent_, storedCurrentCopy_, floats * sizeof(float));
+        std::memcpy(storedVoltage_, storedVoltageCopy_, floats * sizeof(float));
+    }
     markWholeTables();
 }
 
@@ -269,6 +286,7 @@ void SeriesStore::swapContents(SeriesStore& other) {
     std::swap(wholeTablesRevision_, other.wholeTablesRevision_);
     std::swap(seriesRevisions_, other.seriesRevisions_);
     std::swap(liveGeneration_, other.liveGeneration_);
+    std::swap(copiesPending_, other.copiesPending_);
 }
 
 std::vector<QString> SeriesStore::segmentLabelTable() const {

@@ -63,9 +63,11 @@ class SeriesStore {
     // For a pass that rewrites series and then tells which ones it changed
     // (markSeriesWritten): the tables, without the access counting as a write.
     float* storedCurrentForRewrite(int segment, int series) {
+        makePendingCopies();
         return storedCurrent_ + storedIndex(segment, series);
     }
     float* storedVoltageForRewrite(int segment, int series) {
+        makePendingCopies();
         return storedVoltage_ + storedIndex(segment, series);
     }
     const float* storedCurrentCopy(int segment, int series) const;
@@ -86,8 +88,14 @@ class SeriesStore {
     int liveSegmentCount() const;
     int storedSegmentCount() const;  // over series 1..seriesCount
     void clearStored(int lastSeries);
+    // The copies become the tables as they stand. They are made when first needed: the first
+    // write of the tables, the first read of a copy, or makePendingCopies; until then a
+    // snapshot costs nothing, and the tables are their own copies (copiesPending).
     void snapshotStored();
     void restoreStored();
+    bool copiesPending() const { return copiesPending_; }
+    // Makes copies still pending; call it before threads read the copies or rewrite tables.
+    void makePendingCopies() const;
     // Exchanges everything the two stores hold (both layers, labels, copies, seriesCount);
     // each keeps its own observer. An open reads into a fresh store and swaps it in only when
     // the read succeeded.
@@ -145,6 +153,7 @@ class SeriesStore {
     unsigned wholeTablesRevision_ = 0;                        // the last write of whole tables
     std::array<unsigned, kMaxSeries + 1> seriesRevisions_{};  // the last write of one series
     unsigned liveGeneration_ = 0;
+    mutable bool copiesPending_ = false;
     SeriesStoreObserver* observer_ = nullptr;
 };
 

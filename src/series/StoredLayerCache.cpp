@@ -68,8 +68,12 @@ bool StoredLayerCache::onlyAddedFrom(int series) const {
 
 bool StoredLayerCache::update(const SeriesStore& store, const IvChartGeometry& geometry,
                               bool joinPoints) {
-    const Key key{geometry.width(), geometry.height(), geometry.ranges(), geometry.logScale(),
-                  joinPoints};
+    // In log scale a height follows log10 |I| alone: the current limits move no stored point.
+    IvChartRanges ranges = geometry.ranges();
+    if (geometry.logScale()) {
+        ranges.currentMin = ranges.currentMax = 0;
+    }
+    const Key key{geometry.width(), geometry.height(), ranges, geometry.logScale(), joinPoints};
     if (store_ != &store) {
         seen_.fill({});  // revisions of another store say nothing about this one
         store_ = &store;

@@ -86,6 +86,26 @@ void SafeFileWriter::flushBuffer() {
     buffer_.clear();
 }
 
+int SafeFileWriter::writeRawAt(qint64 offset, const char* data, qsizetype size) const {
+    if (descriptor_ < 0) {
+        return kInvalidFilename;
+    }
+    while (size > 0) {
+        const ssize_t written =
+            ::pwrite(descriptor_, data, static_cast<size_t>(size), static_cast<off_t>(offset));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fileErrorFromErrno(errno);
+        }
+        data += written;
+        size -= written;
+        offset += written;
+    }
+    return 0;
+}
+
 void SafeFileWriter::fail(int code) {
     if (error_ == 0) {
         error_ = code;

@@ -22,6 +22,11 @@ class SafeFileWriter {
     // Bytes written as they are, followed by CR LF.
     void writeRawLine(const QByteArray& bytes);
     void writeRaw(const QByteArray& bytes);
+    // Bytes written at `offset` of the file, beside the buffered writes: for parts of a file
+    // laid out beforehand, which several threads may write at once. Returns 0 or the
+    // file-error code, which the caller hands to failWith so that the commit fails.
+    int writeRawAt(qint64 offset, const char* data, qsizetype size) const;
+    void failWith(int code) { fail(code); }
     // Writes what is buffered, syncs and renames over the target; returns 0 on success.
     int commit();
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <random>
 
 #include "series/ExportCorrections.h"
@@ -249,4 +250,19 @@ TEST(ExportCorrections, EveryPointEqualsTheExtendedPrecisionResult) {
         }
         EXPECT_EQ(wrong, 0) << "options " << bits;
     }
+}
+
+// Right after a snapshot the tables are the copies: no option means nothing to restore, and
+// the copies need not even be made; once an option ran, no option restores them again.
+TEST(ExportCorrections, WithoutOptionsAfterASnapshotNothingIsRewritten) {
+    auto store = std::make_unique<SeriesStore>();
+    storeCurrents(*store, {-2e-6f});
+    const unsigned revision = store->storedRevision();
+    applyExportCorrections(*store, {});
+    EXPECT_EQ(store->storedRevision(), revision);
+    EXPECT_TRUE(store->copiesPending());
+    applyExportCorrections(*store, only(false, false, true));
+    EXPECT_EQ(store->storedCurrent(1, 1)[1], 2e-6f);
+    applyExportCorrections(*store, {});
+    EXPECT_EQ(store->storedCurrent(1, 1)[1], -2e-6f);
 }

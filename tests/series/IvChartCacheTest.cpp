@@ -336,3 +336,27 @@ TEST(IvChartCacheTest, AGrowingLiveRunAddsOnlyItsNewPoints) {
 }
 
 }  // namespace
+
+// A Start after an open puts the limits of the edits in place of the file's; in log scale the
+// current limits place no stored point, so only the voltage limits draw the layer anew.
+TEST(IvChartCacheTest, InLogScaleOnlyTheVoltageLimitsRedrawTheStoredLayer) {
+    SeriesStore store;
+    fillStoredSeries(store, 4, 80, true);
+    for (const bool logScale : {true, false}) {
+        SCOPED_TRACE(logScale ? "log scale" : "linear scale");
+        IvChartOptions options;
+        options.logScale = logScale;
+        ChartPair charts;
+        IvChartRanges ranges = rangesFor(RangeKind::Symmetric);
+        charts.expectSame(store, ranges, options, "start");
+        int builds = charts.cached().storedLayerBuilds();
+        ranges.currentMax *= 2;
+        ranges.currentMin = -1e-9;
+        charts.expectSame(store, ranges, options, "current limits");
+        EXPECT_EQ(charts.cached().storedLayerBuilds() - builds, logScale ? 0 : 1);
+        builds = charts.cached().storedLayerBuilds();
+        ranges.voltageMax = 2.2;
+        charts.expectSame(store, ranges, options, "voltage limit");
+        EXPECT_EQ(charts.cached().storedLayerBuilds() - builds, 1);
+    }
+}

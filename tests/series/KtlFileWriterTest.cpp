@@ -147,22 +147,50 @@ TEST(KtlFileWriter, AWriteThatFailsHalfwayLeavesTheOldFileIntact) {
     const QByteArray before = readAll(path);
 
     SeriesStore big;
-    big.seriesCount = 1;
+    big.seriesCount = 2;
     big.storedCurrent(1, 1)[0] = 10000;
-    // A file size limit stops the write part of the way, whoever runs the test.
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 64 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const int error = writeKtlFile(path, big, {"new", "d", "t"});
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    big.storedCurrent(1, 2)[0] = 10000;
+    // A file size limit stops the write part of the way, whoever runs the test; with two
+    // parts the later one fails as well.
+    for (const int parts : {1, 2}) {
+        rlimit saved{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = 64 * 1024;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        const int error = writeKtlFile(path, big, {"new", "d", "t"}, parts);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_NE(error, 0);
-    EXPECT_EQ(readAll(path), before);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+        EXPECT_NE(error, 0) << parts;
+        EXPECT_EQ(readAll(path), before) << parts;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << parts;
+    }
+}
+
+// Two threads each writing half of the blocks at its place give the same file as one.
+TEST(KtlFileWriter, TwoPartsWriteTheSameBytesAsOne) {
+    QTemporaryDir dir;
+    SeriesStore store;
+    store.seriesCount = 3;
+    for (int series = 1; series <= 3; ++series) {
+        for (int segment = 1; segment <= SeriesStore::kSegments; segment += series) {
+            const int count = 37 * series + segment;
+            store.storedCurrent(segment, series)[0] = static_cast<float>(count);
+            for (int p = 1; p <= count; ++p) {
+                store.storedVoltage(segment, series)[p] = 0.01f * static_cast<float>(p - 20);
+                store.storedCurrent(segment, series)[p] = -1e-9f * static_cast<float>(p * series);
+            }
+            store.segmentLabel(segment, series) = QString::fromUtf8("Ток %1").arg(segment);
+        }
+    }
+    const KtlHeader header{QString::fromUtf8("Образец"), "d", "t"};
+    ASSERT_EQ(writeKtlFile(dir.filePath("one.ktl"), store, header, 1), 0);
+    ASSERT_EQ(writeKtlFile(dir.filePath("two.ktl"), store, header, 2), 0);
+    const QByteArray one = readAll(dir.filePath("one.ktl"));
+    EXPECT_EQ(one.count("Number of points\r\n"), 24);
+    EXPECT_EQ(readAll(dir.filePath("two.ktl")), one);
 }
 
 TEST(KtlFileStoreSteps, SaveCommitsALiveRunAndRefusesAnEmptyStore) {

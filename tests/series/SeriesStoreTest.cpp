@@ -154,3 +154,38 @@ TEST(SeriesStore, SeriesRevisionsMoveWithWritesOfThatSeriesOrOfWholeTables) {
     store->clearLive();
     EXPECT_NE(store->liveGeneration(), generation);
 }
+
+// A snapshot's copies are made only when something needs them, and then hold the tables as
+// they were at the snapshot, whichever way the tables are written first.
+TEST(SeriesStore, ASnapshotsCopiesHoldTheTablesAsTheyWereWhateverWritesFirst) {
+    struct Write {
+        const char* what;
+        void (*act)(SeriesStore&);
+    };
+    const Write writes[] = {
+        {"writable access", [](SeriesStore& s) { s.storedCurrent(1, 2)[1] = 9.0f; }},
+        {"rewrite pass", [](SeriesStore& s) { s.storedCurrentForRewrite(1, 2)[1] = 9.0f; }},
+        {"whole table", [](SeriesStore& s) { s.storedCurrentTable()[1] = 9.0f; }},
+        {"commit", [](SeriesStore& s) { s.commitLive(2); }},
+        {"clear", [](SeriesStore& s) { s.clearStored(2); }},
+    };
+    for (const Write& write : writes) {
+        SCOPED_TRACE(write.what);
+        auto store = std::make_unique<SeriesStore>();
+        store->storedCurrent(1, 1)[1] = 5.0f;
+        store->storedCurrent(1, 2)[1] = 6.0f;
+        store->snapshotStored();
+        EXPECT_TRUE(store->copiesPending());
+        write.act(*store);
+        EXPECT_FALSE(store->copiesPending());
+        EXPECT_EQ(store->storedCurrentCopy(1, 1)[1], 5.0f);
+        EXPECT_EQ(store->storedCurrentCopy(1, 2)[1], 6.0f);
+        store->restoreStored();
+        EXPECT_EQ(store->storedCurrent(1, 2)[1], 6.0f);
+    }
+    auto store = std::make_unique<SeriesStore>();
+    store->storedCurrent(1, 1)[1] = 5.0f;
+    store->snapshotStored();
+    EXPECT_EQ(std::as_const(*store).storedCurrentCopy(1, 1)[1], 5.0f);  // a read makes them
+    EXPECT_FALSE(store->copiesPending());
+}
