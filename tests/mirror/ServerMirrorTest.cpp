@@ -352,6 +352,78 @@ TEST_F(ServerMirrorTest, TablesOfALaterVersionAreLeftAlone) {
     EXPECT_EQ(serverCount("SELECT count(*) FROM bench"), 0);
 }
 
+// A sweep of about twelve seconds; the database's status is printed every half second while
+// it runs, then every second for a while.
+QString cableRecipe() {
+    QString recipe;
+    for (int ms = 500; ms <= 11000; ms += 500) {
+        recipe += QStringLiteral("later %1 print StatusDatabase\n").arg(ms);
+    }
+    recipe += kSweep.arg(250).arg(4);
+    for (int second = 0; second < 5; ++second) {
+        recipe += QStringLiteral("wait 1000\nprint StatusDatabase\n");
+    }
+    return recipe;
+}
+
+QStringList statusLines(const QString& output) {
+    return output.split('\n').filter(QRegularExpression(QStringLiteral("^StatusDatabase: ")));
+}
+
+// Two benches reach one server over the network, each through its own relay. The first one's
+// link is cut in the middle of its sweep and restored: the server ends with every point of
+// both, once, and the cut bench's status line said it was behind meanwhile.
+TEST_F(ServerMirrorTest, ABenchCutOffMidSweepCatchesUpOnceTheLinkIsBack) {
+    const struct {
+        const char* how;
+        void (*cut)(TcpProxy&);
+        bool (*restore)(TcpProxy&);
+    } cuts[] = {
+        {"cable pulled and plugged back", [](TcpProxy& link) { link.freeze(); },
+         [](TcpProxy& link) {
+             link.thaw();
+             return true;
+         }},
+        {"router restarted", [](TcpProxy& link) { link.kill(); },
+         [](TcpProxy& link) { return link.start(); }},
+    };
+    for (const auto& cut : cuts) {
+        SCOPED_TRACE(cut.how);
+        if (&cut != cuts) {
+            TearDown();
+            SetUp();
+        }
+        TcpProxy links[] = {TcpProxy(server_->port()), TcpProxy(server_->port())};
+        QTemporaryDir benches[2];
+        QProcess programs[2];
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(links[i].start());
+            ASSERT_NO_FATAL_FAILURE(start(programs[i], benches[i], cableRecipe(),
+                                          QStringLiteral("sim:noise=0,latency=2"),
+                                          networkUrl(links[i].port())));
+        }
+        waitFor([&] { return serverCount("SELECT count(DISTINCT bench) FROM point") == 2; },
+                "first points of both benches");
+        cut.cut(links[0]);
+        const qint64 whenCut = localCount(benches[0]);
+        QThread::msleep(6500);
+        EXPECT_GT(localCount(benches[0]), whenCut + 300) << "the sweep went on";
+        ASSERT_TRUE(cut.restore(links[0]));
+        const QString outputs[] = {finish(programs[0]), finish(programs[1])};
+        EXPECT_FALSE(statusLines(outputs[0]).filter(", not reachable, ").isEmpty())
+            << outputs[0].toStdString();
+        for (const QString& output : outputs) {
+            EXPECT_TRUE(
+                statusLines(output).value(statusLines(output).size() - 1).endsWith(", in step"))
+                << output.toStdString();
+        }
+        EXPECT_EQ(serverCount("SELECT count(*) FROM point"),
+                  localCount(benches[0]) + localCount(benches[1]));
+        expectSameAsBench(journal(benches[0]));
+        expectSameAsBench(journal(benches[1]));
+    }
+}
+
 // The window closes in seconds when the cable is out while a round waits for the server;
 // what was not sent goes at the next start.
 TEST_F(ServerMirrorTest, ClosingWithTheCablePulledEndsInSecondsAndSendsTheRestNextTime) {
