@@ -67,11 +67,13 @@ void ServerWatchdog::run() {
         if (!armed_) {
             wake_.wait(lock);
         } else if (wake_.wait_until(lock, deadline_) == std::cv_status::timeout && armed_ &&
-                   Clock::now() >= deadline_ && socket_ >= 0) {
+                   Clock::now() >= deadline_) {
             // The waiting statement sees the connection end and fails; the socket stays
             // the connection's until it is closed.
-            ::shutdown(socket_, SHUT_RDWR);
-            cut_ = true;
+            if (socket_ >= 0) {
+                ::shutdown(socket_, SHUT_RDWR);
+                cut_ = true;
+            }
             armed_ = false;
         }
     }

@@ -16,6 +16,7 @@
 #include "mirror/MirrorWorker.h"
 #include "mirror/ServerMirror.h"
 #include "mirror/ServerSchema.h"
+#include "mirror/ServerWatchdog.h"
 #include "support/TcpProxy.h"
 #include "support/TestServer.h"
 
@@ -421,6 +422,31 @@ TEST_F(ServerMirrorTest, ABenchCutOffMidSweepCatchesUpOnceTheLinkIsBack) {
                   localCount(benches[0]) + localCount(benches[1]));
         expectSameAsBench(journal(benches[0]));
         expectSameAsBench(journal(benches[1]));
+    }
+}
+
+// A statement slower than the watchdog's patience loses its connection; a quicker one not.
+TEST_F(ServerMirrorTest, TheWatchdogCutsOnlyAStatementThatOutwaitsItsPatience) {
+    const struct {
+        const char* sleep;
+        bool cut;
+    } statements[] = {{"0.5", false}, {"1.5", true}};
+    for (const auto& statement : statements) {
+        SCOPED_TRACE(statement.sleep);
+        {
+            QSqlDatabase watched = server_->open(name_, QStringLiteral("watched"));
+            ServerWatchdog watchdog(std::chrono::milliseconds(1000));
+            watchdog.watch(watched);
+            {
+                const ServerWatchdog::Wait wait(watchdog);
+                EXPECT_EQ(QSqlQuery(watched).exec(
+                              QStringLiteral("SELECT pg_sleep(%1)").arg(statement.sleep)),
+                          !statement.cut);
+            }
+            EXPECT_EQ(watchdog.cut(), statement.cut);
+            watchdog.release();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("watched"));
     }
 }
 
