@@ -21,7 +21,7 @@ python3 - "$json" <<'PY'
 import json, sys
 runs = json.load(open(sys.argv[1]))["benchmarks"]
 median = {r["run_name"].split("/")[0]: r for r in runs if r.get("aggregate_name") == "median"}
-points = 2 * 10000  # two iterations of a 10000-point sweep
+points = 10000  # times are per iteration: one 10000-point sweep
 met = True
 for store in ("Empty", "Full"):
     plain = median[f"BM_Sweep{store}Store"]

@@ -125,22 +125,22 @@ void BM_SweepFullStoreJournaled(benchmark::State& state) {
 
 BENCHMARK(BM_SweepEmptyStore)
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(2)
+    ->Iterations(6)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
 BENCHMARK(BM_SweepEmptyStoreJournaled)
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(2)
+    ->Iterations(6)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
 BENCHMARK(BM_SweepFullStore)
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(2)
+    ->Iterations(6)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
 BENCHMARK(BM_SweepFullStoreJournaled)
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(2)
+    ->Iterations(6)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
 
