@@ -7,6 +7,7 @@
 
 #include "mirror/MirrorState.h"
 #include "mirror/ServerAddress.h"
+#include "mirror/ServerWatchdog.h"
 
 namespace tarvix::mirror {
 
@@ -20,6 +21,7 @@ struct MirrorSettings {
     QString host;       // the bench's name on the server
     int retryMs = 3000;
     int idleMs = 1000;
+    int patienceMs = 5000;  // the longest wait for one answer of the server
 };
 
 // The mirror's two connections, the bench's database and the server, used from one thread:
@@ -52,6 +54,7 @@ class MirrorWorker {
     QString benchId_;
     std::unique_ptr<LocalJournalReader> reader_;
     std::unique_ptr<MirrorMarks> marks_;
+    ServerWatchdog watchdog_;
     std::unique_ptr<ServerUpload> upload_;
     MirrorState state_;
     QElapsedTimer counted_;

@@ -18,6 +18,7 @@ QString array(const QStringList& values, qsizetype from, qsizetype count) {
 }  // namespace
 
 bool ServerUpload::run(const QString& statement, const QVariantList& values) {
+    const ServerWatchdog::Wait wait(watchdog_);
     QSqlQuery query(db_);
     if (!query.prepare(statement)) {
         error_ = query.lastError().text();
@@ -40,6 +41,7 @@ bool ServerUpload::registerBench(const QString& host) {
 }
 
 bool ServerUpload::begin() {
+    const ServerWatchdog::Wait wait(watchdog_);
     if (db_.transaction()) {
         return true;
     }
@@ -48,6 +50,7 @@ bool ServerUpload::begin() {
 }
 
 bool ServerUpload::commit() {
+    const ServerWatchdog::Wait wait(watchdog_);
     if (db_.commit()) {
         return true;
     }
@@ -56,6 +59,11 @@ bool ServerUpload::commit() {
 }
 
 void ServerUpload::rollback() {
+    // A connection that broke was closed by the driver, and the server rolled back then.
+    if (!db_.isOpen()) {
+        return;
+    }
+    const ServerWatchdog::Wait wait(watchdog_);
     db_.rollback();
 }
 

@@ -3,14 +3,17 @@
 #include <QSqlDatabase>
 
 #include "mirror/MeasurementRows.h"
+#include "mirror/ServerWatchdog.h"
 
 namespace tarvix::mirror {
 
 // Writes one bench's rows into a lab's server. Every write is an upsert on the rows' natural
 // keys, so sending a row again (after a lost answer or a restart) never stores it twice.
+// Every statement waits for the server at most the watchdog's patience.
 class ServerUpload {
   public:
-    ServerUpload(QSqlDatabase& db, QString bench) : db_(db), bench_(std::move(bench)) {}
+    ServerUpload(QSqlDatabase& db, QString bench, ServerWatchdog& watchdog)
+        : db_(db), bench_(std::move(bench)), watchdog_(watchdog) {}
 
     bool registerBench(const QString& host);
     bool begin();
@@ -35,6 +38,7 @@ class ServerUpload {
 
     QSqlDatabase& db_;
     QString bench_;
+    ServerWatchdog& watchdog_;
     QString error_;
 };
 

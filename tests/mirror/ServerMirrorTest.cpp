@@ -7,17 +7,23 @@
 #include <QRegularExpression>
 #include <QSqlRecord>
 #include <QThread>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "journal/JournalDatabase.h"
 #include "mirror/MirrorWorker.h"
+#include "mirror/ServerMirror.h"
 #include "mirror/ServerSchema.h"
+#include "mirror/ServerWatchdog.h"
+#include "support/TcpProxy.h"
 #include "support/TestServer.h"
 
 namespace tarvix::mirror {
 namespace {
 
+using tarvix::testing::TcpProxy;
 using tarvix::testing::TestServer;
 
 // Each table as rows of text, the same on the bench and on the server: the bench's query,
@@ -101,14 +107,18 @@ class ServerMirrorTest : public ::testing::Test {
     // The real program on the simulated bench, measuring into its own file in `bench` and
     // copying to the test's database.
     void start(QProcess& process, const QTemporaryDir& bench, const QString& recipe,
-               const QString& bus = QStringLiteral("sim:noise=0,latency=1")) {
+               const QString& bus = QStringLiteral("sim:noise=0,latency=1"),
+               QString database = {}) {
         const QString file = bench.filePath(QStringLiteral("recipe.txt"));
         QFile out(file);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(recipe.toUtf8());
         out.close();
+        if (database.isEmpty()) {
+            database = server_->url(name_);
+        }
         process.start(program(), {"--bus", bus, "--script", file, "--config-dir", bench.path(),
-                                  "--database", server_->url(name_), "-platform", "offscreen"});
+                                  "--database", database, "-platform", "offscreen"});
         ASSERT_TRUE(process.waitForStarted());
     }
     static QString finish(QProcess& process) {
@@ -186,6 +196,14 @@ class ServerMirrorTest : public ::testing::Test {
         QString why;
         return MirrorSettings{*ServerAddress::parse(url, &why), journal(bench),
                               QStringLiteral("bench-1")};
+    }
+
+    // The test's database reached over the network, through the relay on `port`.
+    QString networkUrl(int port) const {
+        return QStringLiteral("postgresql://%1@127.0.0.1:%2/%3")
+            .arg(QLatin1String(TestServer::kUser))
+            .arg(port)
+            .arg(name_);
     }
 
     static inline std::unique_ptr<TestServer> server_;
@@ -333,6 +351,151 @@ TEST_F(ServerMirrorTest, TablesOfALaterVersionAreLeftAlone) {
     EXPECT_TRUE(worker.state().problem.contains(QStringLiteral("later version")))
         << worker.state().problem.toStdString();
     EXPECT_EQ(serverCount("SELECT count(*) FROM bench"), 0);
+}
+
+// A sweep of about twelve seconds; the database's status is printed every half second while
+// it runs, then every second for a while.
+QString cableRecipe() {
+    QString recipe;
+    for (int ms = 500; ms <= 11000; ms += 500) {
+        recipe += QStringLiteral("later %1 print StatusDatabase\n").arg(ms);
+    }
+    recipe += kSweep.arg(250).arg(4);
+    for (int second = 0; second < 5; ++second) {
+        recipe += QStringLiteral("wait 1000\nprint StatusDatabase\n");
+    }
+    return recipe;
+}
+
+QStringList statusLines(const QString& output) {
+    return output.split('\n').filter(QRegularExpression(QStringLiteral("^StatusDatabase: ")));
+}
+
+// Two benches reach one server over the network, each through its own relay. The first one's
+// link is cut in the middle of its sweep and restored: the server ends with every point of
+// both, once, and the cut bench's status line said it was behind meanwhile.
+TEST_F(ServerMirrorTest, ABenchCutOffMidSweepCatchesUpOnceTheLinkIsBack) {
+    const struct {
+        const char* how;
+        void (*cut)(TcpProxy&);
+        bool (*restore)(TcpProxy&);
+    } cuts[] = {
+        {"cable pulled and plugged back", [](TcpProxy& link) { link.freeze(); },
+         [](TcpProxy& link) {
+             link.thaw();
+             return true;
+         }},
+        {"router restarted", [](TcpProxy& link) { link.kill(); },
+         [](TcpProxy& link) { return link.start(); }},
+    };
+    for (const auto& cut : cuts) {
+        SCOPED_TRACE(cut.how);
+        if (&cut != cuts) {
+            TearDown();
+            SetUp();
+        }
+        TcpProxy links[] = {TcpProxy(server_->port()), TcpProxy(server_->port())};
+        QTemporaryDir benches[2];
+        QProcess programs[2];
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(links[i].start());
+            ASSERT_NO_FATAL_FAILURE(start(programs[i], benches[i], cableRecipe(),
+                                          QStringLiteral("sim:noise=0,latency=2"),
+                                          networkUrl(links[i].port())));
+        }
+        waitFor([&] { return serverCount("SELECT count(DISTINCT bench) FROM point") == 2; },
+                "first points of both benches");
+        cut.cut(links[0]);
+        const qint64 whenCut = localCount(benches[0]);
+        QThread::msleep(6500);
+        EXPECT_GT(localCount(benches[0]), whenCut + 300) << "the sweep went on";
+        ASSERT_TRUE(cut.restore(links[0]));
+        const QString outputs[] = {finish(programs[0]), finish(programs[1])};
+        EXPECT_FALSE(statusLines(outputs[0]).filter(", not reachable, ").isEmpty())
+            << outputs[0].toStdString();
+        for (const QString& output : outputs) {
+            EXPECT_TRUE(
+                statusLines(output).value(statusLines(output).size() - 1).endsWith(", in step"))
+                << output.toStdString();
+        }
+        EXPECT_EQ(serverCount("SELECT count(*) FROM point"),
+                  localCount(benches[0]) + localCount(benches[1]));
+        expectSameAsBench(journal(benches[0]));
+        expectSameAsBench(journal(benches[1]));
+    }
+}
+
+// A statement slower than the watchdog's patience loses its connection; a quicker one not.
+TEST_F(ServerMirrorTest, TheWatchdogCutsOnlyAStatementThatOutwaitsItsPatience) {
+    const struct {
+        const char* sleep;
+        bool cut;
+    } statements[] = {{"0.5", false}, {"1.5", true}};
+    for (const auto& statement : statements) {
+        SCOPED_TRACE(statement.sleep);
+        {
+            QSqlDatabase watched = server_->open(name_, QStringLiteral("watched"));
+            ServerWatchdog watchdog(std::chrono::milliseconds(1000));
+            watchdog.watch(watched);
+            {
+                const ServerWatchdog::Wait wait(watchdog);
+                EXPECT_EQ(QSqlQuery(watched).exec(
+                              QStringLiteral("SELECT pg_sleep(%1)").arg(statement.sleep)),
+                          !statement.cut);
+            }
+            EXPECT_EQ(watchdog.cut(), statement.cut);
+            watchdog.release();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("watched"));
+    }
+}
+
+// The window closes in seconds when the cable is out while a round waits for the server;
+// what was not sent goes at the next start.
+TEST_F(ServerMirrorTest, ClosingWithTheCablePulledEndsInSecondsAndSendsTheRestNextTime) {
+    QTemporaryDir bench;
+    makeBenchFile(bench);
+    TcpProxy link(server_->port());
+    ASSERT_TRUE(link.start());
+    auto mirror = std::make_unique<ServerMirror>(settings(bench, networkUrl(link.port())));
+    waitFor([&] { return serverCount("SELECT count(*) FROM point") == 2; }, "first points");
+    link.freeze();
+    {
+        QSqlDatabase local = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "more");
+        local.setDatabaseName(journal(bench));
+        ASSERT_TRUE(local.open());
+        for (const char* statement :
+             {"INSERT INTO measurement (kind, started, state) VALUES "
+              "('lcr', '2026-12-07T11:00:00.000', 'unsaved')",
+              "INSERT INTO segment VALUES (2, 1, '')",
+              "INSERT INTO point VALUES (2, 1, 1, 100, 3e-9, NULL, NULL, NULL)"}) {
+            ASSERT_TRUE(QSqlQuery(local).exec(QString::fromLatin1(statement))) << statement;
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("more"));
+    // The next round is under way and waits for an answer.
+    QThread::msleep(2000);
+    // Without a limit the close would wait for the cable: it comes back, late.
+    std::atomic<bool> closedYet = false;
+    std::thread plugBack([&] {
+        for (int waited = 0; waited < 20000 && !closedYet; waited += 50) {
+            QThread::msleep(50);
+        }
+        link.thaw();
+    });
+    QElapsedTimer closing;
+    closing.start();
+    mirror.reset();
+    const qint64 closed = closing.elapsed();
+    closedYet = true;
+    plugBack.join();
+    EXPECT_LT(closed, 7000);
+    EXPECT_EQ(serverCount("SELECT count(*) FROM point"), 2);
+    MirrorWorker next(settings(bench, server_->url(name_)));
+    for (int round = 0; round < 3 && !next.state().inStep(); ++round) {
+        next.step();
+    }
+    expectSameAsBench(journal(bench));
 }
 
 }  // namespace

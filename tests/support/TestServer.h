@@ -11,11 +11,14 @@
 #include <QUrl>
 #include <QUuid>
 
+#include "support/FreePort.h"
+
 namespace tarvix::testing {
 
 // A PostgreSQL server of the test's own, from Debian's postgresql package: a cluster made by
-// initdb in a temporary folder, listening only on a Unix socket in that folder. As root the
-// server runs as `nobody` (PostgreSQL refuses root), which then owns the folders.
+// initdb in a temporary folder, listening on a Unix socket in that folder and on a free TCP
+// port of 127.0.0.1. As root the server runs as `nobody` (PostgreSQL refuses root), which
+// then owns the folders.
 class TestServer {
   public:
     static constexpr const char* kBinaries = "/usr/lib/postgresql/15/bin";
@@ -40,11 +43,13 @@ class TestServer {
         if (!made_ && !makeCluster(why)) {
             return false;
         }
-        running_ = run(
-            QStringLiteral("pg_ctl"),
-            {"-D", data(), "-l", root_.filePath("log"), "-w", "-t", "30", "-o",
-             QStringLiteral("-c listen_addresses='' -k %1 -c fsync=off").arg(socket()), "start"},
-            why);
+        running_ = run(QStringLiteral("pg_ctl"),
+                       {"-D", data(), "-l", root_.filePath("log"), "-w", "-t", "30", "-o",
+                        QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -k %2 -c fsync=off")
+                            .arg(port_)
+                            .arg(socket()),
+                        "start"},
+                       why);
         return running_;
     }
     bool stop() {
@@ -66,19 +71,23 @@ class TestServer {
     }
     // The address the program is given for database `name`.
     QString url(const QString& name) const {
-        return QStringLiteral("postgresql://%1@%2/%3")
-            .arg(QLatin1String(kUser), QString::fromUtf8(QUrl::toPercentEncoding(socket())), name);
+        // In one go: the folder's "%2F" must not be taken for a place of the next value.
+        return QStringLiteral("postgresql://%1@%2:%3/%4")
+            .arg(QLatin1String(kUser), QString::fromUtf8(QUrl::toPercentEncoding(socket())),
+                 QString::number(port_), name);
     }
     // A connection of the test's own (remove it with QSqlDatabase::removeDatabase).
     QSqlDatabase open(const QString& name, const QString& connection) const {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
         db.setHostName(socket());
+        db.setPort(port_);
         db.setUserName(QLatin1String(kUser));
         db.setDatabaseName(name);
         db.open();
         return db;
     }
     QString socket() const { return root_.filePath(QStringLiteral("socket")); }
+    int port() const { return port_; }
 
   private:
     QString data() const { return root_.filePath(QStringLiteral("data")); }
@@ -119,6 +128,7 @@ class TestServer {
     }
 
     QTemporaryDir root_;
+    int port_ = freePort();
     bool made_ = false;
     bool running_ = false;
 };
