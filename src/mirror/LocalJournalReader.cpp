@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QSqlQuery>
 
+#include "mirror/BoundQuery.h"
+
 namespace tarvix::mirror {
 
 namespace {
@@ -21,36 +23,25 @@ QString number(const QSqlQuery& query, int column) {
                                 : QString::number(query.value(column).toDouble(), 'g', 17);
 }
 
-QSqlQuery select(QSqlDatabase& db, const QString& statement, const QVariantList& values) {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.prepare(statement);
-    for (const QVariant& value : values) {
-        query.addBindValue(value);
-    }
-    query.exec();
-    return query;
-}
-
 }  // namespace
 
 QString LocalJournalReader::benchId() {
-    QSqlQuery query = select(db_, QStringLiteral("SELECT id FROM bench"), {});
+    QSqlQuery query = boundQuery(db_, QStringLiteral("SELECT id FROM bench"), {});
     return query.next() ? query.value(0).toString() : QString();
 }
 
 QString LocalJournalReader::lastServer() {
-    QSqlQuery query = select(
+    QSqlQuery query = boundQuery(
         db_, QStringLiteral("SELECT server FROM mirror_server ORDER BY change_seq DESC LIMIT 1"),
         {});
     return query.next() ? query.value(0).toString() : QString();
 }
 
 std::vector<std::pair<qint64, qint64>> LocalJournalReader::changesAfter(qint64 seq, int limit) {
-    QSqlQuery query = select(db_,
-                             QStringLiteral("SELECT measurement_id, seq FROM mirror_change "
-                                            "WHERE seq > ? ORDER BY seq LIMIT ?"),
-                             {seq, limit});
+    QSqlQuery query = boundQuery(db_,
+                                 QStringLiteral("SELECT measurement_id, seq FROM mirror_change "
+                                                "WHERE seq > ? ORDER BY seq LIMIT ?"),
+                                 {seq, limit});
     std::vector<std::pair<qint64, qint64>> changes;
     while (query.next()) {
         changes.emplace_back(query.value(0).toLongLong(), query.value(1).toLongLong());
@@ -63,9 +54,9 @@ std::vector<std::pair<qint64, qint64>> LocalJournalReader::changesAfter(qint64 s
 std::vector<qint64> LocalJournalReader::openMeasurements() {
     const QString recent =
         QDateTime::currentDateTime().addSecs(-kOpenAfterEndS).toString(Qt::ISODateWithMs);
-    QSqlQuery query =
-        select(db_, QStringLiteral("SELECT id FROM measurement WHERE ended IS NULL OR ended >= ?"),
-               {recent});
+    QSqlQuery query = boundQuery(
+        db_, QStringLiteral("SELECT id FROM measurement WHERE ended IS NULL OR ended >= ?"),
+        {recent});
     std::vector<qint64> ids;
     while (query.next()) {
         ids.push_back(query.value(0).toLongLong());
@@ -74,10 +65,10 @@ std::vector<qint64> LocalJournalReader::openMeasurements() {
 }
 
 std::optional<MeasurementRow> LocalJournalReader::measurement(qint64 id) {
-    QSqlQuery query = select(db_,
-                             QStringLiteral("SELECT kind, started, ended, state, slot, comment "
-                                            "FROM measurement WHERE id = ?"),
-                             {id});
+    QSqlQuery query = boundQuery(db_,
+                                 QStringLiteral("SELECT kind, started, ended, state, slot, comment "
+                                                "FROM measurement WHERE id = ?"),
+                                 {id});
     if (!query.next()) {
         return std::nullopt;
     }
@@ -91,7 +82,7 @@ std::optional<MeasurementRow> LocalJournalReader::measurement(qint64 id) {
 }
 
 SegmentLabels LocalJournalReader::segments(qint64 id) {
-    QSqlQuery query = select(
+    QSqlQuery query = boundQuery(
         db_, QStringLiteral("SELECT segment, label FROM segment WHERE measurement_id = ?"), {id});
     SegmentLabels labels;
     while (query.next()) {
@@ -101,7 +92,7 @@ SegmentLabels LocalJournalReader::segments(qint64 id) {
 }
 
 ContextValues LocalJournalReader::context(qint64 id) {
-    QSqlQuery query = select(
+    QSqlQuery query = boundQuery(
         db_, QStringLiteral("SELECT key, value FROM context WHERE measurement_id = ?"), {id});
     ContextValues values;
     while (query.next()) {
@@ -111,7 +102,7 @@ ContextValues LocalJournalReader::context(qint64 id) {
 }
 
 std::vector<FileRow> LocalJournalReader::files(qint64 id) {
-    QSqlQuery query = select(
+    QSqlQuery query = boundQuery(
         db_, QStringLiteral("SELECT rowid, path, role, written FROM file WHERE measurement_id = ?"),
         {id});
     std::vector<FileRow> rows;
@@ -123,10 +114,10 @@ std::vector<FileRow> LocalJournalReader::files(qint64 id) {
 }
 
 SegmentCounts LocalJournalReader::counts(qint64 id) {
-    QSqlQuery query = select(db_,
-                             QStringLiteral("SELECT segment, max(idx), count(*) FROM point "
-                                            "WHERE measurement_id = ? GROUP BY segment"),
-                             {id});
+    QSqlQuery query = boundQuery(db_,
+                                 QStringLiteral("SELECT segment, max(idx), count(*) FROM point "
+                                                "WHERE measurement_id = ? GROUP BY segment"),
+                                 {id});
     SegmentCounts counts;
     while (query.next()) {
         counts[query.value(0).toInt()] =
@@ -136,11 +127,12 @@ SegmentCounts LocalJournalReader::counts(qint64 id) {
 }
 
 PointColumns LocalJournalReader::points(qint64 id, int segment, int after) {
-    QSqlQuery query = select(db_,
-                             QStringLiteral("SELECT segment, idx, x, y, z, w, t FROM point "
-                                            "WHERE measurement_id = ? AND (? = 0 OR segment = ?) "
-                                            "AND idx > ?"),
-                             {id, segment, segment, after});
+    QSqlQuery query =
+        boundQuery(db_,
+                   QStringLiteral("SELECT segment, idx, x, y, z, w, t FROM point "
+                                  "WHERE measurement_id = ? AND (? = 0 OR segment = ?) "
+                                  "AND idx > ?"),
+                   {id, segment, segment, after});
     PointColumns columns;
     while (query.next()) {
         columns.segment << query.value(0).toString();

@@ -3,34 +3,21 @@
 #include <QSqlQuery>
 #include <algorithm>
 
+#include "mirror/BoundQuery.h"
+
 namespace tarvix::mirror {
 
-namespace {
-
-QSqlQuery run(QSqlDatabase& db, const QString& statement, const QVariantList& values) {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.prepare(statement);
-    for (const QVariant& value : values) {
-        query.addBindValue(value);
-    }
-    query.exec();
-    return query;
-}
-
-}  // namespace
-
 qint64 MirrorMarks::changeSeq() {
-    QSqlQuery query = run(
+    QSqlQuery query = boundQuery(
         db_, QStringLiteral("SELECT change_seq FROM mirror_server WHERE server = ?"), {server_});
     return query.next() ? query.value(0).toLongLong() : 0;
 }
 
 SegmentCounts MirrorMarks::sent(qint64 id) {
-    QSqlQuery query = run(db_,
-                          QStringLiteral("SELECT segment, idx, points FROM mirror_segment "
-                                         "WHERE server = ? AND measurement_id = ?"),
-                          {server_, id});
+    QSqlQuery query = boundQuery(db_,
+                                 QStringLiteral("SELECT segment, idx, points FROM mirror_segment "
+                                                "WHERE server = ? AND measurement_id = ?"),
+                                 {server_, id});
     SegmentCounts counts;
     while (query.next()) {
         counts[query.value(0).toInt()] =
@@ -40,7 +27,7 @@ SegmentCounts MirrorMarks::sent(qint64 id) {
 }
 
 bool MirrorMarks::isFinal(qint64 id) {
-    QSqlQuery query = run(
+    QSqlQuery query = boundQuery(
         db_, QStringLiteral("SELECT 1 FROM mirror_final WHERE server = ? AND measurement_id = ?"),
         {server_, id});
     return query.next();
@@ -51,26 +38,28 @@ bool MirrorMarks::record(qint64 id, const SegmentCounts& counts, bool final,
     if (!db_.transaction()) {
         return false;
     }
-    bool done = run(db_,
-                    QStringLiteral("DELETE FROM mirror_segment WHERE server = ? AND "
-                                   "measurement_id = ?"),
-                    {server_, id})
+    bool done = boundQuery(db_,
+                           QStringLiteral("DELETE FROM mirror_segment WHERE server = ? AND "
+                                          "measurement_id = ?"),
+                           {server_, id})
                     .isActive();
     for (const auto& [segment, count] : counts) {
-        done = done && run(db_, QStringLiteral("INSERT INTO mirror_segment VALUES (?, ?, ?, ?, ?)"),
-                           {server_, id, segment, count.idx, count.points})
-                           .isActive();
+        done = done &&
+               boundQuery(db_, QStringLiteral("INSERT INTO mirror_segment VALUES (?, ?, ?, ?, ?)"),
+                          {server_, id, segment, count.idx, count.points})
+                   .isActive();
     }
     if (final) {
-        done = done && run(db_, QStringLiteral("INSERT OR IGNORE INTO mirror_final VALUES (?, ?)"),
-                           {server_, id})
-                           .isActive();
+        done = done &&
+               boundQuery(db_, QStringLiteral("INSERT OR IGNORE INTO mirror_final VALUES (?, ?)"),
+                          {server_, id})
+                   .isActive();
     }
     if (changeSeq) {
-        done = done && run(db_,
-                           QStringLiteral("INSERT OR REPLACE INTO mirror_server "
-                                          "(server, change_seq) VALUES (?, ?)"),
-                           {server_, *changeSeq})
+        done = done && boundQuery(db_,
+                                  QStringLiteral("INSERT OR REPLACE INTO mirror_server "
+                                                 "(server, change_seq) VALUES (?, ?)"),
+                                  {server_, *changeSeq})
                            .isActive();
     }
     if (!done) {
@@ -84,16 +73,16 @@ bool MirrorMarks::record(qint64 id, const SegmentCounts& counts, bool final,
 // and those still open.
 std::pair<qint64, qint64> MirrorMarks::waiting() {
     const qint64 seq = changeSeq();
-    QSqlQuery query =
-        run(db_,
-            QStringLiteral(
-                "WITH pending(id) AS (SELECT measurement_id FROM mirror_change WHERE seq > ? "
-                "UNION SELECT id FROM measurement WHERE ended IS NULL) "
-                "SELECT (SELECT count(*) FROM point WHERE measurement_id IN pending) - "
-                "(SELECT coalesce(sum(points), 0) FROM mirror_segment WHERE server = ? "
-                "AND measurement_id IN pending), "
-                "(SELECT count(*) FROM mirror_change WHERE seq > ?)"),
-            {seq, server_, seq});
+    QSqlQuery query = boundQuery(
+        db_,
+        QStringLiteral(
+            "WITH pending(id) AS (SELECT measurement_id FROM mirror_change WHERE seq > ? "
+            "UNION SELECT id FROM measurement WHERE ended IS NULL) "
+            "SELECT (SELECT count(*) FROM point WHERE measurement_id IN pending) - "
+            "(SELECT coalesce(sum(points), 0) FROM mirror_segment WHERE server = ? "
+            "AND measurement_id IN pending), "
+            "(SELECT count(*) FROM mirror_change WHERE seq > ?)"),
+        {seq, server_, seq});
     if (!query.next()) {
         return {0, 0};
     }
