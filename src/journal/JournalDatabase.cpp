@@ -199,7 +199,11 @@ void JournalDatabase::sync() {
         return;
     }
     unsynced_ = false;
-    run(db_, QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+    if (points_.running()) {
+        points_.requestCheckpoint();  // the fsyncs are the writing thread's, off the window's
+    } else {
+        run(db_, QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+    }
 }
 
 }  // namespace tarvix::journal

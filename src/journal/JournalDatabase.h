@@ -49,7 +49,12 @@ class JournalDatabase {
     // The same for the database file `file` (its folder is made when missing).
     bool openPath(const QString& file, QString* notice);
     bool isOpen() const { return open_; }
-    QSqlDatabase& database() { return db_; }
+    // The window's connection, once every point handed over is committed: what it reads
+    // includes them, and its writes never wait for the writing thread's lock.
+    QSqlDatabase& database() {
+        points_.drain();
+        return db_;
+    }
     const QString& path() const { return path_; }
 
     // Where the settings and instruments of a new measurement of `kind` come from.
@@ -62,13 +67,12 @@ class JournalDatabase {
     // Journals a measured I-V point: handed to the writing thread, or written here when that
     // thread could not open the file.
     void appendPoint(const PointRow& row);
-    // Returns once every point handed over is committed.
-    void drainPoints() { points_.drain(); }
 
     // A row was written: syncs when the last sync is a second old, otherwise makes sure one
     // follows within the second.
     void written();
-    // Commits the points handed over and syncs the log to disk now.
+    // Commits the points handed over and has the log synced to disk at once (by the writing
+    // thread while it runs, so the window does not wait for the disk).
     void sync();
 
   private:

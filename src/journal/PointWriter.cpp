@@ -6,8 +6,6 @@
 
 namespace tarvix::journal {
 
-namespace {
-
 // The writing thread's own connection, through the SQLite library itself: a point costs it a
 // bind and a step, without the per-statement bookkeeping of Qt's driver.
 class PointConnection {
@@ -16,7 +14,8 @@ class PointConnection {
     PointConnection& operator=(const PointConnection&) = delete;
     explicit PointConnection(const QString& path) {
         const QByteArray file = path.toUtf8();
-        if (sqlite3_open_v2(file.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+        if (sqlite3_open_v2(file.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                            nullptr) != SQLITE_OK ||
             sqlite3_busy_timeout(db_, kBusyTimeoutMs) != SQLITE_OK ||
             sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) !=
                 SQLITE_OK ||
@@ -32,6 +31,8 @@ class PointConnection {
         sqlite3_close(db_);
     }
     bool usable() const { return error_.isEmpty(); }
+    // Copies the log into the database file, syncing both (the journal's once-a-second sync).
+    void checkpoint() { run("PRAGMA wal_checkpoint(PASSIVE)"); }
     const QString& error() const { return error_; }
 
     // A failed batch (a full disk, a file locked too long) is left out as a failed single
@@ -71,8 +72,6 @@ class PointConnection {
     sqlite3_stmt* insert_ = nullptr;
     QString error_;
 };
-
-}  // namespace
 
 PointWriter::~PointWriter() {
     stop();
@@ -122,6 +121,14 @@ void PointWriter::drain() {
     --waitingForDrain_;
 }
 
+void PointWriter::requestCheckpoint() {
+    {
+        std::lock_guard lock(mutex_);
+        checkpointDue_ = true;
+    }
+    wake_.notify_one();
+}
+
 void PointWriter::stop() {
     if (!running()) {
         return;
@@ -143,27 +150,40 @@ void PointWriter::run(const QString& path) {
         openDone_ = true;
     }
     idle_.notify_all();
-    std::vector<PointRow> batch;
     auto lastCommit = std::chrono::steady_clock::now() - kGatherWindow;
     std::unique_lock lock(mutex_);
     while (opened_) {
-        wake_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
-        if (pending_.empty()) {
-            break;
+        wake_.wait(lock, [this] { return stopping_ || checkpointDue_ || !pending_.empty(); });
+        const bool anything = checkpointDue_ || !pending_.empty();
+        if (!pending_.empty()) {
+            writePending(lock, connection, lastCommit);
         }
-        // Points that come faster than a commit is worth go in together.
-        wake_.wait_until(lock, lastCommit + kGatherWindow,
-                         [this] { return stopping_ || waitingForDrain_ > 0; });
-        lastCommit = std::chrono::steady_clock::now();
-        batch.swap(pending_);
-        writing_ = true;
-        lock.unlock();
-        connection.insertAll(batch);
-        batch.clear();
-        lock.lock();
-        writing_ = false;
-        idle_.notify_all();
+        if (checkpointDue_) {
+            checkpointDue_ = false;
+            lock.unlock();
+            connection.checkpoint();
+            lock.lock();
+        }
+        if (!anything) {
+            break;  // told to stop, and nothing is left
+        }
     }
+}
+
+// Points that come faster than a commit is worth go in together.
+void PointWriter::writePending(std::unique_lock<std::mutex>& lock, PointConnection& connection,
+                               std::chrono::steady_clock::time_point& lastCommit) {
+    wake_.wait_until(lock, lastCommit + kGatherWindow,
+                     [this] { return stopping_ || waitingForDrain_ > 0; });
+    lastCommit = std::chrono::steady_clock::now();
+    std::vector<PointRow> batch;
+    batch.swap(pending_);
+    writing_ = true;
+    lock.unlock();
+    connection.insertAll(batch);
+    lock.lock();
+    writing_ = false;
+    idle_.notify_all();
 }
 
 }  // namespace tarvix::journal

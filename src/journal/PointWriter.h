@@ -9,6 +9,8 @@
 
 namespace tarvix::journal {
 
+class PointConnection;
+
 // One measured I-V point as the journal keeps it.
 struct PointRow {
     qint64 measurement = 0;
@@ -37,6 +39,8 @@ class PointWriter {
     void append(const PointRow& row);
     // Returns once every point handed over so far is committed.
     void drain();
+    // Syncs the log and the database file to disk soon, on the writing thread.
+    void requestCheckpoint();
     // Drains, then ends the thread and closes its connection.
     void stop();
 
@@ -44,6 +48,8 @@ class PointWriter {
     static constexpr std::chrono::milliseconds kGatherWindow{1};
 
     void run(const QString& path);
+    void writePending(std::unique_lock<std::mutex>& lock, PointConnection& connection,
+                      std::chrono::steady_clock::time_point& lastCommit);
 
     std::thread thread_;
     std::mutex mutex_;
@@ -52,6 +58,7 @@ class PointWriter {
     std::vector<PointRow> pending_;
     bool writing_ = false;
     bool stopping_ = false;
+    bool checkpointDue_ = false;
     int waitingForDrain_ = 0;
     bool opened_ = false;
     bool openDone_ = false;

@@ -93,7 +93,6 @@ void SeriesJournal::livePointStored(int segment, int point) {
         writeLabel(liveId_, segment, store_.liveLabel(segment));
         if (liveLastPoint_[index] > 1 && liveId_ > 0) {
             // A manual run that passed the table's end starts the segment over.
-            db_.drainPoints();
             QSqlQuery drop(db_.database());
             drop.prepare(
                 QStringLiteral("DELETE FROM point WHERE measurement_id = ? AND segment = ?"));
