@@ -107,6 +107,8 @@ TEST(KtlTwoPartRead, ReadsAsOnePassWhereverTheFileIsSplit) {
         {"a file cut short in its last line", (kHead + block(2, "a") + block(3, "b")).chopped(3)},
         {"the old header word",
          kHead + block(2, "a").replace("Number of points", "\xD2\xEE\xF7\xE5\xEA") + block(1, "b")},
+        {"a file of headers only, ending in a number that is no number",
+         QByteArray(",+\n\n\xD2\xEE\xF7\xE5\xEA\n\n\xFA\x98\x01\xFF\xFF", 16)},
     };
     for (const auto& [name, file] : files) {
         SCOPED_TRACE(name);
