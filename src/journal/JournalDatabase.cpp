@@ -149,9 +149,7 @@ void JournalDatabase::startPointWriter() {
         return;
     }
     insertPoint_ = std::make_unique<QSqlQuery>(db_);
-    insertPoint_->prepare(
-        QStringLiteral("INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y) "
-                       "VALUES (?, ?, ?, ?, ?)"));
+    insertPoint_->prepare(QString::fromLatin1(kInsertPointStatement));
 }
 
 void JournalDatabase::appendPoint(const PointRow& row) {
@@ -192,7 +190,6 @@ void JournalDatabase::written() {
 
 // A checkpoint syncs the log and then the database file: everything written is on disk.
 void JournalDatabase::sync() {
-    points_.drain();
     syncTimer_.stop();
     sinceSync_.restart();
     if (!open_ || !unsynced_) {

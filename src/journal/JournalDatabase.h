@@ -71,8 +71,8 @@ class JournalDatabase {
     // A row was written: syncs when the last sync is a second old, otherwise makes sure one
     // follows within the second.
     void written();
-    // Commits the points handed over and has the log synced to disk at once (by the writing
-    // thread while it runs, so the window does not wait for the disk).
+    // Has the log synced to disk at once, the points handed over so far included: the writing
+    // thread, while it runs, commits them and then syncs, so the window waits for neither.
     void sync();
 
   private:

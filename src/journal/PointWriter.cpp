@@ -19,10 +19,7 @@ class PointConnection {
             sqlite3_busy_timeout(db_, kBusyTimeoutMs) != SQLITE_OK ||
             sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) !=
                 SQLITE_OK ||
-            sqlite3_prepare_v2(db_,
-                               "INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y) "
-                               "VALUES (?, ?, ?, ?, ?)",
-                               -1, &insert_, nullptr) != SQLITE_OK) {
+            sqlite3_prepare_v2(db_, kInsertPointStatement, -1, &insert_, nullptr) != SQLITE_OK) {
             error_ = QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : "out of memory");
         }
     }

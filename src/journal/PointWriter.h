@@ -11,6 +11,10 @@ namespace tarvix::journal {
 
 class PointConnection;
 
+// How an I-V point goes into the journal, whichever connection writes it.
+inline constexpr const char* kInsertPointStatement =
+    "INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y) VALUES (?, ?, ?, ?, ?)";
+
 // One measured I-V point as the journal keeps it.
 struct PointRow {
     qint64 measurement = 0;
