@@ -187,7 +187,7 @@ bool TspObjectTree::write(Attribute& attribute, lua_State* state, int index) {
     try {
         if (attribute.set) {
             attribute.set(value);
-        } else if (value < attribute.min || value > attribute.max ||
+        } else if (!(value >= attribute.min && value <= attribute.max) ||
                    (attribute.integral && std::floor(value) != value)) {
             throw TspError{errors::kOutOfRange, std::string(errors::text(errors::kOutOfRange))};
         } else {
