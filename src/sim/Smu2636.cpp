@@ -120,10 +120,10 @@ void Smu2636::addMeasureFunctions() {
                                                        {"v", Quantity::Volts},
                                                        {"r", Quantity::Ohms},
                                                        {"p", Quantity::Watts}};
-    for (const auto& [name, quantity] : single) {
-        tsp_.addFunction(std::string("smua.measure.") + name,
-                         [this, quantity, name](const TspValues& arguments) {
-                             return measureInto(quantity, arguments, name);
+    for (const auto& function : single) {
+        tsp_.addFunction(std::string("smua.measure.") + function.first,
+                         [this, function](const TspValues& arguments) {
+                             return measureInto(function.second, arguments, function.first);
                          });
     }
     // measure.iv(currents, voltages): both readings of one measurement.
