@@ -39,6 +39,8 @@ class AnalysisActions {
     void saveAllSeries();
     // "Copy fit results": the last fit, tab-separated, to the clipboard.
     void copyFitResults();
+    // The last fit's quantities derived again from the sample fields, which have changed.
+    void refreshFitPhysics();
 
   private:
     class RunGuard;

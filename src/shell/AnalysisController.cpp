@@ -5,11 +5,14 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 
+#include "analysis/SampleFields.h"
 #include "series/IvChartOptions.h"
 #include "shell/ChartPictureMenu.h"
 #include "shell/FileActionTexts.h"
+#include "shell/FitSampleSettings.h"
 #include "shell/IvChartView.h"
 
 namespace tarvix::shell {
@@ -70,6 +73,21 @@ void AnalysisController::wire() {
     exportAll->setObjectName(QStringLiteral("Button19"));
     QObject::connect(exportAll, &QAction::triggered, &form_, [this] { Button19Click(); });
     addCopyFitResultsAction();
+    for (const char* field : analysis::kSampleFields) {
+        QObject::connect(c().edit(QString::fromLatin1(field)), &QLineEdit::textChanged, &form_,
+                         [this] { actions_.refreshFitPhysics(); });
+    }
+}
+
+void AnalysisController::formCreate() {
+    FitSampleSettings::restore(form_.configDir(), c());
+}
+
+void AnalysisController::formClose() {
+    if (!FitSampleSettings::save(form_.configDir(), c())) {
+        showMessage(QStringLiteral("The fit's sample fields could not be saved to %1")
+                        .arg(FitSampleSettings::path(form_.configDir())));
+    }
 }
 
 QString AnalysisController::controlText(const QString& name) const {

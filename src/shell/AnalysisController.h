@@ -18,6 +18,12 @@ class AnalysisController : public PanelController, private analysis::AnalysisHos
     explicit AnalysisController(TForm1& form);
     ~AnalysisController() override;
     void wire() override;
+    void formCreate() override;
+    void formClose() override;
+
+    // The last straightening's fit with its quantities, for views that show it; none before
+    // the first fit or after one whose points set no line.
+    const std::optional<analysis::FitReport>& lastFit() const { return state_.fit; }
 
     void Button17Click() { actions_.straighten(analysis::Mechanism::Ohm); }
     void PFClick() { actions_.straighten(analysis::Mechanism::PooleFrenkel); }
