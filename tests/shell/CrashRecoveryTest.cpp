@@ -102,14 +102,6 @@ class CrashRecovery : public ::testing::Test {
         while (filler.write("x", 1) == 1) {
         }
     }
-    static QString writeRecipe(const QTemporaryDir& dir, const QString& recipe) {
-        static int count = 0;
-        const QString file = dir.filePath(QStringLiteral("lines%1.txt").arg(++count));
-        QFile out(file);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(recipe.toUtf8());
-        return file;
-    }
     static void killWhen(QProcess& process, const std::function<bool()>& ready) {
         QElapsedTimer waited;
         waited.start();
@@ -304,7 +296,8 @@ TEST_F(CrashRecovery, AFullDiskMidSweepLosesNoPointOnceRoomIsBack) {
         sqlite.start(QStringLiteral("nsenter"),
                      {QStringLiteral("--mount=/proc/%1/ns/mnt").arg(shell.processId()), "sqlite3",
                       mountPoint.filePath("journal.sqlite"), "SELECT count(*) FROM point"});
-        bool read = sqlite.waitForFinished(10000);
+        sqlite.waitForFinished(10000);
+        bool read = false;
         const int points = sqlite.readAllStandardOutput().trimmed().toInt(&read);
         return read ? points : -1;
     };
@@ -341,9 +334,10 @@ TEST_F(CrashRecovery, AFullDiskMidSweepLosesNoPointOnceRoomIsBack) {
                      "GROUP BY measurement_id, segment)"),
               keptPoints);
     QProcess next;
-    next.start(program(),
-               {"--bus", "sim:noise=0,latency=0", "--script", writeRecipe(config, "print window\n"),
-                "--config-dir", config.path(), "--database", kept, "-platform", "offscreen"});
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TARVIX_DATABASE"), kept);
+    next.setProcessEnvironment(environment);
+    start(next, config, QStringLiteral("print window\n"));
     const QString recovered = finish(next);
     EXPECT_TRUE(recovered.contains(QStringLiteral("message: Recovered 1 unsaved series measured ")))
         << recovered.toStdString();
