@@ -164,6 +164,7 @@ void JournalDatabase::appendPoint(const PointRow& row) {
         insertPoint_->bindValue(2, row.idx);
         insertPoint_->bindValue(3, row.x);
         insertPoint_->bindValue(4, row.y);
+        insertPoint_->bindValue(5, row.atCompliance ? 1 : 0);
         insertPoint_->exec();
     }
     written();

@@ -40,8 +40,8 @@ struct HistoryFilter {
 // The measurements that hold points, newest first.
 std::vector<HistoryEntry> listMeasurements(QSqlDatabase& db, const HistoryFilter& filter);
 
-// Puts the points and labels of I-V measurement `id` into stored slot `slot` of `store`,
-// each segment at its own number. False when it holds no point.
+// Puts the points, their compliance flags and the labels of I-V measurement `id` into stored
+// slot `slot` of `store`, each segment at its own number. False when it holds no point.
 bool readIvSeries(QSqlDatabase& db, qint64 id, series::SeriesStore& store, int slot);
 
 // x, y, z, w and t of one point of segment 1; a reading that failed is NaN.

@@ -13,7 +13,8 @@ class PointConnection;
 
 // How an I-V point goes into the journal, whichever connection writes it.
 inline constexpr const char* kInsertPointStatement =
-    "INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y) VALUES (?, ?, ?, ?, ?)";
+    "INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y, compliance) "
+    "VALUES (?, ?, ?, ?, ?, ?)";
 
 // One measured I-V point as the journal keeps it.
 struct PointRow {
@@ -22,6 +23,7 @@ struct PointRow {
     int idx = 0;
     double x = 0;
     double y = 0;
+    bool atCompliance = false;
 };
 
 // Writes the journal's points from a thread and a database connection of its own, so that a
