@@ -23,20 +23,36 @@ double doubleOrNan(const QVariant& value) {
 }
 
 // The filter's four values come once each: lowest date, highest date, text, LIKE pattern.
+// A start whose date is no calendar day (`day` NULL) cannot be placed between dates: it is
+// listed, last, only when no date limits the list.
 constexpr const char* kListQuery =
-    "WITH f (lo, hi, txt, pat) AS (SELECT ?, ?, ?, ?) "
+    "WITH f (lo, hi, txt, pat) AS (SELECT ?, ?, ?, ?), "
+    "m AS (SELECT id, started, kind, comment, "
+    " CASE WHEN date(substr(started, 1, 10)) = substr(started, 1, 10) "
+    "  THEN substr(started, 1, 10) END AS day FROM measurement) "
     "SELECT m.id, m.started, m.kind, m.comment, "
     "(SELECT count(*) FROM point p WHERE p.measurement_id = m.id) AS points, "
     "(SELECT group_concat(value, '; ') FROM context c WHERE c.measurement_id = m.id "
     " AND c.key LIKE 'instrument.%') "
-    "FROM measurement m, f "
-    "WHERE substr(m.started, 1, 10) BETWEEN f.lo AND f.hi "
-    "AND (f.txt = '' OR m.comment LIKE f.pat OR m.kind LIKE f.pat "
+    "FROM m, f "
+    "WHERE CASE WHEN m.day IS NULL THEN f.lo = '' AND f.hi = '9999-12-31' "
+    " ELSE m.day BETWEEN f.lo AND f.hi END "
+    "AND (f.txt = '' OR m.comment LIKE f.pat ESCAPE '\\' OR m.kind LIKE f.pat ESCAPE '\\' "
     " OR EXISTS (SELECT 1 FROM context c WHERE c.measurement_id = m.id "
-    "  AND c.value LIKE f.pat) "
-    " OR EXISTS (SELECT 1 FROM file WHERE file.measurement_id = m.id AND file.path LIKE f.pat)) "
+    "  AND c.value LIKE f.pat ESCAPE '\\') "
+    " OR EXISTS (SELECT 1 FROM file WHERE file.measurement_id = m.id "
+    "  AND file.path LIKE f.pat ESCAPE '\\')) "
     "AND EXISTS (SELECT 1 FROM point p WHERE p.measurement_id = m.id) "
-    "ORDER BY m.started DESC, m.id DESC";
+    "ORDER BY m.day IS NULL, m.started DESC, m.id DESC";
+
+// The text found anywhere: its own % and _ are letters, not LIKE's wildcards.
+QString containsPattern(const QString& text) {
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+        .replace(QLatin1Char('%'), QStringLiteral("\\%"))
+        .replace(QLatin1Char('_'), QStringLiteral("\\_"));
+    return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
 
 }  // namespace
 
@@ -49,7 +65,7 @@ std::vector<HistoryEntry> listMeasurements(QSqlDatabase& db, const HistoryFilter
     query.addBindValue(filter.to.isValid() ? filter.to.toString(Qt::ISODate)
                                            : QStringLiteral("9999-12-31"));
     query.addBindValue(filter.text.isNull() ? QStringLiteral("") : filter.text);
-    query.addBindValue(QStringLiteral("%%1%").arg(filter.text));
+    query.addBindValue(containsPattern(filter.text));
     std::vector<HistoryEntry> entries;
     if (!query.exec()) {
         return entries;
@@ -57,6 +73,7 @@ std::vector<HistoryEntry> listMeasurements(QSqlDatabase& db, const HistoryFilter
     while (query.next()) {
         HistoryEntry entry;
         entry.id = query.value(0).toLongLong();
+        // Invalid when unreadable: the list shows the date as unknown.
         entry.started = QDateTime::fromString(query.value(1).toString(), Qt::ISODateWithMs);
         entry.kind = query.value(2).toString();
         entry.comment = query.value(3).toString();
