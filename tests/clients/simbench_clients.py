@@ -184,7 +184,9 @@ def keithley2000_flows(dmm, failures):
             if expected is not None:
                 failures.close(mode + " reading", got, expected)
     run("close the reference channel", lambda: dmm.write(":ROUT:CLOS (@1)"))
-    failures.close("reference temperature (K)", run("temperature", lambda: dmm.temperature), 295.0)
+    # *RST leaves the meter reading Celsius, as the driver expects.
+    failures.close("reference temperature (C)", run("temperature", lambda: dmm.temperature),
+                   295.0 - 273.15)
 
     settings = [
         ("voltage_range", 1, 1), ("voltage_reference", 1.5, 1.5), ("voltage_digits", 5, 5),
