@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "series/SeriesStore.h"
+#include "text/ClockText.h"
 #include "thermo/ThermoRecord.h"
 
 namespace tarvix::journal {
@@ -54,6 +55,30 @@ QString containsPattern(const QString& text) {
     return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
 
+// Steps through the rows of `query`, executed already; false with `readFailure` set when the
+// execution or a step failed.
+template <typename Row>
+bool readRows(QSqlQuery& query, bool executed, QString* readFailure, Row row) {
+    while (executed && query.next()) {
+        row();
+    }
+    if (!query.lastError().isValid()) {
+        return true;
+    }
+    if (readFailure) {
+        *readFailure = readErrorText(query.lastError());
+    }
+    return false;
+}
+
+void emptySlot(SeriesStore& store, int slot) {
+    for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
+        store.storedVoltage(segment, slot)[0] = 0;
+        store.storedCurrent(segment, slot)[0] = 0;
+        store.segmentLabel(segment, slot).clear();
+    }
+}
+
 }  // namespace
 
 std::vector<HistoryEntry> listMeasurements(QSqlDatabase& db, const HistoryFilter& filter) {
@@ -84,16 +109,27 @@ std::vector<HistoryEntry> listMeasurements(QSqlDatabase& db, const HistoryFilter
     return entries;
 }
 
-bool readIvSeries(QSqlDatabase& db, qint64 id, SeriesStore& store, int slot) {
+QString readErrorText(const QSqlError& error) {
+    const QString text =
+        error.databaseText().isEmpty() ? error.text().trimmed() : error.databaseText();
+    return text.isEmpty() ? QStringLiteral("unknown error") : text;
+}
+
+QDateTime momentOfPoint(const QDateTime& started, double dayFraction) {
+    QDateTime moment(started.date(), text::timeFromDayFraction(dayFraction));
+    return moment < started.addMSecs(-999) ? moment.addDays(1) : moment;
+}
+
+bool readIvSeries(QSqlDatabase& db, qint64 id, SeriesStore& store, int slot, QString* readFailure) {
     QSqlQuery points(db);
+    points.setForwardOnly(true);
     points.prepare(
         QStringLiteral("SELECT segment, idx, x, y FROM point WHERE measurement_id = ? "
                        "AND segment BETWEEN 1 AND 8 AND idx BETWEEN 1 AND 10000 "
                        "ORDER BY segment, idx"));
     points.addBindValue(id);
-    points.exec();
     bool any = false;
-    while (points.next()) {
+    bool read = readRows(points, points.exec(), readFailure, [&] {
         const int segment = points.value(0).toInt();
         const int index = points.value(1).toInt();
         float* voltage = store.storedVoltage(segment, slot);
@@ -104,35 +140,42 @@ bool readIvSeries(QSqlDatabase& db, qint64 id, SeriesStore& store, int slot) {
         voltage[0] = count;
         current[0] = count;
         any = true;
+    });
+    if (read && any) {
+        QSqlQuery labels(db);
+        labels.setForwardOnly(true);
+        labels.prepare(
+            QStringLiteral("SELECT segment, label FROM segment WHERE measurement_id = ? "
+                           "AND segment BETWEEN 1 AND 8"));
+        labels.addBindValue(id);
+        read = readRows(labels, labels.exec(), readFailure, [&] {
+            store.segmentLabel(labels.value(0).toInt(), slot) = labels.value(1).toString();
+        });
     }
-    QSqlQuery labels(db);
-    labels.prepare(
-        QStringLiteral("SELECT segment, label FROM segment WHERE measurement_id = ? "
-                       "AND segment BETWEEN 1 AND 8"));
-    labels.addBindValue(id);
-    labels.exec();
-    while (any && labels.next()) {
-        store.segmentLabel(labels.value(0).toInt(), slot) = labels.value(1).toString();
+    if (!read) {
+        emptySlot(store, slot);
     }
-    return any;
+    return read && any;
 }
 
-std::vector<PointValues> readPoints(QSqlDatabase& db, qint64 id, int limit) {
+std::vector<PointValues> readPoints(QSqlDatabase& db, qint64 id, int limit, QString* readFailure) {
     QSqlQuery query(db);
+    query.setForwardOnly(true);
     query.prepare(
         QStringLiteral("SELECT idx, x, y, z, w, t FROM point WHERE measurement_id = ? "
                        "AND segment = 1 AND idx BETWEEN 1 AND ? ORDER BY idx"));
     query.addBindValue(id);
     query.addBindValue(limit);
-    query.exec();
     std::vector<PointValues> points;
     const double missing = std::nan("");
-    while (query.next()) {
-        const auto index = static_cast<std::size_t>(query.value(0).toInt());
-        points.resize(index, {missing, missing, missing, missing, missing});
-        for (std::size_t column = 0; column < 5; ++column) {
-            points[index - 1][column] = doubleOrNan(query.value(static_cast<int>(column) + 1));
-        }
+    if (!readRows(query, query.exec(), readFailure, [&] {
+            const auto index = static_cast<std::size_t>(query.value(0).toInt());
+            points.resize(index, {missing, missing, missing, missing, missing});
+            for (std::size_t column = 0; column < 5; ++column) {
+                points[index - 1][column] = doubleOrNan(query.value(static_cast<int>(column) + 1));
+            }
+        })) {
+        points.clear();
     }
     return points;
 }
@@ -155,8 +198,9 @@ thermo::ThermoRunKind thermoRunKind(const QString& kind) {
 }
 
 int readThermoRecord(QSqlDatabase& db, qint64 id, thermo::ThermoRunKind kind,
-                     thermo::ThermoRecord& record) {
-    const std::vector<PointValues> samples = readPoints(db, id, thermo::ThermoRecord::kMaxSamples);
+                     thermo::ThermoRecord& record, QString* readFailure) {
+    const std::vector<PointValues> samples =
+        readPoints(db, id, thermo::ThermoRecord::kMaxSamples, readFailure);
     std::size_t k = 0;
     for (const auto& [temp, resistance, refTemp, tcTemp, time] : samples) {
         ++k;
