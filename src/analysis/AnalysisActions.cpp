@@ -356,10 +356,12 @@ bool AnalysisActions::refuseWithoutSelection() {
     return true;
 }
 
-void AnalysisActions::reportFileError(int error) {
+void AnalysisActions::reportSave(int error, AnalysisSave what, const QStringList& files) {
     if (error != text::kFileOk) {
         host_.showMessage(text::fileErrorText(error));
+        return;
     }
+    host_.filesSaved(what, files);
 }
 
 void AnalysisActions::saveStraightened(Mechanism mechanism) {
@@ -378,8 +380,9 @@ void AnalysisActions::saveStraightened(Mechanism mechanism) {
                                   state_.analysisSeries,
                                   state_.xs(),
                                   state_.ys()};
-    reportFileError(writeStraightenedFile(series::ktlSaveName(*chosen),
-                                          fileHeaderNow(host_.controlText(kCommentEdit)), curve));
+    const QString path = series::ktlSaveName(*chosen);
+    reportSave(writeStraightenedFile(path, fileHeaderNow(host_.controlText(kCommentEdit)), curve),
+               AnalysisSave::Straightened, {path});
 }
 
 void AnalysisActions::saveMeasuredSegment() {
@@ -391,9 +394,11 @@ void AnalysisActions::saveMeasuredSegment() {
     if (!chosen) {
         return;
     }
-    reportFileError(writeMeasuredSegmentFile(
-        series::ktlSaveName(*chosen), fileHeaderNow(host_.controlText(kCommentEdit)), shared_.store,
-        state_.analysisSegment, state_.analysisSeries));
+    const QString path = series::ktlSaveName(*chosen);
+    reportSave(
+        writeMeasuredSegmentFile(path, fileHeaderNow(host_.controlText(kCommentEdit)),
+                                 shared_.store, state_.analysisSegment, state_.analysisSeries),
+        AnalysisSave::MeasuredSegment, {path});
 }
 
 void AnalysisActions::saveAllSeries() {
@@ -406,7 +411,8 @@ void AnalysisActions::saveAllSeries() {
     if (!chosen) {
         return;
     }
-    reportFileError(writeAllSeriesFiles(*chosen, shared_.store));
+    reportSave(writeAllSeriesFiles(*chosen, shared_.store), AnalysisSave::AllSeries,
+               {*chosen, logFilePath(*chosen)});
 }
 
 }  // namespace tarvix::analysis

@@ -11,6 +11,7 @@
 #include "analysis/SampleFields.h"
 #include "series/IvChartOptions.h"
 #include "shell/ChartPictureMenu.h"
+#include "shell/FileActionTexts.h"
 #include "shell/FitSampleSettings.h"
 #include "shell/IvChartView.h"
 
@@ -99,6 +100,20 @@ void AnalysisController::setControlText(const QString& name, const QString& text
 
 void AnalysisController::showMessage(const QString& text) {
     form_.ui().showMessage(text);
+}
+
+void AnalysisController::filesSaved(analysis::AnalysisSave what, const QStringList& files) {
+    switch (what) {
+        case analysis::AnalysisSave::Straightened:
+            form_.status().say(file_action_texts::savedStraightenedCurve(files.value(0)));
+            break;
+        case analysis::AnalysisSave::MeasuredSegment:
+            form_.status().say(file_action_texts::savedMeasuredSegment(files.value(0)));
+            break;
+        case analysis::AnalysisSave::AllSeries:
+            form_.status().say(file_action_texts::savedAllSeries(files.value(0), files.value(1)));
+            break;
+    }
 }
 
 bool AnalysisController::logScale() const {

@@ -60,6 +60,7 @@ class AnalysisController : public PanelController, private analysis::AnalysisHos
     void redrawIvChart(double currentMin, double currentMax, double voltageMin,
                        double voltageMax) override;
     std::optional<QString> chooseSaveFile(const QString& title, const QString& filter) override;
+    void filesSaved(analysis::AnalysisSave what, const QStringList& files) override;
     void showFitSummary(const QString& text) override;
     void copyToClipboard(const QString& text) override;
     void setChartSource(series::ChartRender render) override;
