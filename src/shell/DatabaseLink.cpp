@@ -9,7 +9,11 @@
 namespace tarvix::shell {
 
 DatabaseLink::DatabaseLink(StatusLine& line, const QString& file,
-                           const std::optional<mirror::ServerAddress>& server) {
+                           const std::optional<mirror::ServerAddress>& server, bool readOnly) {
+    if (readOnly) {
+        line.showDatabase(mirror::databaseReadOnlyText(file), mirror::databaseReadOnlyTip());
+        return;
+    }
     if (!server || file.isEmpty()) {
         line.showDatabase(mirror::databaseFileText(file), {});
         return;

@@ -18,9 +18,10 @@ class StatusLine;
 // runs the mirror that copies the bench's database there and shows whether it is in step.
 class DatabaseLink {
   public:
-    // `file`: the bench's open database (empty: none could be opened).
+    // `file`: the bench's open database (empty: none could be opened). Read alone
+    // (`readOnly`, another program measures into it), nothing goes to the server from here.
     DatabaseLink(StatusLine& line, const QString& file,
-                 const std::optional<mirror::ServerAddress>& server);
+                 const std::optional<mirror::ServerAddress>& server, bool readOnly = false);
     ~DatabaseLink();
     DatabaseLink(const DatabaseLink&) = delete;
     DatabaseLink& operator=(const DatabaseLink&) = delete;
