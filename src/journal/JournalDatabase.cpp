@@ -68,7 +68,6 @@ bool JournalDatabase::open(const QString& folder, QString* notice) {
 bool JournalDatabase::openPath(const QString& file, QString* notice, JournalAccess access) {
     closeDatabase();
     path_ = file;
-    const QString shown = QDir::toNativeSeparators(path_);
     if (access.readOnly) {
         return openReadOnly(notice);
     }
@@ -91,24 +90,29 @@ bool JournalDatabase::openPath(const QString& file, QString* notice, JournalAcce
     closeDatabase();
     // Only a damaged file of ours is set aside; one another program holds, or one that cannot
     // be opened for any other reason, stays as it is.
-    const QString asidePath =
-        failure == Failure::Damaged && verdict.kind == JournalFileVerdict::Kind::Ours ? setAside()
-                                                                                      : QString();
-    if (asidePath.isEmpty()) {
-        lock_.reset();
-        *notice = failure == Failure::InUse
-                      ? notJournaled(inUseText(path_, why))
-                      : QStringLiteral(
-                            "The recovery journal %1 cannot be used (%2); measurements "
-                            "are not journaled in this session.")
-                            .arg(shown, why);
-        return false;
+    if (failure == Failure::Damaged && verdict.kind == JournalFileVerdict::Kind::Ours) {
+        if (const QString aside = setAside(); !aside.isEmpty()) {
+            return startAfresh(aside, why, notice);
+        }
     }
+    lock_.reset();
+    *notice = failure == Failure::InUse
+                  ? notJournaled(inUseText(path_, why))
+                  : QStringLiteral(
+                        "The recovery journal %1 cannot be used (%2); measurements "
+                        "are not journaled in this session.")
+                        .arg(QDir::toNativeSeparators(path_), why);
+    return false;
+}
+
+// A new journal in place of the damaged one, now kept as `aside`.
+bool JournalDatabase::startAfresh(const QString& aside, const QString& why, QString* notice) {
     *notice = QStringLiteral(
                   "The recovery journal %1 could not be read (%2); it was set aside "
                   "as %3 and a new journal started.")
-                  .arg(shown, why, QDir::toNativeSeparators(asidePath));
+                  .arg(QDir::toNativeSeparators(path_), why, QDir::toNativeSeparators(aside));
     QString again;
+    Failure failure = Failure::Other;
     if (!openFile(&again, &failure)) {
         closeDatabase();
         lock_.reset();

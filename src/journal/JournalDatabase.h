@@ -100,6 +100,7 @@ class JournalDatabase {
     bool takeLock(JournalAccess& access, QString* notice);
     bool openFile(QString* why, Failure* failure);
     bool openReadOnly(QString* notice);
+    bool startAfresh(const QString& aside, const QString& why, QString* notice);
     bool failed(const QSqlError& error, QString* why, Failure* failure);
     void startPointWriter();
     bool schemaUsable(QString* why, Failure* failure);

@@ -6,8 +6,19 @@
 
 namespace tarvix::journal {
 
+namespace {
+
+// Beside the file itself: two programs that reach it by different links share one lock.
+QString lockPath(const QString& databaseFile) {
+    const QFileInfo info(databaseFile);
+    return (info.exists() ? info.canonicalFilePath() : info.absoluteFilePath()) +
+           QStringLiteral(".lock");
+}
+
+}  // namespace
+
 JournalLock::JournalLock(const QString& databaseFile)
-    : databaseFile_(databaseFile), file_(databaseFile + QStringLiteral(".lock")) {
+    : databaseFile_(databaseFile), file_(lockPath(databaseFile)) {
     // Held for as long as the program runs: only a dead holder makes it stale, never its age.
     file_.setStaleLockTime(0);
 }

@@ -5,7 +5,8 @@
 
 namespace tarvix::journal {
 
-// One program per database file: a lock file beside it ("FILE.lock") that names the process
+// One program per database file: a lock file beside it ("FILE.lock", beside the file a link
+// leads to) that names the process
 // holding it, kept for the life of the program. The lock of a process that is gone (killed,
 // crashed) is stale and taken over; QLockFile checks the process id and its name.
 class JournalLock {

@@ -127,7 +127,11 @@ bool applyStep(QSqlDatabase& db, int version, QString* why) {
         db.rollback();
         return false;
     }
-    return db.commit();
+    if (!db.commit()) {
+        *why = db.lastError().text();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ struct Options {
                        "Parameters.dat when --config-dir is given, else the user's data "
                        "folder). Anything at PATH other than a database of this program is "
                        "left alone and ends the program."),
-        QStringLiteral("PATH|URL|none")};
+        QStringLiteral("PATH|URL")};
     QCommandLineOption language{
         QStringLiteral("language"),
         QStringLiteral("Interface language: \"en\" for English captions and messages "
