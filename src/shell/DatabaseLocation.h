@@ -10,10 +10,10 @@ namespace tarvix::shell {
 // Where the measurements are kept: a SQLite file on the bench (unless the operator asked for
 // none), and a lab's server that receives a copy when one is named.
 struct DatabaseChoice {
-    QString file;        // empty: the journal file beside Parameters.dat (or none at all)
+    QString file;  // empty: the journal file beside Parameters.dat (or none at all)
+    std::optional<mirror::ServerAddress> server;
     bool named = false;  // the operator named the file: its folder is never made
     bool none = false;   // "none": no database, nothing journaled
-    std::optional<mirror::ServerAddress> server;
 };
 
 // The --database option (`optionGiven`: even with an empty value), else $TARVIX_DATABASE
