@@ -12,7 +12,7 @@ namespace tarvix::journal {
 // The first version knew only PRAGMA user_version; later ones keep both in step.
 class SchemaMigrations {
   public:
-    static constexpr int kCurrentVersion = 3;
+    static constexpr int kCurrentVersion = 4;
     // PRAGMA application_id of every file of ours: "Trvx".
     static constexpr int kApplicationId = 0x54727678;
 
