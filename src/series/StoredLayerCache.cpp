@@ -92,25 +92,29 @@ void StoredLayerCache::watch(const SeriesStore& store) {
     }
 }
 
-// The layer drawn ahead shows series 1..drawnUpTo as they were then; what changed or came
-// since is sorted out by update like any change after a drawing.
-bool StoredLayerCache::takeAhead(const Key& key) {
-    if (!ahead_.valid || !(ahead_.key == key)) {
-        return false;
-    }
+// The layer for other ranges and the one drawn ahead change places: going back to the ranges
+// drawn before costs nothing either. The layer drawn ahead shows series 1..drawnUpTo as they
+// were then; what changed or came since is sorted out by update like any change after a
+// drawing. False when the layer drawn ahead is not for `key` (the front layer is then not
+// valid).
+bool StoredLayerCache::switchLayers(const Key& key) {
+    const bool aheadFits = ahead_.valid && ahead_.key == key;
     std::swap(layer_, ahead_.layer);
-    drawn_ = ahead_.drawn;
-    key_ = key;
-    valid_ = true;
-    ahead_.valid = false;
-    return true;
+    std::swap(drawn_, ahead_.drawn);
+    std::swap(key_, ahead_.key);
+    std::swap(valid_, ahead_.valid);
+    const auto lastDrawn = std::find_if(ahead_.drawn.rbegin(), ahead_.drawn.rend(),
+                                        [](std::uint64_t drawn) { return drawn != 0; });
+    ahead_.drawnUpTo = std::max(static_cast<int>(ahead_.drawn.rend() - lastDrawn) - 1, 0);
+    valid_ = aheadFits;
+    return aheadFits;
 }
 
 bool StoredLayerCache::update(const SeriesStore& store, const IvChartGeometry& geometry,
                               bool joinPoints) {
     const Key key = keyOf(geometry, joinPoints);
     watch(store);
-    const bool tookAhead = (!valid_ || !(key == key_)) && takeAhead(key);
+    const bool tookAhead = (!valid_ || !(key == key_)) && switchLayers(key);
     const int lastSeries = std::clamp(store.seriesCount, 0, SeriesStore::kMaxSeries);
     const int first = firstChangedSeries(store, lastSeries);
     if (!valid_ || !(key == key_)) {

@@ -24,9 +24,9 @@ namespace tarvix::series {
 // moves the points (size, ranges, scale, joining) changes. A new drawing of a large store is
 // shared between two threads.
 //
-// A layer for other ranges can be drawn ahead, a few series at a time (prepare), while the
-// window is idle; when the chart then moves to those ranges, update takes it over and draws
-// only the series it does not show yet.
+// A second layer is kept for other ranges: the one drawn before the ranges last changed, or
+// one drawn ahead, a few series at a time (prepare), while the window is idle. When the chart
+// moves to its ranges, update takes it over and draws only the series it does not show yet.
 class StoredLayerCache {
   public:
     StoredLayerCache();
@@ -69,7 +69,7 @@ class StoredLayerCache {
         std::uint64_t fingerprint = 0;  // 0: nothing to draw
     };
     static constexpr std::size_t kSlots = SeriesStore::kMaxSeries + 1;
-    // The layer drawn ahead: series 1..drawnUpTo of the store, for `key`.
+    // The layer for other ranges: series 1..drawnUpTo of the store, for `key`.
     struct Ahead {
         QImage layer;
         Key key;
@@ -80,7 +80,7 @@ class StoredLayerCache {
 
     static Key keyOf(const IvChartGeometry& geometry, bool joinPoints);
     void watch(const SeriesStore& store);
-    bool takeAhead(const Key& key);
+    bool switchLayers(const Key& key);
     std::uint64_t fingerprint(const SeriesStore& store, int series);
     // The first series whose drawing differs from the layer's, or 0 when none does.
     int firstChangedSeries(const SeriesStore& store, int lastSeries);

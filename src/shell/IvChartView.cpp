@@ -117,8 +117,6 @@ void IvChartView::prepareAhead() {
     if (!ranges || form_.ivState().actionRunning || series::sameRanges(*ranges, lastRanges_) ||
         chart_->prepareStoredLayer(*ranges, options(), form_.store())) {
         preparer_.stop();
-    } else if (!preparer_.isActive()) {
-        preparer_.start();
     }
 }
 

@@ -274,7 +274,8 @@ void draw(IvChart& chart, const SeriesStore& store, const IvChartRanges& ranges,
 
 // An open shows the data's ranges, and a Start goes back to the limit edits'; the stored layer
 // for those is drawn ahead, a part per call. The Start's drawing takes it over and draws only
-// what it lacks, with the pixels of a chart that draws the layer there and then.
+// what it lacks, with the pixels of a chart that draws the layer there and then; the layer for
+// the open's ranges is kept, and going back to them draws nothing anew either.
 TEST(IvChartCacheTest, AStoredLayerDrawnAheadIsTakenOverWithTheSamePixels) {
     const IvChartRanges opened{-1.1e-5, 3.3e-5, -2.2, 2.2};
     const IvChartRanges started = rangesFor(RangeKind::Symmetric);
@@ -284,21 +285,22 @@ TEST(IvChartCacheTest, AStoredLayerDrawnAheadIsTakenOverWithTheSamePixels) {
         void (*change)(SeriesStore&);
         int callsAfter;
         bool drawnAnew;
+        bool drawnSeriesChanged;  // so that going back to the open's ranges draws anew
     };
     const auto none = [](SeriesStore&) {};
     const auto rewrite = [](SeriesStore& s) { s.storedCurrent(3, 2)[5] *= 3.0f; };
     const Case cases[] = {
-        {"drawn ahead in full", 10, none, 0, false},
-        {"drawn ahead in part", 1, none, 0, false},
-        {"not drawn ahead", 0, none, 0, true},
-        {"a series drawn ahead changed since", 10, rewrite, 0, true},
-        {"a series changed while drawing ahead", 1, rewrite, 10, false},
+        {"drawn ahead in full", 10, none, 0, false, false},
+        {"drawn ahead in part", 1, none, 0, false, false},
+        {"not drawn ahead", 0, none, 0, true, false},
+        {"a series drawn ahead changed since", 10, rewrite, 0, true, true},
+        {"a series changed while drawing ahead", 1, rewrite, 10, false, true},
         {"a series stored after it", 10,
          [](SeriesStore& s) {
              fillStoredSegment(s, 21, 2, 30, 1.0f, -1.0f, 2.0f);
              s.seriesCount = 21;
          },
-         0, false},
+         0, false, false},
     };
     for (const bool logScale : {true, false}) {
         for (const Case& test : cases) {
@@ -332,6 +334,12 @@ TEST(IvChartCacheTest, AStoredLayerDrawnAheadIsTakenOverWithTheSamePixels) {
             EXPECT_EQ(ahead.storedLayerBuilds() - builds, test.drawnAnew ? 1 : 0);
             EXPECT_TRUE(ahead.prepareStoredLayer(started, options, store))
                 << "nothing is left to draw ahead for the ranges shown";
+            const int buildsAtStart = ahead.storedLayerBuilds();
+            draw(ahead, store, opened, options);
+            draw(direct, store, opened, options);
+            EXPECT_EQ(differingPixels(ahead.ivBitmap(), direct.ivBitmap()), 0);
+            EXPECT_EQ(ahead.storedLayerBuilds() - buildsAtStart, test.drawnSeriesChanged ? 1 : 0)
+                << "back to the open's ranges";
         }
     }
 }

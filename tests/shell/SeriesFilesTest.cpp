@@ -189,7 +189,7 @@ TEST_F(SeriesFiles, AStartAfterAnOpenFindsTheStoreDrawnForItsRanges) {
     ASSERT_EQ(form->ivState().voltageMax, 2.0);
     EXPECT_EQ(chart.storedLayerBuilds(), builds);
     form->chart().drawIvChart();  // with the run's series, which its commit did not draw
-    ASSERT_TRUE(form->chart().pictures().writePicture(path("chart.png"), 1.0));
+    ASSERT_EQ(form->chart().pictures().writePicture(path("chart.png"), 1.0), text::kFileOk);
     const QImage fresh(path("chart.png"));
     const QImage& shown = form->chart().ivBitmap();
     ASSERT_EQ(fresh.size(), shown.size());
