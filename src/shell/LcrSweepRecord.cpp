@@ -1,36 +1,31 @@
 #include "shell/LcrSweepRecord.h"
 
+#include <QDir>
 #include <algorithm>
 #include <map>
 
-#include "journal/FinishedMeasurement.h"
+#include "journal/LcrJournal.h"
 #include "journal/MeasurementHistory.h"
-#include "journal/RecoveryJournal.h"
 #include "lcr/FreqSweep.h"
 #include "shell/MeasurementDescription.h"
-#include "shell/TForm1.h"
+#include "text/ClockText.h"
 
 namespace tarvix::shell {
 
-void recordLcrSweep(TForm1& form, const lcr::SweepSettings& settings, const lcr::FreqSweep& sweep,
-                    const QDateTime& started, const QString& file) {
-    journal::JournalDatabase& db = form.journal().database();
-    if (!db.isOpen()) {
-        return;
+QString recoveredSweepMessage(const journal::RecoveredSweep& sweep) {
+    const QString measured = text::spanText(sweep.first, sweep.last);
+    if (sweep.file.isEmpty()) {
+        return QStringLiteral(
+                   "Recovered an unsaved LCR sweep of %1 points measured %2; it is in "
+                   "the LCR panel.")
+            .arg(sweep.points)
+            .arg(measured);
     }
-    journal::FinishedMeasurement measurement;
-    measurement.kind = QStringLiteral("lcr");
-    measurement.started = started;
-    measurement.ended = QDateTime::currentDateTime();
-    measurement.context = describeLcrSweep(form.controls(), settings);
-    measurement.file = file;
-    for (int i = 1; i <= sweep.sweepCount && i <= lcr::kSweepCapacity; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        measurement.points.push_back(
-            {sweep.sweepFreq[k], sweep.sweepPrimary[k], sweep.sweepSecondary[k]});
-    }
-    journal::storeFinishedMeasurement(db.database(), measurement);
-    db.sync();
+    return QStringLiteral(
+               "Recovered an LCR sweep of %1 points measured %2, cut short when the "
+               "program ended; it is in the LCR panel, and its readings are in %3.")
+        .arg(sweep.points)
+        .arg(measured, QDir::toNativeSeparators(sweep.file));
 }
 
 namespace {

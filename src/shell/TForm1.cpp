@@ -90,6 +90,7 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     auto thermo = std::make_unique<ThermoController>(*this);
     auto lcr = std::make_unique<LcrController>(*this);
     thermo_ = thermo.get();
+    lcr_ = lcr.get();
     auto history = std::make_unique<HistoryController>(*this, *files, *thermo, *lcr);
     controllers_.push_back(std::move(files));
     controllers_.push_back(std::make_unique<AnalysisController>(*this));
@@ -186,8 +187,8 @@ void TForm1::openJournal() {
     journal_->database().setDescriber(
         [this](const QString& kind) { return describeMeasurement(controls_, ivState_, kind); });
     const QString& file = options_.database.file;
-    const QStringList messages = file.isEmpty() ? journal_->openAndRecover(options_.configDir)
-                                                : journal_->openFileAndRecover(file);
+    QStringList messages = file.isEmpty() ? journal_->openAndRecover(options_.configDir)
+                                          : journal_->openFileAndRecover(file);
     const journal::JournalDatabase& db = journal_->database();
     databaseLink_ = std::make_unique<DatabaseLink>(
         *statusLine_, db.isOpen() ? db.path() : QString(), options_.database.server);
@@ -195,6 +196,9 @@ void TForm1::openJournal() {
     updateTitle();
     if (const auto& record = journal_->recoveredRecord(); record.samples > 0) {
         thermo_->showRecoveredRecord(record.kind, record.started.date());
+    }
+    if (const QString sweep = lcr_->journalOpened(); !sweep.isEmpty()) {
+        messages << sweep;
     }
     if (!messages.isEmpty()) {
         QTimer::singleShot(0, this, [this, messages] {

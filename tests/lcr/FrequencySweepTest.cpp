@@ -343,11 +343,89 @@ TEST_F(FrequencySweepTest, AFileThatCannotBeCreatedStopsBeforeTheFirstPoint) {
     EXPECT_EQ(host.chartsShown, 0);
 }
 
-TEST_F(FrequencySweepTest, BiasButtonsSendTheirCommandAtOnce) {
+// EXT ON and EXT OFF go out at once and are checked; the close switches off only a bias that
+// may be on, and a sweep leaves it in its own mode.
+TEST_F(FrequencySweepTest, BiasCommandsAreCheckedAndTheCloseSwitchesOffWhatMayBeOn) {
+    enum class Act { On, Off, Close, SweepExt, SweepOff };
+    struct Step {
+        Act act;
+        const char* failing;  // the command the meter refuses (status 8)
+        const char* sent;     // the last command sent; empty: nothing
+        const char* message;
+        bool mayBeOn;
+    };
+    const char* const offFailed =
+        "the instrument at address 4 failed on \"CONF:BIAS OFF\" (status 8). The bias may "
+        "still be on: switch it off at the meter.";
+    const Step steps[] = {
+        {Act::Close, "", "", "", false},
+        {Act::On, "CONF:BIAS EXT", "CONF:BIAS EXT",
+         "EXT ON failed: the instrument at address 4 failed on \"CONF:BIAS EXT\" (status 8).",
+         false},
+        {Act::On, "", "CONF:BIAS EXT", "", true},
+        {Act::Off, "CONF:BIAS OFF", "CONF:BIAS OFF", "EXT OFF failed: ", true},
+        {Act::Close, "CONF:BIAS OFF", "CONF:BIAS OFF",
+         "The external bias was not switched off as the window closed: ", true},
+        {Act::Close, "", "CONF:BIAS OFF", "", false},
+        {Act::SweepExt, "", "CONF:ACV 0.500", "", true},
+        {Act::Off, "", "CONF:BIAS OFF", "", false},
+        {Act::SweepExt, "", "CONF:ACV 0.500", "", true},
+        {Act::SweepOff, "", "CONF:ACV 0.500", "", false},
+    };
     MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
-    LcrPanel::sendBias(*bench.bus, 1);
-    LcrPanel::sendBias(*bench.bus, 0);
-    EXPECT_EQ(bench.sentCommands(), (QStringList{"CONF:BIAS EXT", "CONF:BIAS OFF"}));
+    ExternalBias& bias = panel.externalBias();
+    int number = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(++number);
+        bench.meter->failingCommand = step.failing;
+        bench.transcript.clear();
+        SweepSettings noPoints;
+        noPoints.pointCount = 0;
+        noPoints.biasMode = step.act == Act::SweepExt ? 1 : 0;
+        QString message;
+        switch (step.act) {
+            case Act::On:
+                message = bias.switchOn(*bench.bus);
+                break;
+            case Act::Off:
+                message = bias.switchOff(*bench.bus);
+                break;
+            case Act::Close:
+                message = bias.closeDown(*bench.bus);
+                break;
+            case Act::SweepExt:
+            case Act::SweepOff:
+                panel.runSweep(*bench.bus, noPoints);
+                break;
+        }
+        const QStringList sent = bench.sentCommands();
+        EXPECT_EQ(sent.isEmpty() ? QString() : sent.last(), QString::fromLatin1(step.sent));
+        if (QByteArray(step.message).isEmpty()) {
+            EXPECT_TRUE(message.isEmpty()) << message.toStdString();
+        } else {
+            EXPECT_TRUE(message.startsWith(QString::fromLatin1(step.message)))
+                << message.toStdString();
+        }
+        if (QByteArray(step.failing) == "CONF:BIAS OFF") {
+            EXPECT_TRUE(message.endsWith(QString::fromLatin1(offFailed))) << message.toStdString();
+        }
+        EXPECT_EQ(bias.mayBeOn(), step.mayBeOn);
+    }
+}
+
+// The internal bias a sweep switched on is switched off at its end, and a refusal is told.
+TEST_F(FrequencySweepTest, AnInternalBiasThatStaysOnIsTold) {
+    MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
+    bench.meter->failingCommand = "CONF:BIAS OFF";
+    SweepSettings settings;
+    settings.pointCount = 2;
+    settings.biasMode = 2;
+    panel.runSweep(*bench.bus, settings);
+    EXPECT_EQ(bench.sentCommands().last(), "CONF:BIAS OFF");
+    EXPECT_EQ(host.messages,
+              QStringList{"The internal bias was not switched off after the sweep: the instrument "
+                          "at address 4 failed on \"CONF:BIAS OFF\" (status 8). The bias may "
+                          "still be on: switch it off at the meter."});
 }
 
 }  // namespace

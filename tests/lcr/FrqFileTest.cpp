@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "LcrTestBench.h"
 #include "lcr/FrqFile.h"
@@ -38,6 +40,32 @@ TEST(FrqFile, RawBytesAreWrittenAsReceivedAndAnOldFileIsReplaced) {
     EXPECT_EQ(file.writeReading("\xC5\xEC\t1\tF\t\t\t", 10.0), 0);
     EXPECT_EQ(file.commit(), 0);
     EXPECT_EQ(folder.read("run.frq"), "\xC5\xEC\t1\tF\t  F[Hz]   1.00000000000000E+0001\r\n");
+}
+
+// Each reading is in the file as soon as it is written, so a killed sweep leaves its readings
+// and no temporary file; the file is written in place, so a link stays a link and a private
+// file stays private.
+TEST(FrqFile, EachReadingReachesTheFileInPlaceThroughALink) {
+    InTemporaryFolder folder;
+    {
+        QFile target(folder.path("target.frq"));
+        ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+        target.write("old\r\n");
+        target.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
+    ASSERT_TRUE(QFile::link(folder.path("target.frq"), folder.path("run.frq")));
+    FrqFile file("run");
+    ASSERT_EQ(file.open(), 0);
+    EXPECT_EQ(file.absolutePath(), folder.path("run.frq"));
+    ASSERT_EQ(file.writeReading("A\t1\tF\t\t\t", 10.0), 0);
+    EXPECT_EQ(folder.read("target.frq"), "A\t1\tF\t  F[Hz]   1.00000000000000E+0001\r\n");
+    ASSERT_EQ(file.commit(), 0);
+    EXPECT_TRUE(QFileInfo(folder.path("run.frq")).isSymLink());
+    const QFile::Permissions user = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+    EXPECT_EQ(QFile::permissions(folder.path("target.frq")) & ~user,
+              QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(QDir::current().entryList(QDir::Files | QDir::System | QDir::Hidden),
+              (QStringList{"run.frq", "target.frq"}));
 }
 
 TEST(FrqFile, TwentyPointsOfThreeReadingsGiveSixtyLinesInOrder) {
