@@ -1,11 +1,13 @@
 #include "journal/LcrJournal.h"
 
 #include <QFileInfo>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 #include <cmath>
 
 #include "journal/JournalDatabase.h"
+#include "journal/MeasurementHistory.h"
 #include "lcr/FreqSweep.h"
 
 namespace tarvix::journal {
@@ -13,6 +15,7 @@ namespace tarvix::journal {
 namespace {
 
 const QString kLcrKind = QStringLiteral("lcr");
+// The file's clock may run a little behind the program's.
 constexpr int kClockSlackSeconds = 1;
 
 // SQLite keeps a NaN (a missing point) as NULL.
@@ -34,95 +37,42 @@ void LcrJournal::sweepStarted(const lcr::SweepSettings& settings, const QString&
     if (unsaved_ && runId_ > 0) {
         setState(runId_, "replaced");
     }
-    runId_ = 0;
-    held_.clear();
     unsaved_ = true;
-    runPending_ = true;
-    started_ = timeText(QDateTime::currentDateTime());
     sinceStart_.start();
-    context_ = describer_ ? describer_(settings) : MeasurementContext{};
-    context_.values.emplace_back(QString::fromLatin1(kFileKey), file);
-    startRun();
-}
-
-bool LcrJournal::startRun() {
-    if (runId_ > 0) {
-        return true;
+    runId_ = db_.newMeasurementId();
+    if (runId_ <= 0) {
+        return;
     }
-    if (!runPending_ || !db_.isOpen()) {
-        return false;
-    }
-    QSqlQuery query(db_.database());
-    query.prepare(QStringLiteral("INSERT INTO measurement (kind, started) VALUES (?, ?)"));
-    query.addBindValue(kLcrKind);
-    query.addBindValue(started_);
-    if (!query.exec()) {
-        return false;
-    }
-    runId_ = query.lastInsertId().toLongLong();
-    runPending_ = false;
-    writeContext(db_.database(), runId_, context_);
-    return true;
+    MeasurementContext context = describer_ ? describer_(settings) : MeasurementContext{};
+    context.values.emplace_back(QString::fromLatin1(kFileKey), file);
+    JournalStatements statements{
+        {QStringLiteral("INSERT INTO measurement (id, kind, started) VALUES (?, ?, ?)"),
+         {runId_, kLcrKind, timeText(QDateTime::currentDateTime())}}};
+    const JournalStatements described = contextStatements(runId_, context);
+    statements.insert(statements.end(), described.begin(), described.end());
+    db_.write(std::move(statements));
 }
 
 void LcrJournal::pointStored(const lcr::FreqSweep& sweep, int point) {
-    if (!unsaved_ || point < 1 || point > lcr::kSweepCapacity) {
+    if (!unsaved_ || runId_ <= 0 || point < 1 || point > lcr::kSweepCapacity) {
         return;
     }
     const auto k = static_cast<std::size_t>(point);
-    held_.push_back({point, sweep.sweepFreq[k], sweep.sweepPrimary[k], sweep.sweepSecondary[k],
-                     static_cast<double>(sinceStart_.elapsed()) / 1000.0});
-    writeHeld();
-}
-
-// Held points go in with the next one: a full disk or a lock that passes loses none of them.
-void LcrJournal::writeHeld() {
-    if (held_.empty() || !startRun()) {
-        return;
-    }
-    if (insertHeld()) {
-        held_.clear();
-        db_.written();
-    }
-}
-
-bool LcrJournal::insertHeld() {
-    QSqlDatabase& db = db_.database();
-    if (!db.transaction()) {
-        return false;
-    }
-    QSqlQuery insert(db);
-    insert.prepare(
-        QStringLiteral("INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y, z, t) "
-                       "VALUES (?, 1, ?, ?, ?, ?, ?)"));
-    for (const HeldPoint& point : held_) {
-        insert.addBindValue(runId_);
-        insert.addBindValue(point.idx);
-        insert.addBindValue(realOrNull(point.frequency));
-        insert.addBindValue(realOrNull(point.primary));
-        insert.addBindValue(realOrNull(point.secondary));
-        insert.addBindValue(point.seconds);
-        if (!insert.exec()) {
-            db.rollback();
-            return false;
-        }
-    }
-    if (!db.commit()) {
-        db.rollback();
-        return false;
-    }
-    return true;
+    db_.write({{QStringLiteral("INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y, "
+                               "z, t) VALUES (?, 1, ?, ?, ?, ?, ?)"),
+                {runId_, point, realOrNull(sweep.sweepFreq[k]), realOrNull(sweep.sweepPrimary[k]),
+                 realOrNull(sweep.sweepSecondary[k]),
+                 static_cast<double>(sinceStart_.elapsed()) / 1000.0}}},
+              1);
 }
 
 void LcrJournal::sweepWritten(const QString& file) {
-    writeHeld();
-    // Saved only once the file is on record: a mark that could not be written leaves the
-    // sweep to come back at the next start.
-    if (unsaved_ && runId_ > 0 &&
-        recordFile(db_.database(), runId_, file, QStringLiteral("saved")) &&
-        setState(runId_, "saved")) {
-        unsaved_ = false;
+    if (!unsaved_ || runId_ <= 0) {
+        return;
     }
+    db_.write({fileStatement(runId_, file, QStringLiteral("saved"))});
+    setState(runId_, "saved");
+    unsaved_ = false;
 }
 
 void LcrJournal::loaded(qint64 id) {
@@ -130,52 +80,32 @@ void LcrJournal::loaded(qint64 id) {
         setState(runId_, "replaced");
     }
     unsaved_ = false;
-    runPending_ = false;
-    held_.clear();
     runId_ = id;
 }
 
-bool LcrJournal::setState(qint64 id, const char* state) {
-    QSqlQuery query(db_.database());
-    query.prepare(QStringLiteral(
-        "UPDATE measurement SET state = ?, ended = coalesce(ended, ?) WHERE id = ?"));
-    query.addBindValue(QString::fromLatin1(state));
-    query.addBindValue(timeText(QDateTime::currentDateTime()));
-    query.addBindValue(id);
-    const bool done = query.exec();
+void LcrJournal::setState(qint64 id, const char* state) {
+    db_.write({{QStringLiteral("UPDATE measurement SET state = ?, ended = coalesce(ended, ?) "
+                               "WHERE id = ?"),
+                {QString::fromLatin1(state), timeText(QDateTime::currentDateTime()), id}}});
     db_.sync();
-    return done;
 }
 
-RecoveredSweep LcrJournal::recover(const std::function<bool(qint64 id)>& load) {
+RecoveredSweep LcrJournal::recover(
+    const std::function<bool(qint64 id, QString* readFailure)>& load) {
     RecoveredSweep found;
-    if (!db_.isOpen()) {
+    qint64 id = 0;
+    if (!db_.isOpen() || !findLast(found, &id) || !findSpan(id, found)) {
         return found;
     }
-    QSqlQuery last(db_.database());
-    if (!last.exec(QStringLiteral("SELECT id, started FROM measurement WHERE kind = 'lcr' "
-                                  "AND state = 'unsaved' ORDER BY id DESC LIMIT 1")) ||
-        !last.next()) {
-        return found;
-    }
-    const qint64 id = last.value(0).toLongLong();
-    found.first = QDateTime::fromString(last.value(1).toString(), Qt::ISODateWithMs);
-    last.finish();
-    QSqlQuery older(db_.database());
-    older.prepare(
-        QStringLiteral("UPDATE measurement SET state = 'replaced' WHERE kind = 'lcr' "
-                       "AND state = 'unsaved' AND id <> ?"));
-    older.addBindValue(id);
-    older.exec();
-    if (!findSpan(id, found)) {
-        return RecoveredSweep{};
-    }
+    db_.write({{QStringLiteral("UPDATE measurement SET state = 'replaced' WHERE kind = 'lcr' "
+                               "AND state = 'unsaved' AND id <> ?"),
+                {id}}});
     if (found.points == 0) {
         setState(id, "replaced");
         return RecoveredSweep{};
     }
-    if (!load(id)) {
-        return RecoveredSweep{};  // unread: it stays for the next start
+    if (RecoveredSweep unread; !load(id, &unread.readFailure)) {
+        return unread;
     }
     runId_ = id;
     unsaved_ = true;
@@ -183,9 +113,28 @@ RecoveredSweep LcrJournal::recover(const std::function<bool(qint64 id)>& load) {
     return found;
 }
 
-// The points and when the last of them was measured.
+// The last unsaved sweep and when it started; false (with a read failure when one came)
+// when there is none.
+bool LcrJournal::findLast(RecoveredSweep& found, qint64* id) {
+    QSqlQuery last(db_.database());
+    last.setForwardOnly(true);
+    if (!last.exec(QStringLiteral("SELECT id, started FROM measurement WHERE kind = 'lcr' "
+                                  "AND state = 'unsaved' ORDER BY id DESC LIMIT 1")) ||
+        !last.next()) {
+        if (last.lastError().isValid()) {
+            found.readFailure = readErrorText(last.lastError());
+        }
+        return false;
+    }
+    *id = last.value(0).toLongLong();
+    found.first = QDateTime::fromString(last.value(1).toString(), Qt::ISODateWithMs);
+    return true;
+}
+
+// The points, when the last of them was measured, and the sweep's .frq file.
 bool LcrJournal::findSpan(qint64 id, RecoveredSweep& found) {
     QSqlQuery span(db_.database());
+    span.setForwardOnly(true);
     span.prepare(
         QStringLiteral("SELECT count(*), coalesce(max(t), 0), "
                        "(SELECT value FROM context WHERE measurement_id = ? AND key = ?) "
@@ -194,6 +143,7 @@ bool LcrJournal::findSpan(qint64 id, RecoveredSweep& found) {
     span.addBindValue(QString::fromLatin1(kFileKey));
     span.addBindValue(id);
     if (!span.exec() || !span.next()) {
+        found.readFailure = readErrorText(span.lastError());
         return false;
     }
     found.points = span.value(0).toInt();
@@ -203,26 +153,19 @@ bool LcrJournal::findSpan(qint64 id, RecoveredSweep& found) {
 }
 
 // The .frq file was written line by line: when it changed after the sweep started, it holds
-// the readings up to the end of that session, and the sweep is saved in it. The file's clock
-// may run a little behind the program's.
+// the readings up to the end of that session, and the sweep is saved in it.
 void LcrJournal::settleRecovered(qint64 id, RecoveredSweep& found) {
-    QSqlQuery ended(db_.database());
-    ended.prepare(QStringLiteral("UPDATE measurement SET ended = ? WHERE id = ?"));
-    ended.addBindValue(timeText(found.last));
-    ended.addBindValue(id);
-    ended.exec();
+    db_.write({{QStringLiteral("UPDATE measurement SET ended = ? WHERE id = ?"),
+                {timeText(found.last), id}}});
     const QFileInfo file(found.file);
     if (found.file.isEmpty() || !file.isFile() ||
         file.lastModified() < found.first.addSecs(-kClockSlackSeconds)) {
         found.file.clear();
         return;
     }
-    if (recordFile(db_.database(), id, found.file, QStringLiteral("saved")) &&
-        setState(id, "saved")) {
-        unsaved_ = false;
-    } else {
-        found.file.clear();
-    }
+    db_.write({fileStatement(id, found.file, QStringLiteral("saved"))});
+    setState(id, "saved");
+    unsaved_ = false;
 }
 
 }  // namespace tarvix::journal

@@ -4,7 +4,6 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <functional>
-#include <vector>
 
 #include "journal/MeasurementContext.h"
 #include "lcr/SweepObserver.h"
@@ -17,15 +16,16 @@ class JournalDatabase;
 struct RecoveredSweep {
     int points = 0;  // 0: nothing came back
     QDateTime first;
-    QDateTime last;  // when its last point was measured
-    QString file;    // its .frq file, when that holds its readings; empty otherwise
+    QDateTime last;       // when its last point was measured
+    QString file;         // its .frq file, when that holds its readings; empty otherwise
+    QString readFailure;  // why it could not be read (it stays for the next start)
 };
 
 // Keeps every point of the LCR sweep in the journal as it is measured (x frequency, y
-// primary, z secondary, t seconds since the sweep started). The sweep is unsaved until its
-// .frq file is complete; a new sweep, or one loaded from the history, replaces an unsaved one
-// in the panel, and it stays in the history. Points that could not be written are held and
-// written with the next one.
+// primary, z secondary, t seconds since the sweep started), through the journal's writes,
+// which hold what the file does not take. The sweep is unsaved until its .frq file is
+// complete; a new sweep, or one loaded from the history, replaces an unsaved one in the panel,
+// and it stays in the history.
 class LcrJournal : public lcr::SweepObserver {
   public:
     // What the journal keeps beside a sweep's points: the comment and the sweep's settings.
@@ -41,40 +41,24 @@ class LcrJournal : public lcr::SweepObserver {
 
     // The panel now shows measurement `id`, loaded from the database.
     void loaded(qint64 id);
-    // Points measured that are not yet in the journal.
-    int heldPoints() const { return static_cast<int>(held_.size()); }
 
-    // The last sweep an earlier session left unsaved goes back into the panel through `load`
-    // (false: it could not be read, and stays for the next start). It is settled as saved
-    // when its .frq file was written after it started; older unsaved sweeps, and one without
-    // a point, are replaced.
-    RecoveredSweep recover(const std::function<bool(qint64 id)>& load);
+    // The last sweep an earlier session left unsaved goes back into the panel through `load`,
+    // which fills it from measurement `id` (false, with `readFailure`: it could not be read
+    // and stays for the next start). It is settled as saved when its .frq file was written
+    // after it started; older unsaved sweeps, and one without a point, are replaced.
+    RecoveredSweep recover(const std::function<bool(qint64 id, QString* readFailure)>& load);
 
   private:
-    struct HeldPoint {
-        int idx = 0;
-        double frequency = 0;
-        double primary = 0;
-        double secondary = 0;
-        double seconds = 0;
-    };
-
-    bool startRun();
-    void writeHeld();
-    bool insertHeld();
-    bool setState(qint64 id, const char* state);
+    void setState(qint64 id, const char* state);
+    bool findLast(RecoveredSweep& found, qint64* id);
     bool findSpan(qint64 id, RecoveredSweep& found);
     void settleRecovered(qint64 id, RecoveredSweep& found);
 
     JournalDatabase& db_;
     Describer describer_;
     qint64 runId_ = 0;
-    bool unsaved_ = false;     // the panel holds a sweep that is only in the journal
-    bool runPending_ = false;  // a sweep started whose measurement row is not yet written
-    QString started_;
-    MeasurementContext context_;
+    bool unsaved_ = false;  // the panel holds a sweep that is only in the journal
     QElapsedTimer sinceStart_;
-    std::vector<HeldPoint> held_;
 };
 
 }  // namespace tarvix::journal

@@ -1,6 +1,7 @@
 #include "lcr/FrqFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
@@ -33,10 +34,16 @@ QByteArray FrqFile::line(const QByteArray& reply, double frequency) {
            text::defaultReal(frequency).toLatin1();
 }
 
-// A pipe of that name without a reader is refused rather than waited for.
+// Only a regular file is replaced, as every other file the program writes: a folder of that
+// name is no file name, a device or a pipe is refused (and never waited for).
 int FrqFile::open() {
-    descriptor_ = ::open(QFile::encodeName(path_).constData(),
-                         O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    const QByteArray path = QFile::encodeName(path_);
+    struct stat replaced {};
+    if (::stat(path.constData(), &replaced) == 0 && !S_ISREG(replaced.st_mode)) {
+        return S_ISDIR(replaced.st_mode) ? text::kInvalidFilename : text::kFileAccessDenied;
+    }
+    descriptor_ =
+        ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
     return descriptor_ < 0 ? text::fileErrorFromErrno(errno) : 0;
 }
 

@@ -10,7 +10,7 @@ namespace tarvix::lcr {
 // handed to the system as it is taken: a sweep cut short (a kill, a power cut after the
 // system wrote it out) leaves every reading up to then, and no temporary file. Writing in
 // place keeps the mode and owner of the file it replaces and goes through a link to its
-// target.
+// target; a device or a pipe of that name is refused.
 class FrqFile {
   public:
     // `baseName` is Edit60's text; the file lies in the current folder.

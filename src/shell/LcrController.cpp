@@ -72,7 +72,8 @@ LcrController::~LcrController() = default;
 
 void LcrController::wire() {
     c().paintBox(kChartBox)->setImage(&panel_->chart());
-    pictures_ = std::make_unique<ChartPictureMenu>(*c().paintBox(kChartBox), form_.ui());
+    pictures_ =
+        std::make_unique<ChartPictureMenu>(*c().paintBox(kChartBox), form_.ui(), form_.status());
     pictures_->setSource([this](QImage& image) { panel_->drawChart(image); });
     wireButtons();
     wireRadioRange(61, 64, &LcrController::fmaxPresetClick);
@@ -226,13 +227,14 @@ QString LcrController::journalOpened() {
     journal_ = std::make_unique<journal::LcrJournal>(
         db, [this](const lcr::SweepSettings& settings) { return describeLcrSweep(c(), settings); });
     panel_->setObserver(journal_.get());
-    const journal::RecoveredSweep found = journal_->recover(
-        [this, &db](qint64 id) { return readLcrSweep(db.database(), id, panel_->sweep()); });
-    if (found.points == 0) {
-        return {};
+    const journal::RecoveredSweep found =
+        journal_->recover([this, &db](qint64 id, QString* readFailure) {
+            return readLcrSweep(db.database(), id, panel_->sweep(), readFailure);
+        });
+    if (found.points > 0) {
+        takeSweepOf(found.first.date());
+        panel_->showSweep(chosenView(), chartOptions());
     }
-    takeSweepOf(found.first.date());
-    panel_->showSweep(chosenView(), chartOptions());
     return recoveredSweepMessage(found);
 }
 

@@ -13,6 +13,15 @@
 namespace tarvix::shell {
 
 QString recoveredSweepMessage(const journal::RecoveredSweep& sweep) {
+    if (!sweep.readFailure.isEmpty()) {
+        return QStringLiteral(
+                   "The unsaved LCR sweep in the journal could not be read (%1); it stays there "
+                   "for the next start.")
+            .arg(sweep.readFailure);
+    }
+    if (sweep.points == 0) {
+        return {};
+    }
     const QString measured = text::spanText(sweep.first, sweep.last);
     if (sweep.file.isEmpty()) {
         return QStringLiteral(
@@ -68,9 +77,9 @@ void readSweepSettings(const std::map<QString, QString>& settings, lcr::FreqSwee
 
 }  // namespace
 
-bool readLcrSweep(QSqlDatabase& db, qint64 id, lcr::FreqSweep& sweep) {
+bool readLcrSweep(QSqlDatabase& db, qint64 id, lcr::FreqSweep& sweep, QString* readFailure) {
     const std::vector<journal::PointValues> points =
-        journal::readPoints(db, id, lcr::kSweepCapacity);
+        journal::readPoints(db, id, lcr::kSweepCapacity, readFailure);
     if (points.empty()) {
         return false;
     }

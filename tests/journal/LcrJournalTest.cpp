@@ -47,8 +47,9 @@ struct LcrSession {
     lcr::FreqSweep sweep;
 };
 
-// A point the database refuses (a full disk) is held and goes in with the next one.
-TEST(LcrJournal, PointsThatCannotBeWrittenAreHeldAndWrittenWithTheNext) {
+// Points the file refuses (a full disk) are held with the journal's other writes and all go
+// in once it takes writes again; the sweep's end marks it saved with its file.
+TEST(LcrJournal, EveryPointGoesInAsMeasuredOrOnceTheFileTakesWritesAgain) {
     QTemporaryDir folder;
     LcrSession session(folder.path());
     session.measure(folder.filePath("run.frq"), 1);
@@ -60,11 +61,11 @@ TEST(LcrJournal, PointsThatCannotBeWrittenAreHeldAndWrittenWithTheNext) {
     ASSERT_TRUE(refuse.exec(QStringLiteral("INSERT INTO refusing VALUES (1)")));
     session.store(2);
     session.store(3);
-    EXPECT_EQ(session.journal->heldPoints(), 2);
-    EXPECT_EQ(session.query(QStringLiteral("SELECT count(*) FROM point")), "1");
+    EXPECT_FALSE(session.db.writes().state().writing);
+    EXPECT_EQ(session.db.writes().state().pointsHeld, 2);
     ASSERT_TRUE(refuse.exec(QStringLiteral("DELETE FROM refusing")));
+    session.db.writes().retry();
     session.store(4);
-    EXPECT_EQ(session.journal->heldPoints(), 0);
     EXPECT_EQ(session.query(QStringLiteral("SELECT group_concat(idx || ':' || coalesce(y, 'null'), "
                                            "' ') FROM point")),
               "1:1.0e-09 2:null 3:3.0e-09 4:4.0e-09");
@@ -109,10 +110,14 @@ TEST(LcrJournal, WhatTheNextStartBringsBack) {
         }
         LcrSession next(folder.path());
         qint64 loadedId = 0;
-        const RecoveredSweep found = next.journal->recover([&](qint64 id) {
+        const RecoveredSweep found = next.journal->recover([&](qint64 id, QString* failure) {
             loadedId = id;
+            if (!k.readable) {
+                *failure = QStringLiteral("disk I/O error");
+            }
             return k.readable;
         });
+        EXPECT_EQ(found.readFailure.isEmpty(), k.readable);
         EXPECT_EQ(found.points, k.recovered);
         EXPECT_EQ(loadedId != 0, k.points > 0);
         EXPECT_EQ(found.file, k.fileKept ? frq : QString());

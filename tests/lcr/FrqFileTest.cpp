@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 
 #include "LcrTestBench.h"
 #include "lcr/FrqFile.h"
 #include "lcr/LcrPanel.h"
+#include "text/FileError.h"
 
 namespace tarvix::lcr {
 namespace {
@@ -66,6 +69,34 @@ TEST(FrqFile, EachReadingReachesTheFileInPlaceThroughALink) {
               QFile::ReadOwner | QFile::WriteOwner);
     EXPECT_EQ(QDir::current().entryList(QDir::Files | QDir::System | QDir::Hidden),
               (QStringList{"run.frq", "target.frq"}));
+}
+
+// A folder, a device or a pipe of the file's name is refused before anything is written, and
+// a pipe without a reader is not waited for.
+TEST(FrqFile, OnlyARegularFileIsReplaced) {
+    struct Case {
+        const char* name;
+        std::function<bool(const QString&)> make;
+        int error;
+    };
+    const Case cases[] = {
+        {"folder", [](const QString& path) { return QDir().mkdir(path); }, text::kInvalidFilename},
+        {"device", [](const QString& path) { return QFile::link("/dev/null", path); },
+         text::kFileAccessDenied},
+        {"pipe",
+         [](const QString& path) {
+             return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+         },
+         text::kFileAccessDenied},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        InTemporaryFolder folder;
+        ASSERT_TRUE(k.make(folder.path("run.frq")));
+        FrqFile file("run");
+        EXPECT_EQ(file.open(), k.error);
+        EXPECT_EQ(file.writeReading("A", 10.0), text::kInvalidFilename);
+    }
 }
 
 TEST(FrqFile, TwentyPointsOfThreeReadingsGiveSixtyLinesInOrder) {
