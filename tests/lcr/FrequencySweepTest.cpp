@@ -343,34 +343,27 @@ TEST_F(FrequencySweepTest, AFileThatCannotBeCreatedStopsBeforeTheFirstPoint) {
     EXPECT_EQ(host.chartsShown, 0);
 }
 
-// EXT ON and EXT OFF go out at once and are checked; the close switches off only a bias that
-// may be on, and a sweep leaves it in its own mode.
-TEST_F(FrequencySweepTest, BiasCommandsAreCheckedAndTheCloseSwitchesOffWhatMayBeOn) {
+// Whether the external bias may be on, as EXT ON, EXT OFF, the close and the sweeps leave it:
+// a refused command changes nothing, and the close sends "CONF:BIAS OFF" only when it may be on.
+// (The messages are the window's tests'.)
+TEST_F(FrequencySweepTest, TheExternalBiasIsOnlyOffOnceTheMeterTookItsOff) {
     enum class Act { On, Off, Close, SweepExt, SweepOff };
     struct Step {
         Act act;
-        const char* failing;  // the command the meter refuses (status 8)
-        const char* sent;     // the last command sent; empty: nothing
-        const char* message;
+        const char* failing;  // the command the meter refuses
+        bool sends;           // a bias command goes out
         bool mayBeOn;
     };
-    const char* const offFailed =
-        "the instrument at address 4 failed on \"CONF:BIAS OFF\" (status 8). The bias may "
-        "still be on: switch it off at the meter.";
     const Step steps[] = {
-        {Act::Close, "", "", "", false},
-        {Act::On, "CONF:BIAS EXT", "CONF:BIAS EXT",
-         "EXT ON failed: the instrument at address 4 failed on \"CONF:BIAS EXT\" (status 8).",
-         false},
-        {Act::On, "", "CONF:BIAS EXT", "", true},
-        {Act::Off, "CONF:BIAS OFF", "CONF:BIAS OFF", "EXT OFF failed: ", true},
-        {Act::Close, "CONF:BIAS OFF", "CONF:BIAS OFF",
-         "The external bias was not switched off as the window closed: ", true},
-        {Act::Close, "", "CONF:BIAS OFF", "", false},
-        {Act::SweepExt, "", "CONF:ACV 0.500", "", true},
-        {Act::Off, "", "CONF:BIAS OFF", "", false},
-        {Act::SweepExt, "", "CONF:ACV 0.500", "", true},
-        {Act::SweepOff, "", "CONF:ACV 0.500", "", false},
+        {Act::Close, "", false, false},
+        {Act::On, "CONF:BIAS EXT", true, false},
+        {Act::On, "", true, true},
+        {Act::Off, "CONF:BIAS OFF", true, true},
+        {Act::Close, "CONF:BIAS OFF", true, true},
+        {Act::Close, "", true, false},
+        {Act::SweepExt, "CONF:BIAS EXT", true, false},
+        {Act::SweepExt, "", true, true},
+        {Act::SweepOff, "", true, false},
     };
     MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
     ExternalBias& bias = panel.externalBias();
@@ -398,17 +391,8 @@ TEST_F(FrequencySweepTest, BiasCommandsAreCheckedAndTheCloseSwitchesOffWhatMayBe
                 panel.runSweep(*bench.bus, noPoints);
                 break;
         }
-        const QStringList sent = bench.sentCommands();
-        EXPECT_EQ(sent.isEmpty() ? QString() : sent.last(), QString::fromLatin1(step.sent));
-        if (QByteArray(step.message).isEmpty()) {
-            EXPECT_TRUE(message.isEmpty()) << message.toStdString();
-        } else {
-            EXPECT_TRUE(message.startsWith(QString::fromLatin1(step.message)))
-                << message.toStdString();
-        }
-        if (QByteArray(step.failing) == "CONF:BIAS OFF") {
-            EXPECT_TRUE(message.endsWith(QString::fromLatin1(offFailed))) << message.toStdString();
-        }
+        EXPECT_EQ(!bench.sentCommands().filter("CONF:BIAS").isEmpty(), step.sends);
+        EXPECT_EQ(message.isEmpty(), *step.failing == '\0' || step.act >= Act::SweepExt);
         EXPECT_EQ(bias.mayBeOn(), step.mayBeOn);
     }
 }
