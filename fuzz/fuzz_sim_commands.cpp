@@ -10,12 +10,21 @@
 
 namespace {
 
-// Settings whose numbers take units and multipliers ("10mA", "2 KHZ", "MAX"): every input
-// line is also sent as their parameter.
-constexpr std::pair<int, const char*> kNumericSettings[] = {
-    {24, ":SOUR:VOLT:LEV "},   {24, ":SENS:CURR:PROT "}, {24, ":SOUR:DEL "},
-    {24, ":TRIG:COUN "},       {24, ":SYST:BEEP "},      {14, "CURR:RANG "},
-    {16, "VOLT:AC:DET:BAND "}, {16, "RES:RANG "},
+// Settings whose numbers take units and multipliers ("10mA", "2 KHZ", "MAX"), and the
+// switches and names that decide whether and how a reading is taken: every input line is also
+// sent as their parameter, and then a reading and the compliance state are asked for.
+constexpr std::pair<int, const char*> kParameterCommands[] = {
+    {24, ":SOUR:VOLT:LEV "}, {24, ":SENS:CURR:PROT "},  {24, ":SOUR:DEL "},
+    {24, ":TRIG:COUN "},     {24, ":SYST:BEEP "},       {24, ":OUTP "},
+    {24, ":SOUR:CLE:AUTO "}, {24, ":FORM:ELEM "},       {14, "CURR:RANG "},
+    {14, ":SENS:FUNC "},     {16, "VOLT:AC:DET:BAND "}, {16, "RES:RANG "},
+    {16, "UNIT:TEMP "},
+};
+constexpr std::pair<int, const char*> kStateQueries[] = {
+    {24, ":READ?"},
+    {24, ":SENS:CURR:PROT:TRIP?;:SENS:VOLT:PROT:TRIP?;:STAT:MEAS:COND?"},
+    {14, ":SENS:FUNC?"},
+    {16, "READ?"},
 };
 
 // The status byte and the bus lines after a message: a poll, a trigger, sometimes a clear.
@@ -70,10 +79,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
         auto& scpiBench = benches.front()->bench();
-        for (const auto& [address, setting] : kNumericSettings) {
+        for (const auto& [address, setting] : kParameterCommands) {
             scpiBench.send(address, std::string(setting) + std::string(message));
             std::string reply;
             scpiBench.enter(address, 70, &reply);
+        }
+        for (const auto& [address, query] : kStateQueries) {
+            scpiBench.send(address, query);
+            std::string reply;
+            scpiBench.enter(address, 4096, &reply);
         }
         start = end + 1;
     }

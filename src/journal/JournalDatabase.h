@@ -23,8 +23,9 @@ namespace tarvix::journal {
 //       state 'unsaved' | 'saved' | 'deleted' | 'replaced'; slot the series slot of an I-V
 //       series while it is unsaved (0 while it is the live run); comment the text of Edit44
 //   segment(measurement_id, segment, label)
-//   point(measurement_id, segment, idx, x, y, z, w, t)
-//       I-V: x voltage (V), y current (A); four-probe and thermocouple: x thermoTemp,
+//   point(measurement_id, segment, idx, x, y, z, w, t, compliance)
+//       I-V: x voltage (V), y current (A), compliance 1 where the source's limit clipped the
+//       reading, otherwise 0; four-probe and thermocouple: x thermoTemp,
 //       y thermoResistance, z thermoRefTemp, w thermoTcTemp, t thermoTime (day fraction);
 //       LCR: x frequency (Hz), y primary, z secondary, t seconds since the sweep started;
 //       a missing reading is NULL

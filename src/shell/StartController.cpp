@@ -278,6 +278,7 @@ void StartController::Button1Click() {
     problems_.clear();
     fault_.clear();
     link_.clearDeferred();
+    form_.ivState().segment.compliance = {};
     const QString badField = checks_.fieldProblem();
     if (!badField.isEmpty()) {
         form_.ui().showMessage(badField);
@@ -329,26 +330,28 @@ void StartController::runRegime() {
     showProblems();
 }
 
-// The common end; every end of an action, quiet ones included, leaves the stop flag set, so
-// that an idle window never records manual points.
 // A fault says so even when the points before it are kept or a Stop came with it; an action
-// that ended otherwise says why: the first of its problems.
+// that ended otherwise says why: the first of its problems. However it ended, points clipped
+// by the source's limit are said.
 void StartController::reportEnd(bool reachedCommonEnd) {
     status::StatusService& line = form_.status();
+    const QString clipped = form_.ivState().segment.compliance.summary();
     if (!fault_.isEmpty()) {
         // A fault before the first point: the line still tells of it.
         if (!line.running()) {
             line.begin(QStringLiteral("Start"));
         }
-        line.finish(status::Ending::Fault, fault_);
+        line.finish(status::Ending::Fault, fault_, clipped);
         return;
     }
     line.finish(form_.ivState().stopRequested ? status::Ending::Stopped
                 : reachedCommonEnd            ? status::Ending::Finished
                                               : status::Ending::Ended,
-                problems_.isEmpty() ? QString() : problems_.first());
+                problems_.isEmpty() ? QString() : problems_.first(), clipped);
 }
 
+// The common end; every end of an action, quiet ones included, leaves the stop flag set, so
+// that an idle window never records manual points.
 void StartController::endAction(bool reachedCommonEnd) {
     IvState& state = form_.ivState();
     if (reachedCommonEnd) {
@@ -457,7 +460,7 @@ bool StartController::currentSweepRegime() {
     settings.voltageCompliance = state.voltageCompliance;
     const double peak = std::max(std::fabs(settings.currentStart), std::fabs(settings.currentEnd));
     settings.range = iv::currentRange(peak).value_or(0.0);
-    iv::runCurrentSweep(link_, form_.store(), *this, settings, problems_);
+    iv::runCurrentSweep(link_, form_.store(), *this, settings, state.segment.compliance, problems_);
     return true;
 }
 
