@@ -243,6 +243,21 @@ void SeriesStore::clearStored(int lastSeries) {
     markWholeTables();
 }
 
+void SeriesStore::clearSeries(int series) {
+    if (!validSeries(series)) {
+        return;
+    }
+    makePendingCopies();
+    const std::size_t first = static_cast<std::size_t>(series - 1) * kSeriesBlock;
+    for (float* table : {storedCurrent_, storedVoltage_, storedCurrentCopy_, storedVoltageCopy_}) {
+        std::memset(table + first, 0, kSeriesBlock * sizeof(float));
+    }
+    for (int segment = 1; segment <= kSegments; ++segment) {
+        segmentLabel(segment, series).clear();
+    }
+    markSeriesWritten(series);
+}
+
 // Every write of the tables makes pending copies first, so while they are pending the tables
 // are what they were at the snapshot.
 void SeriesStore::snapshotStored() {

@@ -88,6 +88,10 @@ class SeriesStore {
     int liveSegmentCount() const;
     int storedSegmentCount() const;  // over series 1..seriesCount
     void clearStored(int lastSeries);
+    // Empties one stored series: its points, count and labels, in the tables and in their
+    // copies, so that no correction or restore brings it back. The other series keep their
+    // slots; the empty one is skipped by every reader, as any empty slot is.
+    void clearSeries(int series);
     // The copies become the tables as they stand. They are made when first needed: the first
     // write of the tables, the first read of a copy, or makePendingCopies; until then a
     // snapshot costs nothing, and the tables are their own copies (copiesPending).
