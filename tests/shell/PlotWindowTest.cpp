@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTimer>
 
 #include "journal/RecoveryJournal.h"
 #include "plotwindow/PlotCanvas.h"
@@ -85,6 +86,26 @@ TEST_F(PlotWindowRecipe, AHundredMicroampereCurveFillsTheWindowAndTheMouseReadsI
     c().scrollBar("ScrollBar2")->setValue(7500);  // 1 V between -2 and 2
     window()->refresh();
     EXPECT_TRUE(facts().contains("plot readout: At 1.000 V: #1 50.00 µA")) << facts().toStdString();
+}
+
+// While a sweep runs, the window follows the running run point by point.
+TEST_F(PlotWindowRecipe, TheRunningSweepIsShownAsItIsMeasured) {
+    startForm(QStringLiteral("sim:noise=0,latency=1,sample=resistor:20000"));
+    ASSERT_EQ(run("menu View/Plot window\nset Edit41 400"), 0);
+    int seen = 0;
+    QTimer::singleShot(150, window(), [&] {
+        window()->refresh();
+        const auto& series = window()->session().series();
+        if (!series.empty() && series.back().live) {
+            seen = series.back().points();
+        }
+    });
+    sweep(1);
+    EXPECT_GT(seen, 0);
+    EXPECT_LT(seen, 401);
+    window()->refresh();
+    EXPECT_TRUE(facts().contains("plot series: 1 Comments 401 shown")) << facts().toStdString();
+    EXPECT_FALSE(facts().contains("plot series: live"));
 }
 
 TEST_F(PlotWindowRecipe, TheListHidesOneSeriesAndDeletesAnotherAfterAQuestion) {
