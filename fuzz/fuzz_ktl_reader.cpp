@@ -74,6 +74,7 @@ void checkTwoParts(const QByteArray& bytes, const KtlReadResult& whole, const Se
         return;
     }
     if (result->error != whole.error || result->limitMessage != whole.limitMessage ||
+        result->notSeriesReason != whole.notSeriesReason ||
         split.seriesCount != store.seriesCount || result->voltageMin != whole.voltageMin ||
         result->currentMax != whole.currentMax) {
         __builtin_trap();
@@ -123,6 +124,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
             }
         }
+    }
+    // What the open refuses as no series file placed nothing, and failed in nothing else.
+    if (!result.notSeriesReason.isEmpty() &&
+        (result.error != 0 || store.seriesCount != 1 || store.storedSegmentCount() != 0)) {
+        __builtin_trap();
     }
     checkTwoParts(bytes, result, store);
     if (result.error == 0) {

@@ -11,6 +11,7 @@
 #include "analysis/LineFit.h"
 #include "analysis/PointSelection.h"
 #include "analysis/ResistanceText.h"
+#include "analysis/SampleFields.h"
 #include "series/IvChart.h"
 #include "series/KtlFileName.h"
 #include "text/DecimalParse.h"
@@ -221,22 +222,35 @@ void AnalysisActions::reportFit(Mechanism mechanism) {
         result = kScatterPrefix + state_.scatterText + QChar('%');
     }
     host_.setControlText(resultLabelName(mechanism), result);
-    FitReport report{mechanism, line, {}, shared_.manualVoltage, shared_.cursorVoltage, {}};
     if (mechanism == Mechanism::Ohm) {
         const bool finite = line.defined && line.slope != 0;
         state_.ohmResistance = finite ? 1.0 / line.slope : 0.0;
         host_.setControlText(kResistanceLabel, resistanceTextForSlope(line.slope, line.defined));
-        if (finite) {
-            report.resistance = state_.ohmResistance;
-        }
     }
     if (!line.defined) {
         state_.fit.reset();
         host_.showFitSummary(QString());
         return;
     }
-    report.statistics = fitStatistics(state_.xs(), state_.ys(), line);
+    FitReport report{mechanism,
+                     line,
+                     fitStatistics(state_.xs(), state_.ys(), line),
+                     shared_.manualVoltage,
+                     shared_.cursorVoltage,
+                     {},
+                     {}};
     state_.fit = report;
+    refreshFitPhysics();
+}
+
+void AnalysisActions::refreshFitPhysics() {
+    if (!state_.fit) {
+        return;
+    }
+    FitReport& report = *state_.fit;
+    report.conditions = readSampleConditions(host_);
+    report.physics =
+        deriveFitPhysics(report.mechanism, report.line, report.statistics, report.conditions);
     host_.showFitSummary(fitSummaryText(report));
 }
 
@@ -342,10 +356,12 @@ bool AnalysisActions::refuseWithoutSelection() {
     return true;
 }
 
-void AnalysisActions::reportFileError(int error) {
+void AnalysisActions::reportSave(int error, AnalysisSave what, const QStringList& files) {
     if (error != text::kFileOk) {
         host_.showMessage(text::fileErrorText(error));
+        return;
     }
+    host_.filesSaved(what, files);
 }
 
 void AnalysisActions::saveStraightened(Mechanism mechanism) {
@@ -364,8 +380,9 @@ void AnalysisActions::saveStraightened(Mechanism mechanism) {
                                   state_.analysisSeries,
                                   state_.xs(),
                                   state_.ys()};
-    reportFileError(writeStraightenedFile(series::ktlSaveName(*chosen),
-                                          fileHeaderNow(host_.controlText(kCommentEdit)), curve));
+    const QString path = series::ktlSaveName(*chosen);
+    reportSave(writeStraightenedFile(path, fileHeaderNow(host_.controlText(kCommentEdit)), curve),
+               AnalysisSave::Straightened, {path});
 }
 
 void AnalysisActions::saveMeasuredSegment() {
@@ -377,9 +394,11 @@ void AnalysisActions::saveMeasuredSegment() {
     if (!chosen) {
         return;
     }
-    reportFileError(writeMeasuredSegmentFile(
-        series::ktlSaveName(*chosen), fileHeaderNow(host_.controlText(kCommentEdit)), shared_.store,
-        state_.analysisSegment, state_.analysisSeries));
+    const QString path = series::ktlSaveName(*chosen);
+    reportSave(
+        writeMeasuredSegmentFile(path, fileHeaderNow(host_.controlText(kCommentEdit)),
+                                 shared_.store, state_.analysisSegment, state_.analysisSeries),
+        AnalysisSave::MeasuredSegment, {path});
 }
 
 void AnalysisActions::saveAllSeries() {
@@ -392,7 +411,8 @@ void AnalysisActions::saveAllSeries() {
     if (!chosen) {
         return;
     }
-    reportFileError(writeAllSeriesFiles(*chosen, shared_.store));
+    reportSave(writeAllSeriesFiles(*chosen, shared_.store), AnalysisSave::AllSeries,
+               {*chosen, logFilePath(*chosen)});
 }
 
 }  // namespace tarvix::analysis

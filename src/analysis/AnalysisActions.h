@@ -39,6 +39,8 @@ class AnalysisActions {
     void saveAllSeries();
     // "Copy fit results": the last fit, tab-separated, to the clipboard.
     void copyFitResults();
+    // The last fit's quantities derived again from the sample fields, which have changed.
+    void refreshFitPhysics();
 
   private:
     class RunGuard;
@@ -52,7 +54,8 @@ class AnalysisActions {
     void setPlotRangeAroundPoints();
     void drawStraightened(Mechanism mechanism);
     bool refuseWithoutSelection();
-    void reportFileError(int error);
+    // A file error in a message box, or what was written on the status line.
+    void reportSave(int error, AnalysisSave what, const QStringList& files);
 
     AnalysisState& state_;
     AnalysisShared shared_;

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "series/ChartPictures.h"
 
 namespace tarvix::analysis {
+
+// The analysis' saves: one straightened curve, one measured segment, every series.
+enum class AnalysisSave { Straightened, MeasuredSegment, AllSeries };
 
 // What the analysis needs from the window. Controls are named by their design names
 // ("Edit46", "Label23", "Label17", ...).
@@ -35,6 +39,8 @@ class AnalysisHost {
     virtual void setChartSource(series::ChartRender render) = 0;
     // The shared save dialog with this title and filter; no value when cancelled.
     virtual std::optional<QString> chooseSaveFile(const QString& title, const QString& filter) = 0;
+    // A save went through: `files` were written, for the status line.
+    virtual void filesSaved(AnalysisSave, const QStringList& /*files*/) {}
 };
 
 }  // namespace tarvix::analysis

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QString>
-#include <optional>
+#include <QStringList>
 
+#include "analysis/FitPhysics.h"
 #include "analysis/LineFit.h"
 #include "analysis/Mechanism.h"
 
@@ -15,11 +16,17 @@ struct FitReport {
     FitStatistics statistics;
     double windowLow = 0;  // the voltage window the points were taken from
     double windowHigh = 0;
-    std::optional<double> resistance;  // ohms, Ohm's law only
+    SampleConditions conditions;  // as the fields read when the quantities were derived
+    FitPhysics physics;
 };
 
-// Three short lines under the resistance: slope and intercept with their standard errors,
-// then R^2, the number of points and the window.
+// The fit as lines of text, for the fit column and the plot window: slope and intercept with
+// their standard errors and units; R^2, the number of points and the window; then the
+// mechanism's quantities ("R = 1.4440 ± 0.0021 MΩ", "εr = ...", "φB = ... eV"), or what a
+// quantity still needs.
+QStringList fitResultLines(const FitReport& report);
+
+// The same lines, one under the other.
 QString fitSummaryText(const FitReport& report);
 
 // For the clipboard: a header line and a value line, tab-separated, full precision.

@@ -46,18 +46,19 @@ constexpr char16_t kBadNumbersC[] = u"неверное значение S1 ил�
 const MechanismInfo kMechanisms[] = {
     {"Label17", u"In the selected area there are no experimental data", kBadNumbersA,
      u"спрямление по закону Ома, разброс точек = ", u"Volt(U)   Ampere (I)  ", u"|I|, A", u"|V|, V",
-     "Ohm law", identityX, ohmY},
+     u"S", u"A", "Ohm law", identityX, ohmY},
     {"Label16", kNoPointsHere, kBadNumbersA, u"спрямление по Пул-Френкелю, разброс точек = ",
-     u"Volt(корень квадратный из U)   Ampere (ln(I/U))  ", u"ln(|I|/|V|)", u"√|V|", "Poole-Frenkel",
-     rootX, pooleFrenkelY},
+     u"Volt(корень квадратный из U)   Ampere (ln(I/U))  ", u"ln(|I|/|V|)", u"√|V|", u"V^-½",
+     u"ln(A/V)", "Poole-Frenkel", rootX, pooleFrenkelY},
     {"Label20", kNoPointsHere, kBadNumbersB, u"спрямление по ТОПЗ, разброс точек = ",
-     u"Volt (log10(U))   Ampere (log10(I))  ", u"log10|I|", u"log10|V|", "Space-charge-limited",
-     logX, spaceChargeY},
+     u"Volt (log10(U))   Ampere (log10(I))  ", u"log10|I|", u"log10|V|", u"", u"log10(A)",
+     "Space-charge-limited", logX, spaceChargeY},
     {"Label21", kNoPointsHere, kBadNumbersC, u"спрямление по Тунельному Ampereу, разброс точек = ",
-     u"Volt (U)   Ampere (ln(I/(U*U)))  ", u"ln(|I|/V²)", u"|V|, V", "Tunnel", identityX, tunnelY},
+     u"Volt (U)   Ampere (ln(I/(U*U)))  ", u"ln(|I|/V²)", u"|V|, V", u"V^-1", u"ln(A/V²)", "Tunnel",
+     identityX, tunnelY},
     {"Label22", kNoPointsHere, kBadNumbersC, u"спрямление по Ampereу Шотки, разброс точек = ",
-     u"Volt (корень квадратный из U)   Ampere (ln(I))  ", u"ln|I|", u"√|V|", "Schottky", rootX,
-     schottkyY},
+     u"Volt (корень квадратный из U)   Ampere (ln(I))  ", u"ln|I|", u"√|V|", u"V^-½", u"ln(A)",
+     "Schottky", rootX, schottkyY},
 };
 
 }  // namespace

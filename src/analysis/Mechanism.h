@@ -26,6 +26,10 @@ struct MechanismInfo {
     const char16_t* columnHeader;  // line 6 of the saved file, before "Series "
     const char16_t* yAxis;         // the chart's names of its quantities
     const char16_t* xAxis;
+    // Units of the fitted line's slope and intercept in those quantities (a logarithm's unit
+    // is that of its argument).
+    const char16_t* slopeUnit;
+    const char16_t* interceptUnit;
     const char* name;  // in the copied fit results
     // X from abs(V); Y from abs(I) and abs(V). Both magnitudes are non-zero.
     double (*transformX)(double absVoltage);
@@ -54,6 +58,12 @@ inline QString yAxisCaption(Mechanism mechanism) {
 }
 inline QString xAxisCaption(Mechanism mechanism) {
     return QString::fromUtf16(mechanismInfo(mechanism).xAxis);
+}
+inline QString slopeUnit(Mechanism mechanism) {
+    return QString::fromUtf16(mechanismInfo(mechanism).slopeUnit);
+}
+inline QString interceptUnit(Mechanism mechanism) {
+    return QString::fromUtf16(mechanismInfo(mechanism).interceptUnit);
 }
 inline QString mechanismName(Mechanism mechanism) {
     return QString::fromLatin1(mechanismInfo(mechanism).name);

@@ -178,7 +178,8 @@ double IvSweep::measureCurrent(bool firstPoint, bool atSegmentEnd, const SweepOp
 }
 
 void IvSweep::storePoint(int segment, double voltage, double current) {
-    store_.setLivePoint(segment, segment_.pointCounter, voltage, current);
+    const bool atCompliance = segment_.compliance.note(current, segment_.level);
+    store_.setLivePoint(segment, segment_.pointCounter, voltage, current, atCompliance);
     host_.reportProgress(progress_.point(segment, segment_.pointCounter, segment_.level));
 }
 
@@ -268,6 +269,7 @@ void IvSweep::runRepetitions(const SweepPlan& plan, const SweepOptions& options)
 void IvSweep::runVoltageSweep(const SweepPlan& plan, const SweepOptions& options,
                               QStringList& problems) {
     OutputGuard guard(link_.gpib(), options.address, problems, options.picoammeter);
+    segment_.compliance.start(ComplianceWatch::Limit::Current, options.compliance);
     setUpSourceMeter(options);
     setUpPicoammeter(options);
     guard.outputSwitchedOn();

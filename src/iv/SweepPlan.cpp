@@ -95,10 +95,16 @@ PlanBuild build(const PlanTexts& texts, const Scale& scale) {
     const double span = plan.end[1] - plan.start[1];
 
     if (texts.stepCountMode && plan.valid) {
-        if (plan.stepCount != 0) {
+        // A negative count would run as its absolute value: refused as 0 is, so that the
+        // field means what it shows.
+        if (plan.stepCount > 0) {
             plan.velocity = span * scale.perStepUnit / plan.stepCount;
-        } else {
+        } else if (plan.stepCount == 0) {
             refuse(plan, QStringLiteral("The number of points is 0: a segment needs a step."));
+        } else {
+            refuse(plan, QStringLiteral("The number of points (%1) is below 0: a segment needs "
+                                        "at least one step.")
+                             .arg(plan.stepCount));
         }
         result.velocityText = text::fixedText(plan.velocity, scale.velocityWidth, 6);
     } else if (!texts.stepCountMode && plan.valid) {
@@ -109,7 +115,9 @@ PlanBuild build(const PlanTexts& texts, const Scale& scale) {
             refuse(plan, QStringLiteral("The sweep velocity gives no usable number of points "
                                         "over segment 1."));
         } else {
-            plan.stepCount = static_cast<int>(text::roundHalfEven(steps));
+            // A velocity against segment 1's direction still gives that many steps; the
+            // count shown is never one the step-count mode would refuse.
+            plan.stepCount = static_cast<int>(text::roundHalfEven(std::fabs(steps)));
             result.stepCountText = QString::number(plan.stepCount);
             if (plan.stepCount == 0) {
                 refuse(plan, QStringLiteral("The sweep velocity is larger than segment 1: no "

@@ -1,8 +1,9 @@
 #include "journal/FinishedMeasurement.h"
 
-#include <QSqlQuery>
 #include <QVariant>
 #include <cmath>
+
+#include "journal/JournalDatabase.h"
 
 namespace tarvix::journal {
 
@@ -12,51 +13,31 @@ QVariant realOrNull(double value) {
     return std::isnan(value) ? QVariant() : QVariant(value);
 }
 
-qint64 insertMeasurement(QSqlDatabase& db, const FinishedMeasurement& measurement) {
-    QSqlQuery query(db);
-    query.prepare(
-        QStringLiteral("INSERT INTO measurement (kind, started, ended, state) "
-                       "VALUES (?, ?, ?, 'saved')"));
-    query.addBindValue(measurement.kind);
-    query.addBindValue(measurement.started.toString(Qt::ISODateWithMs));
-    query.addBindValue(measurement.ended.toString(Qt::ISODateWithMs));
-    return query.exec() ? query.lastInsertId().toLongLong() : 0;
-}
-
-bool insertPoints(QSqlDatabase& db, qint64 id, const FinishedMeasurement& measurement) {
-    QSqlQuery query(db);
-    query.prepare(
-        QStringLiteral("INSERT INTO point (measurement_id, segment, idx, x, y, z) "
-                       "VALUES (?, 1, ?, ?, ?, ?)"));
-    int index = 0;
-    for (const auto& [x, y, z] : measurement.points) {
-        query.addBindValue(id);
-        query.addBindValue(++index);
-        query.addBindValue(realOrNull(x));
-        query.addBindValue(realOrNull(y));
-        query.addBindValue(realOrNull(z));
-        if (!query.exec()) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
-qint64 storeFinishedMeasurement(QSqlDatabase& db, const FinishedMeasurement& measurement) {
-    if (!db.isOpen() || !db.transaction()) {
+qint64 storeFinishedMeasurement(JournalDatabase& db, const FinishedMeasurement& measurement) {
+    const qint64 id = db.newMeasurementId();
+    if (id <= 0) {
         return 0;
     }
-    const qint64 id = insertMeasurement(db, measurement);
-    const bool stored = id > 0 && insertPoints(db, id, measurement) &&
-                        (measurement.file.isEmpty() ||
-                         recordFile(db, id, measurement.file, QStringLiteral("saved")));
-    if (!stored || !db.commit()) {
-        db.rollback();
-        return 0;
+    JournalStatements statements{
+        {QStringLiteral("INSERT INTO measurement (id, kind, started, ended, state) "
+                        "VALUES (?, ?, ?, ?, 'saved')"),
+         {id, measurement.kind, measurement.started.toString(Qt::ISODateWithMs),
+          measurement.ended.toString(Qt::ISODateWithMs)}}};
+    int index = 0;
+    for (const auto& [x, y, z] : measurement.points) {
+        statements.push_back({QStringLiteral("INSERT INTO point (measurement_id, segment, idx, x, "
+                                             "y, z) VALUES (?, 1, ?, ?, ?, ?)"),
+                              {id, ++index, realOrNull(x), realOrNull(y), realOrNull(z)}});
     }
-    writeContext(db, id, measurement.context);
+    if (!measurement.file.isEmpty()) {
+        statements.push_back(fileStatement(id, measurement.file, QStringLiteral("saved")));
+    }
+    const int points = static_cast<int>(measurement.points.size());
+    JournalStatements context = contextStatements(id, measurement.context);
+    statements.insert(statements.end(), context.begin(), context.end());
+    db.write(std::move(statements), points);
     return id;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDateTime>
-#include <QSqlDatabase>
 #include <QString>
 #include <array>
 #include <vector>
@@ -21,7 +20,10 @@ struct FinishedMeasurement {
     QString file;
 };
 
-// Stores `measurement` as saved, in one transaction; returns its id, 0 when it failed.
-qint64 storeFinishedMeasurement(QSqlDatabase& db, const FinishedMeasurement& measurement);
+class JournalDatabase;
+
+// Stores `measurement` as saved, in one transaction (held while the file does not take it);
+// returns its id, 0 without a journal file.
+qint64 storeFinishedMeasurement(JournalDatabase& db, const FinishedMeasurement& measurement);
 
 }  // namespace tarvix::journal

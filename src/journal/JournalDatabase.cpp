@@ -15,8 +15,6 @@ namespace tarvix::journal {
 
 namespace {
 
-constexpr int kSyncIntervalMs = 1000;
-
 bool run(QSqlDatabase& db, const QString& statement) {
     QSqlQuery query(db);
     return query.exec(statement);
@@ -26,8 +24,6 @@ bool run(QSqlDatabase& db, const QString& statement) {
 
 JournalDatabase::JournalDatabase()
     : connection_(QStringLiteral("journal-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
-    syncTimer_.setSingleShot(true);
-    QObject::connect(&syncTimer_, &QTimer::timeout, [this] { sync(); });
 }
 
 JournalDatabase::~JournalDatabase() {
@@ -39,9 +35,7 @@ JournalDatabase::~JournalDatabase() {
 
 void JournalDatabase::closeDatabase() {
     open_ = false;
-    syncTimer_.stop();
-    points_.stop();
-    insertPoint_.reset();
+    writes_.stop();
     if (db_.isValid()) {
         db_.close();
         db_ = QSqlDatabase();
@@ -103,9 +97,8 @@ bool JournalDatabase::openFile(QString* why) {
     if (!schemaUsable(why)) {
         return false;
     }
-    startPointWriter();
+    writes_.start(db_, path_);
     open_ = true;
-    sinceSync_.start();
     return true;
 }
 
@@ -143,63 +136,9 @@ QString JournalDatabase::setAside() {
     return aside;
 }
 
-void JournalDatabase::startPointWriter() {
-    QString why;
-    if (points_.start(path_, &why)) {
-        return;
-    }
-    insertPoint_ = std::make_unique<QSqlQuery>(db_);
-    insertPoint_->prepare(QString::fromLatin1(kInsertPointStatement));
-}
-
-void JournalDatabase::appendPoint(const PointRow& row) {
-    if (!open_) {
-        return;
-    }
-    if (!insertPoint_) {
-        points_.append(row);
-    } else {
-        insertPoint_->bindValue(0, row.measurement);
-        insertPoint_->bindValue(1, row.segment);
-        insertPoint_->bindValue(2, row.idx);
-        insertPoint_->bindValue(3, row.x);
-        insertPoint_->bindValue(4, row.y);
-        insertPoint_->exec();
-    }
-    written();
-}
-
 void JournalDatabase::describe(qint64 id, const QString& kind) {
     if (open_ && id > 0 && describer_) {
-        writeContext(db_, id, describer_(kind));
-    }
-}
-
-void JournalDatabase::written() {
-    if (!open_) {
-        return;
-    }
-    unsynced_ = true;
-    const qint64 elapsed = sinceSync_.elapsed();
-    if (elapsed >= kSyncIntervalMs) {
-        sync();
-    } else if (!syncTimer_.isActive()) {
-        syncTimer_.start(static_cast<int>(kSyncIntervalMs - elapsed));
-    }
-}
-
-// A checkpoint syncs the log and then the database file: everything written is on disk.
-void JournalDatabase::sync() {
-    syncTimer_.stop();
-    sinceSync_.restart();
-    if (!open_ || !unsynced_) {
-        return;
-    }
-    unsynced_ = false;
-    if (points_.running()) {
-        points_.requestCheckpoint();  // the fsyncs are the writing thread's, off the window's
-    } else {
-        run(db_, QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+        writes_.write(contextStatements(id, describer_(kind)));
     }
 }
 

@@ -1,14 +1,11 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QString>
-#include <QTimer>
 #include <functional>
-#include <memory>
 
+#include "journal/JournalWrites.h"
 #include "journal/MeasurementContext.h"
-#include "journal/PointWriter.h"
 
 namespace tarvix::journal {
 
@@ -16,7 +13,8 @@ namespace tarvix::journal {
 // or a power cut loses at most the last point or the last second. I-V points are committed
 // by a writing thread (PointWriter) to the write-ahead log, which reaches the operating system
 // at once (a killed program loses nothing committed); the log is synced to disk at least once
-// a second and whenever the caller asks (at the end of a segment or a run).
+// a second and whenever the caller asks (at the end of a segment or a run). Every write goes
+// through JournalWrites, which holds it in memory while the file does not take it.
 //
 // It is also the measurement database: every measurement stays in it with its context after
 // it is saved. Tables (SchemaMigrations makes and upgrades them; docs/database.md):
@@ -25,8 +23,9 @@ namespace tarvix::journal {
 //       state 'unsaved' | 'saved' | 'deleted' | 'replaced'; slot the series slot of an I-V
 //       series while it is unsaved (0 while it is the live run); comment the text of Edit44
 //   segment(measurement_id, segment, label)
-//   point(measurement_id, segment, idx, x, y, z, w, t)
-//       I-V: x voltage (V), y current (A); four-probe and thermocouple: x thermoTemp,
+//   point(measurement_id, segment, idx, x, y, z, w, t, compliance)
+//       I-V: x voltage (V), y current (A), compliance 1 where the source's limit clipped the
+//       reading, otherwise 0; four-probe and thermocouple: x thermoTemp,
 //       y thermoResistance, z thermoRefTemp, w thermoTcTemp, t thermoTime (day fraction);
 //       LCR: x frequency (Hz), y primary, z secondary; a missing reading is NULL
 //   context(measurement_id, key, value): settings and instrument identifications
@@ -49,10 +48,10 @@ class JournalDatabase {
     // The same for the database file `file` (its folder is made when missing).
     bool openPath(const QString& file, QString* notice);
     bool isOpen() const { return open_; }
-    // The window's connection, once every point handed over is committed: what it reads
-    // includes them, and its writes never wait for the writing thread's lock.
+    // The window's connection for reading, once every point handed over is committed or held:
+    // what it reads includes those committed. Writes go through write().
     QSqlDatabase& database() {
-        points_.drain();
+        writes_.drain();
         return db_;
     }
     const QString& path() const { return path_; }
@@ -64,20 +63,27 @@ class JournalDatabase {
     // Writes the context of the new measurement `id` from the describer.
     void describe(qint64 id, const QString& kind);
 
-    // Journals a measured I-V point: handed to the writing thread, or written here when that
-    // thread could not open the file.
-    void appendPoint(const PointRow& row);
-
-    // A row was written: syncs when the last sync is a second old, otherwise makes sure one
-    // follows within the second.
-    void written();
+    // Journals a measured I-V point: handed to the writing thread, or held.
+    void appendPoint(const PointRow& row) {
+        if (open_) {
+            writes_.appendPoint(row);
+        }
+    }
+    // Writes `statements` together, or holds them; `points`: the measured points they carry.
+    void write(JournalStatements statements, int points = 0) {
+        if (open_) {
+            writes_.write(std::move(statements), points);
+        }
+    }
+    // The number of a new measurement (0 without a file).
+    qint64 newMeasurementId() { return open_ ? writes_.newMeasurementId() : 0; }
     // Has the log synced to disk at once, the points handed over so far included: the writing
     // thread, while it runs, commits them and then syncs, so the window waits for neither.
-    void sync();
+    void sync() { writes_.sync(); }
+    JournalWrites& writes() { return writes_; }
 
   private:
     bool openFile(QString* why);
-    void startPointWriter();
     bool schemaUsable(QString* why);
     QString setAside();
     void closeDatabase();
@@ -86,11 +92,7 @@ class JournalDatabase {
     QString path_;
     QSqlDatabase db_;
     bool open_ = false;
-    bool unsynced_ = false;
-    QElapsedTimer sinceSync_;
-    QTimer syncTimer_;
-    PointWriter points_;
-    std::unique_ptr<QSqlQuery> insertPoint_;  // only while the writing thread is not running
+    JournalWrites writes_;
     std::function<MeasurementContext(const QString& kind)> describer_;
 };
 

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QSqlDatabase>
 #include <QString>
 #include <utility>
 #include <vector>
+
+#include "journal/JournalStatement.h"
 
 namespace tarvix::journal {
 
@@ -15,9 +16,9 @@ struct MeasurementContext {
 };
 
 // Writes `context` for measurement `id` (earlier values of the same keys are replaced).
-bool writeContext(QSqlDatabase& db, qint64 id, const MeasurementContext& context);
+JournalStatements contextStatements(qint64 id, const MeasurementContext& context);
 
 // Notes that measurement `id` was written to `path`; `role` is "saved" or "exported".
-bool recordFile(QSqlDatabase& db, qint64 id, const QString& path, const QString& role);
+JournalStatement fileStatement(qint64 id, const QString& path, const QString& role);
 
 }  // namespace tarvix::journal

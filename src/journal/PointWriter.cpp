@@ -32,11 +32,10 @@ class PointConnection {
     void checkpoint() { run("PRAGMA wal_checkpoint(PASSIVE)"); }
     const QString& error() const { return error_; }
 
-    // A failed batch (a full disk, a file locked too long) is left out as a failed single
-    // insert was: the store still holds its points and the next batch tries again.
-    bool insertAll(const std::vector<PointRow>& batch) {
+    // The whole batch in one transaction; the failure when the file did not take it.
+    std::optional<WriteFailure> insertAll(const std::vector<PointRow>& batch) {
         if (!run("BEGIN")) {
-            return false;
+            return lastFailure();
         }
         for (const PointRow& row : batch) {
             sqlite3_bind_int64(insert_, 1, row.measurement);
@@ -44,18 +43,18 @@ class PointConnection {
             sqlite3_bind_int(insert_, 3, row.idx);
             sqlite3_bind_double(insert_, 4, row.x);
             sqlite3_bind_double(insert_, 5, row.y);
+            sqlite3_bind_double(insert_, 6, row.t);
+            sqlite3_bind_int(insert_, 7, row.atCompliance ? 1 : 0);
             const int stepped = sqlite3_step(insert_);
             sqlite3_reset(insert_);
             if (stepped != SQLITE_DONE) {
-                run("ROLLBACK");
-                return false;
+                return rollBack(failureOf(stepped, QString::fromUtf8(sqlite3_errmsg(db_))));
             }
         }
         if (!run("COMMIT")) {
-            run("ROLLBACK");
-            return false;
+            return rollBack(lastFailure());
         }
-        return true;
+        return std::nullopt;
     }
 
   private:
@@ -63,6 +62,14 @@ class PointConnection {
 
     bool run(const char* statement) {
         return sqlite3_exec(db_, statement, nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    WriteFailure lastFailure() const {
+        return failureOf(sqlite3_errcode(db_), QString::fromUtf8(sqlite3_errmsg(db_)));
+    }
+    // SQLite may have rolled the transaction back itself; then this one only fails.
+    WriteFailure rollBack(WriteFailure failure) {
+        run("ROLLBACK");
+        return failure;
     }
 
     sqlite3* db_ = nullptr;
@@ -74,13 +81,16 @@ PointWriter::~PointWriter() {
     stop();
 }
 
-bool PointWriter::start(const QString& path, QString* why) {
+bool PointWriter::start(const QString& path, QString* why, std::function<void()> onFailure) {
     stop();
     {
         std::lock_guard lock(mutex_);
         stopping_ = false;
         openDone_ = false;
         opened_ = false;
+        failed_ = false;
+        pending_.clear();
+        onFailure_ = std::move(onFailure);
     }
     thread_ = std::thread([this, path] { run(path); });
     std::unique_lock lock(mutex_);
@@ -107,6 +117,21 @@ void PointWriter::append(const PointRow& row) {
     }
 }
 
+std::optional<FailedPoints> PointWriter::takeFailed() {
+    std::optional<FailedPoints> taken;
+    {
+        std::lock_guard lock(mutex_);
+        if (!failed_) {
+            return taken;
+        }
+        taken = FailedPoints{failure_, {}};
+        taken->rows.swap(pending_);
+        failed_ = false;
+    }
+    wake_.notify_one();
+    return taken;
+}
+
 void PointWriter::drain() {
     if (!running()) {
         return;
@@ -114,7 +139,7 @@ void PointWriter::drain() {
     std::unique_lock lock(mutex_);
     ++waitingForDrain_;
     wake_.notify_one();
-    idle_.wait(lock, [this] { return pending_.empty() && !writing_; });
+    idle_.wait(lock, [this] { return (pending_.empty() || failed_) && !writing_; });
     --waitingForDrain_;
 }
 
@@ -150,9 +175,10 @@ void PointWriter::run(const QString& path) {
     auto lastCommit = std::chrono::steady_clock::now() - kGatherWindow;
     std::unique_lock lock(mutex_);
     while (opened_) {
-        wake_.wait(lock, [this] { return stopping_ || checkpointDue_ || !pending_.empty(); });
-        const bool anything = checkpointDue_ || !pending_.empty();
-        if (!pending_.empty()) {
+        const auto writable = [this] { return !pending_.empty() && !failed_; };
+        wake_.wait(lock, [&] { return stopping_ || checkpointDue_ || writable(); });
+        const bool anything = checkpointDue_ || writable();
+        if (writable()) {
             writePending(lock, connection, lastCommit);
         }
         if (checkpointDue_) {
@@ -177,10 +203,22 @@ void PointWriter::writePending(std::unique_lock<std::mutex>& lock, PointConnecti
     batch.swap(pending_);
     writing_ = true;
     lock.unlock();
-    connection.insertAll(batch);
+    std::optional<WriteFailure> failure = connection.insertAll(batch);
     lock.lock();
     writing_ = false;
+    if (failure) {
+        // The batch goes back in front of what came meanwhile, and waits to be taken.
+        batch.insert(batch.end(), pending_.begin(), pending_.end());
+        pending_.swap(batch);
+        failure_ = std::move(*failure);
+        failed_ = true;
+    }
     idle_.notify_all();
+    if (failure && onFailure_) {
+        lock.unlock();
+        onFailure_();
+        lock.lock();
+    }
 }
 
 }  // namespace tarvix::journal

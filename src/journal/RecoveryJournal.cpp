@@ -59,6 +59,14 @@ QStringList RecoveryJournal::openFileAndRecover(const QString& file) {
     }
     recoveredRecord_ = thermo_->recover();
     const RecoveredRecord& record = recoveredRecord_;
+    const QString readFailure =
+        series.readFailure.isEmpty() ? record.readFailure : series.readFailure;
+    if (!readFailure.isEmpty()) {
+        messages << QStringLiteral(
+                        "Unsaved measurements in the journal could not be read (%1); they stay "
+                        "there for the next start.")
+                        .arg(readFailure);
+    }
     if (record.samples > 0) {
         messages << QStringLiteral("Recovered an unsaved %1 record of %2 samples measured %3.")
                         .arg(record.kind == thermo::ThermoRunKind::Thermocouple

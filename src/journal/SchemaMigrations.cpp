@@ -82,7 +82,12 @@ constexpr const char* kVersion3[] = {
      "PRIMARY KEY (server, measurement_id)) WITHOUT ROWID"),
 };
 
-const std::span<const char* const> kSteps[] = {kVersion1, kVersion2, kVersion3};
+// I-V points the source's limit clipped: 1 where the reading sat at the compliance.
+constexpr const char* kVersion4[] = {
+    "ALTER TABLE point ADD COLUMN compliance INTEGER NOT NULL DEFAULT 0",
+};
+
+const std::span<const char* const> kSteps[] = {kVersion1, kVersion2, kVersion3, kVersion4};
 static_assert(std::size(kSteps) == SchemaMigrations::kCurrentVersion);
 
 bool run(QSqlDatabase& db, const QString& statement, QString* why) {

@@ -12,7 +12,7 @@ namespace tarvix::journal {
 // The first version knew only PRAGMA user_version; later ones keep both in step.
 class SchemaMigrations {
   public:
-    static constexpr int kCurrentVersion = 3;
+    static constexpr int kCurrentVersion = 4;
 
     // The version of a file of ours (0: empty); nullopt when it cannot be read.
     static std::optional<int> version(QSqlDatabase& db);

@@ -1,6 +1,7 @@
 #include "journal/SeriesJournal.h"
 
-#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QVariant>
 #include <algorithm>
 
@@ -36,45 +37,30 @@ SeriesJournal::SeriesJournal(JournalDatabase& db, SeriesStore& store) : db_(db),
 
 qint64 SeriesJournal::startMeasurement() {
     liveLastPoint_.fill(0);
-    if (!db_.isOpen()) {
+    const qint64 id = db_.newMeasurementId();
+    if (id <= 0) {
         return nextLocalId_--;
     }
-    QSqlQuery query(db_.database());
-    query.prepare(QStringLiteral("INSERT INTO measurement (kind, started) VALUES ('iv', ?)"));
-    query.addBindValue(now());
-    if (!query.exec()) {
-        return nextLocalId_--;
-    }
-    const qint64 id = query.lastInsertId().toLongLong();
+    db_.write({{QStringLiteral("INSERT INTO measurement (id, kind, started) VALUES (?, 'iv', ?)"),
+                {id, now()}}});
     db_.describe(id, QStringLiteral("iv"));
     return id;
 }
 
 void SeriesJournal::writeLabel(qint64 id, int segment, const QString& label) {
-    if (id <= 0 || !db_.isOpen()) {
-        return;
+    if (id > 0) {
+        db_.write({{QStringLiteral("INSERT OR REPLACE INTO segment (measurement_id, segment, "
+                                   "label) VALUES (?, ?, ?)"),
+                    {id, segment, label}}});
     }
-    QSqlQuery query(db_.database());
-    query.prepare(QStringLiteral(
-        "INSERT OR REPLACE INTO segment (measurement_id, segment, label) VALUES (?, ?, ?)"));
-    query.addBindValue(id);
-    query.addBindValue(segment);
-    query.addBindValue(label);
-    query.exec();
 }
 
 void SeriesJournal::markState(qint64 id, Settlement how) {
-    if (id <= 0 || !db_.isOpen()) {
-        return;
+    if (id > 0) {
+        db_.write({{QStringLiteral("UPDATE measurement SET state = ?, ended = coalesce(ended, ?) "
+                                   "WHERE id = ?"),
+                    {stateName(how), now(), id}}});
     }
-    QSqlQuery query(db_.database());
-    query.prepare(
-        QStringLiteral("UPDATE measurement SET state = ?, ended = coalesce(ended, ?) "
-                       "WHERE id = ?"));
-    query.addBindValue(stateName(how));
-    query.addBindValue(now());
-    query.addBindValue(id);
-    query.exec();
 }
 
 void SeriesJournal::notifyIfChanged(bool before) {
@@ -93,21 +79,32 @@ void SeriesJournal::livePointStored(int segment, int point) {
         writeLabel(liveId_, segment, store_.liveLabel(segment));
         if (liveLastPoint_[index] > 1 && liveId_ > 0) {
             // A manual run that passed the table's end starts the segment over.
-            QSqlQuery drop(db_.database());
-            drop.prepare(
-                QStringLiteral("DELETE FROM point WHERE measurement_id = ? AND segment = ?"));
-            drop.addBindValue(liveId_);
-            drop.addBindValue(segment);
-            drop.exec();
+            db_.write(
+                {{QStringLiteral("DELETE FROM point WHERE measurement_id = ? AND segment = ?"),
+                  {liveId_, segment}}});
         }
     }
     liveLastPoint_[index] = point;
     if (liveId_ > 0) {
         db_.appendPoint({liveId_, segment, point,
                          static_cast<double>(store_.liveVoltage(segment)[point]),
-                         static_cast<double>(store_.liveCurrent(segment)[point])});
+                         static_cast<double>(store_.liveCurrent(segment)[point]), timeOfDayNow(),
+                         store_.liveAtCompliance(segment, point)});
     }
     notifyIfChanged(before);
+}
+
+// The system's local time costs microseconds a call; its offset from UTC changes only at a
+// clock change, so it is looked up once a second.
+double SeriesJournal::timeOfDayNow() {
+    constexpr qint64 kDayMs = 86400000;
+    const qint64 utcMs = QDateTime::currentMSecsSinceEpoch();
+    if (utcMs / 1000 != offsetSecond_) {
+        offsetSecond_ = utcMs / 1000;
+        offsetMs_ = qint64{QDateTime::fromMSecsSinceEpoch(utcMs).offsetFromUtc()} * 1000;
+    }
+    const qint64 local = ((utcMs + offsetMs_) % kDayMs + kDayMs) % kDayMs;
+    return static_cast<double>(local) / static_cast<double>(kDayMs);
 }
 
 void SeriesJournal::liveSegmentEnded(int segment) {
@@ -126,18 +123,13 @@ void SeriesJournal::liveCommitted(int slot, bool /*withLabels*/) {
         slotIds_.erase(held);
     }
     if (liveId_ != 0) {
-        if (liveId_ > 0 && db_.isOpen()) {
+        if (liveId_ > 0) {
             // The slot's labels: the run's own, or those the animation's commit leaves.
             for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
                 writeLabel(liveId_, segment, store_.segmentLabel(segment, slot));
             }
-            QSqlQuery query(db_.database());
-            query.prepare(
-                QStringLiteral("UPDATE measurement SET slot = ?, ended = ? WHERE id = ?"));
-            query.addBindValue(slot);
-            query.addBindValue(now());
-            query.addBindValue(liveId_);
-            query.exec();
+            db_.write({{QStringLiteral("UPDATE measurement SET slot = ?, ended = ? WHERE id = ?"),
+                        {slot, now(), liveId_}}});
         }
         slotIds_[slot] = liveId_;
         inStore_[slot] = liveId_;
@@ -192,7 +184,7 @@ void SeriesJournal::settleAll(Settlement how, const QString& file) {
     if (how != Settlement::Saved) {
         inStore_.clear();
     }
-    if (db_.isOpen() && !file.isEmpty()) {
+    if (!file.isEmpty()) {
         recordStoreFile(file, QStringLiteral("saved"));
     }
     markState(liveId_, how);
@@ -202,53 +194,41 @@ void SeriesJournal::settleAll(Settlement how, const QString& file) {
 }
 
 void SeriesJournal::recordExport(const QString& file) {
-    if (db_.isOpen()) {
-        recordStoreFile(file, QStringLiteral("exported"));
-        db_.sync();
-    }
+    recordStoreFile(file, QStringLiteral("exported"));
+    db_.sync();
 }
 
 // Every series in the store that came from a measurement went into `file`.
 void SeriesJournal::recordStoreFile(const QString& file, const QString& role) {
     for (const auto& [slot, id] : inStore_) {
         if (id > 0 && slot <= store_.seriesCount) {
-            recordFile(db_.database(), id, file, role);
+            db_.write({fileStatement(id, file, role)});
         }
     }
 }
 
 // Committed series come back in slot order, runs that were still live when the program
-// ended after them.
+// ended after them. A series that cannot be read now stays unsaved in the journal, for a start
+// that can read it.
 RecoveredSpan SeriesJournal::recover() {
     RecoveredSpan span;
     if (!db_.isOpen()) {
         return span;
     }
-    QSqlQuery query(db_.database());
-    query.exec(
-        QStringLiteral("SELECT id, started, coalesce(ended, started) FROM measurement "
-                       "WHERE kind = 'iv' AND state = 'unsaved' "
-                       "ORDER BY slot = 0, slot, id"));
-    std::vector<std::tuple<qint64, QDateTime, QDateTime>> found;
-    while (query.next()) {
-        found.emplace_back(query.value(0).toLongLong(),
-                           QDateTime::fromString(query.value(1).toString(), Qt::ISODateWithMs),
-                           QDateTime::fromString(query.value(2).toString(), Qt::ISODateWithMs));
-    }
-    query.finish();
+    std::vector<UnsavedSeries> found = listUnsaved(&span.readFailure);
     const bool before = hasUnsaved();
     int slot = 0;
-    for (const auto& [id, started, ended] : found) {
+    for (const UnsavedSeries& series : found) {
         // The store keeps 150 series; the rest stay in the journal for a later start.
         if (slot == SeriesStore::kMaxSeries - 1) {
             break;
         }
-        if (!recoverOne(id, slot + 1)) {
+        if (!recoverOne(series.id, slot + 1, &span.readFailure)) {
             continue;
         }
         ++slot;
-        span.first = span.count == 0 ? started : std::min(span.first, started);
-        span.last = span.count == 0 ? ended : std::max(span.last, ended);
+        span.first = span.count == 0 ? series.first : std::min(span.first, series.first);
+        span.last = span.count == 0 ? series.last : std::max(span.last, series.last);
         ++span.count;
     }
     if (slot > 0) {
@@ -259,14 +239,44 @@ RecoveredSpan SeriesJournal::recover() {
     return span;
 }
 
-bool SeriesJournal::recoverOne(qint64 id, int slot) {
-    const bool any = readIvSeries(db_.database(), id, store_, slot);
-    QSqlQuery move(db_.database());
-    move.prepare(QStringLiteral("UPDATE measurement SET slot = ?, state = ? WHERE id = ?"));
-    move.addBindValue(any ? slot : 0);
-    move.addBindValue(any ? QStringLiteral("unsaved") : QStringLiteral("replaced"));
-    move.addBindValue(id);
-    move.exec();
+// The unsaved I-V measurements in the order they come back, each with the moments of its
+// first and last point (a run's row is made at its first point).
+std::vector<SeriesJournal::UnsavedSeries> SeriesJournal::listUnsaved(QString* readFailure) {
+    QSqlQuery query(db_.database());
+    query.setForwardOnly(true);
+    std::vector<UnsavedSeries> found;
+    if (query.exec(QStringLiteral("SELECT m.id, m.started, coalesce(m.ended, m.started), "
+                                  "(SELECT t FROM point p WHERE p.measurement_id = m.id "
+                                  " ORDER BY p.segment DESC, p.idx DESC LIMIT 1) "
+                                  "FROM measurement m WHERE m.kind = 'iv' AND m.state = 'unsaved' "
+                                  "ORDER BY m.slot = 0, m.slot, m.id"))) {
+        while (query.next()) {
+            const QDateTime started =
+                QDateTime::fromString(query.value(1).toString(), Qt::ISODateWithMs);
+            const QVariant lastPoint = query.value(3);
+            found.push_back({query.value(0).toLongLong(), started,
+                             lastPoint.isNull() ? QDateTime::fromString(query.value(2).toString(),
+                                                                        Qt::ISODateWithMs)
+                                                : momentOfPoint(started, lastPoint.toDouble())});
+        }
+    }
+    if (query.lastError().isValid()) {
+        *readFailure = readErrorText(query.lastError());
+        found.clear();
+    }
+    return found;
+}
+
+bool SeriesJournal::recoverOne(qint64 id, int slot, QString* readFailure) {
+    QString failure;
+    const bool any = readIvSeries(db_.database(), id, store_, slot, &failure);
+    if (!failure.isEmpty()) {
+        *readFailure = failure;
+        return false;
+    }
+    db_.write(
+        {{QStringLiteral("UPDATE measurement SET slot = ?, state = ? WHERE id = ?"),
+          {any ? slot : 0, any ? QStringLiteral("unsaved") : QStringLiteral("replaced"), id}}});
     if (any) {
         slotIds_[slot] = id;
         inStore_[slot] = id;

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QDateTime>
-#include <QSqlQuery>
 #include <QString>
 #include <array>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "series/SeriesStoreObserver.h"
 
@@ -25,6 +25,7 @@ struct RecoveredSpan {
     int count = 0;
     QDateTime first;
     QDateTime last;
+    QString readFailure;  // why unsaved series stayed in the journal unread (empty: none did)
 };
 
 // Keeps every I-V point in the journal as the store receives it, follows each run into the
@@ -64,12 +65,20 @@ class SeriesJournal : public series::SeriesStoreObserver {
     RecoveredSpan recover();
 
   private:
+    struct UnsavedSeries {
+        qint64 id = 0;
+        QDateTime first;
+        QDateTime last;
+    };
+
     qint64 startMeasurement();
+    double timeOfDayNow();
     void writeLabel(qint64 id, int segment, const QString& label);
     void markState(qint64 id, Settlement how);
     void notifyIfChanged(bool before);
     void recordStoreFile(const QString& file, const QString& role);
-    bool recoverOne(qint64 id, int slot);
+    std::vector<UnsavedSeries> listUnsaved(QString* readFailure);
+    bool recoverOne(qint64 id, int slot, QString* readFailure);
 
     JournalDatabase& db_;
     series::SeriesStore& store_;
@@ -79,6 +88,8 @@ class SeriesJournal : public series::SeriesStoreObserver {
     std::map<int, qint64> slotIds_;  // unsaved stored series by slot
     std::map<int, qint64> inStore_;  // every stored series from a measurement, saved or not
     std::function<void(bool)> unsavedChanged_;
+    qint64 offsetSecond_ = -1;  // the UTC second for which offsetMs_ was looked up
+    qint64 offsetMs_ = 0;
 };
 
 }  // namespace tarvix::journal

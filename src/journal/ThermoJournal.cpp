@@ -1,5 +1,7 @@
 #include "journal/ThermoJournal.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QVariant>
 #include <cmath>
 
@@ -30,27 +32,16 @@ QString now() {
 
 }  // namespace
 
-ThermoJournal::ThermoJournal(JournalDatabase& db, ThermoRecord& record) : db_(db), record_(record) {
-    if (db_.isOpen()) {
-        insertSample_ = QSqlQuery(db_.database());
-        insertSample_.prepare(
-            QStringLiteral("INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y, z, "
-                           "w, t) VALUES (?, 1, ?, ?, ?, ?, ?, ?)"));
-    }
-}
+ThermoJournal::ThermoJournal(JournalDatabase& db, ThermoRecord& record)
+    : db_(db), record_(record) {}
 
 void ThermoJournal::setState(const char* state) {
     if (runId_ <= 0) {
         return;
     }
-    QSqlQuery query(db_.database());
-    query.prepare(
-        QStringLiteral("UPDATE measurement SET state = ?, ended = coalesce(ended, ?) "
-                       "WHERE id = ?"));
-    query.addBindValue(QString::fromLatin1(state));
-    query.addBindValue(now());
-    query.addBindValue(runId_);
-    query.exec();
+    db_.write({{QStringLiteral("UPDATE measurement SET state = ?, ended = coalesce(ended, ?) "
+                               "WHERE id = ?"),
+                {QString::fromLatin1(state), now(), runId_}}});
     db_.sync();
 }
 
@@ -60,18 +51,13 @@ void ThermoJournal::runStarted(ThermoRunKind kind) {
         setState("replaced");
     }
     unsaved_ = true;
-    runId_ = 0;
-    if (!db_.isOpen()) {
+    runId_ = db_.newMeasurementId();
+    if (runId_ <= 0) {
         return;
     }
-    QSqlQuery query(db_.database());
-    query.prepare(QStringLiteral("INSERT INTO measurement (kind, started) VALUES (?, ?)"));
-    query.addBindValue(kindName(kind));
-    query.addBindValue(now());
-    if (query.exec()) {
-        runId_ = query.lastInsertId().toLongLong();
-        db_.describe(runId_, kindName(kind));
-    }
+    db_.write({{QStringLiteral("INSERT INTO measurement (id, kind, started) VALUES (?, ?, ?)"),
+                {runId_, kindName(kind), now()}}});
+    db_.describe(runId_, kindName(kind));
 }
 
 void ThermoJournal::sampleStored(int sample) {
@@ -79,16 +65,13 @@ void ThermoJournal::sampleStored(int sample) {
         return;
     }
     const auto k = static_cast<std::size_t>(sample);
-    insertSample_.bindValue(0, runId_);
-    insertSample_.bindValue(1, sample);
-    insertSample_.bindValue(2, realOrNull(record_.thermoTemp[k]));
-    insertSample_.bindValue(3, realOrNull(record_.thermoResistance[k]));
-    insertSample_.bindValue(4, realOrNull(record_.thermoRefTemp[k]));
-    insertSample_.bindValue(5, realOrNull(record_.thermoTcTemp[k]));
-    insertSample_.bindValue(6, realOrNull(record_.thermoTime[k]));
-    insertSample_.exec();
+    db_.write({{QStringLiteral("INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y, "
+                               "z, w, t) VALUES (?, 1, ?, ?, ?, ?, ?, ?)"),
+                {runId_, sample, realOrNull(record_.thermoTemp[k]),
+                 realOrNull(record_.thermoResistance[k]), realOrNull(record_.thermoRefTemp[k]),
+                 realOrNull(record_.thermoTcTemp[k]), realOrNull(record_.thermoTime[k])}}},
+              1);
     unsaved_ = true;
-    db_.written();
 }
 
 void ThermoJournal::loaded(qint64 id) {
@@ -105,38 +88,58 @@ bool ThermoJournal::hasUnsaved() const {
 
 void ThermoJournal::recordSaved(const QString& file) {
     if (runId_ > 0) {
-        recordFile(db_.database(), runId_, file, QStringLiteral("saved"));
+        db_.write({fileStatement(runId_, file, QStringLiteral("saved"))});
     }
     unsaved_ = false;
     setState("saved");
 }
 
+// A record that cannot be read now stays unsaved in the journal, for a start that can read it.
 RecoveredRecord ThermoJournal::recover() {
     RecoveredRecord found;
     if (!db_.isOpen()) {
         return found;
     }
     QSqlQuery run(db_.database());
-    run.exec(
-        QStringLiteral("SELECT id, kind, started, coalesce(ended, started) FROM measurement "
-                       "WHERE kind IN ('four-probe', 'thermocouple') AND state = 'unsaved' "
-                       "ORDER BY id DESC LIMIT 1"));
-    if (!run.next()) {
+    run.setForwardOnly(true);
+    if (!run.exec(
+            QStringLiteral("SELECT id, kind, started, coalesce(ended, started) FROM measurement "
+                           "WHERE kind IN ('four-probe', 'thermocouple') AND state = 'unsaved' "
+                           "ORDER BY id DESC LIMIT 1")) ||
+        !run.next()) {
+        if (run.lastError().isValid()) {
+            found.readFailure = readErrorText(run.lastError());
+        }
         return found;
     }
-    runId_ = run.value(0).toLongLong();
-    found.kind = thermoRunKind(run.value(1).toString());
-    found.started = QDateTime::fromString(run.value(2).toString(), Qt::ISODateWithMs);
-    found.ended = QDateTime::fromString(run.value(3).toString(), Qt::ISODateWithMs);
+    const qint64 id = run.value(0).toLongLong();
+    const ThermoRunKind kind = thermoRunKind(run.value(1).toString());
+    const QDateTime started = QDateTime::fromString(run.value(2).toString(), Qt::ISODateWithMs);
+    const QDateTime ended = QDateTime::fromString(run.value(3).toString(), Qt::ISODateWithMs);
     run.finish();
-    found.samples = readThermoRecord(db_.database(), runId_, found.kind, record_);
-    unsaved_ = found.samples > 0;
-    if (found.samples == 0) {
+    const int samples = readThermoRecord(db_.database(), id, kind, record_, &found.readFailure);
+    if (!found.readFailure.isEmpty()) {
+        return found;
+    }
+    runId_ = id;
+    if (samples == 0) {
         setState("replaced");
         runId_ = 0;
-        found.kind = ThermoRunKind::None;
+        return found;
     }
+    unsaved_ = true;
+    found.kind = kind;
+    found.samples = samples;
+    found.started = sampleMoment(started, 1, started);
+    found.ended = sampleMoment(started, samples, ended);
     return found;
+}
+
+// When sample `sample` was taken, by its time of day; `otherwise` for a sample without one.
+QDateTime ThermoJournal::sampleMoment(const QDateTime& started, int sample,
+                                      const QDateTime& otherwise) const {
+    const double time = record_.thermoTime[static_cast<std::size_t>(sample)];
+    return std::isnan(time) ? otherwise : momentOfPoint(started, time);
 }
 
 }  // namespace tarvix::journal

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QDateTime>
-#include <QSqlQuery>
+#include <QString>
 
 #include "thermo/ThermoRecordObserver.h"
 
@@ -17,8 +17,9 @@ class JournalDatabase;
 struct RecoveredRecord {
     thermo::ThermoRunKind kind = thermo::ThermoRunKind::None;
     int samples = 0;
-    QDateTime started;
-    QDateTime ended;
+    QDateTime started;    // its first sample
+    QDateTime ended;      // its last sample
+    QString readFailure;  // why an unsaved record stayed in the journal unread (empty: none did)
 };
 
 // Keeps every sample of the four-probe and thermocouple record in the journal as it is
@@ -42,10 +43,10 @@ class ThermoJournal : public thermo::ThermoRecordObserver {
 
   private:
     void setState(const char* state);
+    QDateTime sampleMoment(const QDateTime& started, int sample, const QDateTime& otherwise) const;
 
     JournalDatabase& db_;
     thermo::ThermoRecord& record_;
-    QSqlQuery insertSample_;
     qint64 runId_ = 0;
     // A run was started or a sample taken since the record was last saved or loaded.
     bool unsaved_ = false;

@@ -63,4 +63,25 @@ QString databaseServerTip(const QString& file, const MirrorState& state) {
     return tip;
 }
 
+QString databaseNotWritingText(const QString& reason, int pointsHeld) {
+    return QStringLiteral("Database: not writing (%1), %2 only in memory")
+        .arg(reason, pointsHeld == 1 ? QStringLiteral("1 point")
+                                     : QStringLiteral("%1 points").arg(pointsHeld));
+}
+
+QString databaseNotWritingTip(const QString& file, const QString& detail) {
+    return QStringLiteral(
+               "%1 takes no writes now: %2\nMeasured points are kept in memory and "
+               "written as soon as it takes them again.")
+        .arg(QDir::toNativeSeparators(file), detail);
+}
+
+QString databaseNotWritingMessage(const QString& file, const QString& reason) {
+    return QStringLiteral(
+               "The measurement database %1 cannot be written (%2). Measuring goes on: what is "
+               "measured is kept in memory and written as soon as the database takes it again; "
+               "the status line shows how many points wait.")
+        .arg(QDir::toNativeSeparators(file), reason);
+}
+
 }  // namespace tarvix::mirror

@@ -13,4 +13,11 @@ QString databaseServerText(const QString& address, const MirrorState& state);
 // The longer story for the tooltip: the bench's own file and the server's last complaint.
 QString databaseServerTip(const QString& file, const MirrorState& state);
 
+// While the bench's file takes no writes: why (in the operator's words) and how many measured
+// points exist only in the program's memory; SQLite's own words go to the tooltip.
+QString databaseNotWritingText(const QString& reason, int pointsHeld);
+QString databaseNotWritingTip(const QString& file, const QString& detail);
+// The one message the operator gets when the file first stops taking writes.
+QString databaseNotWritingMessage(const QString& file, const QString& reason);
+
 }  // namespace tarvix::mirror

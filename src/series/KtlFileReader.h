@@ -32,6 +32,10 @@ struct KtlReadResult {
     // blocks, or the store is full): a new measurement must not commit into it (see
     // moveOffOpenedSeries).
     bool lastSeriesHoldsData = false;
+    // Why a file read to its end is no series file at all: it has not one block header (it is
+    // empty, binary, or text of another kind). Empty for a series file, even one whose blocks
+    // are all empty; an open must not replace the store with what such a read gave.
+    QString notSeriesReason;
 };
 
 // Reads a series file into the stored layer, filling segments 1..8 of slot 1, then slot 2,

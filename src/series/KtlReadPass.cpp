@@ -56,6 +56,8 @@ void KtlReadPass::readFirstLines() {
         if (!lines_.next(line)) {
             return;  // a short file simply has no blocks
         }
+        anyLine_ = true;
+        binaryStart_ = binaryStart_ || line.find('\0') != std::string_view::npos;
         *target = text::fromCp1251(bytesOf(line));
     }
 }
@@ -88,6 +90,7 @@ KtlReadPass::Stop KtlReadPass::readBlocks(qint64 stopAt) {
             }
         }
         if (isKtlPointsHeader(line)) {
+            headerSeen_ = true;
             if (cancel_ && cancel_->load(std::memory_order_relaxed)) {
                 return Stop::Ended;
             }
@@ -230,6 +233,7 @@ void KtlReadPass::takeOver(const KtlReadPass& later, const SeriesStore& laterSto
         }
     }
     blocks_ += count;
+    headerSeen_ = headerSeen_ || later.headerSeen_;
     pointsCut_ = pointsCut_ || later.pointsCut_;
     growRanges(later.result_.voltageMin, later.result_.voltageMax, later.result_.currentMin,
                later.result_.currentMax);
@@ -258,7 +262,22 @@ KtlReadResult KtlReadPass::finish() {
                         .arg(SeriesStore::kMaxPoints);
     }
     result_.limitMessage = messages.join(QLatin1Char('\n'));
+    result_.notSeriesReason = notSeriesReason();
     return result_;
+}
+
+QString KtlReadPass::notSeriesReason() const {
+    if (headerSeen_ || result_.error != 0) {
+        return {};
+    }
+    if (!anyLine_) {
+        return QStringLiteral("it is empty");
+    }
+    if (binaryStart_) {
+        return QStringLiteral("it holds binary data");
+    }
+    return QStringLiteral("no line reads \"%1\"")
+        .arg(QString::fromLatin1(kKtlPointsHeader.data(), kKtlPointsHeader.size()));
 }
 
 }  // namespace tarvix::series

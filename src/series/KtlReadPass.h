@@ -58,6 +58,7 @@ class KtlReadPass {
     // A number on a last line without its line end may have lost digits: it is not taken.
     bool cutShort() const { return !lines_.lastLineTerminated(); }
     int truncationOr(int code) const;
+    QString notSeriesReason() const;
 
     KtlLineReader lines_;
     SeriesStore& store_;
@@ -68,7 +69,10 @@ class KtlReadPass {
     bool labelAtCursor_ = false;
     bool pointsCut_ = false;
     bool seriesCut_ = false;
-    bool heldLine_ = false;  // readBlocks stopped with this line read but not yet looked at
+    bool heldLine_ = false;    // readBlocks stopped with this line read but not yet looked at
+    bool headerSeen_ = false;  // a block header line was met: the input is a series file
+    bool anyLine_ = false;
+    bool binaryStart_ = false;  // a zero byte in the first lines
     bool laterPart_ = false;
     const std::atomic<bool>* cancel_ = nullptr;
     std::vector<QByteArray> rawLabels_;  // a later part's labels, by block

@@ -5,10 +5,14 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 
+#include "analysis/SampleFields.h"
 #include "series/IvChartOptions.h"
 #include "shell/ChartPictureMenu.h"
+#include "shell/FileActionTexts.h"
+#include "shell/FitSampleSettings.h"
 #include "shell/IvChartView.h"
 
 namespace tarvix::shell {
@@ -69,6 +73,21 @@ void AnalysisController::wire() {
     exportAll->setObjectName(QStringLiteral("Button19"));
     QObject::connect(exportAll, &QAction::triggered, &form_, [this] { Button19Click(); });
     addCopyFitResultsAction();
+    for (const char* field : analysis::kSampleFields) {
+        QObject::connect(c().edit(QString::fromLatin1(field)), &QLineEdit::textChanged, &form_,
+                         [this] { actions_.refreshFitPhysics(); });
+    }
+}
+
+void AnalysisController::formCreate() {
+    FitSampleSettings::restore(form_.configDir(), c());
+}
+
+void AnalysisController::formClose() {
+    if (!FitSampleSettings::save(form_.configDir(), c())) {
+        showMessage(QStringLiteral("The fit's sample fields could not be saved to %1")
+                        .arg(FitSampleSettings::path(form_.configDir())));
+    }
 }
 
 QString AnalysisController::controlText(const QString& name) const {
@@ -81,6 +100,20 @@ void AnalysisController::setControlText(const QString& name, const QString& text
 
 void AnalysisController::showMessage(const QString& text) {
     form_.ui().showMessage(text);
+}
+
+void AnalysisController::filesSaved(analysis::AnalysisSave what, const QStringList& files) {
+    switch (what) {
+        case analysis::AnalysisSave::Straightened:
+            form_.status().say(file_action_texts::savedStraightenedCurve(files.value(0)));
+            break;
+        case analysis::AnalysisSave::MeasuredSegment:
+            form_.status().say(file_action_texts::savedMeasuredSegment(files.value(0)));
+            break;
+        case analysis::AnalysisSave::AllSeries:
+            form_.status().say(file_action_texts::savedAllSeries(files.value(0), files.value(1)));
+            break;
+    }
 }
 
 bool AnalysisController::logScale() const {

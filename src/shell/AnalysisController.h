@@ -18,6 +18,12 @@ class AnalysisController : public PanelController, private analysis::AnalysisHos
     explicit AnalysisController(TForm1& form);
     ~AnalysisController() override;
     void wire() override;
+    void formCreate() override;
+    void formClose() override;
+
+    // The last straightening's fit with its quantities, for views that show it; none before
+    // the first fit or after one whose points set no line.
+    const std::optional<analysis::FitReport>& lastFit() const { return state_.fit; }
 
     void Button17Click() { actions_.straighten(analysis::Mechanism::Ohm); }
     void PFClick() { actions_.straighten(analysis::Mechanism::PooleFrenkel); }
@@ -54,6 +60,7 @@ class AnalysisController : public PanelController, private analysis::AnalysisHos
     void redrawIvChart(double currentMin, double currentMax, double voltageMin,
                        double voltageMax) override;
     std::optional<QString> chooseSaveFile(const QString& title, const QString& filter) override;
+    void filesSaved(analysis::AnalysisSave what, const QStringList& files) override;
     void showFitSummary(const QString& text) override;
     void copyToClipboard(const QString& text) override;
     void setChartSource(series::ChartRender render) override;

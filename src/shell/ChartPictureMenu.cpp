@@ -1,13 +1,16 @@
 #include "shell/ChartPictureMenu.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QClipboard>
-#include <QFile>
 #include <QGuiApplication>
 #include <QWidget>
 
+#include "shell/FileActionTexts.h"
 #include "shell/UiServices.h"
+#include "status/StatusService.h"
 #include "text/FileError.h"
+#include "text/SafeFileWriter.h"
 
 namespace tarvix::shell {
 
@@ -28,7 +31,8 @@ QString withSuffix(QString path, bool svg) {
 
 }  // namespace
 
-ChartPictureMenu::ChartPictureMenu(QWidget& box, UiServices& ui) : box_(box), ui_(ui) {
+ChartPictureMenu::ChartPictureMenu(QWidget& box, UiServices& ui, status::StatusService& status)
+    : box_(box), ui_(ui), status_(status) {
     box_.setContextMenuPolicy(Qt::ActionsContextMenu);
     const auto add = [this](const QString& text, auto handler) {
         QAction* action = new QAction(text, &box_);
@@ -57,21 +61,29 @@ void ChartPictureMenu::savePicture(bool svg, double scale) {
         return;
     }
     const QString path = withSuffix(*chosen, svg);
-    if (!writePicture(path, scale)) {
-        ui_.showMessage(text::fileErrorText(text::kFileAccessDenied));
+    if (const int error = writePicture(path, scale); error != text::kFileOk) {
+        ui_.showMessage(text::fileErrorText(error));
+        return;
     }
+    status_.say(file_action_texts::savedPicture(path));
 }
 
-bool ChartPictureMenu::writePicture(const QString& path, double scale) const {
+// The picture is made in memory and written as every other file is, so that a failed save
+// leaves an older picture of that name whole.
+int ChartPictureMenu::writePicture(const QString& path, double scale) const {
     if (!render_) {
-        return false;
+        return text::kFileAccessDenied;
     }
     if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) &&
-               file.write(series::chartSvg(box_.size(), scale, render_, kSvgTitle)) >= 0;
+        return text::writeBytesFile(path, series::chartSvg(box_.size(), scale, render_, kSvgTitle));
     }
-    return series::chartImage(box_.size(), scale, render_).save(path, "PNG");
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!series::chartImage(box_.size(), scale, render_).save(&buffer, "PNG")) {
+        return text::kFileAccessDenied;
+    }
+    return text::writeBytesFile(path, png);
 }
 
 void ChartPictureMenu::copyPicture() const {

@@ -40,6 +40,39 @@ QString savedTimeDependence(const QString& path) {
     return tr("Saved the time dependence to %1").arg(QDir::toNativeSeparators(path));
 }
 
+QString savedPicture(const QString& path) {
+    return tr("Saved the chart picture to %1").arg(QDir::toNativeSeparators(path));
+}
+
+QString exportedTable(const QString& action, const QString& path) {
+    return tr("%1: wrote %2").arg(action, QDir::toNativeSeparators(path));
+}
+
+QString savedFourProbeRecord(const QString& path) {
+    return tr("Saved the four-probe record to %1").arg(QDir::toNativeSeparators(path));
+}
+
+QString savedThermocoupleRecord(const QString& path) {
+    return tr("Saved the thermocouple record to %1").arg(QDir::toNativeSeparators(path));
+}
+
+QString savedStraightenedCurve(const QString& path) {
+    return tr("Saved the straightened curve to %1").arg(QDir::toNativeSeparators(path));
+}
+
+QString savedMeasuredSegment(const QString& path) {
+    return tr("Saved the measured segment to %1").arg(QDir::toNativeSeparators(path));
+}
+
+QString savedAllSeries(const QString& path, const QString& logPath) {
+    return tr("Saved every series to %1 and %2")
+        .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(logPath));
+}
+
+QString notSeriesFile(const QString& path, const QString& reason) {
+    return tr("%1 is not a series file (%2)").arg(QDir::toNativeSeparators(path), reason);
+}
+
 QString busy(const QString& caption) {
     return tr("\"%1\" waits: a measurement is running; press Stop first").arg(caption);
 }

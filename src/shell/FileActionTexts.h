@@ -18,6 +18,17 @@ QString saved(const QString& path, int series);
 QString read(const QString& path, int series);
 QString exported(const QString& path, int series);
 QString savedTimeDependence(const QString& path);
+QString savedPicture(const QString& path);
+// A tidy table written by the File menu entry `action` (its text without the dots).
+QString exportedTable(const QString& action, const QString& path);
+QString savedFourProbeRecord(const QString& path);
+QString savedThermocoupleRecord(const QString& path);
+QString savedStraightenedCurve(const QString& path);
+QString savedMeasuredSegment(const QString& path);
+// The two-column files of every series: the values and their logarithmic twin.
+QString savedAllSeries(const QString& path, const QString& logPath);
+// An open refused before anything changed: the file holds no series blocks.
+QString notSeriesFile(const QString& path, const QString& reason);
 QString busy(const QString& caption);
 
 }  // namespace file_action_texts

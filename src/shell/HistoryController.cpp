@@ -29,8 +29,7 @@ QString loadedText(const journal::HistoryEntry& entry) {
         {QStringLiteral("lcr"), QStringLiteral("LCR sweep")}};
     const auto noun = kNouns.find(entry.kind);
     return QStringLiteral("Loaded from the history: %1 of %2, %3 points")
-        .arg(noun == kNouns.end() ? entry.kind : noun->second,
-             entry.started.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))
+        .arg(noun == kNouns.end() ? entry.kind : noun->second, HistoryDialog::startedText(entry))
         .arg(entry.points);
 }
 

@@ -55,10 +55,14 @@ HistoryDialog::HistoryDialog(QWidget* parent)
     connect(list_, &QListWidget::itemDoubleClicked, this, &HistoryDialog::loadRequested);
 }
 
+QString HistoryDialog::startedText(const journal::HistoryEntry& entry) {
+    return entry.started.isValid() ? entry.started.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
+                                   : QStringLiteral("unknown date");
+}
+
 QString HistoryDialog::rowText(const journal::HistoryEntry& entry) {
     return QStringLiteral("%1  %2  %3  %4 points  %5")
-        .arg(entry.started.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), entry.kind,
-             entry.comment)
+        .arg(startedText(entry), entry.kind, entry.comment)
         .arg(entry.points)
         .arg(entry.instruments);
 }

@@ -27,6 +27,8 @@ class HistoryDialog : public QDialog {
 
     // One row of the list: date and time, kind, comment, points and instruments.
     static QString rowText(const journal::HistoryEntry& entry);
+    // When the measurement started, or "unknown date" when the journal's date is unreadable.
+    static QString startedText(const journal::HistoryEntry& entry);
 
   signals:
     void filterChanged();

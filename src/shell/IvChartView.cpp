@@ -82,7 +82,7 @@ IvChartView::IvChartView(TForm1& form) : form_(form) {
     ImageBox* box = form_.controls().paintBox(QStringLiteral("PaintBox1"));
     chart_ = std::make_unique<series::IvChart>(box->size());
     box->setImage(&chart_->ivBitmap());
-    pictures_ = std::make_unique<ChartPictureMenu>(*box, form_.ui());
+    pictures_ = std::make_unique<ChartPictureMenu>(*box, form_.ui(), form_.status());
     chart_->setOverlay([this](QImage& picture, const series::IvChartGeometry& geometry) {
         drawOverlay(picture, geometry);
     });

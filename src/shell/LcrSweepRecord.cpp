@@ -29,7 +29,7 @@ void recordLcrSweep(TForm1& form, const lcr::SweepSettings& settings, const lcr:
         measurement.points.push_back(
             {sweep.sweepFreq[k], sweep.sweepPrimary[k], sweep.sweepSecondary[k]});
     }
-    journal::storeFinishedMeasurement(db.database(), measurement);
+    journal::storeFinishedMeasurement(db, measurement);
     db.sync();
 }
 

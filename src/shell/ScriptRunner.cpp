@@ -2,8 +2,10 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QBuffer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,6 +21,7 @@
 #include "shell/UiServices.h"
 #include "shell/Widgets.h"
 #include "text/DecimalParse.h"
+#include "text/SafeFileWriter.h"
 
 namespace tarvix::shell {
 
@@ -29,6 +32,15 @@ void printLine(const QString& text) {
     std::fflush(stdout);
 }
 
+// The picture in the format its name's suffix names, written as every other file is.
+bool writeScreenshot(QWidget& control, const QString& path) {
+    const QByteArray format = QFileInfo(path).suffix().toLatin1();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    return !format.isEmpty() && control.grab().save(&buffer, format.constData()) &&
+           text::writeBytesFile(path, bytes) == 0;
+}
 }  // namespace
 
 ScriptRunner::ScriptRunner(TForm1& form, ScriptedUiServices& ui) : form_(form), ui_(ui) {}
@@ -255,7 +267,7 @@ int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
             printLine(text);
         }
     } else if (command == QStringLiteral("screenshot")) {
-        if (!control->grab().save(line.rest)) {
+        if (!writeScreenshot(*control, line.rest)) {
             return fail(2, lineNumber, QStringLiteral("cannot write %1").arg(line.rest));
         }
     } else {

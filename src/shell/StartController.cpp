@@ -277,6 +277,7 @@ void StartController::Button1Click() {
     }
     problems_.clear();
     link_.clearDeferred();
+    form_.ivState().segment.compliance = {};
     const QString badField = checks_.fieldProblem();
     if (!badField.isEmpty()) {
         form_.ui().showMessage(badField);
@@ -334,11 +335,13 @@ void StartController::endAction(bool reachedCommonEnd) {
     if (reachedCommonEnd) {
         ++form_.store().seriesCount;
     }
-    // An action that ended otherwise says why: the first of its problems.
+    // An action that ended otherwise says why: the first of its problems. However it ended,
+    // points clipped by the source's limit are said.
     form_.status().finish(state.stopRequested ? status::Ending::Stopped
                           : reachedCommonEnd  ? status::Ending::Finished
                                               : status::Ending::Ended,
-                          problems_.isEmpty() ? QString() : problems_.first());
+                          problems_.isEmpty() ? QString() : problems_.first(),
+                          state.segment.compliance.summary());
     c().setEnabled("Button1", true);
     state.stopRequested = true;
     state.actionRunning = false;
@@ -441,7 +444,7 @@ bool StartController::currentSweepRegime() {
     settings.voltageCompliance = state.voltageCompliance;
     const double peak = std::max(std::fabs(settings.currentStart), std::fabs(settings.currentEnd));
     settings.range = iv::currentRange(peak).value_or(0.0);
-    iv::runCurrentSweep(link_, form_.store(), *this, settings, problems_);
+    iv::runCurrentSweep(link_, form_.store(), *this, settings, state.segment.compliance, problems_);
     return true;
 }
 

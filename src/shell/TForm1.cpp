@@ -193,6 +193,7 @@ void TForm1::openJournal() {
     const journal::JournalDatabase& db = journal_->database();
     databaseLink_ = std::make_unique<DatabaseLink>(
         *statusLine_, db.isOpen() ? db.path() : QString(), options_.database.server);
+    databaseLink_->follow(journal_->database().writes(), ui_);
     journal_->series().setUnsavedChanged([this](bool) { updateTitle(); });
     updateTitle();
     if (const auto& record = journal_->recoveredRecord(); record.samples > 0) {

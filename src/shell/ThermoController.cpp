@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include "journal/RecoveryJournal.h"
+#include "shell/FileActionTexts.h"
 #include "shell/IvChartView.h"
 #include "shell/TidyCsvMenu.h"
 #include "text/ClockText.h"
@@ -301,6 +302,12 @@ std::optional<bus::BusLease> ThermoController::acquireBus(const QString& procedu
 
 std::optional<QString> ThermoController::askSaveFileName() {
     return form_.ui().saveFileName(kSaveTitle, kSaveFilter);
+}
+
+void ThermoController::recordFileSaved(thermo::TempFileKind kind, const QString& path) {
+    form_.status().say(kind == thermo::TempFileKind::FourProbe
+                           ? file_action_texts::savedFourProbeRecord(path)
+                           : file_action_texts::savedThermocoupleRecord(path));
 }
 
 void ThermoController::reportProgress(const status::Progress& progress) {

@@ -66,6 +66,7 @@ class ThermoController : public PanelController, public thermo::ThermoHost {
     void showFourProbePanel() override;
     void showMessage(const QString& message) override;
     std::optional<QString> askSaveFileName() override;
+    void recordFileSaved(thermo::TempFileKind kind, const QString& path) override;
     std::optional<bus::BusLease> acquireBus(const QString& procedure,
                                             std::function<void()> shutdown) override;
     void reportProgress(const status::Progress& progress) override;

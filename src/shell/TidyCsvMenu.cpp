@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QMenu>
 
+#include "shell/FileActionTexts.h"
 #include "shell/TForm1.h"
+#include "status/StatusService.h"
 #include "text/FileError.h"
 
 namespace tarvix::shell {
@@ -23,10 +25,12 @@ void exportTo(TForm1& form, const QString& title, const TidyCsvMenu::Writer& wri
     if (!chosen || chosen->isEmpty()) {
         return;
     }
-    const int error = write(TidyCsvMenu::withCsvExtension(*chosen));
-    if (error != text::kFileOk) {
+    const QString path = TidyCsvMenu::withCsvExtension(*chosen);
+    if (const int error = write(path); error != text::kFileOk) {
         form.ui().showMessage(text::fileErrorText(error));
+        return;
     }
+    form.status().say(file_action_texts::exportedTable(title, path));
 }
 
 }  // namespace

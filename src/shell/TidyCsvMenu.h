@@ -10,8 +10,9 @@ namespace tarvix::shell {
 class TForm1;
 
 // The File menu's tidy CSV exports. Each entry asks for a file name (".csv" is added to a name
-// without an extension), has the table written there and reports a file error as every other
-// save does. A recipe reaches an entry by its object name.
+// without an extension), has the table written there and, as every other save does, reports a
+// file error or names the file written on the status line. A recipe reaches an entry by its object
+// name.
 class TidyCsvMenu {
   public:
     // Returns 0 or the runtime's file-error code.

@@ -36,6 +36,14 @@ void DialogUiServices::showMessage(const QString& text) {
                              translatedDesignText(text));
 }
 
+void DialogUiServices::notify(const QString& text) {
+    auto* box = new QMessageBox(QMessageBox::Warning, QCoreApplication::applicationName(),
+                                translatedDesignText(text), QMessageBox::Ok, parent_);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
 bool DialogUiServices::ask(const QString& text) {
     return QMessageBox::question(parent_, QCoreApplication::applicationName(), text,
                                  QMessageBox::Yes | QMessageBox::No,

@@ -17,6 +17,9 @@ class UiServices {
     virtual ~UiServices() = default;
 
     virtual void showMessage(const QString& text) = 0;
+    // A message about something that happened on its own, such as a disk that filled up: it
+    // must not hold up a running measurement, so the window does not wait for it to be read.
+    virtual void notify(const QString& text) { showMessage(text); }
     // A Yes/No question; true for Yes. No, the default, keeps what the action would change.
     virtual bool ask(const QString& text) = 0;
     // `filter` in the design's form "Keithley (*.ktl)|*.ktl". Empty when cancelled.
@@ -41,6 +44,7 @@ class DialogUiServices : public UiServices {
     // Dialogs and message boxes open over this window.
     void setParentWindow(QWidget* parent) { parent_ = parent; }
     void showMessage(const QString& text) override;
+    void notify(const QString& text) override;
     bool ask(const QString& text) override;
     std::optional<QString> saveFileName(const QString& title, const QString& filter) override;
     std::optional<QString> openFileName(

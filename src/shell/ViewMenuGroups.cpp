@@ -2,13 +2,17 @@
 
 namespace tarvix::shell {
 
+// clang-format off
 const std::vector<const char*>& analysisToolNames() {
     static const std::vector<const char*> names = {
         "Label18",  "Edit46",   "Label19",  "Edit47",  "Button17",  "Button18", "PF",
         "Button12", "Button8",  "Button13", "Button9", "Button14",  "Button10", "Button15",
-        "Button11", "Button16", "Label25",  "Label27", "FitSummary"};
+        "Button11", "Button16", "Label25",  "Label27", "FitSummary",
+        "FitThicknessLabel",    "FitThickness",   "FitTemperatureLabel", "FitTemperature",
+        "FitContactAreaLabel",  "FitContactArea", "FitRichardsonLabel",  "FitRichardson"};
     return names;
 }
+// clang-format on
 
 const std::vector<const char*>& instrumentOptionNames() {
     static const std::vector<const char*> names = {

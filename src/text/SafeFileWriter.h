@@ -6,8 +6,12 @@
 namespace tarvix::text {
 
 // Writes a text file so that an existing file is replaced only after the new one is complete:
-// the lines go to a temporary file in the same folder, which is renamed over the target at
+// the lines go to a temporary file in the target's folder, which is renamed over the target at
 // commit. A failed write or an abandoned writer leaves the old file untouched.
+// A symbolic link is followed, so the link stays and the file it names gets the new content;
+// a replaced file keeps its permissions (and its owner where the system allows); a new file
+// gets the permissions the process's umask gives. Anything but a regular file at the target
+// (a device, a pipe) is refused rather than replaced.
 // Errors are the runtime's file-error codes (FileError.h).
 class SafeFileWriter {
   public:
@@ -36,8 +40,11 @@ class SafeFileWriter {
   private:
     void flushBuffer();
     void fail(int code);
+    // Creates the temporary file beside `target_`; errno on failure.
+    int createTemporary(bool replacing);
 
     QString path_;
+    QByteArray target_;  // path_ with its symbolic links followed
     QByteArray temporaryPath_;
     QByteArray buffer_;
     int descriptor_ = -1;
@@ -46,5 +53,7 @@ class SafeFileWriter {
 
 // Convenience: writes all lines at once; returns 0 or the file-error code.
 int writeTextFile(const QString& path, const QStringList& lines);
+// The same for bytes written as they are (a picture).
+int writeBytesFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace tarvix::text

@@ -12,6 +12,8 @@
 
 namespace tarvix::thermo {
 
+enum class TempFileKind;
+
 // What the four-probe panel needs from the window. The window implements it over its
 // controls; tests implement it over a few maps. Controls are named by their design names
 // (PanelControls.h) and read at the moment the procedure reads them.
@@ -54,6 +56,8 @@ class ThermoHost {
                                                     std::function<void()> shutdown) = 0;
     // The save dialog; nothing when it is cancelled.
     virtual std::optional<QString> askSaveFileName() = 0;
+    // A record of `kind` was written to `path`, for the status line.
+    virtual void recordFileSaved(TempFileKind, const QString&) {}
     // Where the procedure is, for the status line.
     virtual void reportProgress(const status::Progress&) {}
 };

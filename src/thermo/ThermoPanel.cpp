@@ -72,6 +72,7 @@ void ThermoPanel::save(TempFileKind kind) {
         return;
     }
     record_.savedTo(path);
+    host_.recordFileSaved(kind, path);
 }
 
 void ThermoPanel::CheckBox48Click() {

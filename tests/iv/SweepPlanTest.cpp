@@ -57,10 +57,12 @@ TEST(VoltagePlan, InvalidEntriesMakeThePlanInvalid) {
 TEST(VoltagePlan, VelocityModeRoundsTheStepCount) {
     PlanTexts texts = defaultVoltageTexts();
     texts.stepCountMode = false;
-    texts.velocity = "0.3";
-    const PlanBuild build = buildVoltagePlan(texts);
-    EXPECT_TRUE(build.plan.valid);
-    EXPECT_EQ(build.stepCountText, QString("7"));
+    for (const char* velocity : {"0.3", "-0.3"}) {  // either direction gives 7 steps
+        texts.velocity = velocity;
+        const PlanBuild build = buildVoltagePlan(texts);
+        EXPECT_TRUE(build.plan.valid);
+        EXPECT_EQ(build.stepCountText, QString("7"));
+    }
 }
 
 TEST(VoltagePlan, VelocitiesThatGiveNoStepsAreRefused) {
@@ -129,7 +131,10 @@ TEST(VoltagePlan, RefusalsSayWhy) {
     const Case cases[] = {
         {"steps", "9999", false, true, ""},
         {"steps", "10000", false, false, "10000 steps give 10001 points"},
-        {"steps", "-10000", false, false, "use at most 9999 steps"},
+        {"steps", "1", false, true, ""},
+        {"steps", "-1", false, false, "The number of points (-1) is below 0"},
+        {"steps", "-5", false, false, "The number of points (-5) is below 0"},
+        {"steps", "-10000", false, false, "The number of points (-10000) is below 0"},
         {"velocity", "0.00020002", true, true, ""},  // 2 V / 9999 steps
         {"velocity", "0.0002", true, false, "10000 steps give 10001 points"},
         {"steps", "0", false, false, "The number of points is 0"},

@@ -28,11 +28,13 @@ struct Session {
           journal(std::make_unique<RecoveryJournal>(*store, *record)) {
         messages = journal->openAndRecover(folder);
     }
-    // A run as acquisition makes it: labelled segment, points, end of segment.
-    void measure(int segment, int points, float offset = 0) {
+    // A run as acquisition makes it: labelled segment, points (those from `clippedFrom` on at
+    // the compliance), end of segment.
+    void measure(int segment, int points, float offset = 0, int clippedFrom = 0) {
         store->liveLabel(segment) = QStringLiteral("12:00:0%1").arg(segment);
         for (int p = 1; p <= points; ++p) {
-            store->setLivePoint(segment, p, 0.1 * p + offset, 1e-6 * p - offset);
+            store->setLivePoint(segment, p, 0.1 * p + offset, 1e-6 * p - offset,
+                                clippedFrom > 0 && p >= clippedFrom);
         }
         store->liveLabel(segment) += QStringLiteral("/15ms");
         store->endLiveSegment(segment);
@@ -135,12 +137,12 @@ INSTANTIATE_TEST_SUITE_P(
                                0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Journal, RecoveredSeriesHoldTheExactPointsAndLabelsAndComeBackAgainUntilSaved) {
+TEST(Journal, RecoveredSeriesHoldTheExactPointsFlagsAndLabelsAndComeBackAgainUntilSaved) {
     QTemporaryDir folder;
     std::vector<float> voltages;
     {
         Session first(folder.path());
-        first.measure(2, 4, 1.0f / 3);
+        first.measure(2, 4, 1.0f / 3, 3);
         first.commitSweep();
         for (int p = 1; p <= 4; ++p) {
             voltages.push_back(first.store->storedVoltage(2, 1)[p]);
@@ -153,13 +155,16 @@ TEST(Journal, RecoveredSeriesHoldTheExactPointsAndLabelsAndComeBackAgainUntilSav
     }
     Session third(folder.path());
     ASSERT_EQ(third.store->seriesCount, 3);
-    // Segments keep their numbers; values are the very floats that were measured.
+    // Segments keep their numbers; values are the very floats that were measured, with their
+    // compliance flags.
     EXPECT_EQ(third.store->storedCount(1, 1), 0);
     ASSERT_EQ(third.store->storedCount(2, 1), 4);
     EXPECT_EQ(third.store->storedVoltage(2, 1)[0], 4.0f);
     for (int p = 1; p <= 4; ++p) {
         EXPECT_EQ(third.store->storedVoltage(2, 1)[p], voltages[static_cast<size_t>(p - 1)]);
+        EXPECT_EQ(third.store->atCompliance(1, 2, p), p >= 3) << p;
     }
+    EXPECT_FALSE(third.store->atCompliance(2, 1, 1));
     EXPECT_EQ(third.store->segmentLabel(2, 1), QStringLiteral("12:00:02/15ms"));
     EXPECT_EQ(third.store->storedCount(1, 2), 2);
     third.journal->series().settleAll(Settlement::Saved, QStringLiteral("x.ktl"));

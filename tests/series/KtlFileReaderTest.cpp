@@ -99,6 +99,27 @@ TEST(KtlFileReader, AFileWithoutPointsLeavesOneEmptySlot) {
     }
 }
 
+// Only a file with a block header is a series file, however empty its blocks; anything else
+// says why, and is read without an error of its own.
+TEST(KtlFileReader, TellsWhatIsNoSeriesFile) {
+    const std::pair<QByteArray, const char*> cases[] = {
+        {QByteArray(), "it is empty"},
+        {QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "it holds binary data"},
+        {"# Tarvix\r\nseries,segment,V,A\r\n1,1,0.5,1e-6\r\n",
+         "no line reads \"Number of points\""},
+        {kHead, "no line reads \"Number of points\""},
+        {kHead + block(0), ""},
+        {kHead + block(1, "old", "\xD2\xEE\xF7\xE5\xEA"), ""},
+    };
+    for (const auto& [file, reason] : cases) {
+        SCOPED_TRACE(file.left(20).toStdString());
+        SeriesStore store;
+        const KtlReadResult result = readKtl(file, store, KtlLabels::Take);
+        EXPECT_EQ(result.error, 0);
+        EXPECT_EQ(result.notSeriesReason, QString::fromLatin1(reason));
+    }
+}
+
 TEST(KtlFileReader, ThePreviewLeavesTheLabels) {
     SeriesStore store;
     store.segmentLabel(1, 1) = "kept";

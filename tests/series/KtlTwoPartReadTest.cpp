@@ -37,6 +37,7 @@ void expectSameRead(const KtlReadResult& split, const SeriesStore& splitStore,
     SCOPED_TRACE(where);
     EXPECT_EQ(split.error, whole.error);
     EXPECT_EQ(split.limitMessage, whole.limitMessage);
+    EXPECT_EQ(split.notSeriesReason, whole.notSeriesReason);
     EXPECT_EQ(split.lastSeriesHoldsData, whole.lastSeriesHoldsData);
     EXPECT_EQ(split.comment, whole.comment);
     EXPECT_EQ(split.voltageMin, whole.voltageMin);
@@ -107,6 +108,8 @@ TEST(KtlTwoPartRead, ReadsAsOnePassWhereverTheFileIsSplit) {
         {"a file cut short in its last line", (kHead + block(2, "a") + block(3, "b")).chopped(3)},
         {"the old header word",
          kHead + block(2, "a").replace("Number of points", "\xD2\xEE\xF7\xE5\xEA") + block(1, "b")},
+        {"the first block only after the middle",
+         kHead + QByteArray("free text\r\n").repeated(20) + block(2, "a")},
         {"a file of headers only, ending in a number that is no number",
          QByteArray(",+\n\n\xD2\xEE\xF7\xE5\xEA\n\n\xFA\x98\x01\xFF\xFF", 16)},
     };

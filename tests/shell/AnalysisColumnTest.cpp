@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
 #include <QTimer>
@@ -14,8 +15,11 @@
 
 #include "FormFixture.h"
 #include "shell/AnalysisController.h"
+#include "shell/FitSampleSettings.h"
 #include "shell/IvChartView.h"
+#include "shell/ParametersFile.h"
 #include "shell/Widgets.h"
+#include "sim/PooleFrenkelSample.h"
 #include "text/Cp1251.h"
 
 namespace tarvix::shell::testing {
@@ -122,6 +126,13 @@ class AnalysisColumnTest : public FormFixture {
         }
         EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
         return content;
+    }
+
+    // The relative permittivity the fit figures show; not a number when they show none.
+    double shownPermittivity() {
+        const QRegularExpressionMatch match =
+            QRegularExpression(QStringLiteral("εr = ([0-9.]+)")).match(text("FitSummary"));
+        return match.hasMatch() ? match.captured(1).toDouble() : std::nan("");
     }
 
     QTemporaryDir files;
@@ -340,6 +351,57 @@ TEST_F(AnalysisColumnTest, TheFileMenuExportsAllSeriesLinearAndLog) {
     entry->trigger();
     EXPECT_EQ(QDir(files.path()).entryList(QDir::Files).size(), 2);
     EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+// The simulated film swept to 20 V and fitted where emission rules (10 V to 20 V) gives back
+// its own permittivity with the fields' defaults, which are the film's; the thickness field
+// changes the figure at once.
+TEST_F(AnalysisColumnTest, ThePooleFrenkelFilmGivesBackItsOwnPermittivity) {
+    startForm();
+    const sim::PooleFrenkelSample::Parameters film = sim::PooleFrenkelSample().parameters();
+    EXPECT_EQ(text("FitThickness").toDouble(), film.thicknessM * 1e9);
+    EXPECT_EQ(text("FitTemperature").toDouble(), film.temperatureK);
+    setText("Edit6", QStringLiteral("0.01"));
+    setText("Edit10", QStringLiteral("20"));
+    click("Button1");
+    ASSERT_EQ(form->store().storedCount(1, 1), 41);
+    // The chart now spans -20 V to 20 V: the window's lower end goes to three quarters.
+    c().scrollBar(QStringLiteral("ScrollBar1"))->setValue(7500);
+    ASSERT_EQ(text("Label23"), QStringLiteral("10"));
+    click("PF");
+    ASSERT_TRUE(ui.messages().isEmpty()) << ui.messages().join('\n').toStdString();
+    EXPECT_NEAR(shownPermittivity(), film.relativePermittivity, 0.02 * film.relativePermittivity)
+        << text("FitSummary").toStdString();
+    EXPECT_TRUE(text("FitSummary").contains(QStringLiteral("10…20 V")));
+
+    const double atDefaultThickness = shownPermittivity();
+    setText("FitThickness", QStringLiteral("1000"));
+    EXPECT_NEAR(shownPermittivity(), atDefaultThickness / 2, 0.01);
+    setText("FitThickness", QStringLiteral("x"));
+    EXPECT_TRUE(text("FitSummary").endsWith(QStringLiteral("εr: needs d and T above 0")));
+}
+
+// The sample fields come back after a restart from their own settings file; Parameters.dat
+// keeps its 23 lines.
+TEST_F(AnalysisColumnTest, TheSampleFieldsAreRememberedAcrossARestart) {
+    startForm();
+    const std::pair<const char*, QString> typed[] = {{"FitThickness", QStringLiteral("85.5")},
+                                                     {"FitTemperature", QStringLiteral("77")},
+                                                     {"FitContactArea", QStringLiteral("7.85E-3")},
+                                                     {"FitRichardson", QStringLiteral("1.12e2")}};
+    for (const auto& [field, value] : typed) {
+        setText(field, value);
+    }
+    form->close();
+    EXPECT_TRUE(QFile::exists(FitSampleSettings::path(configDir.path())));
+    QFile parameters(ParametersFile::path(configDir.path()));
+    ASSERT_TRUE(parameters.open(QIODevice::ReadOnly));
+    EXPECT_EQ(parameters.readAll().count('\n'), ParametersFile::kLineCount);
+
+    startForm();
+    for (const auto& [field, value] : typed) {
+        EXPECT_EQ(text(field), value) << field;
+    }
 }
 
 }  // namespace tarvix::shell::testing

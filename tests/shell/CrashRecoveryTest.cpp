@@ -4,8 +4,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -71,6 +73,34 @@ class CrashRecovery : public ::testing::Test {
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase("probe");
         return points;
+    }
+    // A figure the journal gives `query`, read as any other program would read it; -1 when it
+    // cannot be read.
+    static int figure(const QString& file, const char* sql) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "points");
+        db.setDatabaseName(file);
+        int points = -1;
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(QLatin1String(sql)) && query.next()) {
+                points = query.value(0).toInt();
+            }
+            query.finish();
+            db.close();
+        }
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase("points");
+        return points;
+    }
+    // Takes every byte left on the disk of `file`.
+    static void fill(const QString& file) {
+        QFile filler(file);
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+        while (filler.write("x", 1) == 1) {
+        }
     }
     static void killWhen(QProcess& process, const std::function<bool()>& ready) {
         QElapsedTimer waited;
@@ -210,6 +240,107 @@ TEST_F(CrashRecovery, AFileSizeLimitIsADiskFullMessage) {
     EXPECT_EQ(kept.readAll(), "earlier\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList({"big*"}, QDir::Files | QDir::Hidden),
               QStringList{"big.ktl"});
+}
+
+// The journal on a 256 KB disk of its own (a tmpfs in a mount namespace of the program's own),
+// filled up mid-sweep: the program says so once and measures on into memory; room comes back,
+// everything held is written, and a kill after that loses no point measured before it.
+TEST_F(CrashRecovery, AFullDiskMidSweepLosesNoPointOnceRoomIsBack) {
+    for (const char* tool : {"unshare", "nsenter", "sqlite3"}) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
+            GTEST_SKIP() << "no " << tool;
+        }
+    }
+    QTemporaryDir config;
+    QTemporaryDir mountPoint;
+    QTemporaryDir copy;
+    const QString recipe = config.filePath("sweep.txt");
+    QFile out(recipe);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("set Edit41 600\nclick Button1\nwait 60000\n");
+    out.close();
+    // The shell keeps the namespace, and so the disk, after the kill, and copies the journal out.
+    const QString script = QStringLiteral(
+        "mount -t tmpfs -o size=256k tmpfs \"$1\" || exit 97\n"
+        "\"$0\" --bus sim:noise=0,latency=20 --script \"$2\" --config-dir \"$3\" "
+        "--database \"$1/journal.sqlite\" -platform offscreen &\n"
+        "echo \"program $!\"\nwait $!\ncp \"$1\"/journal.sqlite* \"$4\"/\n");
+    QProcess shell;
+    shell.start(QStringLiteral("unshare"),
+                {"-m", "--propagation", "private", "sh", "-c", script, program(), mountPoint.path(),
+                 recipe, config.path(), copy.path()});
+    ASSERT_TRUE(shell.waitForStarted());
+    QString output;
+    const auto heard = [&](const QString& text) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!output.contains(text) && waited.elapsed() < 60000 &&
+               shell.state() == QProcess::Running) {
+            shell.waitForReadyRead(100);
+            output += QString::fromUtf8(shell.readAllStandardOutput());
+        }
+        return output.contains(text);
+    };
+    ASSERT_TRUE(heard(QStringLiteral("\n"))) << shell.readAllStandardError().toStdString();
+    ASSERT_TRUE(output.startsWith(QStringLiteral("program "))) << output.toStdString();
+    const auto pid = static_cast<pid_t>(output.section(' ', 1, 1).trimmed().toInt());
+    ASSERT_GT(pid, 0);
+    // However the test ends, the program does not outlive it.
+    const auto ended = qScopeGuard([pid] { ::kill(pid, SIGKILL); });
+    // The disk as the program sees it.
+    const QString disk =
+        QStringLiteral("/proc/%1/root%2").arg(shell.processId()).arg(mountPoint.path());
+    // Read from inside the program's namespace: SQLite would follow /proc's link out of it.
+    const auto written = [&] {
+        QProcess sqlite;
+        sqlite.start(QStringLiteral("nsenter"),
+                     {QStringLiteral("--mount=/proc/%1/ns/mnt").arg(shell.processId()), "sqlite3",
+                      mountPoint.filePath("journal.sqlite"), "SELECT count(*) FROM point"});
+        sqlite.waitForFinished(10000);
+        bool read = false;
+        const int points = sqlite.readAllStandardOutput().trimmed().toInt(&read);
+        return read ? points : -1;
+    };
+    const auto waitFor = [](const std::function<bool()>& ready) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!ready() && waited.elapsed() < 60000) {
+            QThread::msleep(50);
+        }
+        return ready();
+    };
+    ASSERT_TRUE(waitFor([&] { return written() >= 10; }));
+
+    fill(disk + QStringLiteral("/filler"));
+    ASSERT_TRUE(heard(QStringLiteral("message: The measurement database ")))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("cannot be written (disk full)")));
+    QThread::msleep(1500);  // the sweep measures on, into memory
+    const int beforeRoom = written();
+    QFile::remove(disk + QStringLiteral("/filler"));
+    ASSERT_TRUE(waitFor([&] { return written() >= beforeRoom + 30; }));
+    const int beforeKill = written();
+    ::kill(pid, SIGKILL);
+    ASSERT_TRUE(shell.waitForFinished(20000));
+    EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+
+    // Every point up to the last one written is there: those measured while the disk was full
+    // were written once it had room.
+    const QString kept = copy.filePath(QStringLiteral("journal.sqlite"));
+    const int keptPoints = figure(kept, "SELECT count(*) FROM point");
+    EXPECT_GE(keptPoints, beforeKill);
+    EXPECT_EQ(figure(kept,
+                     "SELECT sum(last) FROM (SELECT max(idx) AS last FROM point "
+                     "GROUP BY measurement_id, segment)"),
+              keptPoints);
+    QProcess next;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TARVIX_DATABASE"), kept);
+    next.setProcessEnvironment(environment);
+    start(next, config, QStringLiteral("print window\n"));
+    const QString recovered = finish(next);
+    EXPECT_TRUE(recovered.contains(QStringLiteral("message: Recovered 1 unsaved series measured ")))
+        << recovered.toStdString();
 }
 
 }  // namespace

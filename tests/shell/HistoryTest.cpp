@@ -131,6 +131,43 @@ TEST_F(History, FindsByTextAndDates) {
     }
 }
 
+// Find takes % and _ as the letters they are; a start date the journal cannot read is shown
+// as unknown, listed unless dates limit the list.
+TEST_F(History, FindsWildcardsLiterallyAndListsUnknownDates) {
+    QSqlQuery change(form->journal().database().database());
+    ASSERT_TRUE(change.exec(
+        QStringLiteral("UPDATE measurement SET comment = 'dose 5%_x', started = 'not a date'")));
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    struct Case {
+        QString text, from, to;
+        int rows;
+    } cases[] = {
+        {"5%_x", "", "", 1}, {"%", "", "", 1},   {"_", "", "", 1},  {"%_", "", "", 1},
+        {"5_", "", "", 0},   {"e%5", "", "", 0}, {"\\", "", "", 0}, {"", "", "", 1},
+        {"", today, "", 0},  {"", "", today, 0},
+    };
+    showHistory();
+    for (const Case& test : cases) {
+        setText("HistoryText", test.text);
+        setText("HistoryFrom", test.from);
+        setText("HistoryTo", test.to);
+        EXPECT_EQ(rows().size(), test.rows)
+            << test.text.toStdString() << " " << test.from.toStdString() << ".."
+            << test.to.toStdString();
+    }
+    setText("HistoryText", QString());
+    setText("HistoryFrom", QString());
+    setText("HistoryTo", QString());
+    ASSERT_EQ(rows().size(), 1);
+    EXPECT_TRUE(rows().front().startsWith(QStringLiteral("unknown date  iv  dose 5%_x  ")))
+        << rows().front().toStdString();
+    ui.queueReply(true);
+    c().anyButton(QStringLiteral("HistoryLoad"))->click();
+    EXPECT_TRUE(form->status().text().startsWith(
+        QStringLiteral("Loaded from the history: I-V series of unknown date, ")))
+        << form->status().text().toStdString();
+}
+
 TEST_F(History, AsksBeforeDroppingUnsavedSeries) {
     const int first = store().storedCount(1, 1);
     for (const bool yes : {false, true}) {

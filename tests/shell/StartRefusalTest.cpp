@@ -57,6 +57,8 @@ TEST_F(StartRefusal, EveryRefusalSaysWhyAndChangesNothing) {
          "The end of segment 2 (\"(@1)\") is not a number", false},
         {"step count beyond the table", "", [this] { setText("Edit41", "10000"); },
          "use at most 9999 steps", false},
+        {"negative step count", "", [this] { setText("Edit41", "-5"); },
+         "The number of points (-5) is below 0", false},
         {"manual step count", "",
          [this] {
              setChecked("RadioButton75", true);

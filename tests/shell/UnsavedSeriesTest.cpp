@@ -103,33 +103,65 @@ INSTANTIATE_TEST_SUITE_P(Window, GuardedActions,
                          ::testing::Values(Guarded::Delete, Guarded::Open, Guarded::Reload),
                          [](const auto& info) { return guardedName(info.param); });
 
-// Opening fails without touching the store, the labels or the file in use.
+// Opening a file that cannot be read, or is no series file, says why once and asks nothing:
+// the store, the labels, the file in use and the unsaved mark stay. A file named .ktl is
+// previewed in the dialog first, one of another name only read when chosen; either way the
+// reason comes once. Reloading such a file by Label15 keeps everything too.
 TEST_F(UnsavedSeries, AFailedOpenChangesNothing) {
     const QByteArray good = readAll(path("saved.ktl"));
     const qsizetype lastNumberEnd = good.lastIndexOf("E-00");
-    const std::pair<const char*, QByteArray> broken[] = {
-        {"cut inside the last number", good.left(lastNumberEnd + 3)},
-        {"a bad number", good.left(good.indexOf("Number of points")) +
-                             "Number of points\r\n 2.0E+0000\r\n   \r\n 1.0E+0000   x\r\n"},
+    const std::pair<const char*, QByteArray> written[] = {
+        {"cut.ktl", good.left(lastNumberEnd + 3)},
+        {"bad.ktl", good.left(good.indexOf("Number of points")) +
+                        "Number of points\r\n 2.0E+0000\r\n   \r\n 1.0E+0000   x\r\n"},
+        {"sweep.frq",
+         "+1.23456E-09,+4.56789E+00\t\t\t  F[Hz]   1.00000000000000E+0003\r\n"
+         "+1.23457E-09,+4.56788E+00\t\t\t  F[Hz]   2.00000000000000E+0003\r\n"},
+        {"table.csv", "# Tarvix\r\nseries,segment,point,voltage_V,current_A\r\n1,1,1,0,1e-9\r\n"},
+        {"empty.ktl", ""},
+        {"picture.ktl", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 20)},
     };
-    const std::pair<QString, const char*> cases[] = {
+    for (const auto& [name, bytes] : written) {
+        writeFile(path(QString::fromLatin1(name)), bytes);
+    }
+    const QString noBlocks =
+        QStringLiteral(" is not a series file (no line reads \"Number of points\")");
+    const std::pair<QString, QString> cases[] = {
         {path("missing.ktl"), "File not found"},
         {files.path(), "Invalid filename"},
         {path("cut.ktl"), "Read beyond end of file"},
         {path("bad.ktl"), "Invalid numeric input"},
+        {path("sweep.frq"), path("sweep.frq") + noBlocks},
+        {path("table.csv"), path("table.csv") + noBlocks},
+        {path("empty.ktl"), path("empty.ktl") + " is not a series file (it is empty)"},
+        {path("picture.ktl"), path("picture.ktl") + " is not a series file (it holds binary data)"},
     };
-    writeFile(path("cut.ktl"), broken[0].second);
-    writeFile(path("bad.ktl"), broken[1].second);
     const QString title = form->windowTitle();
-    for (const auto& [file, message] : cases) {
-        SCOPED_TRACE(file.toStdString());
-        ui.queueReply(true);
-        open(file);
-        EXPECT_EQ(ui.messages().back(), message);
+    const qsizetype asked = ui.questions().size();
+    const auto expectUnchanged = [&] {
         EXPECT_EQ(snapshot(), before);
         EXPECT_EQ(form->windowTitle(), title);
         EXPECT_TRUE(form->isWindowModified());
+    };
+    for (const auto& [file, message] : cases) {
+        SCOPED_TRACE(file.toStdString());
+        qsizetype told = ui.messages().size();
+        open(file);
+        EXPECT_EQ(ui.messages().mid(told), QStringList{message});
+        expectUnchanged();
+        if (!file.endsWith(".ktl") || !QFileInfo(file).isFile()) {
+            continue;  // neither previewed nor reloaded
+        }
+        // Highlighted in a dialog that is then cancelled, and reloaded by Label15.
+        told = ui.messages().size();
+        ui.queueHighlight(file);
+        ui.queueCancel();
+        click("Button3");
+        emit c().label(QStringLiteral("Label15"))->clicked();
+        EXPECT_EQ(ui.messages().mid(told), QStringList({message, message}));
+        expectUnchanged();
     }
+    EXPECT_EQ(ui.questions().size(), asked);
 }
 
 // The open dialog draws each highlighted file; a cancel, or a choice that cannot be read,
