@@ -33,6 +33,32 @@ std::uint64_t IvStoreSource::stamp() const {
     return qHashMulti(liveRevision(), store_.storedRevision(), store_.seriesCount);
 }
 
+std::vector<int> IvStoreSource::flaggedPoints(int slot, int segment, int count) const {
+    std::vector<int> flagged;
+    for (int point = 1; point <= count; ++point) {
+        if (slot == 0 ? store_.liveAtCompliance(segment, point)
+                      : store_.atCompliance(slot, segment, point)) {
+            flagged.push_back(point - 1);
+        }
+    }
+    return flagged;
+}
+
+const std::vector<int>& IvStoreSource::storedFlags(int slot, std::uint64_t revision, int segment,
+                                                   int count) const {
+    KnownFlags& known = flags_[slot];
+    if (known.revision != revision) {
+        known = KnownFlags{};
+        known.revision = revision;
+    }
+    const auto index = static_cast<std::size_t>(segment);
+    if (!known.read[index]) {
+        known.segments[index] = flaggedPoints(slot, segment, count);
+        known.read[index] = true;
+    }
+    return known.segments[index];
+}
+
 std::vector<PlotSeries> IvStoreSource::series() const {
     std::vector<PlotSeries> found;
     const int lastSeries = std::clamp(store_.seriesCount, 0, SeriesStore::kMaxSeries);
@@ -45,8 +71,9 @@ std::vector<PlotSeries> IvStoreSource::series() const {
             const float* current = store_.storedCurrent(segment, slot);
             const int count = IvChartPlotter::pointCount(current);
             if (count >= 1) {
-                one.segments.push_back(
-                    {segment, store_.storedVoltage(segment, slot) + 1, current + 1, count});
+                one.segments.push_back({segment, store_.storedVoltage(segment, slot) + 1,
+                                        current + 1, count,
+                                        storedFlags(slot, one.revision, segment, count)});
             }
         }
         // Empty slots (between sweeps, after a save) are no series: the rest are numbered
@@ -64,7 +91,8 @@ std::vector<PlotSeries> IvStoreSource::series() const {
         const float* current = store_.liveCurrent(segment);
         const int count = IvChartPlotter::pointCount(current);
         if (count >= 1) {
-            live.segments.push_back({segment, store_.liveVoltage(segment) + 1, current + 1, count});
+            live.segments.push_back({segment, store_.liveVoltage(segment) + 1, current + 1, count,
+                                     flaggedPoints(0, segment, count)});
         }
     }
     if (!live.segments.empty()) {
@@ -86,10 +114,12 @@ QString IvStoreSource::pointText(const PlotSeries& series, const PlotSegment& se
                                  int point) const {
     const double voltage = segment.x[point];
     const double current = segment.y[point];
-    return QStringLiteral("%1, segment %2: V = %3, I = %4, V/I = %5")
+    const bool flagged = std::binary_search(segment.flagged.begin(), segment.flagged.end(), point);
+    return QStringLiteral("%1, segment %2: V = %3, I = %4, V/I = %5%6")
         .arg(seriesName(series), QString::number(segment.number),
              siValueText(voltage, QStringLiteral("V")), siValueText(current, QStringLiteral("A")),
-             siValueText(voltage / current, QStringLiteral("Ω")));
+             siValueText(voltage / current, QStringLiteral("Ω")),
+             flagged ? QStringLiteral(", at compliance") : QString());
 }
 
 }  // namespace tarvix::plot

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <array>
+#include <map>
+#include <vector>
+
 #include "plot/PlotSeries.h"
 
 namespace tarvix::series {
@@ -27,8 +31,20 @@ class IvStoreSource : public PlotSource {
 
   private:
     std::uint64_t liveRevision() const;
+    // The points of a segment at compliance, as indices into its arrays.
+    std::vector<int> flaggedPoints(int slot, int segment, int count) const;
+    const std::vector<int>& storedFlags(int slot, std::uint64_t revision, int segment,
+                                        int count) const;
 
     const series::SeriesStore& store_;
+    // Flags of stored series as last read, by slot and segment: read again only when the
+    // series' revision moves (a flag changes only with a write of its series).
+    struct KnownFlags {
+        std::uint64_t revision = 0;
+        std::array<std::vector<int>, 9> segments;
+        std::array<bool, 9> read{};
+    };
+    mutable std::map<int, KnownFlags> flags_;
 };
 
 }  // namespace tarvix::plot

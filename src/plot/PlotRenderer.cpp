@@ -164,11 +164,8 @@ void PlotRenderer::paintFlagged(QPainter& painter, const PlotFrame& frame, const
             continue;
         }
         for (const PlotSegment& segment : series.segments) {
-            if (!segment.flagged) {
-                continue;
-            }
-            for (int p = 0; p < segment.count; ++p) {
-                if (segment.flagged[p] && shownPoint(segment, p, frame.x, frame.y)) {
+            for (const int p : segment.flagged) {
+                if (p < segment.count && shownPoint(segment, p, frame.x, frame.y)) {
                     painter.drawEllipse(pointOf(segment, p, frame.x, frame.y), 4.0, 4.0);
                 }
             }

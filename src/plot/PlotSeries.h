@@ -16,8 +16,8 @@ struct PlotSegment {
     const float* x = nullptr;
     const float* y = nullptr;
     int count = 0;
-    // 1 for a point that was flagged when measured (at compliance); null when none is.
-    const std::uint8_t* flagged = nullptr;
+    // The points flagged when measured (at compliance), as indices into the arrays, rising.
+    std::vector<int> flagged;
 };
 
 // One series as the plot shows it.

@@ -284,11 +284,7 @@ int PlotSession::flaggedPoints() const {
             continue;
         }
         for (const PlotSegment& segment : series.segments) {
-            if (segment.flagged) {
-                flagged +=
-                    static_cast<int>(std::count_if(segment.flagged, segment.flagged + segment.count,
-                                                   [](std::uint8_t flag) { return flag != 0; }));
-            }
+            flagged += static_cast<int>(segment.flagged.size());
         }
     }
     return flagged;

@@ -266,6 +266,7 @@ void SeriesStore::clearSeries(int series) {
     for (int segment = 1; segment <= kSegments; ++segment) {
         segmentLabel(segment, series).clear();
     }
+    storedFlags_.clear(series - 1, 1);
     markSeriesWritten(series);
 }
 

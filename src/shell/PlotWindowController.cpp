@@ -174,7 +174,7 @@ QString PlotWindowController::seriesDate(int slot) const {
 void PlotWindowController::setSeriesComment(int slot, const QString& comment) {
     const qint64 id = form_.journal().series().measurementIn(slot);
     if (id != 0) {
-        journal::writeContext(form_.journal().database().database(), id, {comment, {}});
+        form_.journal().database().write(journal::contextStatements(id, {comment, {}}));
         comments_.erase(slot);
         return;
     }

@@ -58,7 +58,7 @@ TEST(SeriesRaster, ColumnReductionSetsThePixelsOfEveryPointJoined) {
         vx.push_back(static_cast<float>(p) / 20000.0f);
         vy.push_back(std::sin(static_cast<float>(p) * 0.01f) + 0.3f * std::sin(p * 1.7f));
     }
-    const PlotSegment segment{1, vx.data(), vy.data(), static_cast<int>(vx.size())};
+    const PlotSegment segment{1, vx.data(), vy.data(), static_cast<int>(vx.size()), {}};
     const QSize size(300, 200);
     const AxisMap x({0, 1, false}, 0, 299);
     const AxisMap y({-1.5, 1.5, false}, 199, 0);
@@ -79,7 +79,7 @@ TEST(SeriesRaster, FastLogarithmIsWithinAMillionthOfADecade) {
 TEST(SeriesRaster, MissingAndLogHiddenPointsBreakTheLine) {
     const std::vector<float> vx = {0, 1, 2, 3, 4};
     const std::vector<float> vy = {1e-6f, 1e-6f, 0, 1e-6f, 1e-6f};
-    const PlotSegment segment{1, vx.data(), vy.data(), 5};
+    const PlotSegment segment{1, vx.data(), vy.data(), 5, {}};
     const AxisMap x({0, 4, false}, 0, 40);
     const AxisMap y({1e-9, 1e-3, true}, 20, 0, true);
     QImage drawn = transparentImage(QSize(42, 22));

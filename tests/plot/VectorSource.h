@@ -27,8 +27,11 @@ class VectorSource : public PlotSource {
             one.number = one.key = static_cast<int>(i) + 1;
             one.colour = seriesColour(one.number);
             one.revision = revisions[i];
-            one.segments.push_back(
-                {1, curves[i].x.data(), curves[i].y.data(), static_cast<int>(curves[i].x.size())});
+            one.segments.push_back({1,
+                                    curves[i].x.data(),
+                                    curves[i].y.data(),
+                                    static_cast<int>(curves[i].x.size()),
+                                    {}});
             found.push_back(one);
         }
         return found;

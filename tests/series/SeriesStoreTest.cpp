@@ -67,6 +67,7 @@ TEST(SeriesStore, ClearingOneSeriesEmptiesItEverywhereAndLeavesTheOthers) {
         store->commitLive(slot);
     }
     store->seriesCount = 4;
+    store->setAtCompliance(2, 1, 4, true);
     store->snapshotStored();
     const unsigned before = store->seriesRevision(3);
     const unsigned cleared = store->seriesRevision(2);
@@ -75,6 +76,7 @@ TEST(SeriesStore, ClearingOneSeriesEmptiesItEverywhereAndLeavesTheOthers) {
     EXPECT_EQ(store->seriesRevision(3), before);
     EXPECT_EQ(store->storedCount(1, 2), 0);
     EXPECT_EQ(store->segmentLabel(1, 2), "");
+    EXPECT_FALSE(store->atCompliance(2, 1, 4));
     EXPECT_FLOAT_EQ(store->storedCurrentCopy(1, 2)[3], 0.0f);
     store->restoreStored();
     EXPECT_EQ(store->storedCount(1, 2), 0);

@@ -108,6 +108,21 @@ TEST_F(PlotWindowRecipe, TheRunningSweepIsShownAsItIsMeasured) {
     EXPECT_FALSE(facts().contains("plot series: live"));
 }
 
+// A 1 kΩ resistor swept to 2 V against 100 µA sits at the limit from 0.10 V on: the window
+// counts those points, marks them, and says so of the point under the mouse.
+TEST_F(PlotWindowRecipe, PointsAtComplianceAreCountedAndNamed) {
+    startForm(QStringLiteral("sim:noise=0,latency=0,sample=resistor:1000"));
+    setText("Edit6", QStringLiteral("1E-4"));
+    click("Button1");
+    ASSERT_EQ(run("menu View/Plot window\nplot hover 2 1e-4"), 0);
+    EXPECT_TRUE(facts().contains("plot compliance: 39")) << facts().toStdString();
+    EXPECT_TRUE(facts().contains("V = 2.000 V, I = 100.0 µA, V/I = 20.00 kΩ, at compliance"));
+    ASSERT_EQ(run("plot hover 0 0"), 0);
+    EXPECT_FALSE(facts().contains("at compliance"));
+    ASSERT_EQ(run("plot hide 1"), 0);
+    EXPECT_TRUE(facts().contains("plot compliance: 0"));
+}
+
 TEST_F(PlotWindowRecipe, TheListHidesOneSeriesAndDeletesAnotherAfterAQuestion) {
     startForm(kBench);
     sweep(3);
