@@ -157,8 +157,16 @@ void SeriesStore::noteWritten(int series) {
     highestWrittenSeries_ = std::max(highestWrittenSeries_, std::min(series, kMaxSeries));
 }
 
-void SeriesStore::setLivePoint(int segment, int point, double voltage, double current) {
+void SeriesStore::setAtCompliance(int series, int segment, int point, bool on) {
+    assert(validSeries(series) && validSegment(segment) && validPoint(point));
+    markSeriesWritten(series);
+    storedFlags_.set(series - 1, segment, point, on);
+}
+
+void SeriesStore::setLivePoint(int segment, int point, double voltage, double current,
+                               bool atCompliance) {
     assert(point >= 1 && point <= kMaxPoints);
+    liveFlags_.set(0, segment, point, atCompliance);
     float* currents = liveCurrent(segment);
     float* voltages = liveVoltage(segment);
     voltages[point] = static_cast<float>(voltage);
@@ -182,6 +190,7 @@ bool SeriesStore::copyLiveInto(int slot) {
     }
     std::memcpy(storedCurrent(1, slot), liveCurrent_, kLiveFloats * sizeof(float));
     std::memcpy(storedVoltage(1, slot), liveVoltage_, kLiveFloats * sizeof(float));
+    storedFlags_.copyBlock(liveFlags_, 0, slot - 1);
     markSeriesWritten(slot);
     return true;
 }
@@ -213,6 +222,7 @@ void SeriesStore::clearLive() {
     liveGeneration_ = nextRevision();
     std::memset(liveCurrent_, 0, kLiveFloats * sizeof(float));
     std::memset(liveVoltage_, 0, kLiveFloats * sizeof(float));
+    liveFlags_.clear(0, 1);
     if (observer_) {
         observer_->liveCleared();
     }
@@ -244,6 +254,7 @@ void SeriesStore::clearStored(int lastSeries) {
         const std::size_t floats = static_cast<std::size_t>(last) * kSeriesBlock;
         std::memset(storedCurrent_, 0, floats * sizeof(float));
         std::memset(storedVoltage_, 0, floats * sizeof(float));
+        storedFlags_.clear(0, last);
     }
     markWholeTables();
 }
@@ -306,6 +317,8 @@ void SeriesStore::swapContents(SeriesStore& other) {
     std::swap(storedVoltageCopy_, other.storedVoltageCopy_);
     std::swap(liveLabels_, other.liveLabels_);
     std::swap(segmentLabels_, other.segmentLabels_);
+    liveFlags_.swap(other.liveFlags_);
+    storedFlags_.swap(other.storedFlags_);
     std::swap(highestWrittenSeries_, other.highestWrittenSeries_);
     std::swap(seriesCount, other.seriesCount);
     // Revisions are unique over all stores, so they travel with the contents.

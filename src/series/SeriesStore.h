@@ -3,10 +3,13 @@
 #include <QString>
 #include <array>
 #include <bitset>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+#include "series/PointFlags.h"
 
 namespace tarvix::series {
 
@@ -24,6 +27,8 @@ class SeriesStore {
     static constexpr int kSegments = 8;
     static constexpr int kMaxPoints = 10000;
     static constexpr int kSlotsPerSegment = kMaxPoints + 1;
+    static_assert(PointFlags::kSlotsPerSegment == kSlotsPerSegment &&
+                  PointFlags::kSegments == kSegments);
 
     SeriesStore();
     ~SeriesStore();
@@ -47,9 +52,10 @@ class SeriesStore {
         return liveLabels_[static_cast<size_t>(segment)];
     }
     void clearLiveLabels();
-    // Writes point `point` (1..10000) of a live segment and its count, as acquisition does,
-    // and tells the observer.
-    void setLivePoint(int segment, int point, double voltage, double current);
+    // Writes point `point` (1..10000) of a live segment, its count and whether the source's
+    // limit clipped it, as acquisition does, and tells the observer.
+    void setLivePoint(int segment, int point, double voltage, double current,
+                      bool atCompliance = false);
     // Acquisition marks the end of a live segment once its label is complete.
     void endLiveSegment(int segment);
     // At most one observer; nullptr detaches it.
@@ -77,6 +83,21 @@ class SeriesStore {
     int storedCount(int segment, int series) const;
     QString& segmentLabel(int segment, int series);
     const QString& segmentLabel(int segment, int series) const;
+
+    // Points at the compliance: the reading sat at the limit of the source, so the point shows
+    // the limit rather than the sample. Kept beside both layers and moved with them (commit,
+    // clear, delete); the corrections and their copies leave them alone, and a series read from
+    // a .ktl file has none. Arguments run series, segment, point (1..150, 1..8, 1..10000).
+    bool atCompliance(int series, int segment, int point) const {
+        assert(validSeries(series) && validSegment(segment) && validPoint(point));
+        return storedFlags_.test(series - 1, segment, point);
+    }
+    bool liveAtCompliance(int segment, int point) const {
+        assert(validSegment(segment) && validPoint(point));
+        return liveFlags_.test(0, segment, point);
+    }
+    // A series put back from elsewhere (the journal) brings its flags; counts as a write.
+    void setAtCompliance(int series, int segment, int point, bool on);
 
     int seriesCount = 0;  // the highest slot in use; the slot the live layer belongs to
 
@@ -152,6 +173,8 @@ class SeriesStore {
     float* storedVoltageCopy_ = nullptr;
     std::array<QString, kSegments + 1> liveLabels_;
     std::unique_ptr<QString[]> segmentLabels_;
+    PointFlags liveFlags_{1};
+    PointFlags storedFlags_{kMaxSeries};
     int highestWrittenSeries_ = 0;  // slots above it are zero in all four tables
     unsigned storedRevision_ = 0;
     unsigned wholeTablesRevision_ = 0;                        // the last write of whole tables

@@ -201,3 +201,38 @@ TEST(SeriesStore, ASnapshotsCopiesHoldTheTablesAsTheyWereWhateverWritesFirst) {
     EXPECT_EQ(std::as_const(*store).storedCurrentCopy(1, 1)[1], 5.0f);  // a read makes them
     EXPECT_FALSE(store->copiesPending());
 }
+
+// A point's compliance flag goes where the point goes: commit, clear, swap; the corrections'
+// restore leaves it, and a point written again without it loses it.
+TEST(SeriesStore, ComplianceFlagsTravelWithTheirPoints) {
+    auto store = std::make_unique<SeriesStore>();
+    store->setLivePoint(3, 1, 0.1, 1e-6);
+    store->setLivePoint(3, 2, 0.2, 1e-4, true);
+    store->setLivePoint(3, SeriesStore::kMaxPoints, 2.0, 1e-4, true);
+    EXPECT_TRUE(store->liveAtCompliance(3, 2));
+    EXPECT_FALSE(store->liveAtCompliance(3, 1));
+    EXPECT_FALSE(store->liveAtCompliance(4, 2));
+    store->commitLive(150);
+    store->snapshotStored();
+    store->restoreStored();
+    EXPECT_TRUE(store->atCompliance(150, 3, 2));
+    EXPECT_TRUE(store->atCompliance(150, 3, SeriesStore::kMaxPoints));
+    EXPECT_FALSE(store->atCompliance(150, 3, 1));
+    EXPECT_FALSE(store->atCompliance(149, 3, 2));
+    EXPECT_FALSE(store->atCompliance(150, 2, 2));
+
+    store->clearLive();
+    EXPECT_FALSE(store->liveAtCompliance(3, 2));
+    store->setLivePoint(3, 2, 0.2, 5e-5);
+    store->commitLive(1);
+    EXPECT_FALSE(store->atCompliance(1, 3, 2));
+
+    auto other = std::make_unique<SeriesStore>();
+    other->swapContents(*store);
+    EXPECT_TRUE(other->atCompliance(150, 3, 2));
+    EXPECT_FALSE(store->atCompliance(150, 3, 2));
+    other->clearStored(149);
+    EXPECT_TRUE(other->atCompliance(150, 3, 2));
+    other->clearStored(150);
+    EXPECT_FALSE(other->atCompliance(150, 3, 2));
+}
