@@ -22,11 +22,11 @@ QStringList RecoveryJournal::openAndRecover(const QString& folder) {
                          : QDir(folder).filePath(QString::fromLatin1(JournalDatabase::kFileName)));
 }
 
-QStringList RecoveryJournal::openFileAndRecover(const QString& file) {
+QStringList RecoveryJournal::openFileAndRecover(const QString& file, JournalAccess access) {
     QStringList messages;
     QString notice;
     if (!file.isEmpty()) {
-        db_.openPath(file, &notice);
+        db_.openPath(file, &notice, std::move(access));
     }
     if (!notice.isEmpty()) {
         messages << notice;

@@ -58,8 +58,9 @@ void HistoryController::showHistory() {
 
 void HistoryController::refresh() {
     journal::JournalDatabase& db = form_.journal().database();
-    dialog_->showEntries(db.isOpen() ? journal::listMeasurements(db.database(), dialog_->filter())
-                                     : std::vector<journal::HistoryEntry>{});
+    dialog_->showEntries(db.isReadable()
+                             ? journal::listMeasurements(db.database(), dialog_->filter())
+                             : std::vector<journal::HistoryEntry>{});
 }
 
 void HistoryController::loadChosen() {

@@ -332,11 +332,13 @@ TEST_F(CrashRecovery, AFullDiskMidSweepLosesNoPointOnceRoomIsBack) {
     const QString disk =
         QStringLiteral("/proc/%1/root%2").arg(shell.processId()).arg(mountPoint.path());
     // Read from inside the program's namespace: SQLite would follow /proc's link out of it.
+    // Read-only: a reader must not leave an empty file where the program is to make its own.
     const auto written = [&] {
         QProcess sqlite;
-        sqlite.start(QStringLiteral("nsenter"),
-                     {QStringLiteral("--mount=/proc/%1/ns/mnt").arg(shell.processId()), "sqlite3",
-                      mountPoint.filePath("journal.sqlite"), "SELECT count(*) FROM point"});
+        sqlite.start(
+            QStringLiteral("nsenter"),
+            {QStringLiteral("--mount=/proc/%1/ns/mnt").arg(shell.processId()), "sqlite3",
+             "-readonly", mountPoint.filePath("journal.sqlite"), "SELECT count(*) FROM point"});
         sqlite.waitForFinished(10000);
         bool read = false;
         const int points = sqlite.readAllStandardOutput().trimmed().toInt(&read);
