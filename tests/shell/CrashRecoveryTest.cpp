@@ -242,7 +242,8 @@ TEST_F(CrashRecovery, AFileSizeLimitIsADiskFullMessage) {
               QStringList{"big.ktl"});
 }
 
-// The journal on a 256 KB disk of its own (a tmpfs in a mount namespace of the program's own),
+// The journal on a 256 KB disk of its own (a tmpfs in a mount namespace of the program's own,
+// with one page more for the lock file beside the journal),
 // filled up mid-sweep: the program says so once and measures on into memory; room comes back,
 // everything held is written, and a kill after that loses no point measured before it.
 TEST_F(CrashRecovery, AFullDiskMidSweepLosesNoPointOnceRoomIsBack) {
@@ -261,7 +262,7 @@ TEST_F(CrashRecovery, AFullDiskMidSweepLosesNoPointOnceRoomIsBack) {
     out.close();
     // The shell keeps the namespace, and so the disk, after the kill, and copies the journal out.
     const QString script = QStringLiteral(
-        "mount -t tmpfs -o size=256k tmpfs \"$1\" || exit 97\n"
+        "mount -t tmpfs -o size=260k tmpfs \"$1\" || exit 97\n"
         "\"$0\" --bus sim:noise=0,latency=20 --script \"$2\" --config-dir \"$3\" "
         "--database \"$1/journal.sqlite\" -platform offscreen &\n"
         "echo \"program $!\"\nwait $!\ncp \"$1\"/journal.sqlite* \"$4\"/\n");
