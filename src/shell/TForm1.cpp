@@ -27,6 +27,7 @@
 #include "shell/MeasurementDescription.h"
 #include "shell/ModeController.h"
 #include "shell/ParametersFile.h"
+#include "shell/PlotWindowController.h"
 #include "shell/SeriesFilesController.h"
 #include "shell/StartController.h"
 #include "shell/StatusLine.h"
@@ -92,12 +93,14 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     auto thermo = std::make_unique<ThermoController>(*this);
     auto lcr = std::make_unique<LcrController>(*this);
     thermo_ = thermo.get();
+    lcr_ = lcr.get();
     auto history = std::make_unique<HistoryController>(*this, *files, *thermo, *lcr);
     controllers_.push_back(std::move(files));
     controllers_.push_back(std::make_unique<AnalysisController>(*this));
     controllers_.push_back(std::move(thermo));
     controllers_.push_back(std::move(lcr));
     controllers_.push_back(std::move(history));
+    controllers_.push_back(std::make_unique<PlotWindowController>(*this));
     for (const auto& controller : controllers_) {
         controller->wire();
     }
@@ -193,7 +196,7 @@ void TForm1::openJournal() {
             ? choice.file
             : QDir(options_.configDir)
                   .filePath(QString::fromLatin1(journal::JournalDatabase::kFileName));
-    const QStringList messages = journal_->openFileAndRecover(
+    QStringList messages = journal_->openFileAndRecover(
         file,
         journal::JournalAccess{std::move(options_.databaseLock), options_.readOnly, choice.named});
     const journal::JournalDatabase& db = journal_->database();
@@ -206,6 +209,9 @@ void TForm1::openJournal() {
     updateTitle();
     if (const auto& record = journal_->recoveredRecord(); record.samples > 0) {
         thermo_->showRecoveredRecord(record.kind, record.started.date());
+    }
+    if (const QString sweep = lcr_->journalOpened(); !sweep.isEmpty()) {
+        messages << sweep;
     }
     if (!messages.isEmpty()) {
         QTimer::singleShot(0, this, [this, messages] {

@@ -30,6 +30,7 @@ namespace tarvix::shell {
 class ButtonRefusals;
 class IvChartView;
 class IvPanelController;
+class LcrController;
 class PanelController;
 class StartController;
 class DatabaseLink;
@@ -129,6 +130,7 @@ class TForm1 : public QMainWindow {
     IvPanelController* ivPanel_ = nullptr;
     StartController* start_ = nullptr;
     ThermoController* thermo_ = nullptr;
+    LcrController* lcr_ = nullptr;
     std::unique_ptr<journal::RecoveryJournal> journal_;
     std::unique_ptr<DatabaseLink> databaseLink_;
     QString seriesFile_;

@@ -57,6 +57,36 @@ TEST(SeriesStore, AnimationCommitKeepsTheSlotsLabels) {
     EXPECT_EQ(store->segmentLabel(1, 2), "kept");
 }
 
+// One series leaves the tables and their copies, so that neither a restore nor a correction
+// from the copies brings it back; its neighbours and the revision of the rest stay.
+TEST(SeriesStore, ClearingOneSeriesEmptiesItEverywhereAndLeavesTheOthers) {
+    auto store = std::make_unique<SeriesStore>();
+    for (int slot = 1; slot <= 3; ++slot) {
+        fillLive(*store, 1, 4, static_cast<float>(slot));
+        store->liveLabel(1) = "label";
+        store->commitLive(slot);
+    }
+    store->seriesCount = 4;
+    store->setAtCompliance(2, 1, 4, true);
+    store->snapshotStored();
+    const unsigned before = store->seriesRevision(3);
+    const unsigned cleared = store->seriesRevision(2);
+    store->clearSeries(2);
+    EXPECT_NE(store->seriesRevision(2), cleared);
+    EXPECT_EQ(store->seriesRevision(3), before);
+    EXPECT_EQ(store->storedCount(1, 2), 0);
+    EXPECT_EQ(store->segmentLabel(1, 2), "");
+    EXPECT_FALSE(store->atCompliance(2, 1, 4));
+    EXPECT_FLOAT_EQ(store->storedCurrentCopy(1, 2)[3], 0.0f);
+    store->restoreStored();
+    EXPECT_EQ(store->storedCount(1, 2), 0);
+    EXPECT_EQ(store->storedCount(1, 1), 4);
+    EXPECT_FLOAT_EQ(store->storedVoltage(1, 3)[4], 12.0f);
+    EXPECT_EQ(store->storedSegmentCount(), 2);
+    store->clearSeries(0);  // outside the tables: nothing happens
+    store->clearSeries(SeriesStore::kMaxSeries + 1);
+}
+
 TEST(SeriesStore, SlotsOutsideTheTablesAreNeverWritten) {
     auto store = std::make_unique<SeriesStore>();
     fillLive(*store, 1, 2, 1.0f);
@@ -156,7 +186,8 @@ TEST(SeriesStore, SeriesRevisionsMoveWithWritesOfThatSeriesOrOfWholeTables) {
 }
 
 // A snapshot's copies are made only when something needs them, and then hold the tables as
-// they were at the snapshot, whichever way the tables are written first.
+// they were at the snapshot, whichever way the tables are written first, also after a commit
+// into a new slot (a Start after an open or a save) left the older copies pending.
 TEST(SeriesStore, ASnapshotsCopiesHoldTheTablesAsTheyWereWhateverWritesFirst) {
     struct Write {
         const char* what;
@@ -169,19 +200,30 @@ TEST(SeriesStore, ASnapshotsCopiesHoldTheTablesAsTheyWereWhateverWritesFirst) {
         {"commit", [](SeriesStore& s) { s.commitLive(2); }},
         {"clear", [](SeriesStore& s) { s.clearStored(2); }},
     };
-    for (const Write& write : writes) {
-        SCOPED_TRACE(write.what);
-        auto store = std::make_unique<SeriesStore>();
-        store->storedCurrent(1, 1)[1] = 5.0f;
-        store->storedCurrent(1, 2)[1] = 6.0f;
-        store->snapshotStored();
-        EXPECT_TRUE(store->copiesPending());
-        write.act(*store);
-        EXPECT_FALSE(store->copiesPending());
-        EXPECT_EQ(store->storedCurrentCopy(1, 1)[1], 5.0f);
-        EXPECT_EQ(store->storedCurrentCopy(1, 2)[1], 6.0f);
-        store->restoreStored();
-        EXPECT_EQ(store->storedCurrent(1, 2)[1], 6.0f);
+    for (const bool commitFirst : {false, true}) {
+        for (const Write& write : writes) {
+            SCOPED_TRACE(testing::Message()
+                         << write.what << (commitFirst ? " after a commit" : ""));
+            auto store = std::make_unique<SeriesStore>();
+            store->storedCurrent(1, 1)[1] = 5.0f;
+            store->storedCurrent(1, 2)[1] = 6.0f;
+            store->snapshotStored();
+            EXPECT_TRUE(store->copiesPending());
+            if (commitFirst) {
+                fillLive(*store, 1, 2, 1.0f);
+                store->commitLive(3);
+                store->clearLive();
+                EXPECT_FALSE(store->copiesPending());
+            }
+            write.act(*store);
+            EXPECT_FALSE(store->copiesPending());
+            EXPECT_EQ(store->storedCurrentCopy(1, 1)[1], 5.0f);
+            EXPECT_EQ(store->storedCurrentCopy(1, 2)[1], 6.0f);
+            store->restoreStored();
+            EXPECT_EQ(store->storedCurrent(1, 1)[1], 5.0f);
+            EXPECT_EQ(store->storedCurrent(1, 2)[1], 6.0f);
+            EXPECT_EQ(store->storedCount(1, 3), 0);  // stored after the snapshot
+        }
     }
     auto store = std::make_unique<SeriesStore>();
     store->storedCurrent(1, 1)[1] = 5.0f;
