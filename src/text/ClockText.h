@@ -10,6 +10,8 @@
 namespace tarvix::text {
 
 QString longTimeText(const QTime& time);
+// A time of day written by longTimeText; invalid for any other text.
+QTime longTimeFromText(const QString& text);
 QString shortDateText(const QDate& date);
 
 double timeOfDay(const QTime& time);

@@ -30,12 +30,8 @@ std::optional<double> numberField(const QString& field) {
     return ok ? std::optional<double>(value) : std::nullopt;
 }
 
-// The time of day as the program wrote it: the system's long time, or plain 24-hour time.
 std::optional<double> timeField(const QString& field) {
-    QTime time = QTime::fromString(field, QStringLiteral("H:mm:ss"));
-    if (!time.isValid()) {
-        time = QLocale::system().toTime(field, QLocale::LongFormat);
-    }
+    const QTime time = text::longTimeFromText(field);
     return time.isValid() ? std::optional<double>(text::timeOfDay(time)) : std::nullopt;
 }
 
@@ -44,28 +40,34 @@ QString afterKey(const QString& line) {
     return colon < 0 ? line : line.mid(colon + 1).trimmed();
 }
 
-bool storeRow(const QStringList& fields, TempFileKind kind, ThermoRecord& record, int sample) {
-    const qsizetype numbers = kind == TempFileKind::FourProbe ? 2 : 3;
-    if (fields.size() != numbers + 1) {
-        return false;
-    }
-    std::optional<double> values[3];
-    for (qsizetype i = 0; i < numbers; ++i) {
-        values[i] = numberField(fields[i]);
-        if (!values[i]) {
+// The number fields come first; the rest of the line is the time, which may hold blanks
+// ("1:02:03 PM") in some locales.
+bool storeRow(const QString& line, TempFileKind kind, ThermoRecord& record, int sample) {
+    static const QRegularExpression kField(QStringLiteral("\\s*(\\S+)"));
+    const int numbers = kind == TempFileKind::FourProbe ? 2 : 3;
+    double values[3] = {};
+    qsizetype position = 0;
+    for (int i = 0; i < numbers; ++i) {
+        const QRegularExpressionMatch field =
+            kField.match(line, position, QRegularExpression::NormalMatch,
+                         QRegularExpression::AnchorAtOffsetMatchOption);
+        const auto value = field.hasMatch() ? numberField(field.captured(1)) : std::nullopt;
+        if (!value) {
             return false;
         }
+        values[i] = *value;
+        position = field.capturedEnd(1);
     }
-    const auto time = timeField(fields.last());
+    const auto time = timeField(line.mid(position).trimmed());
     if (!time) {
         return false;
     }
-    record.thermoTemp[sample] = *values[0];
+    record.thermoTemp[sample] = values[0];
     if (kind == TempFileKind::FourProbe) {
-        record.thermoResistance[sample] = *values[1];
+        record.thermoResistance[sample] = values[1];
     } else {
-        record.thermoRefTemp[sample] = *values[1];
-        record.thermoTcTemp[sample] = *values[2];
+        record.thermoRefTemp[sample] = values[1];
+        record.thermoTcTemp[sample] = values[2];
     }
     record.thermoTime[sample] = *time;
     return true;
@@ -91,13 +93,11 @@ TempFileRead readTempFile(const QByteArray& bytes, ThermoRecord& record) {
     record.startRun(read.kind == TempFileKind::FourProbe ? thermo::ThermoRunKind::FourProbe
                                                          : thermo::ThermoRunKind::Thermocouple);
     for (qsizetype i = kHeaderLines; i < lines.size(); ++i) {
-        const QStringList fields =
-            lines[i].split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
-        if (fields.isEmpty()) {
+        if (lines[i].trimmed().isEmpty()) {
             continue;
         }
         if (record.thermoCount >= ThermoRecord::kMaxSamples ||
-            !storeRow(fields, read.kind, record, record.thermoCount + 1)) {
+            !storeRow(lines[i], read.kind, record, record.thermoCount + 1)) {
             read.error = QStringLiteral("line %1 is no sample row").arg(i + 1);
             return read;
         }

@@ -75,7 +75,13 @@ def read_ktl(path):
 
 
 def _time_of_day(text):
-    return datetime.datetime.strptime(text, "%H:%M:%S").time()
+    """The system's long time format of the writing machine: 24-hour or 12-hour with AM/PM."""
+    for layout in ("%H:%M:%S", "%I:%M:%S %p"):
+        try:
+            return datetime.datetime.strptime(text.strip(), layout).time()
+        except ValueError:
+            pass
+    raise FormatError("not a time of day: %r" % text)
 
 
 def _seconds(time):
@@ -96,7 +102,7 @@ def read_temp(path):
     first = previous = None
     days = 0
     for line in lines[7:]:
-        fields = line.split()
+        fields = line.split(None, len(names))
         if not fields:
             continue
         if len(fields) != len(names) + 1:
