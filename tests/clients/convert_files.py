@@ -119,6 +119,18 @@ def check_failures(folder):
     check(result.returncode == 1 and
           result.stderr.decode() == "tarvix-convert: %s: no temperature record heading on line 5\n"
           % bad, "bad file: %r" % (result.stderr,))
+    # Beyond the store's 150 series: the table of what the window would show, and a failure.
+    big = os.path.join(folder, "big.ktl")
+    block = ["   ", "Volt Current  Series", "", "Number of points", " 1.00000000000000E+0000",
+             "   ", " 1.00000000000000E+0000   2.00000000000000E-0006"]
+    with open(big, "w", newline="") as handle:
+        handle.write("\r\n".join(["c", "d", "t"] + block * 8 * 151) + "\r\n")
+    result = subprocess.run([CONVERT, "-o", big + ".csv", big], capture_output=True, timeout=60)
+    with open(big + ".csv") as table:
+        points = sum(1 for line in table if line[:1].isdigit())
+    check(result.returncode == 1 and points == 150 * 8 and result.stderr.decode() ==
+          "tarvix-convert: %s: The file holds more than 150 series; the first 150 were read.\n"
+          % big, "beyond the store: %d points, %r" % (points, result.stderr))
     result = subprocess.run([CONVERT, "-o", "x.csv", bad, bad], capture_output=True, timeout=60)
     check(result.returncode == 2, "-o with two files must be refused")
 

@@ -55,7 +55,8 @@ QString readFrqFile(const QByteArray& bytes, lcr::FreqSweep& sweep) {
             continue;
         }
         if (sweep.sweepCount >= lcr::kSweepCapacity) {
-            return QStringLiteral("more than %1 readings").arg(lcr::kSweepCapacity);
+            return QStringLiteral("more than %1 readings, the most a sweep table holds")
+                .arg(lcr::kSweepCapacity);
         }
         if (!storeLine(line, sweep)) {
             return QStringLiteral("line %1 is no meter reading with \"F[Hz]\"").arg(i + 1);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "FrqFileText.h"
 #include "TempFileText.h"
@@ -33,7 +34,18 @@ using TableWriter = std::function<int(const QString& path)>;
 struct Prepared {
     TableWriter write;
     QString reason;
+    // Set when the table holds only part of the file (the store's limits); the table is
+    // written all the same, and the run fails with this text.
+    QString incomplete;
 };
+
+Prepared refused(const QString& reason) {
+    return {TableWriter(), reason, QString()};
+}
+
+Prepared ready(TableWriter write, const QString& incomplete = QString()) {
+    return {std::move(write), QString(), incomplete};
+}
 
 text::CsvHeading headingFor(const QString& input, const QString& date, const QString& comment) {
     text::CsvHeading heading;
@@ -49,45 +61,44 @@ Prepared prepareSeries(const QString& input) {
     series::clearStoreForOpen(*store);
     const series::KtlReadResult read = series::readKtlFile(input, *store, series::KtlLabels::Take);
     if (read.error != text::kFileOk) {
-        return {{}, text::fileErrorText(read.error)};
+        return refused(text::fileErrorText(read.error));
     }
     if (!read.notSeriesReason.isEmpty()) {
-        return {{}, read.notSeriesReason};
+        return refused(read.notSeriesReason);
     }
     const text::CsvHeading heading = headingFor(input, read.date, read.comment);
-    return {[store, heading](const QString& path) {
-                return series::writeTidySeriesCsv(path, *store, series::ExportOptions{}, heading);
-            },
-            {}};
+    return ready(
+        [store, heading](const QString& path) {
+            return series::writeTidySeriesCsv(path, *store, series::ExportOptions{}, heading);
+        },
+        QString(read.limitMessage).replace(QLatin1Char('\n'), QLatin1Char(' ')));
 }
 
 Prepared prepareRecord(const QString& input, const QByteArray& bytes) {
     auto record = std::make_shared<thermo::ThermoRecord>();
     const TempFileRead read = readTempFile(bytes, *record);
     if (!read.error.isEmpty()) {
-        return {{}, read.error};
+        return refused(read.error);
     }
     const text::CsvHeading heading = headingFor(input, read.savedAt, read.description);
-    return {[record, heading, kind = read.kind](const QString& path) {
-                return thermo::writeTidyRecordCsv(path, kind, *record, heading);
-            },
-            {}};
+    return ready([record, heading, kind = read.kind](const QString& path) {
+        return thermo::writeTidyRecordCsv(path, kind, *record, heading);
+    });
 }
 
 Prepared prepareSweep(const QString& input, const QByteArray& bytes) {
     auto sweep = std::make_shared<lcr::FreqSweep>();
     if (const QString reason = readFrqFile(bytes, *sweep); !reason.isEmpty()) {
-        return {{}, reason};
+        return refused(reason);
     }
     text::CsvHeading heading = headingFor(input, QString(), QString());
     // The log keeps neither the sweep's settings nor which readings belong to one point.
     heading.notes << QStringLiteral(
         "from a .frq log: one row per reading; its readings per point, averaging, delay and "
         "bias are not in the log, the settings below are the defaults");
-    return {[sweep, heading](const QString& path) {
-                return lcr::writeTidySweepCsv(path, *sweep, heading);
-            },
-            {}};
+    return ready([sweep, heading](const QString& path) {
+        return lcr::writeTidySweepCsv(path, *sweep, heading);
+    });
 }
 
 Prepared prepare(const QString& input) {
@@ -96,11 +107,11 @@ Prepared prepare(const QString& input) {
         return prepareSeries(input);
     }
     if (suffix != QLatin1String("temp") && suffix != QLatin1String("frq")) {
-        return {{}, QStringLiteral("not a .ktl, .temp or .frq file")};
+        return refused(QStringLiteral("not a .ktl, .temp or .frq file"));
     }
     QFile file(input);
     if (!file.open(QIODevice::ReadOnly)) {
-        return {{}, file.errorString()};
+        return refused(file.errorString());
     }
     const QByteArray bytes = file.readAll();
     return suffix == QLatin1String("temp") ? prepareRecord(input, bytes)
@@ -141,6 +152,9 @@ QString convertToTidyCsv(const QString& input, const QString& output) {
     }
     if (const QString failure = writeTo(output, prepared.write); !failure.isEmpty()) {
         return QStringLiteral("%1: %2").arg(output == QLatin1String("-") ? input : output, failure);
+    }
+    if (!prepared.incomplete.isEmpty()) {
+        return QStringLiteral("%1: %2").arg(input, prepared.incomplete);
     }
     return {};
 }
