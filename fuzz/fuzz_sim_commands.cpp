@@ -7,6 +7,7 @@
 
 #include "bus/GpibBus.h"
 #include "sim/SimBackend.h"
+#include "sim/Smu2636.h"
 
 namespace {
 
@@ -39,13 +40,30 @@ void touchBusLines(tarvix::sim::SimInstrument& instrument, char selector) {
     }
 }
 
+// The whole input is also one message to a 2636A of its own, with a small instruction budget
+// and memory allowance: multi-line scripts, loadscript ... endscript, loops and errors all go
+// through its Lua state. Every reply is read back; nothing may hang or crash.
+void runAsScript(std::string_view input) {
+    QString error;
+    static const auto options = tarvix::sim::parseSimOptions("smu=2636A,latency=0,seed=5", &error);
+    tarvix::sim::SimEnvironment environment(*options, [] { return 0.0; });
+    tarvix::sim::Smu2636 smu(environment, {std::size_t{4} << 20, 200'000});
+    for (int pass = 0; pass < 2; ++pass) {
+        smu.write(input);
+        while (smu.read(4096)) {
+        }
+        touchBusLines(smu, static_cast<char>(pass));
+    }
+}
+
 }  // namespace
 
 // Arbitrary program messages, one per line, go to every instrument of a SCPI bench and of a
-// TSP bench (the SCPI parser, the TSP line parser and the common commands), and as the number
-// of settings that take units; after each, a reply is read with a maximum length taken from
-// the input and the bus lines are touched. Nothing may crash, a reply must fit the buffer the
-// bus hands the library, and a status byte must be a byte.
+// TSP bench (the SCPI parser, the Lua state of the 2636A and the common commands), and as the
+// number of settings that take units; after each, a reply is read with a maximum length taken
+// from the input and the bus lines are touched. Nothing may crash, a reply must fit the buffer
+// the bus hands the library, and a status byte must be a byte. Then the whole input runs as
+// one TSP message.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using tarvix::sim::SimBackend;
     using tarvix::sim::SimBench;
@@ -91,5 +109,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         start = end + 1;
     }
+    runAsScript(input);
     return 0;
 }

@@ -206,7 +206,7 @@ TEST(ScpiSemantics, ACurrentSourceCanDriveTheChosenSample) {
     EXPECT_EQ(tsp.query(26, "*ESR?"), "32");
     EXPECT_EQ(tsp.query(26, "*STB?"), "4");  // the error waits in the queue
     EXPECT_EQ(tsp.query(26, "print(errorqueue.next())"),
-              "-1.13000e+02\tUndefined header\t0.00000e+00\t1.00000e+00");
+              "-1.13000e+02\tUndefined header\t2.00000e+01\t1.00000e+00");
 }
 
 TEST(ScpiSemantics, ASweepStepsThroughItsPointsOneReadingEach) {
