@@ -17,6 +17,7 @@
 #include "buses/createBus.h"
 #include "shell/ApplicationTitle.h"
 #include "shell/DatabaseLocation.h"
+#include "shell/DesktopIdentity.h"
 #include "shell/Language.h"
 #include "shell/ScriptRunner.h"
 #include "shell/SettingsFolder.h"
@@ -182,6 +183,7 @@ int runApplication(int argc, char** argv) {
     // read.
     QApplication::setApplicationName(QStringLiteral("tarvix"));
     QApplication::setApplicationVersion(text::programVersion());
+    applyDesktopIdentity();
     const auto parsed = parseCommandLine(app);
     if (!parsed) {
         return 2;

@@ -7,12 +7,17 @@
 namespace tarvix::shell {
 
 DatabaseChoice databaseLocation(const QString& option, const QString& environment,
-                                bool configDirGiven, const QString& dataFolder, QString* why) {
+                                bool configDirGiven, const QString& dataFolder, QString* why,
+                                bool serverDriverAvailable) {
     const QString chosen = !option.isEmpty() ? option : environment;
     DatabaseChoice choice;
     if (mirror::ServerAddress::isServer(chosen)) {
         choice.server = mirror::ServerAddress::parse(chosen, why);
         if (!choice.server) {
+            return {};
+        }
+        if (!serverDriverAvailable) {
+            *why = mirror::missingServerDriver(chosen);
             return {};
         }
     } else if (!chosen.isEmpty()) {

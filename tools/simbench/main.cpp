@@ -10,6 +10,7 @@
 #include "buses/PrologixServer.h"
 #include "buses/SimDeviceControl.h"
 #include "sim/SimBackend.h"
+#include "text/ProgramVersion.h"
 
 namespace {
 
@@ -23,11 +24,13 @@ int fail(const QString& message) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarvix-simbench"));
+    QCoreApplication::setApplicationVersion(tarvix::text::programVersion());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Serves the simulated bench as a Prologix-style GPIB controller."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption listenOption(
         QStringLiteral("listen"),
         QStringLiteral("Loopback address and port to listen on (port 0 picks a free one)."),
