@@ -21,4 +21,8 @@ QString permissionAdvice(GuardedDevice device);
 // Whether a system error number means the user may not open the device.
 bool isPermissionError(int errorNumber);
 
+// Whether the device file at `path` refuses this user reading and writing. (A serial port that
+// another program holds is also a permission error to Qt, but no group would help there.)
+bool deviceRefusesUser(const QString& path);
+
 }  // namespace tarvix::buses

@@ -24,7 +24,7 @@ bool PrologixSerialTransport::open(QString* error) {
     port->setFlowControl(QSerialPort::NoFlowControl);
     if (!port->open(QIODevice::ReadWrite)) {
         QString reason = port->errorString();
-        if (port->error() == QSerialPort::PermissionError) {
+        if (port->error() == QSerialPort::PermissionError && deviceRefusesUser(devicePath_)) {
             reason += QStringLiteral(": ") + permissionAdvice(GuardedDevice::UsbSerial);
         }
         *error = QStringLiteral("cannot open the controller's serial port %1: %2")
