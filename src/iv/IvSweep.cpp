@@ -178,7 +178,8 @@ double IvSweep::measureCurrent(bool firstPoint, bool atSegmentEnd, const SweepOp
 }
 
 void IvSweep::storePoint(int segment, double voltage, double current) {
-    store_.setLivePoint(segment, segment_.pointCounter, voltage, current);
+    const bool atCompliance = segment_.compliance.note(current, segment_.level);
+    store_.setLivePoint(segment, segment_.pointCounter, voltage, current, atCompliance);
     host_.reportProgress(progress_.point(segment, segment_.pointCounter, segment_.level));
 }
 
@@ -189,10 +190,17 @@ void IvSweep::measurePoint(int segment, bool firstPoint, const SweepOptions& opt
         throw tableFull(segment);
     }
     const double level = segment_.level;
-    programLevel(level, options);
-    const double voltage = measureVoltage(level, firstPoint, options);
-    const double current =
-        measureCurrent(firstPoint, !firstPoint && level == segment_.segmentEnd, options);
+    double voltage = 0;
+    double current = 0;
+    try {
+        programLevel(level, options);
+        voltage = measureVoltage(level, firstPoint, options);
+        current = measureCurrent(firstPoint, !firstPoint && level == segment_.segmentEnd, options);
+    } catch (const AcquisitionEnded&) {
+        // The status line tells the level the fault came at.
+        host_.reportProgress(progress_.point(segment, segment_.pointCounter, level));
+        throw;
+    }
     ++segment_.pointCounter;
     storePoint(segment, voltage, current);
     host_.drawChart();
@@ -268,6 +276,7 @@ void IvSweep::runRepetitions(const SweepPlan& plan, const SweepOptions& options)
 void IvSweep::runVoltageSweep(const SweepPlan& plan, const SweepOptions& options,
                               QStringList& problems) {
     OutputGuard guard(link_.gpib(), options.address, problems, options.picoammeter);
+    segment_.compliance.start(ComplianceWatch::Limit::Current, options.compliance);
     setUpSourceMeter(options);
     setUpPicoammeter(options);
     guard.outputSwitchedOn();

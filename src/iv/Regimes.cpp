@@ -17,6 +17,16 @@ QString real(double value) {
     return text::defaultReal(value);
 }
 
+status::Progress currentSweepPoint(int point, int points, double current) {
+    status::Progress progress;
+    progress.stage = QStringLiteral("Current sweep");
+    progress.counters = {{QStringLiteral("point"), point, points}};
+    progress.reading = QStringLiteral("%1 A").arg(current, 0, 'g', 4);
+    progress.done = point;
+    progress.total = points;
+    return progress;
+}
+
 }  // namespace
 
 double measureResistance(CheckedBus& link, QStringList& problems) {
@@ -33,7 +43,8 @@ double measureResistance(CheckedBus& link, QStringList& problems) {
 }
 
 void runCurrentSweep(CheckedBus& link, series::SeriesStore& store, IvHost& host,
-                     const CurrentSweepSettings& settings, QStringList& problems) {
+                     const CurrentSweepSettings& settings, ComplianceWatch& watch,
+                     QStringList& problems) {
     OutputGuard guard(link.gpib(), kScpiAddress, problems);
     link.setTimeout(1000);
     for (const QString& command :
@@ -50,10 +61,12 @@ void runCurrentSweep(CheckedBus& link, series::SeriesStore& store, IvHost& host,
     constexpr int kSteps = 80;
     SegmentLevels levels(settings.currentStart, settings.currentEnd, kSteps);
     double current = settings.currentStart;
+    watch.start(ComplianceWatch::Limit::Voltage, settings.voltageCompliance);
     for (int i = 0; i <= kSteps; ++i) {
         link.send(kScpiAddress, QStringLiteral(":SOUR:CURR:LEV ") + real(current));
         const double voltage = link.query(kScpiAddress, QStringLiteral(":READ?"));
-        store.setLivePoint(1, i + 1, voltage, current);
+        store.setLivePoint(1, i + 1, voltage, current, watch.note(voltage, current));
+        host.reportProgress(currentSweepPoint(i + 1, kSteps + 1, current));
         host.drawChart();
         link.throwDeferred();
         current = levels.next();
@@ -97,6 +110,7 @@ ManualRegime::ManualRegime(CheckedBus& link, series::SeriesStore& store, Segment
 void ManualRegime::setUp(double range, const SweepOptions& options, QStringList& problems) {
     guard_ =
         std::make_unique<OutputGuard>(link_.gpib(), kScpiAddress, problems, options.picoammeter);
+    segment_.compliance.start(ComplianceWatch::Limit::Current, options.compliance);
     link_.setTimeout(1000);
     for (const QString& command :
          {QStringLiteral("*RST"), QStringLiteral(":SOUR:FUNC VOLT"),
@@ -151,9 +165,22 @@ bool ManualRegime::recordBarPoint(int model, const SweepOptions& options) {
         current = link_.query(kScpiAddress, QStringLiteral(":READ?"));
     }
     const int point = ++segment_.pointCounter;
-    store_.setLivePoint(segment, point, voltage, current);
+    store_.setLivePoint(segment, point, voltage, current, atCompliance(current, level, options));
     host_.drawChart();
     return true;
+}
+
+// The regime may have been chosen in the middle of another run: one that watched nothing yet
+// starts watching the current here; a current sweep's tally is of its voltage, so a bar
+// point inside it is judged on its own.
+bool ManualRegime::atCompliance(double current, double level, const SweepOptions& options) {
+    ComplianceWatch& watch = segment_.compliance;
+    if (watch.watches(ComplianceWatch::Limit::None)) {
+        watch.start(ComplianceWatch::Limit::Current, options.compliance);
+    }
+    return watch.watches(ComplianceWatch::Limit::Current)
+               ? watch.note(current, level)
+               : ComplianceWatch::atLimit(current, options.compliance);
 }
 
 void ManualRegime::finish(const SweepOptions& options, double holdLevel) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "iv/CheckedBus.h"
+#include "iv/ComplianceWatch.h"
 #include "iv/IvHost.h"
 #include "iv/IvSweep.h"
 #include "iv/OutputGuard.h"
@@ -21,7 +22,8 @@ namespace tarvix::iv {
 // A single resistance reading at address 24.
 double measureResistance(CheckedBus& link, QStringList& problems);
 
-// The current sweep: 81 points from I1 to I2 on segment 1, the voltage measured.
+// The current sweep: 81 points from I1 to I2 on segment 1, the voltage measured; `watch`
+// tallies the points at the voltage compliance.
 struct CurrentSweepSettings {
     double currentStart = 0;  // I1
     double currentEnd = 0;    // I2
@@ -29,7 +31,8 @@ struct CurrentSweepSettings {
     double range = 0;  // from the current range table
 };
 void runCurrentSweep(CheckedBus& link, series::SeriesStore& store, IvHost& host,
-                     const CurrentSweepSettings& settings, QStringList& problems);
+                     const CurrentSweepSettings& settings, ComplianceWatch& watch,
+                     QStringList& problems);
 
 // The fixed test of the 2636A: returns the reply text as it came; a reply that is no reading
 // is said in `problems`.
@@ -50,6 +53,8 @@ class ManualRegime {
     void finish(const SweepOptions& options, double holdLevel);
 
   private:
+    bool atCompliance(double current, double level, const SweepOptions& options);
+
     CheckedBus& link_;
     series::SeriesStore& store_;
     SegmentState& segment_;

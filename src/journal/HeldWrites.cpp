@@ -15,7 +15,7 @@ constexpr std::size_t kEntriesPerTransaction = 2000;
 std::optional<WriteFailure> insertPoint(QSqlQuery& insert, const PointRow& row) {
     for (const QVariant& value :
          {QVariant(row.measurement), QVariant(row.segment), QVariant(row.idx), QVariant(row.x),
-          QVariant(row.y), QVariant(row.t)}) {
+          QVariant(row.y), QVariant(row.t), QVariant(row.atCompliance ? 1 : 0)}) {
         insert.addBindValue(value);
     }
     if (!insert.exec()) {

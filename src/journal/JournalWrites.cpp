@@ -17,7 +17,7 @@ constexpr const char* kRetryOptions = "QSQLITE_BUSY_TIMEOUT=100";
 
 JournalStatement pointStatement(const PointRow& row) {
     return {QString::fromLatin1(kInsertPointStatement),
-            {row.measurement, row.segment, row.idx, row.x, row.y, row.t}};
+            {row.measurement, row.segment, row.idx, row.x, row.y, row.t, row.atCompliance ? 1 : 0}};
 }
 
 }  // namespace

@@ -124,7 +124,7 @@ bool readIvSeries(QSqlDatabase& db, qint64 id, SeriesStore& store, int slot, QSt
     QSqlQuery points(db);
     points.setForwardOnly(true);
     points.prepare(
-        QStringLiteral("SELECT segment, idx, x, y FROM point WHERE measurement_id = ? "
+        QStringLiteral("SELECT segment, idx, x, y, compliance FROM point WHERE measurement_id = ? "
                        "AND segment BETWEEN 1 AND 8 AND idx BETWEEN 1 AND 10000 "
                        "ORDER BY segment, idx"));
     points.addBindValue(id);
@@ -136,6 +136,7 @@ bool readIvSeries(QSqlDatabase& db, qint64 id, SeriesStore& store, int slot, QSt
         float* current = store.storedCurrent(segment, slot);
         voltage[index] = realOrNan(points.value(2));
         current[index] = realOrNan(points.value(3));
+        store.setAtCompliance(slot, segment, index, points.value(4).toInt() != 0);
         const float count = std::max(current[0], static_cast<float>(index));
         voltage[0] = count;
         current[0] = count;

@@ -45,9 +45,9 @@ std::vector<HistoryEntry> listMeasurements(QSqlDatabase& db, const HistoryFilter
 // page, another program's lock, a table of another shape), which is not the same as finding
 // nothing; untouched when the read went through.
 
-// Puts the points and labels of I-V measurement `id` into stored slot `slot` of `store`,
-// each segment at its own number. False when it holds no point, or could not be read (the
-// slot is then left empty).
+// Puts the points, their compliance flags and the labels of I-V measurement `id` into stored slot
+// `slot` of `store`, each segment at its own number. False when it holds no point, or could not be
+// read (the slot is then left empty).
 bool readIvSeries(QSqlDatabase& db, qint64 id, series::SeriesStore& store, int slot,
                   QString* readFailure = nullptr);
 

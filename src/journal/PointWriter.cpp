@@ -44,6 +44,7 @@ class PointConnection {
             sqlite3_bind_double(insert_, 4, row.x);
             sqlite3_bind_double(insert_, 5, row.y);
             sqlite3_bind_double(insert_, 6, row.t);
+            sqlite3_bind_int(insert_, 7, row.atCompliance ? 1 : 0);
             const int stepped = sqlite3_step(insert_);
             sqlite3_reset(insert_);
             if (stepped != SQLITE_DONE) {

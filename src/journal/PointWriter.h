@@ -18,8 +18,8 @@ class PointConnection;
 
 // How an I-V point goes into the journal, whichever connection writes it.
 inline constexpr const char* kInsertPointStatement =
-    "INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y, t) "
-    "VALUES (?, ?, ?, ?, ?, ?)";
+    "INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y, t, compliance) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?)";
 
 // One measured I-V point as the journal keeps it; `t` is the time of day it was measured.
 struct PointRow {
@@ -29,6 +29,7 @@ struct PointRow {
     double x = 0;
     double y = 0;
     double t = 0;
+    bool atCompliance = false;
 };
 
 // Points the writing thread could not write, and why.

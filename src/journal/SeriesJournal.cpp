@@ -88,7 +88,8 @@ void SeriesJournal::livePointStored(int segment, int point) {
     if (liveId_ > 0) {
         db_.appendPoint({liveId_, segment, point,
                          static_cast<double>(store_.liveVoltage(segment)[point]),
-                         static_cast<double>(store_.liveCurrent(segment)[point]), timeOfDayNow()});
+                         static_cast<double>(store_.liveCurrent(segment)[point]), timeOfDayNow(),
+                         store_.liveAtCompliance(segment, point)});
     }
     notifyIfChanged(before);
 }

@@ -139,8 +139,13 @@ void SeriesStore::markStoredChanged() {
     noteWritten(kMaxSeries);
 }
 
+// A write of one series needs the copy of that series only: the copies of the others stay
+// pending, and a commit into a new slot after an open or a save copies nothing.
 void SeriesStore::markSeriesWritten(int series) {
-    makePendingCopies();
+    if (validSeries(series)) {
+        makePendingCopy(series);
+    }
+    copiesPending_ = false;
     storedRevision_ = nextRevision();
     if (validSeries(series)) {
         seriesRevisions_[static_cast<std::size_t>(series)] = storedRevision_;
@@ -152,8 +157,16 @@ void SeriesStore::noteWritten(int series) {
     highestWrittenSeries_ = std::max(highestWrittenSeries_, std::min(series, kMaxSeries));
 }
 
-void SeriesStore::setLivePoint(int segment, int point, double voltage, double current) {
+void SeriesStore::setAtCompliance(int series, int segment, int point, bool on) {
+    assert(validSeries(series) && validSegment(segment) && validPoint(point));
+    markSeriesWritten(series);
+    storedFlags_.set(series - 1, segment, point, on);
+}
+
+void SeriesStore::setLivePoint(int segment, int point, double voltage, double current,
+                               bool atCompliance) {
     assert(point >= 1 && point <= kMaxPoints);
+    liveFlags_.set(0, segment, point, atCompliance);
     float* currents = liveCurrent(segment);
     float* voltages = liveVoltage(segment);
     voltages[point] = static_cast<float>(voltage);
@@ -177,6 +190,7 @@ bool SeriesStore::copyLiveInto(int slot) {
     }
     std::memcpy(storedCurrent(1, slot), liveCurrent_, kLiveFloats * sizeof(float));
     std::memcpy(storedVoltage(1, slot), liveVoltage_, kLiveFloats * sizeof(float));
+    storedFlags_.copyBlock(liveFlags_, 0, slot - 1);
     markSeriesWritten(slot);
     return true;
 }
@@ -208,6 +222,7 @@ void SeriesStore::clearLive() {
     liveGeneration_ = nextRevision();
     std::memset(liveCurrent_, 0, kLiveFloats * sizeof(float));
     std::memset(liveVoltage_, 0, kLiveFloats * sizeof(float));
+    liveFlags_.clear(0, 1);
     if (observer_) {
         observer_->liveCleared();
     }
@@ -239,33 +254,56 @@ void SeriesStore::clearStored(int lastSeries) {
         const std::size_t floats = static_cast<std::size_t>(last) * kSeriesBlock;
         std::memset(storedCurrent_, 0, floats * sizeof(float));
         std::memset(storedVoltage_, 0, floats * sizeof(float));
+        storedFlags_.clear(0, last);
     }
     markWholeTables();
 }
 
-// Every write of the tables makes pending copies first, so while they are pending the tables
-// are what they were at the snapshot.
+// Every write of the tables makes the pending copies of what it writes first, so while a
+// series' copy is pending its table is what it was at the snapshot.
 void SeriesStore::snapshotStored() {
     copiesPending_ = true;
+    seriesCopiesPending_.reset();
+    for (int series = 1; series <= highestWrittenSeries_; ++series) {
+        seriesCopiesPending_.set(static_cast<std::size_t>(series));
+    }
+}
+
+void SeriesStore::makePendingCopy(int series) const {
+    const auto slot = static_cast<std::size_t>(series);
+    if (!seriesCopiesPending_.test(slot)) {
+        return;
+    }
+    seriesCopiesPending_.reset(slot);
+    const std::size_t first = storedIndex(1, series);
+    std::memcpy(storedCurrentCopy_ + first, storedCurrent_ + first, kSeriesBlock * sizeof(float));
+    std::memcpy(storedVoltageCopy_ + first, storedVoltage_ + first, kSeriesBlock * sizeof(float));
 }
 
 // Slots above the highest ever written are zero in the tables and their copies alike, so
-// copying up to it is the same as copying the whole table, without touching idle pages.
+// they are never pending. Threads call this after it ran once: it then writes nothing.
 void SeriesStore::makePendingCopies() const {
-    if (!copiesPending_) {
-        return;
+    if (seriesCopiesPending_.any()) {
+        for (int series = 1; series <= kMaxSeries; ++series) {
+            makePendingCopy(series);
+        }
     }
-    copiesPending_ = false;
-    const std::size_t floats = static_cast<std::size_t>(highestWrittenSeries_) * kSeriesBlock;
-    std::memcpy(storedCurrentCopy_, storedCurrent_, floats * sizeof(float));
-    std::memcpy(storedVoltageCopy_, storedVoltage_, floats * sizeof(float));
+    if (copiesPending_) {
+        copiesPending_ = false;
+    }
 }
 
+// A series whose copy is still pending was not written since the snapshot.
 void SeriesStore::restoreStored() {
     if (!copiesPending_) {  // pending copies are the tables already
-        const std::size_t floats = static_cast<std::size_t>(highestWrittenSeries_) * kSeriesBlock;
-        std::memcpy(storedCurrent_, storedCurrentCopy_, floats * sizeof(float));
-        std::memcpy(storedVoltage_, storedVoltageCopy_, floats * sizeof(float));
+        constexpr std::size_t kBlockBytes = kSeriesBlock * sizeof(float);
+        for (int series = 1; series <= highestWrittenSeries_; ++series) {
+            if (!seriesCopiesPending_.test(static_cast<std::size_t>(series))) {
+                const std::size_t first = storedIndex(1, series);
+                std::memcpy(storedCurrent_ + first, storedCurrentCopy_ + first, kBlockBytes);
+                std::memcpy(storedVoltage_ + first, storedVoltageCopy_ + first, kBlockBytes);
+            }
+        }
     }
     markWholeTables();
 }
@@ -279,6 +317,8 @@ void SeriesStore::swapContents(SeriesStore& other) {
     std::swap(storedVoltageCopy_, other.storedVoltageCopy_);
     std::swap(liveLabels_, other.liveLabels_);
     std::swap(segmentLabels_, other.segmentLabels_);
+    liveFlags_.swap(other.liveFlags_);
+    storedFlags_.swap(other.storedFlags_);
     std::swap(highestWrittenSeries_, other.highestWrittenSeries_);
     std::swap(seriesCount, other.seriesCount);
     // Revisions are unique over all stores, so they travel with the contents.
@@ -287,6 +327,7 @@ void SeriesStore::swapContents(SeriesStore& other) {
     std::swap(seriesRevisions_, other.seriesRevisions_);
     std::swap(liveGeneration_, other.liveGeneration_);
     std::swap(copiesPending_, other.copiesPending_);
+    std::swap(seriesCopiesPending_, other.seriesCopiesPending_);
 }
 
 std::vector<QString> SeriesStore::segmentLabelTable() const {

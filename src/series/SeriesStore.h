@@ -2,10 +2,14 @@
 
 #include <QString>
 #include <array>
+#include <bitset>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+#include "series/PointFlags.h"
 
 namespace tarvix::series {
 
@@ -23,6 +27,8 @@ class SeriesStore {
     static constexpr int kSegments = 8;
     static constexpr int kMaxPoints = 10000;
     static constexpr int kSlotsPerSegment = kMaxPoints + 1;
+    static_assert(PointFlags::kSlotsPerSegment == kSlotsPerSegment &&
+                  PointFlags::kSegments == kSegments);
 
     SeriesStore();
     ~SeriesStore();
@@ -46,9 +52,10 @@ class SeriesStore {
         return liveLabels_[static_cast<size_t>(segment)];
     }
     void clearLiveLabels();
-    // Writes point `point` (1..10000) of a live segment and its count, as acquisition does,
-    // and tells the observer.
-    void setLivePoint(int segment, int point, double voltage, double current);
+    // Writes point `point` (1..10000) of a live segment, its count and whether the source's
+    // limit clipped it, as acquisition does, and tells the observer.
+    void setLivePoint(int segment, int point, double voltage, double current,
+                      bool atCompliance = false);
     // Acquisition marks the end of a live segment once its label is complete.
     void endLiveSegment(int segment);
     // At most one observer; nullptr detaches it.
@@ -77,6 +84,21 @@ class SeriesStore {
     QString& segmentLabel(int segment, int series);
     const QString& segmentLabel(int segment, int series) const;
 
+    // Points at the compliance: the reading sat at the limit of the source, so the point shows
+    // the limit rather than the sample. Kept beside both layers and moved with them (commit,
+    // clear, delete); the corrections and their copies leave them alone, and a series read from
+    // a .ktl file has none. Arguments run series, segment, point (1..150, 1..8, 1..10000).
+    bool atCompliance(int series, int segment, int point) const {
+        assert(validSeries(series) && validSegment(segment) && validPoint(point));
+        return storedFlags_.test(series - 1, segment, point);
+    }
+    bool liveAtCompliance(int segment, int point) const {
+        assert(validSegment(segment) && validPoint(point));
+        return liveFlags_.test(0, segment, point);
+    }
+    // A series put back from elsewhere (the journal) brings its flags; counts as a write.
+    void setAtCompliance(int series, int segment, int point, bool on);
+
     int seriesCount = 0;  // the highest slot in use; the slot the live layer belongs to
 
     // Copies the whole live block (points 0..10000, segments 1..8) and the live labels into
@@ -88,9 +110,11 @@ class SeriesStore {
     int liveSegmentCount() const;
     int storedSegmentCount() const;  // over series 1..seriesCount
     void clearStored(int lastSeries);
-    // The copies become the tables as they stand. They are made when first needed: the first
-    // write of the tables, the first read of a copy, or makePendingCopies; until then a
-    // snapshot costs nothing, and the tables are their own copies (copiesPending).
+    // The copies become the tables as they stand. They are made when first needed, series by
+    // series: a write of one series copies that series alone (a commit of the live layer
+    // copies nothing else), and a read of a copy, a write of whole tables or
+    // makePendingCopies copies them all. Until the first write the tables are their own
+    // copies (copiesPending), and a snapshot costs nothing.
     void snapshotStored();
     void restoreStored();
     bool copiesPending() const { return copiesPending_; }
@@ -139,6 +163,7 @@ class SeriesStore {
     void markWholeTables();
     bool copyLiveInto(int slot);
     void noteWritten(int series);
+    void makePendingCopy(int series) const;
 
     float* liveCurrent_ = nullptr;
     float* liveVoltage_ = nullptr;
@@ -148,12 +173,16 @@ class SeriesStore {
     float* storedVoltageCopy_ = nullptr;
     std::array<QString, kSegments + 1> liveLabels_;
     std::unique_ptr<QString[]> segmentLabels_;
+    PointFlags liveFlags_{1};
+    PointFlags storedFlags_{kMaxSeries};
     int highestWrittenSeries_ = 0;  // slots above it are zero in all four tables
     unsigned storedRevision_ = 0;
     unsigned wholeTablesRevision_ = 0;                        // the last write of whole tables
     std::array<unsigned, kMaxSeries + 1> seriesRevisions_{};  // the last write of one series
     unsigned liveGeneration_ = 0;
     mutable bool copiesPending_ = false;
+    // Series whose copies are still the tables' (series 0 unused).
+    mutable std::bitset<kMaxSeries + 1> seriesCopiesPending_;
     SeriesStoreObserver* observer_ = nullptr;
 };
 

@@ -49,6 +49,7 @@ void writeSegment(CsvWriter& out, const SeriesStore& store, const ExportOptions&
         if (currentColumn) {
             cells << CsvWriter::cell(store.storedCurrent(segment, series)[point]);
         }
+        cells << CsvWriter::cell(store.atCompliance(series, segment, point) ? 1 : 0);
         out.row(cells);
     }
 }
@@ -63,6 +64,7 @@ QStringList tidySeriesColumns(const ExportOptions& corrections) {
     if (correctsCurrent(corrections)) {
         names << QStringLiteral("current_corrected_A");
     }
+    names << QStringLiteral("compliance");
     return names;
 }
 

@@ -52,7 +52,7 @@ void StatusService::publish(const Progress& progress) {
     setText(runningText());
 }
 
-void StatusService::finish(Ending ending, const QString& reason) {
+void StatusService::finish(Ending ending, const QString& reason, const QString& remark) {
     if (!running_) {
         return;
     }
@@ -72,6 +72,15 @@ void StatusService::finish(Ending ending, const QString& reason) {
         case Ending::Ended:
             outcome = reason.isEmpty() ? tr("ended") : tr("ended: %1").arg(reason);
             break;
+        case Ending::Fault:
+            outcome =
+                last_.reading.isEmpty()
+                    ? tr("ended by a fault after %1: %2").arg(took, reason)
+                    : tr("ended by a fault at %1 after %2: %3").arg(last_.reading, took, reason);
+            break;
+    }
+    if (!remark.isEmpty()) {
+        outcome += QStringLiteral("; ") + remark;
     }
     setText(QStringLiteral("%1: %2").arg(last_.stage, outcome));
 }

@@ -26,7 +26,9 @@ class StatusService : public QObject {
     // The procedure's position; with `ending` set, how it ended. A position of a stage that was
     // not begun begins it.
     void publish(const Progress& progress);
-    void finish(Ending ending, const QString& reason = {});
+    // `remark` is what the operator must know of the result however the action ended (points
+    // clipped by a limit); it follows the outcome after a semicolon.
+    void finish(Ending ending, const QString& reason = {}, const QString& remark = {});
     // A line that is no part of a running action's progress: a file written, a refused press.
     // While an action runs, its progress stays off the line for kNoticeMs so the line can be
     // read.

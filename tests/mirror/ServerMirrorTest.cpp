@@ -181,8 +181,10 @@ class ServerMirrorTest : public ::testing::Test {
         for (const char* statement :
              {"INSERT INTO measurement (kind, started, ended, state, comment) VALUES "
               "('lcr', '2026-12-07T10:00:00.125', '2026-12-07T10:01:00.000', 'saved', 'C3')",
-              "INSERT INTO point VALUES (1, 1, 1, 100, 1e-9, 0.01, NULL, NULL)",
-              "INSERT INTO point VALUES (1, 1, 2, 1000, 2.5e-10, NULL, NULL, NULL)",
+              "INSERT INTO point (measurement_id, segment, idx, x, y, z, w, t) "
+              "VALUES (1, 1, 1, 100, 1e-9, 0.01, NULL, NULL)",
+              "INSERT INTO point (measurement_id, segment, idx, x, y, z, w, t) "
+              "VALUES (1, 1, 2, 1000, 2.5e-10, NULL, NULL, NULL)",
               "INSERT INTO segment VALUES (1, 1, '')",
               "INSERT INTO context VALUES (1, 'points', '2')",
               // Quotes, a backslash and Cyrillic reach the server as they are.
@@ -468,7 +470,8 @@ TEST_F(ServerMirrorTest, ClosingWithTheCablePulledEndsInSecondsAndSendsTheRestNe
              {"INSERT INTO measurement (kind, started, state) VALUES "
               "('lcr', '2026-12-07T11:00:00.000', 'unsaved')",
               "INSERT INTO segment VALUES (2, 1, '')",
-              "INSERT INTO point VALUES (2, 1, 1, 100, 3e-9, NULL, NULL, NULL)"}) {
+              "INSERT INTO point (measurement_id, segment, idx, x, y, z, w, t) "
+              "VALUES (2, 1, 1, 100, 3e-9, NULL, NULL, NULL)"}) {
             ASSERT_TRUE(QSqlQuery(local).exec(QString::fromLatin1(statement))) << statement;
         }
     }

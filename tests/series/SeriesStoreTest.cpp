@@ -156,7 +156,8 @@ TEST(SeriesStore, SeriesRevisionsMoveWithWritesOfThatSeriesOrOfWholeTables) {
 }
 
 // A snapshot's copies are made only when something needs them, and then hold the tables as
-// they were at the snapshot, whichever way the tables are written first.
+// they were at the snapshot, whichever way the tables are written first, also after a commit
+// into a new slot (a Start after an open or a save) left the older copies pending.
 TEST(SeriesStore, ASnapshotsCopiesHoldTheTablesAsTheyWereWhateverWritesFirst) {
     struct Write {
         const char* what;
@@ -169,23 +170,69 @@ TEST(SeriesStore, ASnapshotsCopiesHoldTheTablesAsTheyWereWhateverWritesFirst) {
         {"commit", [](SeriesStore& s) { s.commitLive(2); }},
         {"clear", [](SeriesStore& s) { s.clearStored(2); }},
     };
-    for (const Write& write : writes) {
-        SCOPED_TRACE(write.what);
-        auto store = std::make_unique<SeriesStore>();
-        store->storedCurrent(1, 1)[1] = 5.0f;
-        store->storedCurrent(1, 2)[1] = 6.0f;
-        store->snapshotStored();
-        EXPECT_TRUE(store->copiesPending());
-        write.act(*store);
-        EXPECT_FALSE(store->copiesPending());
-        EXPECT_EQ(store->storedCurrentCopy(1, 1)[1], 5.0f);
-        EXPECT_EQ(store->storedCurrentCopy(1, 2)[1], 6.0f);
-        store->restoreStored();
-        EXPECT_EQ(store->storedCurrent(1, 2)[1], 6.0f);
+    for (const bool commitFirst : {false, true}) {
+        for (const Write& write : writes) {
+            SCOPED_TRACE(testing::Message()
+                         << write.what << (commitFirst ? " after a commit" : ""));
+            auto store = std::make_unique<SeriesStore>();
+            store->storedCurrent(1, 1)[1] = 5.0f;
+            store->storedCurrent(1, 2)[1] = 6.0f;
+            store->snapshotStored();
+            EXPECT_TRUE(store->copiesPending());
+            if (commitFirst) {
+                fillLive(*store, 1, 2, 1.0f);
+                store->commitLive(3);
+                store->clearLive();
+                EXPECT_FALSE(store->copiesPending());
+            }
+            write.act(*store);
+            EXPECT_FALSE(store->copiesPending());
+            EXPECT_EQ(store->storedCurrentCopy(1, 1)[1], 5.0f);
+            EXPECT_EQ(store->storedCurrentCopy(1, 2)[1], 6.0f);
+            store->restoreStored();
+            EXPECT_EQ(store->storedCurrent(1, 1)[1], 5.0f);
+            EXPECT_EQ(store->storedCurrent(1, 2)[1], 6.0f);
+            EXPECT_EQ(store->storedCount(1, 3), 0);  // stored after the snapshot
+        }
     }
     auto store = std::make_unique<SeriesStore>();
     store->storedCurrent(1, 1)[1] = 5.0f;
     store->snapshotStored();
     EXPECT_EQ(std::as_const(*store).storedCurrentCopy(1, 1)[1], 5.0f);  // a read makes them
     EXPECT_FALSE(store->copiesPending());
+}
+
+// A point's compliance flag goes where the point goes: commit, clear, swap; the corrections'
+// restore leaves it, and a point written again without it loses it.
+TEST(SeriesStore, ComplianceFlagsTravelWithTheirPoints) {
+    auto store = std::make_unique<SeriesStore>();
+    store->setLivePoint(3, 1, 0.1, 1e-6);
+    store->setLivePoint(3, 2, 0.2, 1e-4, true);
+    store->setLivePoint(3, SeriesStore::kMaxPoints, 2.0, 1e-4, true);
+    EXPECT_TRUE(store->liveAtCompliance(3, 2));
+    EXPECT_FALSE(store->liveAtCompliance(3, 1));
+    EXPECT_FALSE(store->liveAtCompliance(4, 2));
+    store->commitLive(150);
+    store->snapshotStored();
+    store->restoreStored();
+    EXPECT_TRUE(store->atCompliance(150, 3, 2));
+    EXPECT_TRUE(store->atCompliance(150, 3, SeriesStore::kMaxPoints));
+    EXPECT_FALSE(store->atCompliance(150, 3, 1));
+    EXPECT_FALSE(store->atCompliance(149, 3, 2));
+    EXPECT_FALSE(store->atCompliance(150, 2, 2));
+
+    store->clearLive();
+    EXPECT_FALSE(store->liveAtCompliance(3, 2));
+    store->setLivePoint(3, 2, 0.2, 5e-5);
+    store->commitLive(1);
+    EXPECT_FALSE(store->atCompliance(1, 3, 2));
+
+    auto other = std::make_unique<SeriesStore>();
+    other->swapContents(*store);
+    EXPECT_TRUE(other->atCompliance(150, 3, 2));
+    EXPECT_FALSE(store->atCompliance(150, 3, 2));
+    other->clearStored(149);
+    EXPECT_TRUE(other->atCompliance(150, 3, 2));
+    other->clearStored(150);
+    EXPECT_FALSE(other->atCompliance(150, 3, 2));
 }

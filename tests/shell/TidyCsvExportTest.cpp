@@ -106,7 +106,7 @@ TEST_F(TidyCsvExport, EachTableReadsBackInPythonWithItsColumnsValuesAndHeading) 
     const QJsonObject series = tables[0].toObject();
     EXPECT_EQ(texts(series["heading"]),
               QStringList({"series", "segment", "point", "voltage_V", "current_A", "label",
-                           "voltage_corrected_V", "current_corrected_A"}));
+                           "voltage_corrected_V", "current_corrected_A", "compliance"}));
     const QStringList comments = texts(series["comments"]);
     EXPECT_EQ(comments.value(0), QStringLiteral("# program: Tarvix 1.1"));
     EXPECT_EQ(comments.value(1), QStringLiteral("# source: ") + path("run.ktl"));
@@ -123,6 +123,7 @@ TEST_F(TidyCsvExport, EachTableReadsBackInPythonWithItsColumnsValuesAndHeading) 
     const QJsonObject seriesTypes = series["dtypes"].toObject();
     EXPECT_EQ(seriesTypes["series"].toString(), QStringLiteral("int64"));
     EXPECT_EQ(seriesTypes["current_A"].toString(), QStringLiteral("float64"));
+    EXPECT_EQ(seriesTypes["compliance"].toString(), QStringLiteral("int64"));
     EXPECT_EQ(texts(series["first"]).value(5), QStringLiteral("up, to #1 \"fast\""));
 
     const QJsonObject record = tables[1].toObject();
