@@ -163,6 +163,22 @@ void SeriesJournal::settleStored(Settlement how) {
     notifyIfChanged(before);
 }
 
+void SeriesJournal::settleSeries(int slot, Settlement how) {
+    const bool before = hasUnsaved();
+    if (const auto unsaved = slotIds_.find(slot); unsaved != slotIds_.end()) {
+        markState(unsaved->second, how);
+        slotIds_.erase(unsaved);
+    }
+    inStore_.erase(slot);
+    db_.sync();
+    notifyIfChanged(before);
+}
+
+qint64 SeriesJournal::measurementIn(int slot) const {
+    const auto held = inStore_.find(slot);
+    return held != inStore_.end() && held->second > 0 ? held->second : 0;
+}
+
 void SeriesJournal::settleAll(Settlement how, const QString& file) {
     const bool before = hasUnsaved();
     if (how != Settlement::Saved) {

@@ -45,6 +45,10 @@ class SeriesJournal : public series::SeriesStoreObserver {
     void settleAll(Settlement how, const QString& file = {});
     // The stored series left the store; the live run stays.
     void settleStored(Settlement how);
+    // Stored series `slot` alone left the store.
+    void settleSeries(int slot, Settlement how);
+    // The measurement stored slot `slot` holds, or 0 when it came from no measurement here.
+    qint64 measurementIn(int slot) const;
     bool hasUnsaved() const { return liveId_ != 0 || !slotIds_.empty(); }
     // Runs whenever hasUnsaved() changes.
     void setUnsavedChanged(std::function<void(bool)> callback) {

@@ -259,6 +259,22 @@ void SeriesStore::clearStored(int lastSeries) {
     markWholeTables();
 }
 
+void SeriesStore::clearSeries(int series) {
+    if (!validSeries(series)) {
+        return;
+    }
+    makePendingCopies();
+    const std::size_t first = static_cast<std::size_t>(series - 1) * kSeriesBlock;
+    for (float* table : {storedCurrent_, storedVoltage_, storedCurrentCopy_, storedVoltageCopy_}) {
+        std::memset(table + first, 0, kSeriesBlock * sizeof(float));
+    }
+    for (int segment = 1; segment <= kSegments; ++segment) {
+        segmentLabel(segment, series).clear();
+    }
+    storedFlags_.clear(series - 1, 1);
+    markSeriesWritten(series);
+}
+
 // Every write of the tables makes the pending copies of what it writes first, so while a
 // series' copy is pending its table is what it was at the snapshot.
 void SeriesStore::snapshotStored() {

@@ -110,6 +110,10 @@ class SeriesStore {
     int liveSegmentCount() const;
     int storedSegmentCount() const;  // over series 1..seriesCount
     void clearStored(int lastSeries);
+    // Empties one stored series: its points, count, labels and compliance flags, in the tables
+    // and in their copies, so that no correction or restore brings it back. The other series keep
+    // their slots; the empty one is skipped by every reader, as any empty slot is.
+    void clearSeries(int series);
     // The copies become the tables as they stand. They are made when first needed, series by
     // series: a write of one series copies that series alone (a commit of the live layer
     // copies nothing else), and a read of a copy, a write of whole tables or

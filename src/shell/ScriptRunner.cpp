@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "plotwindow/PlotRecipes.h"
+#include "plotwindow/PlotWindow.h"
 #include "shell/ButtonRefusals.h"
 #include "shell/TForm1.h"
 #include "shell/UiServices.h"
@@ -86,6 +88,14 @@ void ScriptRunner::waitMs(int milliseconds) {
 }
 
 int ScriptRunner::run(const QStringList& lines) {
+    const int status = runPart(lines);
+    if (!closed_) {
+        form_.close();
+    }
+    return status;
+}
+
+int ScriptRunner::runPart(const QStringList& lines) {
     int status = 0;
     for (int i = 0; i < lines.size() && status == 0 && !closed_; ++i) {
         status = execute(lines[i], i + 1);
@@ -95,9 +105,6 @@ int ScriptRunner::run(const QStringList& lines) {
     }
     if (status == 0) {
         status = pendingLaterStatus();
-    }
-    if (!closed_) {
-        form_.close();
     }
     return status;
 }
@@ -136,6 +143,9 @@ int ScriptRunner::execute(const QString& text, int lineNumber) {
     }
     if (line.command == QStringLiteral("menu")) {
         return triggerMenu(text.mid(5), lineNumber);
+    }
+    if (line.command == QStringLiteral("plot")) {
+        return actOnPlot(text.mid(5), false, lineNumber);
     }
     if (line.command == QStringLiteral("close")) {
         closed_ = true;
@@ -208,8 +218,15 @@ int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
     if (line.name == QStringLiteral("status")) {
         return actOnStatus(line, lineNumber);
     }
+    if (line.name == QStringLiteral("plot") && line.command == QStringLiteral("print")) {
+        return actOnPlot(QString(), true, lineNumber);
+    }
     QWidget* control = line.name == QStringLiteral("window") ? static_cast<QWidget*>(&form_)
                                                              : form_.controls().find(line.name);
+    if (!control && line.command == QStringLiteral("screenshot")) {
+        // Windows of their own (PlotWindow) and their parts are found by object name.
+        control = form_.findChild<QWidget*>(line.name);
+    }
     if (!control) {
         return actOnMenuItem(line, lineNumber);
     }
@@ -257,6 +274,22 @@ int ScriptRunner::actOnControl(const Line& line, int lineNumber) {
         return expectation(line, control, lineNumber);
     }
     return 0;
+}
+
+int ScriptRunner::actOnPlot(const QString& words, bool print, int lineNumber) {
+    auto* window = form_.findChild<plotwindow::PlotWindow*>();
+    if (!window || window->isHidden()) {
+        return fail(2, lineNumber,
+                    QStringLiteral("the plot window is not open (menu View/Plot window)"));
+    }
+    if (print) {
+        for (const QString& fact : window->facts()) {
+            printLine(fact);
+        }
+        return 0;
+    }
+    const QString why = plotwindow::runPlotRecipe(*window, words);
+    return why.isEmpty() ? 0 : fail(2, lineNumber, why);
 }
 
 // A menu item is found by its object name and can only be clicked.

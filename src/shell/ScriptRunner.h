@@ -17,6 +17,7 @@ class ScriptedUiServices;
 //   expect-checked NAME 0|1, expect-enabled NAME 0|1, expect-visible NAME 0|1,
 //   screenshot NAME|window FILE.png, close; "#" starts a comment line. "click" also triggers
 //   a menu action found by its object name, and "status" prints or expects the status line.
+//   "plot ..." acts on the plot window and "print plot" prints its facts (PlotRecipes).
 // Exit status: 0 when every expectation held, 1 at the first one that failed, 2 for a line
 // that cannot be understood or names no control, and for a "later" still pending at the end.
 class ScriptRunner {
@@ -25,6 +26,8 @@ class ScriptRunner {
 
     // Runs every line (stopping at the first failure) and then closes the window.
     int run(const QStringList& lines);
+    // The lines alone, the window left open: a recipe run in parts.
+    int runPart(const QStringList& lines);
     static bool readFile(const QString& path, QStringList& lines, QString& error);
 
   private:
@@ -43,6 +46,7 @@ class ScriptRunner {
     // "menu View/Analysis tools": triggers the entry of the menu bar on that path.
     int triggerMenu(const QString& path, int lineNumber);
     int actOnMenuItem(const Line& line, int lineNumber);
+    int actOnPlot(const QString& words, bool print, int lineNumber);
     int expectation(const Line& line, QWidget* control, int lineNumber);
     static bool windowCommand(const QString& command);
     int flagExpectation(const Line& line, bool actual, int lineNumber);

@@ -27,6 +27,7 @@
 #include "shell/MeasurementDescription.h"
 #include "shell/ModeController.h"
 #include "shell/ParametersFile.h"
+#include "shell/PlotWindowController.h"
 #include "shell/SeriesFilesController.h"
 #include "shell/StartController.h"
 #include "shell/StatusLine.h"
@@ -99,6 +100,7 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     controllers_.push_back(std::move(thermo));
     controllers_.push_back(std::move(lcr));
     controllers_.push_back(std::move(history));
+    controllers_.push_back(std::make_unique<PlotWindowController>(*this));
     for (const auto& controller : controllers_) {
         controller->wire();
     }

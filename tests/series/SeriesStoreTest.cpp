@@ -57,6 +57,36 @@ TEST(SeriesStore, AnimationCommitKeepsTheSlotsLabels) {
     EXPECT_EQ(store->segmentLabel(1, 2), "kept");
 }
 
+// One series leaves the tables and their copies, so that neither a restore nor a correction
+// from the copies brings it back; its neighbours and the revision of the rest stay.
+TEST(SeriesStore, ClearingOneSeriesEmptiesItEverywhereAndLeavesTheOthers) {
+    auto store = std::make_unique<SeriesStore>();
+    for (int slot = 1; slot <= 3; ++slot) {
+        fillLive(*store, 1, 4, static_cast<float>(slot));
+        store->liveLabel(1) = "label";
+        store->commitLive(slot);
+    }
+    store->seriesCount = 4;
+    store->setAtCompliance(2, 1, 4, true);
+    store->snapshotStored();
+    const unsigned before = store->seriesRevision(3);
+    const unsigned cleared = store->seriesRevision(2);
+    store->clearSeries(2);
+    EXPECT_NE(store->seriesRevision(2), cleared);
+    EXPECT_EQ(store->seriesRevision(3), before);
+    EXPECT_EQ(store->storedCount(1, 2), 0);
+    EXPECT_EQ(store->segmentLabel(1, 2), "");
+    EXPECT_FALSE(store->atCompliance(2, 1, 4));
+    EXPECT_FLOAT_EQ(store->storedCurrentCopy(1, 2)[3], 0.0f);
+    store->restoreStored();
+    EXPECT_EQ(store->storedCount(1, 2), 0);
+    EXPECT_EQ(store->storedCount(1, 1), 4);
+    EXPECT_FLOAT_EQ(store->storedVoltage(1, 3)[4], 12.0f);
+    EXPECT_EQ(store->storedSegmentCount(), 2);
+    store->clearSeries(0);  // outside the tables: nothing happens
+    store->clearSeries(SeriesStore::kMaxSeries + 1);
+}
+
 TEST(SeriesStore, SlotsOutsideTheTablesAreNeverWritten) {
     auto store = std::make_unique<SeriesStore>();
     fillLive(*store, 1, 2, 1.0f);

@@ -172,7 +172,9 @@ TEST_F(MainWindow, ViewMenuRevealsAndHidesWhatTheDesignCreatesHidden) {
         }
     }
     ASSERT_NE(view, nullptr);
-    ASSERT_EQ(view->actions().size(), 3);
+    // The three toggles, then a separator and the plot window.
+    ASSERT_EQ(view->actions().size(), 5);
+    EXPECT_EQ(view->actions()[4]->objectName(), "ActionPlotWindow");
     view->actions()[0]->trigger();
     EXPECT_FALSE(c().widget("GroupBox7")->isHidden());
     view->actions()[1]->trigger();

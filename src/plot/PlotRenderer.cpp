@@ -1,0 +1,376 @@
+#include "plot/PlotRenderer.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+
+#include "plot/SeriesLayerCache.h"
+#include "plot/SeriesPalette.h"
+#include "plot/SeriesRaster.h"
+#include "series/PixelColumnRun.h"
+
+namespace tarvix::plot {
+
+namespace {
+
+constexpr double kTickLength = 5.0;
+constexpr double kMinorTickLength = 3.0;
+constexpr double kGap = 4.0;
+constexpr double kFar = 1e6;  // pixel positions are held within this, for SVG and PDF
+constexpr int kLegendRows = 12;
+constexpr double kSwatch = 18.0;  // the line of a series' colour in the legend
+constexpr double kInset = 8.0;    // of the legend and the notice from the plot's edges
+const QColor kGridColour(0xE4, 0xE4, 0xE4);
+const QColor kMinorGridColour(0xF2, 0xF2, 0xF2);
+const QColor kFlagColour(0xD0, 0x00, 0x00);
+
+QPointF pointOf(const PlotSegment& segment, int p, const AxisMap& x, const AxisMap& y) {
+    return {std::clamp(x.pixel(x.onAxis(segment.x[p])), -kFar, kFar),
+            std::clamp(y.pixel(y.onAxis(segment.y[p])), -kFar, kFar)};
+}
+
+bool shownPoint(const PlotSegment& segment, int p, const AxisMap& x, const AxisMap& y) {
+    return x.shows(x.onAxis(segment.x[p])) && y.shows(y.onAxis(segment.y[p]));
+}
+
+QString legendText(const PlotSeries& series) {
+    const QString name =
+        series.live ? QStringLiteral("running") : QStringLiteral("#%1").arg(series.number);
+    return series.comment.isEmpty() ? name : QStringLiteral("%1 %2").arg(name, series.comment);
+}
+
+}  // namespace
+
+std::vector<QPolygonF> PlotRenderer::polylines(const PlotSegment& segment, const AxisMap& x,
+                                               const AxisMap& y, double columnsPerPixel) {
+    std::vector<QPolygonF> lines(1);
+    series::PixelColumnRun run;
+    bool open = false;
+    const auto flush = [&] {
+        if (open) {
+            for (const int p : run.pointsToDraw()) {
+                lines.back().append(pointOf(segment, p, x, y));
+            }
+        }
+        open = false;
+    };
+    for (int p = 0; p < segment.count; ++p) {
+        if (!shownPoint(segment, p, x, y)) {
+            flush();
+            if (!lines.back().isEmpty()) {
+                lines.emplace_back();
+            }
+            continue;
+        }
+        const double pixel = std::clamp(x.pixel(x.onAxis(segment.x[p])), -kFar, kFar);
+        const int column = static_cast<int>(std::floor(pixel * columnsPerPixel));
+        const double key = y.onAxis(segment.y[p]);
+        if (!open || !run.extend(p, column, key)) {
+            flush();
+            run.start(p, column, key);
+            open = true;
+        }
+    }
+    flush();
+    if (lines.back().isEmpty()) {
+        lines.pop_back();
+    }
+    return lines;
+}
+
+void PlotRenderer::paint(QPainter& painter, const PlotFrame& frame, const PlotScene& scene,
+                         SeriesLayerCache* layers, double devicePixelRatio) {
+    painter.save();
+    painter.fillRect(QRect(QPoint(0, 0), frame.size), Qt::white);
+    paintGrid(painter, frame);
+    painter.save();
+    painter.setClipRect(frame.plot);
+    paintSeries(painter, frame, scene, layers, devicePixelRatio);
+    paintFlagged(painter, frame, scene);
+    paintCursorAndMarkers(painter, frame, scene);
+    painter.restore();
+    paintAxes(painter, frame);
+    paintLegendAndNotice(painter, frame, scene, layers);
+    painter.restore();
+}
+
+void PlotRenderer::paintGrid(QPainter& painter, const PlotFrame& frame) {
+    const QRectF plot = frame.plot;
+    for (const AxisTick& tick : frame.xTicks) {
+        const double at = frame.x.pixel(tick.value);
+        painter.setPen(QPen(tick.text.isEmpty() ? kMinorGridColour : kGridColour, 0));
+        painter.drawLine(QPointF(at, plot.top()), QPointF(at, plot.bottom() + 1));
+    }
+    for (const AxisTick& tick : frame.yTicks) {
+        const double at = frame.y.pixel(tick.value);
+        painter.setPen(QPen(tick.text.isEmpty() ? kMinorGridColour : kGridColour, 0));
+        painter.drawLine(QPointF(plot.left(), at), QPointF(plot.right() + 1, at));
+    }
+}
+
+void PlotRenderer::stroke(QPainter& painter, const PlotFrame& frame, const PlotSeries& series,
+                          double width) {
+    painter.setPen(
+        QPen(QColor::fromRgb(series.colour), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    for (const PlotSegment& segment : series.segments) {
+        for (const QPolygonF& line : polylines(segment, frame.x, frame.y, 2.0)) {
+            if (line.size() == 1) {
+                painter.drawPoint(line.front());
+            } else {
+                painter.drawPolyline(line);
+            }
+        }
+    }
+}
+
+void PlotRenderer::paintSeries(QPainter& painter, const PlotFrame& frame, const PlotScene& scene,
+                               SeriesLayerCache* layers, double devicePixelRatio) {
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    if (layers) {
+        const QSize size(static_cast<int>(std::lround(frame.plot.width() * devicePixelRatio)),
+                         static_cast<int>(std::lround(frame.plot.height() * devicePixelRatio)));
+        const AxisMap x(frame.x.range(), 0, size.width() - 1, frame.x.magnitude());
+        const AxisMap y(frame.y.range(), size.height() - 1, 0, frame.y.magnitude());
+        painter.drawImage(frame.plot.topLeft(),
+                          layers->layer(scene.series, x, y, size, devicePixelRatio));
+    } else {
+        for (const PlotSeries& series : scene.series) {
+            if (series.shown && !series.live) {
+                stroke(painter, frame, series, 1.0);
+            }
+        }
+    }
+    for (const PlotSeries& series : scene.series) {
+        if (series.shown && series.live) {
+            stroke(painter, frame, series, 1.5);
+        }
+    }
+    if (scene.highlighted >= 0 && scene.highlighted < static_cast<int>(scene.series.size())) {
+        const PlotSeries& series = scene.series[static_cast<std::size_t>(scene.highlighted)];
+        if (series.shown) {
+            stroke(painter, frame, series, 3.0);
+        }
+    }
+}
+
+// Points flagged when measured (at compliance) each get an open red circle.
+void PlotRenderer::paintFlagged(QPainter& painter, const PlotFrame& frame, const PlotScene& scene) {
+    painter.setPen(QPen(kFlagColour, 1.5));
+    painter.setBrush(Qt::NoBrush);
+    for (const PlotSeries& series : scene.series) {
+        if (!series.shown) {
+            continue;
+        }
+        for (const PlotSegment& segment : series.segments) {
+            for (const int p : segment.flagged) {
+                if (p < segment.count && shownPoint(segment, p, frame.x, frame.y)) {
+                    painter.drawEllipse(pointOf(segment, p, frame.x, frame.y), 4.0, 4.0);
+                }
+            }
+        }
+    }
+}
+
+void PlotRenderer::paintCursorAndMarkers(QPainter& painter, const PlotFrame& frame,
+                                         const PlotScene& scene) {
+    if (scene.cursorX && frame.x.shows(*scene.cursorX)) {
+        painter.setPen(QPen(QColor(0x40, 0x40, 0x40), 1.0, Qt::DashLine));
+        const double at = frame.x.pixel(*scene.cursorX);
+        painter.drawLine(QPointF(at, frame.plot.top()), QPointF(at, frame.plot.bottom() + 1));
+    }
+    painter.setFont(PlotFrame::tickFont());
+    const QFontMetricsF metrics(painter.font());
+    for (const PinnedMarker& marker : scene.markers) {
+        const double vx = frame.x.onAxis(marker.x);
+        const double vy = frame.y.onAxis(marker.y);
+        if (!frame.x.shows(vx) || !frame.y.shows(vy)) {
+            continue;
+        }
+        const QPointF at(frame.x.pixel(vx), frame.y.pixel(vy));
+        painter.setPen(QPen(Qt::black, 1.5));
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(at, 4.0, 4.0);
+        const QRectF box =
+            QRectF(at + QPointF(8, -8 - metrics.height()),
+                   QSizeF(metrics.horizontalAdvance(marker.label) + 8, metrics.height() + 4));
+        painter.setPen(QPen(Qt::black, 1.0));
+        painter.drawRect(box);
+        painter.drawText(box, Qt::AlignCenter, marker.label);
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+void PlotRenderer::paintAxes(QPainter& painter, const PlotFrame& frame) {
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const QRectF plot = frame.plot;
+    painter.setPen(QPen(Qt::black, 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(frame.plot);
+    painter.setFont(PlotFrame::tickFont());
+    const QFontMetricsF metrics(painter.font());
+    const double bottom = plot.bottom() + 1;
+    for (const AxisTick& tick : frame.xTicks) {
+        const double at = frame.x.pixel(tick.value);
+        const double length = tick.text.isEmpty() ? kMinorTickLength : kTickLength;
+        painter.drawLine(QPointF(at, bottom), QPointF(at, bottom + length));
+        if (!tick.text.isEmpty()) {
+            const double width = metrics.horizontalAdvance(tick.text);
+            painter.drawText(
+                QPointF(at - width / 2, bottom + kTickLength + kGap + metrics.ascent()), tick.text);
+        }
+    }
+    for (const AxisTick& tick : frame.yTicks) {
+        const double at = frame.y.pixel(tick.value);
+        const double length = tick.text.isEmpty() ? kMinorTickLength : kTickLength;
+        painter.drawLine(QPointF(plot.left() - length, at), QPointF(plot.left(), at));
+        if (!tick.text.isEmpty()) {
+            const double width = metrics.horizontalAdvance(tick.text);
+            painter.drawText(QPointF(plot.left() - kTickLength - kGap - width,
+                                     at + metrics.ascent() - metrics.height() / 2),
+                             tick.text);
+        }
+    }
+    painter.setFont(PlotFrame::titleFont());
+    const QFontMetricsF titles(painter.font());
+    const double xTitleWidth = titles.horizontalAdvance(frame.xTitle);
+    painter.drawText(
+        QPointF(plot.center().x() - xTitleWidth / 2,
+                bottom + kTickLength + kGap + metrics.height() + kGap + titles.ascent()),
+        frame.xTitle);
+    painter.save();
+    painter.translate(8 + titles.ascent(), plot.center().y());
+    painter.rotate(-90);
+    painter.drawText(QPointF(-titles.horizontalAdvance(frame.yTitle) / 2, 0), frame.yTitle);
+    painter.restore();
+}
+
+PlotRenderer::Legend PlotRenderer::legendOf(const PlotScene& scene) {
+    Legend legend;
+    int more = 0;
+    for (const PlotSeries& series : scene.series) {
+        if (!series.shown) {
+            continue;
+        }
+        if (static_cast<int>(legend.texts.size()) == kLegendRows) {
+            ++more;
+            continue;
+        }
+        legend.texts << legendText(series);
+        legend.colours.push_back(series.colour);
+    }
+    if (more > 0) {
+        legend.texts << QStringLiteral("… and %1 more").arg(more);
+    }
+    const QFontMetricsF metrics(PlotFrame::tickFont());
+    for (const QString& text : legend.texts) {
+        legend.width = std::min(std::max(legend.width, metrics.horizontalAdvance(text)), 320.0);
+    }
+    const double row = metrics.height() + 2;
+    legend.size = QSizeF(legend.width + kSwatch + 14, row * legend.texts.size() + 8);
+    return legend;
+}
+
+QImage PlotRenderer::coverage(const PlotFrame& frame, const PlotScene& scene,
+                              const SeriesLayerCache* layers, double& pixelsPerUnit) {
+    if (layers && !layers->current().isNull()) {
+        pixelsPerUnit = layers->current().devicePixelRatio();
+        return layers->current();
+    }
+    constexpr double kCoarse = 1.0 / 4.0;
+    pixelsPerUnit = kCoarse;
+    const QSize size(std::max(1, static_cast<int>(frame.plot.width() * kCoarse)),
+                     std::max(1, static_cast<int>(frame.plot.height() * kCoarse)));
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    const AxisMap x(frame.x.range(), 0, size.width() - 1, frame.x.magnitude());
+    const AxisMap y(frame.y.range(), size.height() - 1, 0, frame.y.magnitude());
+    SeriesRaster raster(image, x, y);
+    for (const PlotSeries& series : scene.series) {
+        if (series.shown) {
+            raster.drawSeries(series, series.colour);
+        }
+    }
+    return image;
+}
+
+namespace {
+
+int coveredPixels(const QImage& image, double pixelsPerUnit, const QRectF& area) {
+    const QRect pixels = QRectF(area.topLeft() * pixelsPerUnit, area.size() * pixelsPerUnit)
+                             .toAlignedRect()
+                             .intersected(image.rect());
+    int covered = 0;
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = pixels.left(); x <= pixels.right(); ++x) {
+            covered += qAlpha(line[x]) != 0 ? 1 : 0;
+        }
+    }
+    return covered;
+}
+
+}  // namespace
+
+void PlotRenderer::paintLegendAndNotice(QPainter& painter, const PlotFrame& frame,
+                                        const PlotScene& scene, const SeriesLayerCache* layers) {
+    const Legend legend = legendOf(scene);
+    painter.setFont(PlotFrame::tickFont());
+    const QFontMetricsF metrics(painter.font());
+    const QSizeF noticeSize(metrics.horizontalAdvance(scene.notice) + 8, metrics.height() + 4);
+    // Corners within the plot, in the order of preference: top right, top left, bottom right,
+    // bottom left. Their places are relative to the plot's area.
+    const QRectF area(QPointF(0, 0), QSizeF(frame.plot.size()));
+    const auto corner = [&](int which, QSizeF size) {
+        const double x = which % 2 == 0 ? area.right() - size.width() - kInset : kInset;
+        const double y = which < 2 ? kInset : area.bottom() - size.height() - kInset;
+        return QRectF(QPointF(x, y), size);
+    };
+    int legendCorner = 0;
+    if (!legend.texts.isEmpty()) {
+        double pixelsPerUnit = 1.0;
+        const QImage covered = coverage(frame, scene, layers, pixelsPerUnit);
+        int fewest = -1;
+        for (int which = 0; which < 4; ++which) {
+            const int count = coveredPixels(covered, pixelsPerUnit, corner(which, legend.size));
+            if (fewest < 0 || count < fewest) {
+                fewest = count;
+                legendCorner = which;
+            }
+        }
+        paintLegend(painter, legend,
+                    corner(legendCorner, legend.size).translated(frame.plot.topLeft()));
+    }
+    if (!scene.notice.isEmpty()) {
+        const int noticeCorner = legendCorner == 1 ? 3 : 1;
+        const QRectF box = corner(noticeCorner, noticeSize).translated(frame.plot.topLeft());
+        painter.setPen(QColor(0x60, 0x60, 0x60));
+        painter.drawText(box, Qt::AlignCenter, scene.notice);
+    }
+}
+
+void PlotRenderer::paintLegend(QPainter& painter, const Legend& legend, const QRectF& box) {
+    const QFontMetricsF metrics(painter.font());
+    const double row = metrics.height() + 2;
+    painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1.0));
+    painter.setBrush(QColor(255, 255, 255, 235));
+    painter.drawRect(box);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (int i = 0; i < legend.texts.size(); ++i) {
+        const double middle = box.top() + 4 + row * (i + 0.5);
+        if (i < static_cast<int>(legend.colours.size())) {
+            painter.setPen(QPen(QColor::fromRgb(legend.colours[static_cast<std::size_t>(i)]), 2.0));
+            painter.drawLine(QPointF(box.left() + 5, middle),
+                             QPointF(box.left() + 5 + kSwatch, middle));
+        }
+        painter.setPen(Qt::black);
+        const QString text = metrics.elidedText(legend.texts[i], Qt::ElideRight, legend.width);
+        painter.drawText(
+            QPointF(box.left() + kSwatch + 9, middle + metrics.ascent() - metrics.height() / 2),
+            text);
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+}  // namespace tarvix::plot

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QRgb>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "plot/PlotAxis.h"
+
+namespace tarvix::plot {
+
+// One stretch of points of a series, joined by lines: an I-V segment, a record, a sweep.
+// The arrays belong to the source and hold `count` values each.
+struct PlotSegment {
+    int number = 1;  // as the source counts them: "Sweep (1..8)"
+    const float* x = nullptr;
+    const float* y = nullptr;
+    int count = 0;
+    // The points flagged when measured (at compliance), as indices into the arrays, rising.
+    std::vector<int> flagged;
+};
+
+// One series as the plot shows it.
+struct PlotSeries {
+    // The source's own name for the series (the store's slot), which stays with it; 0 for
+    // the run being measured.
+    int key = 0;
+    int number = 0;     // the number the operator reads: 1, 2, ... in the source's order
+    bool live = false;  // the run being measured
+    QString comment;
+    QString date;
+    QRgb colour = 0;
+    bool shown = true;
+    // Moves whenever a point of the series may have changed.
+    std::uint64_t revision = 0;
+    std::vector<PlotSegment> segments;
+
+    int points() const;
+};
+
+// Where a plot gets its series from: the I-V store, a four-probe record, an LCR sweep.
+class PlotSource {
+  public:
+    virtual ~PlotSource() = default;
+    virtual Quantity xQuantity() const = 0;
+    virtual Quantity yQuantity() const = 0;
+    // A cheap number that moves whenever series() would give something else.
+    virtual std::uint64_t stamp() const = 0;
+    // The series as they stand: the stored ones in order, the running one last.
+    virtual std::vector<PlotSeries> series() const = 0;
+    // What the readout says of one point: the series, the segment and the values.
+    virtual QString pointText(const PlotSeries& series, const PlotSegment& segment,
+                              int point) const = 0;
+};
+
+}  // namespace tarvix::plot

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace tarvix::plotwindow {
+
+// What the plot window asks of the program around it: what it knows of each stored series
+// beyond its points, the removal of one series, the main chart's cursor, and a file name.
+// Series are named by their keys (PlotSeries::key: the store's slots).
+class PlotHost {
+  public:
+    virtual ~PlotHost() = default;
+    virtual QString seriesComment(int key) const = 0;
+    virtual QString seriesDate(int key) const = 0;
+    virtual void setSeriesComment(int key, const QString& comment) = 0;
+    // Asks the operator and removes the series of `key`, which the operator knows as
+    // `number`; false when it stays.
+    virtual bool deleteSeries(int key, int number) = 0;
+    // The voltage the main chart's cursor marks, while it shows one.
+    virtual std::optional<double> cursorX() const = 0;
+    // A file name for a picture chosen by the operator, or empty.
+    virtual QString pictureFileName() = 0;
+    // The folder of the program's settings, where the window keeps its place on the screen.
+    virtual QString settingsFolder() const = 0;
+};
+
+}  // namespace tarvix::plotwindow

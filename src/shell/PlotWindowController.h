@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <map>
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "plotwindow/PlotHost.h"
+#include "shell/TForm1.h"
+
+namespace tarvix::plot {
+class IvStoreSource;
+}
+namespace tarvix::plotwindow {
+class PlotWindow;
+}
+
+namespace tarvix::shell {
+
+// Wires the plot window into the main window: View -> "Plot window" and a double-click on
+// a chart open it; "Fit to data" (PaintBox1's menu, Ctrl with a double-click) writes the
+// data's range into the chart's limit edits. It answers the window's questions from the
+// store, the journal and the controls.
+class PlotWindowController : public PanelController, public plotwindow::PlotHost {
+  public:
+    explicit PlotWindowController(TForm1& form);
+    ~PlotWindowController() override;
+
+    void wire() override;
+    void formClose() override;
+
+    void openPlotWindow();
+    void fitToData();
+
+    QString seriesComment(int slot) const override;
+    QString seriesDate(int slot) const override;
+    void setSeriesComment(int slot, const QString& comment) override;
+    bool deleteSeries(int slot, int number) override;
+    std::optional<double> cursorX() const override;
+    QString pictureFileName() override;
+    QString settingsFolder() const override;
+
+  private:
+    void watchDoubleClicks(const char* paintBox, bool fitsWithCtrl);
+    QString fileName() const;
+
+    std::unique_ptr<plot::IvStoreSource> source_;
+    plotwindow::PlotWindow* window_ = nullptr;  // a child of the form
+    // Comments given in the plot window to series of no measurement here (from a file),
+    // while the slot holds the same points.
+    std::map<int, std::pair<unsigned, QString>> comments_;
+};
+
+}  // namespace tarvix::shell
