@@ -18,6 +18,16 @@ QVariant timeOrNull(const QVariant& text) {
                           : QVariant(QMetaType::fromType<QString>());
 }
 
+// PostgreSQL stores no NUL in a text: it becomes U+FFFD, the character that stands for one
+// that cannot be shown.
+QString storable(QString text) {
+    return text.replace(QChar(u'\0'), QChar::ReplacementCharacter);
+}
+
+QVariant storable(const QVariant& value) {
+    return value.isNull() ? value : QVariant(storable(value.toString()));
+}
+
 QString number(const QSqlQuery& query, int column) {
     return query.isNull(column) ? QStringLiteral("NULL")
                                 : QString::number(query.value(column).toDouble(), 'g', 17);
@@ -73,12 +83,12 @@ std::optional<MeasurementRow> LocalJournalReader::measurement(qint64 id) {
         return std::nullopt;
     }
     return MeasurementRow{id,
-                          query.value(0).toString(),
+                          storable(query.value(0).toString()),
                           timeOrNull(query.value(1)),
                           timeOrNull(query.value(2)),
-                          query.value(3).toString(),
+                          storable(query.value(3).toString()),
                           query.value(4).toInt(),
-                          query.value(5).toString()};
+                          storable(query.value(5).toString())};
 }
 
 SegmentLabels LocalJournalReader::segments(qint64 id) {
@@ -86,7 +96,7 @@ SegmentLabels LocalJournalReader::segments(qint64 id) {
         db_, QStringLiteral("SELECT segment, label FROM segment WHERE measurement_id = ?"), {id});
     SegmentLabels labels;
     while (query.next()) {
-        labels.emplace_back(query.value(0).toInt(), query.value(1).toString());
+        labels.emplace_back(query.value(0).toInt(), storable(query.value(1).toString()));
     }
     return labels;
 }
@@ -96,7 +106,7 @@ ContextValues LocalJournalReader::context(qint64 id) {
         db_, QStringLiteral("SELECT key, value FROM context WHERE measurement_id = ?"), {id});
     ContextValues values;
     while (query.next()) {
-        values.emplace_back(query.value(0).toString(), query.value(1));
+        values.emplace_back(storable(query.value(0).toString()), storable(query.value(1)));
     }
     return values;
 }
@@ -107,8 +117,8 @@ std::vector<FileRow> LocalJournalReader::files(qint64 id) {
         {id});
     std::vector<FileRow> rows;
     while (query.next()) {
-        rows.push_back(FileRow{query.value(0).toLongLong(), query.value(1).toString(),
-                               query.value(2).toString(), timeOrNull(query.value(3))});
+        rows.push_back(FileRow{query.value(0).toLongLong(), storable(query.value(1).toString()),
+                               storable(query.value(2).toString()), timeOrNull(query.value(3))});
     }
     return rows;
 }

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QString>
+#include <map>
 #include <memory>
 
 #include "mirror/MirrorState.h"
@@ -43,7 +44,10 @@ class MirrorWorker {
   private:
     bool openLocal();
     bool connectServer();
+    bool claimIdentity();
+    void fail(const ServerUpload& upload);
     void disconnect(MirrorState::Link link, const QString& problem);
+    void showRejected();
     void countWaiting(bool always);
 
     MirrorSettings settings_;
@@ -56,6 +60,7 @@ class MirrorWorker {
     std::unique_ptr<MirrorMarks> marks_;
     ServerWatchdog watchdog_;
     std::unique_ptr<ServerUpload> upload_;
+    std::map<qint64, QString> rejected_;
     MirrorState state_;
     QElapsedTimer counted_;
 };

@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <span>
 
+#include "mirror/ServerError.h"
+
 namespace tarvix::mirror {
 
 namespace {
@@ -51,8 +53,20 @@ constexpr const char* kVersion2[] = {
     "CREATE INDEX file_measurement ON file (bench, measurement_id)",
 };
 
-const std::span<const char* const> kSteps[] = {kVersion1, kVersion2};
+// Where each bench's database was made, so a copy is told from its original, and the
+// measurements the server refused, so one bad row never holds up the rest.
+constexpr const char* kVersion3[] = {
+    "ALTER TABLE bench ADD COLUMN machine text, ADD COLUMN journal text",
+    ("CREATE TABLE rejected (bench uuid NOT NULL REFERENCES bench(id), "
+     "measurement_id bigint NOT NULL, message text NOT NULL, "
+     "at timestamptz NOT NULL DEFAULT now(), PRIMARY KEY (bench, measurement_id))"),
+};
+
+const std::span<const char* const> kSteps[] = {kVersion1, kVersion2, kVersion3};
 static_assert(std::size(kSteps) == ServerSchema::kCurrentVersion);
+
+// The last failure of a step, for the caller to tell a refusal from a lost link.
+thread_local QSqlError lastError;
 
 bool run(QSqlDatabase& db, const QString& statement, QString* why,
          const QVariantList& values = {}) {
@@ -65,7 +79,8 @@ bool run(QSqlDatabase& db, const QString& statement, QString* why,
     if (done && (values.isEmpty() || query.exec())) {
         return true;
     }
-    *why = query.lastError().text();
+    lastError = query.lastError();
+    *why = schemaProblem(lastError);
     return false;
 }
 
@@ -87,7 +102,7 @@ bool applyStep(QSqlDatabase& db, int version, QString* why) {
 bool upgradeLocked(QSqlDatabase& db, int target, QString* why) {
     const auto found = ServerSchema::version(db);
     if (!found) {
-        *why = db.lastError().text();
+        *why = serverMessage(lastError);
         return false;
     }
     if (*found > ServerSchema::kCurrentVersion) {
@@ -108,6 +123,7 @@ std::optional<int> ServerSchema::version(QSqlDatabase& db) {
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT to_regclass('schema_version') IS NOT NULL")) ||
         !query.next()) {
+        lastError = query.lastError();
         return std::nullopt;
     }
     if (!query.value(0).toBool()) {
@@ -115,14 +131,20 @@ std::optional<int> ServerSchema::version(QSqlDatabase& db) {
     }
     if (!query.exec(QStringLiteral("SELECT coalesce(max(version), 0) FROM schema_version")) ||
         !query.next()) {
+        lastError = query.lastError();
         return std::nullopt;
     }
     return query.value(0).toInt();
 }
 
-bool ServerSchema::upgrade(QSqlDatabase& db, QString* why, int target) {
+bool ServerSchema::upgrade(QSqlDatabase& db, QString* why, int target, ServerFault* fault) {
+    lastError = QSqlError();
     if (!db.transaction()) {
-        *why = db.lastError().text();
+        lastError = db.lastError();
+        *why = serverMessage(lastError);
+        if (fault) {
+            *fault = classifyServerError(lastError);
+        }
         return false;
     }
     const bool done =
@@ -130,10 +152,18 @@ bool ServerSchema::upgrade(QSqlDatabase& db, QString* why, int target) {
         upgradeLocked(db, target, why);
     if (!done) {
         db.rollback();
+        if (fault) {
+            // A later version is no failure of the server's.
+            *fault = lastError.isValid() ? classifyServerError(lastError) : ServerFault::Denied;
+        }
         return false;
     }
     if (!db.commit()) {
-        *why = db.lastError().text();
+        lastError = db.lastError();
+        *why = serverMessage(lastError);
+        if (fault) {
+            *fault = classifyServerError(lastError);
+        }
         return false;
     }
     return true;

@@ -1,7 +1,11 @@
 #include "mirror/ServerUpload.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
+
+#include "mirror/ServerError.h"
 
 namespace tarvix::mirror {
 
@@ -15,37 +19,72 @@ QString array(const QStringList& values, qsizetype from, qsizetype count) {
     return QLatin1Char('{') + values.mid(from, count).join(QLatin1Char(',')) + QLatin1Char('}');
 }
 
+// A text as an element of a PostgreSQL array literal.
+QString arrayElement(QString text) {
+    text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    text.replace(QLatin1Char('"'), QLatin1String("\\\""));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
 }  // namespace
 
-bool ServerUpload::run(const QString& statement, const QVariantList& values) {
+QString ServerUpload::error() const {
+    return serverMessage(error_);
+}
+
+ServerFault ServerUpload::fault() const {
+    return classifyServerError(error_);
+}
+
+// Each statement is prepared on the server once per connection and then only executed, its
+// values written into the EXECUTE by the driver's own quoting. The server forgets them with
+// the connection.
+bool ServerUpload::execute(QSqlQuery& query, const QString& statement, const QVariantList& values) {
     const ServerWatchdog::Wait wait(watchdog_);
-    QSqlQuery query(db_);
-    if (!query.prepare(statement)) {
-        error_ = query.lastError().text();
-        return false;
+    query = QSqlQuery(db_);
+    query.setForwardOnly(true);
+    auto found = statements_.find(statement);
+    if (found == statements_.end()) {
+        QString numbered;
+        int parameter = 0;
+        for (const QChar c : statement) {
+            numbered += c == QLatin1Char('?') ? QStringLiteral("$%1").arg(++parameter) : QString(c);
+        }
+        const QString name = QStringLiteral("tarvix_%1").arg(statements_.size() + 1);
+        if (!query.exec(QStringLiteral("PREPARE %1 AS %2").arg(name, numbered))) {
+            error_ = query.lastError();
+            return false;
+        }
+        found = statements_.emplace(statement, name).first;
     }
+    QStringList literals;
     for (const QVariant& value : values) {
-        query.addBindValue(value);
+        QSqlField field(QString(), value.metaType());
+        field.setValue(value);
+        literals << db_.driver()->formatValue(field);
     }
-    if (!query.exec()) {
-        error_ = query.lastError().text();
+    const QString call = values.isEmpty() ? found->second
+                                          : QStringLiteral("%1 (%2)").arg(
+                                                found->second, literals.join(QStringLiteral(", ")));
+    if (!query.exec(QStringLiteral("EXECUTE ") + call)) {
+        error_ = query.lastError();
         return false;
     }
     return true;
 }
 
-bool ServerUpload::registerBench(const QString& host) {
-    return run(QStringLiteral("INSERT INTO bench (id, host) VALUES (?::uuid, ?) "
-                              "ON CONFLICT (id) DO UPDATE SET host = EXCLUDED.host"),
-               {bench_, host});
+bool ServerUpload::run(const QString& statement, const QVariantList& values) {
+    QSqlQuery query;
+    return execute(query, statement, values);
 }
 
 bool ServerUpload::begin() {
+    error_ = QSqlError();
     const ServerWatchdog::Wait wait(watchdog_);
     if (db_.transaction()) {
         return true;
     }
-    error_ = db_.lastError().text();
+    error_ = db_.lastError();
     return false;
 }
 
@@ -54,7 +93,7 @@ bool ServerUpload::commit() {
     if (db_.commit()) {
         return true;
     }
-    error_ = db_.lastError().text();
+    error_ = db_.lastError();
     return false;
 }
 
@@ -101,15 +140,16 @@ bool ServerUpload::context(qint64 id, const ContextValues& values) {
         return true;
     }
     // One statement for all the values: a round trip each would dominate on a slow link.
-    QStringList rows;
-    QVariantList bound;
+    QStringList keys;
+    QStringList texts;
     for (const auto& [key, value] : values) {
-        rows << QStringLiteral("(?::uuid, ?::bigint, ?, ?)");
-        bound << bench_ << id << key << value;
+        keys << arrayElement(key);
+        texts << (value.isNull() ? QStringLiteral("NULL") : arrayElement(value.toString()));
     }
-    return run(QStringLiteral("INSERT INTO context (bench, measurement_id, key, value) VALUES ") +
-                   rows.join(QStringLiteral(", ")),
-               bound);
+    return run(QStringLiteral("INSERT INTO context (bench, measurement_id, key, value) "
+                              "SELECT ?::uuid, ?::bigint, c.* FROM unnest(?::text[], ?::text[]) "
+                              "AS c"),
+               {bench_, id, array(keys, 0, keys.size()), array(texts, 0, texts.size())});
 }
 
 bool ServerUpload::files(qint64 id, const std::vector<FileRow>& rows) {
@@ -152,6 +192,61 @@ bool ServerUpload::points(qint64 id, const PointColumns& columns) {
         }
     }
     return true;
+}
+
+std::optional<BenchPlace> ServerUpload::claimBench(const QString& host, const BenchPlace& here) {
+    // The first bench to name the identity records where it was made; every later one is
+    // told that place and compares it with its own.
+    if (!run(QStringLiteral("INSERT INTO bench (id, host, machine, journal) "
+                            "VALUES (?::uuid, ?, ?, ?) ON CONFLICT (id) DO NOTHING"),
+             {bench_, host, here.machine, here.journal})) {
+        return std::nullopt;
+    }
+    QSqlQuery query;
+    if (!execute(query,
+                 QStringLiteral("SELECT coalesce(machine, ''), coalesce(journal, '') FROM bench "
+                                "WHERE id = ?::uuid"),
+                 {bench_})) {
+        return std::nullopt;
+    }
+    if (!query.next()) {
+        error_ = query.lastError();
+        return std::nullopt;
+    }
+    return BenchPlace{query.value(0).toString(), query.value(1).toString()};
+}
+
+bool ServerUpload::placeBench(const QString& host, const BenchPlace& here) {
+    return run(QStringLiteral("UPDATE bench SET host = ?, machine = ?, journal = ? "
+                              "WHERE id = ?::uuid"),
+               {host, here.machine, here.journal, bench_});
+}
+
+std::map<qint64, QString> ServerUpload::rejected() {
+    std::map<qint64, QString> found;
+    QSqlQuery query;
+    if (execute(query,
+                QStringLiteral("SELECT measurement_id, message FROM rejected "
+                               "WHERE bench = ?::uuid ORDER BY at"),
+                {bench_})) {
+        while (query.next()) {
+            found[query.value(0).toLongLong()] = query.value(1).toString();
+        }
+    }
+    return found;
+}
+
+bool ServerUpload::reject(qint64 id, const QString& message) {
+    return run(QStringLiteral("INSERT INTO rejected (bench, measurement_id, message) "
+                              "VALUES (?::uuid, ?::bigint, ?) ON CONFLICT (bench, measurement_id) "
+                              "DO UPDATE SET message = EXCLUDED.message, at = now()"),
+               {bench_, id, message});
+}
+
+bool ServerUpload::accepted(qint64 id) {
+    return run(
+        QStringLiteral("DELETE FROM rejected WHERE bench = ?::uuid AND measurement_id = ?::bigint"),
+        {bench_, id});
 }
 
 bool ServerUpload::touchBench() {

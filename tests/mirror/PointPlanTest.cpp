@@ -44,18 +44,29 @@ TEST(DatabaseStatusText, SaysWhichDatabaseAndWhetherTheServerIsInStep) {
         MirrorState state;
         const char* wanted;
     } cases[] = {
-        {{Link::Connected, 0, 0, {}}, "Database: postgresql://lab@host/tarvix, in step"},
-        {{Link::Connected, 1234, 3, {}},
+        {{Link::Connected, 0, 0, {}, 0, {}, {}}, "Database: postgresql://lab@host/tarvix, in step"},
+        {{Link::Connected, 1234, 3, {}, 0, {}, {}},
          "Database: postgresql://lab@host/tarvix, 1234 points waiting"},
-        {{Link::Connected, 1, 0, {}}, "Database: postgresql://lab@host/tarvix, 1 point waiting"},
-        {{Link::Connected, 0, 2, {}},
+        {{Link::Connected, 1, 0, {}, 0, {}, {}},
+         "Database: postgresql://lab@host/tarvix, 1 point waiting"},
+        {{Link::Connected, 0, 2, {}, 0, {}, {}},
          "Database: postgresql://lab@host/tarvix, 2 measurements waiting"},
-        {{Link::Connecting, 0, 0, {}}, "Database: postgresql://lab@host/tarvix, connecting"},
-        {{Link::Unreachable, 0, 0, {}}, "Database: postgresql://lab@host/tarvix, not reachable"},
-        {{Link::Unreachable, 7, 1, {}},
+        {{Link::Connecting, 0, 0, {}, 0, {}, {}},
+         "Database: postgresql://lab@host/tarvix, connecting"},
+        {{Link::Unreachable, 0, 0, {}, 0, {}, {}},
+         "Database: postgresql://lab@host/tarvix, not reachable"},
+        {{Link::Unreachable, 7, 1, {}, 0, {}, {}},
          "Database: postgresql://lab@host/tarvix, not reachable, 7 points waiting"},
-        {{Link::Refused, 0, 1, {}},
+        {{Link::Refused, 0, 1, {}, 0, {}, {}},
          "Database: postgresql://lab@host/tarvix, not used, 1 measurement waiting"},
+        {{Link::Denied, 5, 0, "role lab does not exist", 0, {}, {}},
+         "Database: postgresql://lab@host/tarvix, role lab does not exist, 5 points waiting"},
+        {{Link::Connected, 0, 0, {}, 1, "value too long", {}},
+         "Database: postgresql://lab@host/tarvix, 1 measurement rejected by the server: "
+         "value too long"},
+        {{Link::Connected, 0, 0, {}, 2, "value too long", {}},
+         "Database: postgresql://lab@host/tarvix, 2 measurements rejected by the server: "
+         "value too long"},
     };
     for (const auto& test : cases) {
         EXPECT_EQ(databaseServerText(server, test.state), QLatin1String(test.wanted));

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "journal/JournalDatabase.h"
+#include "mirror/DatabaseStatusText.h"
 #include "mirror/MirrorWorker.h"
 #include "mirror/ServerMirror.h"
 #include "mirror/ServerSchema.h"
@@ -194,6 +195,36 @@ class ServerMirrorTest : public ::testing::Test {
             ASSERT_TRUE(QSqlQuery(local.database()).exec(QString::fromUtf8(statement)));
         }
     }
+    // Steps `worker` until it is in step, at most `rounds` times.
+    static void catchUp(MirrorWorker& worker, int rounds = 5) {
+        for (int round = 0; round < rounds && !worker.state().inStep(); ++round) {
+            worker.step();
+        }
+    }
+    static void exec(QSqlDatabase& db, const QString& statement, const QVariantList& values = {}) {
+        QSqlQuery query(db);
+        if (values.isEmpty()) {
+            ASSERT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
+            return;
+        }
+        ASSERT_TRUE(query.prepare(statement)) << query.lastError().text().toStdString();
+        for (const QVariant& value : values) {
+            query.addBindValue(value);
+        }
+        ASSERT_TRUE(query.exec()) << statement.toStdString()
+                                  << query.lastError().text().toStdString();
+    }
+    // Runs statements on the bench's database in `bench`.
+    static void onBench(const QTemporaryDir& bench,
+                        const std::function<void(QSqlDatabase&)>& work) {
+        {
+            QSqlDatabase local = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "onBench");
+            local.setDatabaseName(journal(bench));
+            ASSERT_TRUE(local.open());
+            work(local);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("onBench"));
+    }
     static MirrorSettings settings(const QTemporaryDir& bench, const QString& url) {
         QString why;
         return MirrorSettings{*ServerAddress::parse(url, &why), journal(bench),
@@ -274,7 +305,7 @@ TEST_F(ServerMirrorTest, TwoBenchesWritingAtOnceKeepTheirOwnRows) {
     finish(two);
     EXPECT_EQ(serverCount("SELECT count(*) FROM bench"), 2);
     EXPECT_EQ(rows(db_, QStringLiteral("SELECT version FROM schema_version ORDER BY 1")),
-              QStringList({"1", "2"}));
+              QStringList({"1", "2", "3"}));
     expectSameAsBench(journal(first));
     expectSameAsBench(journal(second));
 }
@@ -304,7 +335,7 @@ TEST_F(ServerMirrorTest, MakesTheTablesFromNothingOrUpgradesTheFirstVersion) {
             EXPECT_TRUE(worker.state().inStep()) << worker.state().problem.toStdString();
         }
         EXPECT_EQ(rows(db_, QStringLiteral("SELECT version FROM schema_version ORDER BY 1")),
-                  QStringList({"1", "2"}));
+                  QStringList({"1", "2", "3"}));
         EXPECT_EQ(serverCount("SELECT count(*) FROM bench WHERE last_seen IS NOT NULL"), 1);
         EXPECT_EQ(serverCount("SELECT count(*) FROM measurement"), from == 1 ? 2 : 1);
         expectSameAsBench(journal(bench));
@@ -425,6 +456,116 @@ TEST_F(ServerMirrorTest, ABenchCutOffMidSweepCatchesUpOnceTheLinkIsBack) {
         expectSameAsBench(journal(benches[0]));
         expectSameAsBench(journal(benches[1]));
     }
+}
+
+// Text PostgreSQL cannot hold arrives with U+FFFD for each NUL; a measurement the server
+// still refuses (here by a rule of the lab's own) is set aside with the server's words, on
+// the server, and everything else arrives.
+TEST_F(ServerMirrorTest, ANulIsStoredAsReplacementAndARefusedMeasurementNeverBlocksTheRest) {
+    QString why;
+    ASSERT_TRUE(ServerSchema::upgrade(db_, &why)) << why.toStdString();
+    exec(db_, QStringLiteral("ALTER TABLE measurement ADD CONSTRAINT no_refused "
+                             "CHECK (comment <> 'refused')"));
+    QTemporaryDir bench;
+    makeBenchFile(bench);
+    onBench(bench, [](QSqlDatabase& local) {
+        for (const QString& comment :
+             {QStringLiteral("A7"), QStringLiteral("refused"), QStringLiteral("B2")}) {
+            exec(local,
+                 QStringLiteral("INSERT INTO measurement (kind, started, ended, state, comment) "
+                                "VALUES ('lcr', '2026-12-07T11:00:00.000', "
+                                "'2026-12-07T11:01:00.000', 'saved', ?)"),
+                 {comment == QLatin1String("A7") ? QStringLiteral("A7 \0 left") : comment});
+            exec(local, QStringLiteral("INSERT INTO point (measurement_id, segment, idx, x, y) "
+                                       "SELECT max(id), 1, 1, 5, 6 FROM measurement"));
+        }
+        exec(local, QStringLiteral("UPDATE context SET value = ? WHERE key = 'points'"),
+             {QStringLiteral("nul\0here")});
+    });
+    for (int start = 0; start < 2; ++start) {
+        SCOPED_TRACE(start);
+        MirrorWorker worker(settings(bench, server_->url(name_)));
+        catchUp(worker);
+        EXPECT_EQ(worker.state().link, MirrorState::Link::Connected);
+        EXPECT_EQ(databaseServerText(QStringLiteral("S"), worker.state()),
+                  QStringLiteral("Database: S, 1 measurement rejected by the server: new row for "
+                                 "relation \"measurement\" violates check constraint "
+                                 "\"no_refused\""));
+    }
+    EXPECT_EQ(rows(db_, QStringLiteral("SELECT id || '|' || comment FROM measurement ORDER BY id")),
+              QStringList({"1|C3", QStringLiteral("2|A7 \uFFFD left"), "4|B2"}));
+    EXPECT_EQ(rows(db_, QStringLiteral("SELECT value FROM context WHERE key = 'points'")),
+              QStringList({QStringLiteral("nul\uFFFDhere")}));
+    EXPECT_EQ(rows(db_, QStringLiteral("SELECT measurement_id FROM point ORDER BY 1")),
+              QStringList({"1", "1", "2", "4"}));
+    EXPECT_EQ(rows(db_, QStringLiteral("SELECT measurement_id FROM rejected")), QStringList({"3"}));
+    // Once the lab lifts its rule and the measurement changes, it goes over and is no longer
+    // set aside.
+    exec(db_, QStringLiteral("ALTER TABLE measurement DROP CONSTRAINT no_refused"));
+    onBench(bench, [](QSqlDatabase& local) {
+        exec(local, QStringLiteral("UPDATE measurement SET state = 'deleted' WHERE id = 3"));
+    });
+    MirrorWorker worker(settings(bench, server_->url(name_)));
+    catchUp(worker);
+    EXPECT_TRUE(worker.state().inStep()) << worker.state().rejection.toStdString();
+    EXPECT_EQ(serverCount("SELECT count(*) FROM rejected"), 0);
+    EXPECT_EQ(serverCount("SELECT count(*) FROM point"), 5);
+}
+
+// A server that answers but will not take the bench says why on the status line.
+TEST_F(ServerMirrorTest, AServerThatRefusesTheBenchSaysWhyInsteadOfNotReachable) {
+    QSqlQuery(db_).exec(QStringLiteral("CREATE ROLE guest LOGIN"));
+    QTemporaryDir bench;
+    makeBenchFile(bench);
+    const QString socket = QString::fromUtf8(QUrl::toPercentEncoding(server_->socket()));
+    const auto url = [&](const char* user, const QString& name) {
+        return QStringLiteral("postgresql://%1@%2:%3/%4")
+            .arg(QLatin1String(user), socket, QString::number(server_->port()), name);
+    };
+    const struct {
+        QString url;
+        const char* said;
+    } cases[] = {
+        {url("nobody", name_), "role nobody does not exist"},
+        {url("lab", QStringLiteral("tarvix")), "database tarvix does not exist"},
+        {url("guest", name_), "permission denied to create tables"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.said);
+        MirrorWorker worker(settings(bench, test.url));
+        worker.step();
+        EXPECT_EQ(worker.state().link, MirrorState::Link::Denied);
+        EXPECT_EQ(
+            databaseServerText(QStringLiteral("S"), worker.state()),
+            QStringLiteral("Database: S, %1, 2 points waiting").arg(QLatin1String(test.said)));
+    }
+}
+
+// A bench's folder copied to another one: both measure into the same server, the copy under an
+// identity of its own that it takes with a message, and neither writes over the other's rows.
+TEST_F(ServerMirrorTest, ACopiedFolderMeasuresBesideItsOriginalWithoutTouchingItsRows) {
+    QTemporaryDir original;
+    QProcess first;
+    ASSERT_NO_FATAL_FAILURE(start(first, original, kSweep.arg(30).arg(1)));
+    finish(first);
+    QTemporaryDir copy;
+    for (const QString& name : QDir(original.path()).entryList(QDir::Files)) {
+        ASSERT_TRUE(QFile::copy(original.filePath(name), copy.filePath(name)));
+    }
+    QProcess programs[2];
+    ASSERT_NO_FATAL_FAILURE(start(programs[0], original, kSweep.arg(40).arg(1)));
+    ASSERT_NO_FATAL_FAILURE(start(programs[1], copy, kSweep.arg(50).arg(1)));
+    const QString outputs[] = {finish(programs[0]), finish(programs[1])};
+    EXPECT_FALSE(outputs[0].contains(QStringLiteral("is a copy of"))) << outputs[0].toStdString();
+    EXPECT_TRUE(
+        outputs[1].contains(QStringLiteral("message: The measurement database %1 is a copy of %2.")
+                                .arg(QFileInfo(journal(copy)).canonicalFilePath(),
+                                     QFileInfo(journal(original)).canonicalFilePath())))
+        << outputs[1].toStdString();
+    EXPECT_EQ(serverCount("SELECT count(*) FROM bench"), 2);
+    EXPECT_EQ(serverCount("SELECT count(*) FROM point"), localCount(original) + localCount(copy));
+    expectSameAsBench(journal(original));
+    expectSameAsBench(journal(copy));
 }
 
 // A statement slower than the watchdog's patience loses its connection; a quicker one not.
