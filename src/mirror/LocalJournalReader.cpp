@@ -125,33 +125,36 @@ std::vector<FileRow> LocalJournalReader::files(qint64 id) {
 
 SegmentCounts LocalJournalReader::counts(qint64 id) {
     QSqlQuery query = boundQuery(db_,
-                                 QStringLiteral("SELECT segment, max(idx), count(*) FROM point "
+                                 QStringLiteral("SELECT segment, max(idx), count(*), "
+                                                "max(CASE WHEN idx = 1 THEN t END) FROM point "
                                                 "WHERE measurement_id = ? GROUP BY segment"),
                                  {id});
     SegmentCounts counts;
     while (query.next()) {
-        counts[query.value(0).toInt()] =
-            SegmentCount{query.value(1).toInt(), query.value(2).toLongLong()};
+        SegmentCount& count = counts[query.value(0).toInt()];
+        count.idx = query.value(1).toInt();
+        count.points = query.value(2).toLongLong();
+        if (!query.isNull(3)) {
+            count.first = query.value(3).toDouble();
+        }
     }
     return counts;
 }
 
-PointColumns LocalJournalReader::points(qint64 id, int segment, int after) {
-    QSqlQuery query =
-        boundQuery(db_,
-                   QStringLiteral("SELECT segment, idx, x, y, z, w, t FROM point "
-                                  "WHERE measurement_id = ? AND (? = 0 OR segment = ?) "
-                                  "AND idx > ?"),
-                   {id, segment, segment, after});
+PointColumns LocalJournalReader::points(qint64 id, int segment, int after, int upTo) {
+    QSqlQuery query = boundQuery(db_,
+                                 QStringLiteral("SELECT idx, x, y, z, w, t FROM point "
+                                                "WHERE measurement_id = ? AND segment = ? "
+                                                "AND idx > ? AND idx <= ? ORDER BY idx"),
+                                 {id, segment, after, upTo});
     PointColumns columns;
     while (query.next()) {
-        columns.segment << query.value(0).toString();
-        columns.idx << query.value(1).toString();
-        columns.x << number(query, 2);
-        columns.y << number(query, 3);
-        columns.z << number(query, 4);
-        columns.w << number(query, 5);
-        columns.t << number(query, 6);
+        columns.idx << query.value(0).toString();
+        columns.x << number(query, 1);
+        columns.y << number(query, 2);
+        columns.z << number(query, 3);
+        columns.w << number(query, 4);
+        columns.t << number(query, 5);
     }
     return columns;
 }

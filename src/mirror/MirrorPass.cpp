@@ -30,14 +30,19 @@ bool MirrorPass::run(qint64 pointBudget, bool* more, QString* why) {
             return true;
         }
     }
+    // The open measurements' rows may be among the changes still to come.
     *more = changes.size() == kChangesPerRound;
-    for (const qint64 id : local_.openMeasurements()) {
-        // One set aside waits for a change of its own; trying it each round only burdens
-        // the server.
-        if (!done.contains(id) && !rejected_.contains(id) &&
-            upload(id, std::nullopt, &sent, why) == Outcome::Failed) {
-            return false;
+    if (!*more) {
+        const std::vector<qint64> open = local_.openMeasurements();
+        for (const qint64 id : open) {
+            // One set aside waits for a change of its own; trying it each round only burdens
+            // the server.
+            if (!done.contains(id) && !memory_.rejected.contains(id) &&
+                upload(id, std::nullopt, &sent, why) == Outcome::Failed) {
+                return false;
+            }
         }
+        forgetAllBut(open);
     }
     if (sent > 0 && !server_.touchBench()) {
         *why = server_.error();
@@ -46,32 +51,84 @@ bool MirrorPass::run(qint64 pointBudget, bool* more, QString* why) {
     return true;
 }
 
+// Labels go when they changed: a segment's label is written at its start and again at its
+// end.
 bool MirrorPass::sendMetadata(const MeasurementRow& row, bool changed) {
-    if (!server_.measurement(row) || !server_.segments(row.id, local_.segments(row.id))) {
+    if (changed && !server_.measurement(row)) {
         return false;
+    }
+    labelsSent_.clear();
+    for (const auto& [segment, label] : local_.segments(row.id)) {
+        const auto known = memory_.labels.find({row.id, segment});
+        if (known != memory_.labels.end() && known->second == label) {
+            continue;
+        }
+        if (!server_.segment(row.id, segment, label)) {
+            return false;
+        }
+        labelsSent_.emplace_back(segment, label);
     }
     return !changed || (server_.context(row.id, local_.context(row.id)) &&
                         server_.files(row.id, local_.files(row.id)));
 }
 
+// The marks, with the first points' times this program sent.
+SegmentCounts MirrorPass::sentCounts(qint64 id) {
+    SegmentCounts counts = marks_.sent(id);
+    for (auto& [segment, count] : counts) {
+        if (const auto first = memory_.firsts.find({id, segment}); first != memory_.firsts.end()) {
+            count.first = first->second;
+        }
+    }
+    return counts;
+}
+
 bool MirrorPass::send(const MeasurementRow& row, bool changed, const SegmentCounts& counts,
                       qint64* sent) {
-    const bool ended = !row.ended.isNull();
-    const auto steps = planPoints(counts, marks_.sent(row.id), ended && !marks_.isFinal(row.id));
     bool done = server_.begin() && sendMetadata(row, changed);
-    for (const PointStep& step : steps) {
-        const PointColumns points = local_.points(row.id, step.segment, step.after);
+    for (const PointStep& step : planPoints(counts, sentCounts(row.id))) {
+        const PointColumns points = local_.points(row.id, step.segment, step.after, step.upTo);
         done = done && (!step.dropFirst || server_.dropPoints(row.id, step.segment)) &&
-               server_.points(row.id, points);
+               server_.points(row.id, step.segment, points);
         *sent += points.size();
     }
-    done = done && (!rejected_.contains(row.id) || server_.accepted(row.id));
+    done = done && (!memory_.rejected.contains(row.id) || server_.accepted(row.id));
     if (!done || !server_.commit()) {
         server_.rollback();
         return false;
     }
-    rejected_.erase(row.id);
+    memory_.rejected.erase(row.id);
     return true;
+}
+
+void MirrorPass::remember(qint64 id, const SegmentCounts& counts) {
+    for (const auto& [segment, label] : labelsSent_) {
+        memory_.labels[{id, segment}] = label;
+    }
+    for (const auto& [segment, count] : counts) {
+        if (count.first) {
+            memory_.firsts[{id, segment}] = *count.first;
+        }
+    }
+}
+
+// A measurement no longer measured needs no watching: what was kept of it in mind goes.
+void MirrorPass::forgetAllBut(const std::vector<qint64>& open) {
+    const std::set<qint64> kept(open.begin(), open.end());
+    std::erase_if(memory_.labels,
+                  [&](const auto& entry) { return !kept.contains(entry.first.first); });
+    std::erase_if(memory_.firsts,
+                  [&](const auto& entry) { return !kept.contains(entry.first.first); });
+}
+
+bool MirrorPass::labelsChanged(qint64 id) {
+    for (const auto& [segment, label] : local_.segments(id)) {
+        const auto known = memory_.labels.find({id, segment});
+        if (known == memory_.labels.end() || known->second != label) {
+            return true;
+        }
+    }
+    return false;
 }
 
 MirrorPass::Outcome MirrorPass::upload(qint64 id, std::optional<qint64> changeSeq, qint64* sent,
@@ -87,7 +144,7 @@ MirrorPass::Outcome MirrorPass::upload(qint64 id, std::optional<qint64> changeSe
     }
     const SegmentCounts counts = local_.counts(id);
     const bool ended = !row->ended.isNull();
-    if (!changeSeq && planPoints(counts, marks_.sent(id), ended && !marks_.isFinal(id)).empty()) {
+    if (!changeSeq && planPoints(counts, sentCounts(id)).empty() && !labelsChanged(id)) {
         return Outcome::Sent;
     }
     if (!send(*row, changeSeq.has_value(), counts, sent)) {
@@ -101,6 +158,7 @@ MirrorPass::Outcome MirrorPass::upload(qint64 id, std::optional<qint64> changeSe
         *why = kLocalUnwritable;
         return Outcome::Failed;
     }
+    remember(id, counts);
     return Outcome::Sent;
 }
 
@@ -111,7 +169,7 @@ MirrorPass::Outcome MirrorPass::setAside(qint64 id, std::optional<qint64> change
         *why = server_.error();
         return Outcome::Failed;
     }
-    rejected_[id] = message;
+    memory_.rejected[id] = message;
     if (changeSeq && !marks_.record(id, marks_.sent(id), false, changeSeq)) {
         *why = kLocalUnwritable;
         return Outcome::Failed;

@@ -116,7 +116,7 @@ bool MirrorWorker::connectServer() {
     if (!claimIdentity()) {
         return false;
     }
-    rejected_ = upload_->rejected();
+    memory_.rejected = upload_->rejected();
     showRejected();
     state_.link = MirrorState::Link::Connected;
     state_.problem.clear();
@@ -170,8 +170,9 @@ void MirrorWorker::disconnect(MirrorState::Link link, const QString& problem) {
 }
 
 void MirrorWorker::showRejected() {
-    state_.rejected = static_cast<qint64>(rejected_.size());
-    state_.rejection = rejected_.empty() ? QString() : std::prev(rejected_.end())->second;
+    state_.rejected = static_cast<qint64>(memory_.rejected.size());
+    state_.rejection =
+        memory_.rejected.empty() ? QString() : std::prev(memory_.rejected.end())->second;
 }
 
 // Counting goes over every point of the measurements in question: while a large backlog goes
@@ -198,7 +199,7 @@ int MirrorWorker::step() {
         countWaiting(true);
         return settings_.retryMs;
     }
-    MirrorPass pass(*reader_, *marks_, *upload_, rejected_);
+    MirrorPass pass(*reader_, *marks_, *upload_, memory_);
     bool more = false;
     QString why;
     const bool done = pass.run(kPointBudget, &more, &why);

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "mirror/MirrorPass.h"
 #include "mirror/MirrorState.h"
 #include "mirror/ServerAddress.h"
 #include "mirror/ServerWatchdog.h"
@@ -60,7 +61,7 @@ class MirrorWorker {
     std::unique_ptr<MirrorMarks> marks_;
     ServerWatchdog watchdog_;
     std::unique_ptr<ServerUpload> upload_;
-    std::map<qint64, QString> rejected_;
+    PassMemory memory_;
     MirrorState state_;
     QElapsedTimer counted_;
 };

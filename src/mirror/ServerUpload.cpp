@@ -106,60 +106,62 @@ void ServerUpload::rollback() {
     db_.rollback();
 }
 
+// Every upsert leaves a row that already holds the same values alone: no new row version,
+// no write-ahead log.
 bool ServerUpload::measurement(const MeasurementRow& row) {
     return run(
         QStringLiteral(
-            "INSERT INTO measurement (bench, id, kind, started, ended, state, slot, comment) "
+            "INSERT INTO measurement AS m (bench, id, kind, started, ended, state, slot, comment) "
             "VALUES (?::uuid, ?::bigint, ?, ?::timestamp, ?::timestamp, ?, ?::integer, ?) "
             "ON CONFLICT (bench, id) DO UPDATE SET kind = EXCLUDED.kind, "
             "started = EXCLUDED.started, ended = EXCLUDED.ended, state = EXCLUDED.state, "
-            "slot = EXCLUDED.slot, comment = EXCLUDED.comment"),
+            "slot = EXCLUDED.slot, comment = EXCLUDED.comment "
+            "WHERE (m.kind, m.started, m.ended, m.state, m.slot, m.comment) IS DISTINCT FROM "
+            "(EXCLUDED.kind, EXCLUDED.started, EXCLUDED.ended, EXCLUDED.state, EXCLUDED.slot, "
+            "EXCLUDED.comment)"),
         {bench_, row.id, row.kind, row.started, row.ended, row.state, row.slot, row.comment});
 }
 
-bool ServerUpload::segments(qint64 id, const SegmentLabels& labels) {
-    for (const auto& [segment, label] : labels) {
-        if (!run(QStringLiteral("INSERT INTO segment (bench, measurement_id, segment, label) "
-                                "VALUES (?::uuid, ?::bigint, ?::integer, ?) "
-                                "ON CONFLICT (bench, measurement_id, segment) "
-                                "DO UPDATE SET label = EXCLUDED.label"),
-                 {bench_, id, segment, label})) {
-            return false;
-        }
-    }
-    return true;
+bool ServerUpload::segment(qint64 id, int segment, const QString& label) {
+    return run(QStringLiteral("INSERT INTO segment AS s (bench, measurement_id, segment, label) "
+                              "VALUES (?::uuid, ?::bigint, ?::integer, ?) "
+                              "ON CONFLICT (bench, measurement_id, segment) "
+                              "DO UPDATE SET label = EXCLUDED.label "
+                              "WHERE s.label IS DISTINCT FROM EXCLUDED.label"),
+               {bench_, id, segment, label});
 }
 
 bool ServerUpload::context(qint64 id, const ContextValues& values) {
-    if (!run(QStringLiteral(
-                 "DELETE FROM context WHERE bench = ?::uuid AND measurement_id = ?::bigint"),
-             {bench_, id})) {
-        return false;
-    }
-    if (values.empty()) {
-        return true;
-    }
-    // One statement for all the values: a round trip each would dominate on a slow link.
     QStringList keys;
     QStringList texts;
     for (const auto& [key, value] : values) {
         keys << arrayElement(key);
         texts << (value.isNull() ? QStringLiteral("NULL") : arrayElement(value.toString()));
     }
-    return run(QStringLiteral("INSERT INTO context (bench, measurement_id, key, value) "
-                              "SELECT ?::uuid, ?::bigint, c.* FROM unnest(?::text[], ?::text[]) "
-                              "AS c"),
-               {bench_, id, array(keys, 0, keys.size()), array(texts, 0, texts.size())});
+    const QString keyArray = array(keys, 0, keys.size());
+    // One statement for all the values: a round trip each would dominate on a slow link.
+    return run(QStringLiteral("DELETE FROM context WHERE bench = ?::uuid AND "
+                              "measurement_id = ?::bigint AND key <> ALL (?::text[])"),
+               {bench_, id, keyArray}) &&
+           (values.empty() ||
+            run(QStringLiteral("INSERT INTO context AS c (bench, measurement_id, key, value) "
+                               "SELECT ?::uuid, ?::bigint, v.* FROM unnest(?::text[], ?::text[]) "
+                               "AS v ON CONFLICT (bench, measurement_id, key) DO UPDATE "
+                               "SET value = EXCLUDED.value "
+                               "WHERE c.value IS DISTINCT FROM EXCLUDED.value"),
+                {bench_, id, keyArray, array(texts, 0, texts.size())}));
 }
 
 bool ServerUpload::files(qint64 id, const std::vector<FileRow>& rows) {
     for (const FileRow& row : rows) {
         if (!run(QStringLiteral(
-                     "INSERT INTO file (bench, id, measurement_id, path, role, written) "
+                     "INSERT INTO file AS f (bench, id, measurement_id, path, role, written) "
                      "VALUES (?::uuid, ?::bigint, ?::bigint, ?, ?, ?::timestamp) "
                      "ON CONFLICT (bench, id) DO UPDATE SET measurement_id = "
                      "EXCLUDED.measurement_id, path = EXCLUDED.path, role = EXCLUDED.role, "
-                     "written = EXCLUDED.written"),
+                     "written = EXCLUDED.written WHERE (f.measurement_id, f.path, f.role, "
+                     "f.written) IS DISTINCT FROM (EXCLUDED.measurement_id, EXCLUDED.path, "
+                     "EXCLUDED.role, EXCLUDED.written)"),
                  {bench_, row.id, id, row.path, row.role, row.written})) {
             return false;
         }
@@ -169,20 +171,20 @@ bool ServerUpload::files(qint64 id, const std::vector<FileRow>& rows) {
 
 bool ServerUpload::dropPoints(qint64 id, int segment) {
     return run(QStringLiteral("DELETE FROM point WHERE bench = ?::uuid AND "
-                              "measurement_id = ?::bigint AND (?::integer = 0 OR segment = ?)"),
-               {bench_, id, segment, segment});
+                              "measurement_id = ?::bigint AND segment = ?::integer"),
+               {bench_, id, segment});
 }
 
-bool ServerUpload::points(qint64 id, const PointColumns& columns) {
+bool ServerUpload::points(qint64 id, int segment, const PointColumns& columns) {
     for (qsizetype from = 0; from < columns.size(); from += kPointsPerStatement) {
-        QVariantList values{bench_, id};
-        for (const QStringList* column : {&columns.segment, &columns.idx, &columns.x, &columns.y,
-                                          &columns.z, &columns.w, &columns.t}) {
+        QVariantList values{bench_, id, segment};
+        for (const QStringList* column :
+             {&columns.idx, &columns.x, &columns.y, &columns.z, &columns.w, &columns.t}) {
             values << array(*column, from, kPointsPerStatement);
         }
         if (!run(QStringLiteral(
                      "INSERT INTO point (bench, measurement_id, segment, idx, x, y, z, w, t) "
-                     "SELECT ?::uuid, ?::bigint, p.* FROM unnest(?::integer[], ?::integer[], "
+                     "SELECT ?::uuid, ?::bigint, ?::integer, p.* FROM unnest(?::integer[], "
                      "?::float8[], ?::float8[], ?::float8[], ?::float8[], ?::float8[]) AS p "
                      "ON CONFLICT (bench, measurement_id, segment, idx) DO UPDATE SET "
                      "x = EXCLUDED.x, y = EXCLUDED.y, z = EXCLUDED.z, w = EXCLUDED.w, "

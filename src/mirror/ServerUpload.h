@@ -37,13 +37,13 @@ class ServerUpload {
     void rollback();
 
     bool measurement(const MeasurementRow& row);
-    bool segments(qint64 id, const SegmentLabels& labels);
+    bool segment(qint64 id, int segment, const QString& label);
     // The server's context of the measurement becomes `values`.
     bool context(qint64 id, const ContextValues& values);
     bool files(qint64 id, const std::vector<FileRow>& rows);
-    // Drops the server's points of `segment` (0: all) of the measurement.
+    // Drops the server's points of one segment of the measurement.
     bool dropPoints(qint64 id, int segment);
-    bool points(qint64 id, const PointColumns& columns);
+    bool points(qint64 id, int segment, const PointColumns& columns);
     // The bench's measurements the server refused, with its words, oldest first.
     std::map<qint64, QString> rejected();
     // Sets a measurement aside with the server's words, or takes it off that list.

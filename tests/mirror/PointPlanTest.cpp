@@ -6,34 +6,38 @@
 namespace tarvix::mirror {
 namespace {
 
-TEST(PointPlan, SendsWhatGrewAndReplacesWhatWasMeasuredAgain) {
+TEST(PointPlan, SendsWhatGrewUpToItsCountAndReplacesWhatWasMeasuredAgain) {
     const struct {
         const char* what;
         SegmentCounts local;
         SegmentCounts sent;
-        bool resendAll;
         std::vector<PointStep> wanted;
     } cases[] = {
-        {"in step", {{1, {10, 10}}}, {{1, {10, 10}}}, false, {}},
+        {"in step", {{1, {10, 10, 0.5}}}, {{1, {10, 10, 0.5}}}, {}},
         {"nothing sent yet",
-         {{1, {10, 10}}, {2, {3, 3}}},
+         {{1, {10, 10, {}}}, {2, {3, 3, {}}}},
          {},
-         false,
-         {{1, 0, false}, {2, 0, false}}},
-        {"grew", {{1, {15, 15}}}, {{1, {10, 10}}}, false, {{1, 10, false}}},
-        {"started over, shorter", {{1, {4, 4}}}, {{1, {10, 10}}}, false, {{1, 0, true}}},
-        {"started over past the mark: growth until the end sends it whole",
-         {{1, {12, 12}}},
-         {{1, {10, 10}}},
-         false,
-         {{1, 10, false}}},
-        {"a gap", {{1, {15, 14}}}, {{1, {10, 10}}}, false, {{1, 0, true}}},
-        {"segment emptied", {}, {{2, {5, 5}}}, false, {{2, 0, true}}},
-        {"ended", {{1, {10, 10}}}, {{1, {10, 10}}}, true, {{0, 0, true}}},
-        {"ended with nothing", {}, {}, true, {}},
+         {{1, 0, 10, false}, {2, 0, 3, false}}},
+        {"grew", {{1, {15, 15, 0.5}}}, {{1, {10, 10, 0.5}}}, {{1, 10, 15, false}}},
+        {"grew, first time not known from before",
+         {{1, {15, 15, 0.5}}},
+         {{1, {10, 10, {}}}},
+         {{1, 10, 15, false}}},
+        {"started over, shorter", {{1, {4, 4, {}}}}, {{1, {10, 10, {}}}}, {{1, 0, 4, true}}},
+        {"started over past the mark",
+         {{1, {12, 12, 0.7}}},
+         {{1, {10, 10, 0.5}}},
+         {{1, 0, 12, true}}},
+        {"started over to the same count",
+         {{1, {10, 10, 0.7}}},
+         {{1, {10, 10, 0.5}}},
+         {{1, 0, 10, true}}},
+        {"a gap", {{1, {15, 14, {}}}}, {{1, {10, 10, {}}}}, {{1, 0, 15, true}}},
+        {"segment emptied", {}, {{2, {5, 5, {}}}}, {{2, 0, 0, true}}},
+        {"nothing at all", {}, {}, {}},
     };
     for (const auto& test : cases) {
-        EXPECT_EQ(planPoints(test.local, test.sent, test.resendAll), test.wanted) << test.what;
+        EXPECT_EQ(planPoints(test.local, test.sent), test.wanted) << test.what;
     }
 }
 

@@ -270,6 +270,17 @@ TEST_F(ServerMirrorTest, ASweepReachesTheServerAsTheBenchHoldsItWithItsSettings)
         << settings.join('\n').toStdString();
     EXPECT_EQ(rows(db_, QStringLiteral("SELECT path FROM file WHERE role = 'saved'")),
               QStringList({bench.filePath("a7.ktl")}));
+    // Each point went over once: the points' storage was only ever added to.
+    const char* const stored =
+        "SELECT sum(n_tup_ins), sum(n_tup_upd + n_tup_del) FROM pg_stat_user_tables "
+        "WHERE relname LIKE 'point%'";
+    waitFor(
+        [&] {
+            QSqlQuery(db_).exec(QStringLiteral("SELECT pg_stat_clear_snapshot()"));
+            return serverCount(stored) > 0;
+        },
+        "the server's counts");
+    EXPECT_EQ(rows(db_, QString::fromLatin1(stored)).value(0).section('|', 1), QStringLiteral("0"));
 }
 
 // The server goes away in the middle of a run and comes back: what the bench measured
