@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QSqlQuery>
+#include <limits>
 
 #include "mirror/BoundQuery.h"
 
@@ -28,9 +29,9 @@ QVariant storable(const QVariant& value) {
     return value.isNull() ? value : QVariant(storable(value.toString()));
 }
 
-QString number(const QSqlQuery& query, int column) {
-    return query.isNull(column) ? QStringLiteral("NULL")
-                                : QString::number(query.value(column).toDouble(), 'g', 17);
+double number(const QSqlQuery& query, int column) {
+    return query.isNull(column) ? std::numeric_limits<double>::quiet_NaN()
+                                : query.value(column).toDouble();
 }
 
 }  // namespace
@@ -149,12 +150,12 @@ PointColumns LocalJournalReader::points(qint64 id, int segment, int after, int u
                                  {id, segment, after, upTo});
     PointColumns columns;
     while (query.next()) {
-        columns.idx << query.value(0).toString();
-        columns.x << number(query, 1);
-        columns.y << number(query, 2);
-        columns.z << number(query, 3);
-        columns.w << number(query, 4);
-        columns.t << number(query, 5);
+        columns.idx.push_back(query.value(0).toInt());
+        columns.x.push_back(number(query, 1));
+        columns.y.push_back(number(query, 2));
+        columns.z.push_back(number(query, 3));
+        columns.w.push_back(number(query, 4));
+        columns.t.push_back(number(query, 5));
     }
     return columns;
 }

@@ -31,11 +31,12 @@ struct FileRow {
 using SegmentLabels = std::vector<std::pair<int, QString>>;
 using ContextValues = std::vector<std::pair<QString, QVariant>>;
 
-// Points of one segment as columns of texts a PostgreSQL array takes: numbers with every
-// digit, NULL for a missing reading.
+// Points of one segment by index, as columns; NaN stands for a missing reading (the bench's
+// database holds no NaN).
 struct PointColumns {
-    QStringList idx, x, y, z, w, t;
-    qsizetype size() const { return idx.size(); }
+    std::vector<int> idx;
+    std::vector<double> x, y, z, w, t;
+    qsizetype size() const { return static_cast<qsizetype>(idx.size()); }
 };
 
 // Of one segment: its highest index and its number of points, and the time of its first

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "mirror/PointBlocks.h"
 #include "mirror/PointPlan.h"
 
 namespace tarvix::mirror {
@@ -85,11 +86,14 @@ SegmentCounts MirrorPass::sentCounts(qint64 id) {
 
 bool MirrorPass::send(const MeasurementRow& row, bool changed, const SegmentCounts& counts,
                       qint64* sent) {
-    bool done = server_.begin() && sendMetadata(row, changed);
-    for (const PointStep& step : planPoints(counts, sentCounts(row.id))) {
+    const QString month = pointMonth(row.started);
+    const auto steps = planPoints(counts, sentCounts(row.id));
+    bool done =
+        (steps.empty() || server_.month(month)) && server_.begin() && sendMetadata(row, changed);
+    for (const PointStep& step : steps) {
         const PointColumns points = local_.points(row.id, step.segment, step.after, step.upTo);
         done = done && (!step.dropFirst || server_.dropPoints(row.id, step.segment)) &&
-               server_.points(row.id, step.segment, points);
+               server_.points(row.id, step.segment, month, points);
         *sent += points.size();
     }
     done = done && (!memory_.rejected.contains(row.id) || server_.accepted(row.id));

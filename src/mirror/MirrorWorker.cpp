@@ -126,8 +126,8 @@ bool MirrorWorker::connectServer() {
 // A copy of another bench's database takes an identity of its own before it sends anything.
 bool MirrorWorker::claimIdentity() {
     const BenchPlace here = BenchIdentity::here(settings_.localFile);
+    upload_ = std::make_unique<ServerUpload>(server_, benchId_, watchdog_);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        upload_ = std::make_unique<ServerUpload>(server_, benchId_, watchdog_);
         const auto recorded = upload_->claimBench(settings_.host, here);
         if (!recorded) {
             fail(*upload_);
@@ -147,6 +147,7 @@ bool MirrorWorker::claimIdentity() {
             return false;
         }
         benchId_ = renewed;
+        upload_->setBench(renewed);
         state_.notice = BenchIdentity::copyNotice(*recorded, here);
     }
     return true;

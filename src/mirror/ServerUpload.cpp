@@ -5,15 +5,12 @@
 #include <QSqlField>
 #include <QSqlQuery>
 
+#include "mirror/PointBlocks.h"
 #include "mirror/ServerError.h"
 
 namespace tarvix::mirror {
 
 namespace {
-
-// Points per statement: large enough that a backlog goes in few round trips, small enough
-// that one statement stays well below a second on a slow link.
-constexpr qsizetype kPointsPerStatement = 4000;
 
 QString array(const QStringList& values, qsizetype from, qsizetype count) {
     return QLatin1Char('{') + values.mid(from, count).join(QLatin1Char(',')) + QLatin1Char('}');
@@ -170,26 +167,38 @@ bool ServerUpload::files(qint64 id, const std::vector<FileRow>& rows) {
 }
 
 bool ServerUpload::dropPoints(qint64 id, int segment) {
-    return run(QStringLiteral("DELETE FROM point WHERE bench = ?::uuid AND "
+    return run(QStringLiteral("DELETE FROM point_block WHERE bench = ?::uuid AND "
                               "measurement_id = ?::bigint AND segment = ?::integer"),
                {bench_, id, segment});
 }
 
-bool ServerUpload::points(qint64 id, int segment, const PointColumns& columns) {
-    for (qsizetype from = 0; from < columns.size(); from += kPointsPerStatement) {
-        QVariantList values{bench_, id, segment};
-        for (const QStringList* column :
-             {&columns.idx, &columns.x, &columns.y, &columns.z, &columns.w, &columns.t}) {
-            values << array(*column, from, kPointsPerStatement);
-        }
+// Making a month's partition locks the whole table for a moment: once per month and
+// connection, outside the measurements' transactions.
+bool ServerUpload::month(const QString& first) {
+    if (months_.contains(first)) {
+        return true;
+    }
+    if (!run(QStringLiteral("SELECT point_month(?::date)"), {first})) {
+        return false;
+    }
+    months_.insert(first);
+    return true;
+}
+
+// A block sent again (its answer was lost) replaces the one stored under its key.
+bool ServerUpload::points(qint64 id, int segment, const QString& month,
+                          const PointColumns& columns) {
+    for (const PointBlock& block : pointBlocks(columns)) {
         if (!run(QStringLiteral(
-                     "INSERT INTO point (bench, measurement_id, segment, idx, x, y, z, w, t) "
-                     "SELECT ?::uuid, ?::bigint, ?::integer, p.* FROM unnest(?::integer[], "
-                     "?::float8[], ?::float8[], ?::float8[], ?::float8[], ?::float8[]) AS p "
-                     "ON CONFLICT (bench, measurement_id, segment, idx) DO UPDATE SET "
-                     "x = EXCLUDED.x, y = EXCLUDED.y, z = EXCLUDED.z, w = EXCLUDED.w, "
-                     "t = EXCLUDED.t"),
-                 values)) {
+                     "INSERT INTO point_block (bench, measurement_id, segment, first, month, "
+                     "idx, x, y, z, w, t, t_ms) VALUES (?::uuid, ?::bigint, ?::integer, "
+                     "?::integer, ?::date, ?::integer[], ?::float8[], ?::float8[], ?::float8[], "
+                     "?::float8[], ?::float8[], ?::integer[]) ON CONFLICT (bench, measurement_id, "
+                     "segment, first, month) DO UPDATE SET idx = EXCLUDED.idx, x = EXCLUDED.x, "
+                     "y = EXCLUDED.y, z = EXCLUDED.z, w = EXCLUDED.w, t = EXCLUDED.t, "
+                     "t_ms = EXCLUDED.t_ms"),
+                 {bench_, id, segment, block.first, month, block.idx, block.x, block.y, block.z,
+                  block.w, block.t, block.tMs})) {
             return false;
         }
     }

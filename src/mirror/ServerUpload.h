@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "mirror/MeasurementRows.h"
 #include "mirror/ServerError.h"
@@ -29,6 +30,8 @@ class ServerUpload {
 
     // Makes the bench known to the server as made at `here`, unless it is known already;
     // returns the place the server has on record for the identity.
+    // Sends from now on as the bench `bench`.
+    void setBench(const QString& bench) { bench_ = bench; }
     std::optional<BenchPlace> claimBench(const QString& host, const BenchPlace& here);
     // Records that the identity is now the bench at `here` (its database was moved).
     bool placeBench(const QString& host, const BenchPlace& here);
@@ -43,7 +46,10 @@ class ServerUpload {
     bool files(qint64 id, const std::vector<FileRow>& rows);
     // Drops the server's points of one segment of the measurement.
     bool dropPoints(qint64 id, int segment);
-    bool points(qint64 id, int segment, const PointColumns& columns);
+    // Makes sure the partition of the month starting on `first` (yyyy-MM-01) exists.
+    bool month(const QString& first);
+    // Adds points of a segment, in blocks, to the month's partition.
+    bool points(qint64 id, int segment, const QString& month, const PointColumns& columns);
     // The bench's measurements the server refused, with its words, oldest first.
     std::map<qint64, QString> rejected();
     // Sets a measurement aside with the server's words, or takes it off that list.
@@ -64,7 +70,8 @@ class ServerUpload {
     QString bench_;
     ServerWatchdog& watchdog_;
     QSqlError error_;
-    std::map<QString, QString> statements_;  // statement, its name on the server
+    std::map<QString, QString> statements_;
+    std::set<QString> months_;  // statement, its name on the server
 };
 
 }  // namespace tarvix::mirror

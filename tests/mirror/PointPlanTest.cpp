@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "mirror/DatabaseStatusText.h"
+#include "mirror/PointBlocks.h"
 #include "mirror/PointPlan.h"
 
 namespace tarvix::mirror {
@@ -39,6 +42,63 @@ TEST(PointPlan, SendsWhatGrewUpToItsCountAndReplacesWhatWasMeasuredAgain) {
     for (const auto& test : cases) {
         EXPECT_EQ(planPoints(test.local, test.sent), test.wanted) << test.what;
     }
+}
+
+// A block's columns: indexes only where they do not run on, no array for a column without a
+// reading, times as whole milliseconds unless one is not.
+TEST(PointBlocks, WriteEachColumnInItsShortestExactForm) {
+    const double none = std::nan("");
+    const double ms = 36000123 / 86400000.0;
+    const struct {
+        const char* what;
+        PointColumns points;
+        QVariant idx, y, t, tMs;
+    } cases[] = {
+        {"runs on",
+         {{4, 5}, {1, 2}, {0.5, none}, {none, none}, {none, none}, {ms, none}},
+         QVariant(),
+         "{0.5,NULL}",
+         QVariant(),
+         "{36000123,NULL}"},
+        {"a gap",
+         {{4, 6}, {1, 2}, {none, none}, {none, none}, {none, none}, {none, none}},
+         "{4,6}",
+         QVariant(),
+         QVariant(),
+         QVariant()},
+        {"a time that is no whole millisecond",
+         {{1, 2}, {1, 2}, {3, 4}, {none, none}, {none, none}, {ms, 0.1234567891}},
+         QVariant(),
+         "{3,4}",
+         QStringLiteral("{%1,%2}").arg(QString::number(ms, 'g', 17),
+                                       QString::number(0.1234567891, 'g', 17)),
+         QVariant()},
+    };
+    for (const auto& test : cases) {
+        const auto blocks = pointBlocks(test.points);
+        ASSERT_EQ(blocks.size(), 1u) << test.what;
+        EXPECT_EQ(blocks[0].first, test.points.idx[0]) << test.what;
+        EXPECT_EQ(blocks[0].idx.toString(), test.idx.toString()) << test.what;
+        EXPECT_EQ(blocks[0].idx.isNull(), test.idx.isNull()) << test.what;
+        EXPECT_EQ(blocks[0].x.toString(), QStringLiteral("{1,2}")) << test.what;
+        EXPECT_EQ(blocks[0].y.toString(), test.y.toString()) << test.what;
+        EXPECT_TRUE(blocks[0].z.isNull() && blocks[0].w.isNull()) << test.what;
+        EXPECT_EQ(blocks[0].t.toString(), test.t.toString()) << test.what;
+        EXPECT_EQ(blocks[0].tMs.toString(), test.tMs.toString()) << test.what;
+    }
+    PointColumns many;
+    for (int i = 1; i <= 2001; ++i) {
+        many.idx.push_back(i);
+        for (auto* column : {&many.x, &many.y, &many.z, &many.w, &many.t}) {
+            column->push_back(i);
+        }
+    }
+    const auto blocks = pointBlocks(many);
+    ASSERT_EQ(blocks.size(), 3u);
+    EXPECT_EQ(blocks[1].first, 1001);
+    EXPECT_EQ(blocks[2].x.toString(), QStringLiteral("{2001}"));
+    EXPECT_EQ(pointMonth(QStringLiteral("2026-12-31T23:59:59.999")), QStringLiteral("2026-12-01"));
+    EXPECT_EQ(pointMonth(QVariant()), QStringLiteral("1970-01-01"));
 }
 
 TEST(DatabaseStatusText, SaysWhichDatabaseAndWhetherTheServerIsInStep) {

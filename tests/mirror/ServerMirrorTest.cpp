@@ -316,40 +316,68 @@ TEST_F(ServerMirrorTest, TwoBenchesWritingAtOnceKeepTheirOwnRows) {
     finish(two);
     EXPECT_EQ(serverCount("SELECT count(*) FROM bench"), 2);
     EXPECT_EQ(rows(db_, QStringLiteral("SELECT version FROM schema_version ORDER BY 1")),
-              QStringList({"1", "2", "3"}));
+              QStringList({"1", "2", "3", "4"}));
     expectSameAsBench(journal(first));
     expectSameAsBench(journal(second));
 }
 
-TEST_F(ServerMirrorTest, MakesTheTablesFromNothingOrUpgradesTheFirstVersion) {
-    for (const int from : {0, 1}) {
+// Points of an earlier server, one row each: a long segment past a block's size with
+// missing readings, one with gaps in its indexes and times that are no whole milliseconds,
+// and a measurement whose start is not known.
+const char* const kEarlierPoints[] = {
+    "INSERT INTO bench (id) VALUES ('00000000-0000-0000-0000-000000000001')",
+    ("INSERT INTO measurement (bench, id, kind, state, started) VALUES "
+     "('00000000-0000-0000-0000-000000000001', 1, 'lcr', 'saved', '2026-11-30 23:59:59.999'), "
+     "('00000000-0000-0000-0000-000000000001', 2, 'iv', 'saved', NULL)"),
+    ("INSERT INTO point (bench, measurement_id, segment, idx, x, y, z, t) "
+     "SELECT '00000000-0000-0000-0000-000000000001', 1, 1, i, i * 0.1, "
+     "CASE WHEN i % 7 <> 0 THEN 1.0 / i END, NULL, (36000000 + i) / 86400000::float8 "
+     "FROM generate_series(1, 2500) AS i"),
+    ("INSERT INTO point (bench, measurement_id, segment, idx, x, y, w, t) "
+     "SELECT '00000000-0000-0000-0000-000000000001', 2, 2, i, -i, 1e-300 * i, 3, 0.123456789 * i "
+     "FROM unnest(ARRAY[1, 2, 5]) AS i"),
+};
+
+const char* const kAllPoints =
+    "SELECT measurement_id, segment, idx, x, y, z, w, t FROM point ORDER BY bench, 1, 2, 3";
+
+TEST_F(ServerMirrorTest, MakesTheTablesFromNothingOrUpgradesEarlierOnesKeepingEveryPoint) {
+    for (const int from : {0, 1, 3}) {
         SCOPED_TRACE(from);
-        if (from == 1) {
+        QStringList earlier;
+        if (from > 0) {
             TearDown();
             SetUp();
             QString why;
-            ASSERT_TRUE(ServerSchema::upgrade(db_, &why, 1)) << why.toStdString();
-            for (const char* statement :
-                 {"INSERT INTO bench (id) VALUES ('00000000-0000-0000-0000-000000000001')",
-                  "INSERT INTO measurement (bench, id, kind, state) VALUES "
-                  "('00000000-0000-0000-0000-000000000001', 1, 'lcr', 'saved')"}) {
-                ASSERT_TRUE(QSqlQuery(db_).exec(QString::fromLatin1(statement)));
+            ASSERT_TRUE(ServerSchema::upgrade(db_, &why, from)) << why.toStdString();
+            for (const char* statement : kEarlierPoints) {
+                ASSERT_NO_FATAL_FAILURE(exec(db_, QString::fromLatin1(statement)));
             }
+            earlier = rows(db_, QString::fromLatin1(kAllPoints));
         }
         QTemporaryDir bench;
         makeBenchFile(bench);
         {
             MirrorWorker worker(settings(bench, server_->url(name_)));
-            for (int step = 0; step < 5 && !worker.state().inStep(); ++step) {
-                worker.step();
-            }
+            catchUp(worker);
             EXPECT_TRUE(worker.state().inStep()) << worker.state().problem.toStdString();
         }
         EXPECT_EQ(rows(db_, QStringLiteral("SELECT version FROM schema_version ORDER BY 1")),
-                  QStringList({"1", "2", "3"}));
+                  QStringList({"1", "2", "3", "4"}));
         EXPECT_EQ(serverCount("SELECT count(*) FROM bench WHERE last_seen IS NOT NULL"), 1);
-        EXPECT_EQ(serverCount("SELECT count(*) FROM measurement"), from == 1 ? 2 : 1);
+        EXPECT_EQ(serverCount("SELECT count(*) FROM measurement"), from > 0 ? 3 : 1);
         expectSameAsBench(journal(bench));
+        const QStringList now = rows(db_, QString::fromLatin1(kAllPoints));
+        EXPECT_EQ(now.mid(0, earlier.size()), earlier);
+        EXPECT_EQ(now.size(), earlier.size() + 2);
+        // A month each, and three blocks for the long segment.
+        EXPECT_EQ(
+            rows(db_, QStringLiteral("SELECT c.relname FROM pg_inherits i JOIN pg_class c "
+                                     "ON c.oid = i.inhrelid WHERE c.relkind = 'r' ORDER BY 1")),
+            from > 0
+                ? QStringList({"point_block_1970_01", "point_block_2026_11", "point_block_2026_12"})
+                : QStringList({"point_block_2026_12"}));
+        EXPECT_EQ(serverCount("SELECT count(*) FROM point_block"), from > 0 ? 5 : 1);
     }
 }
 
