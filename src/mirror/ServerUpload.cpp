@@ -23,6 +23,8 @@ QString arrayElement(QString text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
+constexpr qint64 kTouchMs = 60000;
+
 }  // namespace
 
 QString ServerUpload::error() const {
@@ -260,7 +262,12 @@ bool ServerUpload::accepted(qint64 id) {
         {bench_, id});
 }
 
+// Once a minute is enough to tell a lab which benches are alive.
 bool ServerUpload::touchBench() {
+    if (touched_.isValid() && touched_.elapsed() < kTouchMs) {
+        return true;
+    }
+    touched_.start();
     return run(QStringLiteral("UPDATE bench SET last_seen = now() WHERE id = ?::uuid"), {bench_});
 }
 

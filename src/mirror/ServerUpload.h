@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -55,7 +56,7 @@ class ServerUpload {
     // Sets a measurement aside with the server's words, or takes it off that list.
     bool reject(qint64 id, const QString& message);
     bool accepted(qint64 id);
-    // Notes when the bench last sent something.
+    // Notes when the bench last sent something (at most once a minute).
     bool touchBench();
 
     // The last failure: the server's words, and what it means for the mirror.
@@ -71,7 +72,8 @@ class ServerUpload {
     ServerWatchdog& watchdog_;
     QSqlError error_;
     std::map<QString, QString> statements_;
-    std::set<QString> months_;  // statement, its name on the server
+    std::set<QString> months_;
+    QElapsedTimer touched_;  // statement, its name on the server
 };
 
 }  // namespace tarvix::mirror
