@@ -433,7 +433,9 @@ int main(int argc, char** argv) {
     const QString dataDir = server.socket().section('/', 0, -2) + QStringLiteral("/data");
     std::printf("%d points/s per bench, %d s of measuring per run\n", rate, seconds);
     for (const int n : counts) {
-        loadRun(server, dataDir, n, seconds, rate);
+        if (n > 0) {
+            loadRun(server, dataDir, n, seconds, rate);
+        }
     }
     if (queryPoints > 0) {
         queryRun(server, queryPoints);

@@ -87,7 +87,6 @@ constexpr const char* kVersion4[] = {
      "IF to_regclass(name) IS NULL THEN "
      "EXECUTE format('CREATE TABLE %I PARTITION OF point_block FOR VALUES FROM (%L) TO (%L)', "
      "name, first, (first + interval '1 month')::date); "
-     "EXECUTE format('ALTER TABLE %I SET (toast_tuple_target = 8160)', name); "
      "END IF; END IF; END $$"),
     ("SELECT point_month(d) FROM (SELECT DISTINCT coalesce(m.started, '1970-01-01')::date AS d "
      "FROM measurement m WHERE EXISTS (SELECT 1 FROM point_row p WHERE p.bench = m.bench "
