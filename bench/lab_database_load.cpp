@@ -387,7 +387,20 @@ void queryRun(TestServer& server, qint64 points) {
             }
             best = std::min(best, timer.nsecsElapsed() / 1e6);
         }
-        std::printf("%-50s %8lld rows  %.1f ms\n", query.what, static_cast<long long>(rows), best);
+        QSqlQuery plan(db);
+        plan.exec(QStringLiteral("EXPLAIN (ANALYZE, TIMING OFF) ") + query.select);
+        QString executed;
+        while (plan.next()) {
+            executed = plan.value(0).toString();
+        }
+        std::printf("%-50s %8lld rows  %.1f ms (%s)\n", query.what, static_cast<long long>(rows),
+                    best, qPrintable(executed.trimmed()));
+        if (qEnvironmentVariableIsSet("LAB_LOAD_PLANS")) {
+            plan.exec(QStringLiteral("EXPLAIN ANALYZE ") + query.select);
+            while (plan.next()) {
+                std::printf("  %s\n", qPrintable(plan.value(0).toString()));
+            }
+        }
     }
     std::printf(
         "point storage: %.1f B/point\n",

@@ -305,6 +305,72 @@ TEST_F(ServerMirrorTest, AServerStoppedMidRunGetsEveryPointOnceItIsBack) {
     expectSameAsBench(journal(bench));
 }
 
+// Ten benches measure while the server is stopped under them and started again: each
+// bench's rows end up on the server exactly as the bench holds them, every point once.
+TEST_F(ServerMirrorTest, AServerStoppedUnderTenBenchesGetsEveryPointOnce) {
+    constexpr int kBenches = 10;
+    QTemporaryDir benches[kBenches];
+    std::vector<QSqlDatabase> files;
+    std::vector<std::unique_ptr<ServerMirror>> mirrors;
+    for (int i = 0; i < kBenches; ++i) {
+        ASSERT_NO_FATAL_FAILURE(makeBenchFile(benches[i]));
+        files.push_back(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QString::number(i)));
+        files.back().setDatabaseName(journal(benches[i]));
+        ASSERT_TRUE(files.back().open());
+        exec(files.back(), QStringLiteral("INSERT INTO measurement (id, kind, started) VALUES "
+                                          "(2, 'thermocouple', '2026-12-07T12:00:00.000')"));
+        mirrors.push_back(
+            std::make_unique<ServerMirror>(settings(benches[i], server_->url(name_))));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    bool stopped = false;
+    for (int idx = 1; clock.elapsed() < 5000; idx += 10) {
+        for (QSqlDatabase& file : files) {
+            exec(file,
+                 QStringLiteral("INSERT INTO point (measurement_id, segment, idx, x, y, t) "
+                                "WITH RECURSIVE s(value) AS (SELECT 0 UNION ALL SELECT value + 1 "
+                                "FROM s WHERE value < 9) SELECT 2, 1, ? + value, value * 0.5, "
+                                "1.0 / (? + value), ? FROM s"),
+                 {idx, idx, clock.elapsed() / 86400000.0});
+        }
+        if (!stopped && clock.elapsed() > 1500) {
+            ASSERT_TRUE(server_->stop());
+            stopped = true;
+            QThread::msleep(1000);
+            QString why;
+            ASSERT_TRUE(server_->start(&why)) << why.toStdString();
+        }
+        QThread::msleep(20);
+    }
+    for (QSqlDatabase& file : files) {
+        exec(file, QStringLiteral("UPDATE measurement SET ended = '2026-12-07T12:01:00.000' "
+                                  "WHERE id = 2"));
+    }
+    db_.close();
+    ASSERT_TRUE(db_.open());
+    qint64 measured = 0;
+    for (int i = 0; i < kBenches; ++i) {
+        measured += localCount(benches[i]);
+    }
+    EXPECT_GT(measured, kBenches * 1000);
+    waitFor(
+        [&] {
+            return serverCount("SELECT count(*) FROM point") == measured &&
+                   serverCount("SELECT count(*) FROM measurement WHERE ended IS NULL") == 0;
+        },
+        "every point and every end");
+    mirrors.clear();
+    for (int i = 0; i < kBenches; ++i) {
+        files[static_cast<size_t>(i)].close();
+        expectSameAsBench(journal(benches[i]));
+    }
+    files.clear();
+    for (int i = 0; i < kBenches; ++i) {
+        QSqlDatabase::removeDatabase(QString::number(i));
+    }
+}
+
 TEST_F(ServerMirrorTest, TwoBenchesWritingAtOnceKeepTheirOwnRows) {
     QTemporaryDir first;
     QTemporaryDir second;
