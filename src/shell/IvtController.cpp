@@ -30,6 +30,10 @@ constexpr int kWaitSliceMs = 20;
 
 const QString kCsvFilter = QStringLiteral("CSV table (*.csv)|*.csv");
 
+QString sweepsText(int sweeps) {
+    return sweeps == 1 ? QObject::tr("1 sweep") : QObject::tr("%1 sweeps").arg(sweeps);
+}
+
 }  // namespace
 
 const QString IvtController::kProcedure = QStringLiteral("I-V versus temperature");
@@ -261,16 +265,14 @@ void IvtController::finish(const ivtemp::IvtProcedure& procedure, Step last) {
         outcome = procedure.failureText();
         lines.prepend(outcome);
     } else if (sweepFaulted_) {
-        outcome = QObject::tr("%1: ended by the fault of the sweep at %2 K after %3 sweeps")
-                      .arg(kProcedure, ivtemp::kelvinText(procedure.target()))
-                      .arg(sweeps);
+        outcome = QObject::tr("%1: ended by the fault of the sweep at %2 K after %3")
+                      .arg(kProcedure, ivtemp::kelvinText(procedure.target()), sweepsText(sweeps));
     } else if (last == Step::Finished) {
-        outcome = QObject::tr("%1: finished, %2 sweeps of %3 targets")
-                      .arg(kProcedure)
-                      .arg(sweeps)
+        outcome = QObject::tr("%1: finished, %2 of %3 targets")
+                      .arg(kProcedure, sweepsText(sweeps))
                       .arg(procedure.targetCount());
     } else {
-        outcome = QObject::tr("%1: stopped after %2 sweeps").arg(kProcedure).arg(sweeps);
+        outcome = QObject::tr("%1: stopped after %2").arg(kProcedure, sweepsText(sweeps));
     }
     form_.status().say(outcome);
     window_->setReport(QStringList(outcome).join(QLatin1Char('\n')) +
