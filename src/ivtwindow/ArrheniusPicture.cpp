@@ -1,8 +1,11 @@
 #include "ivtwindow/ArrheniusPicture.h"
 
+#include <QPainter>
+#include <QPen>
 #include <algorithm>
 
 #include "plot/Autoscale.h"
+#include "plot/PlotFrame.h"
 #include "plot/PlotPictures.h"
 #include "plot/PlotScene.h"
 #include "plot/SeriesPalette.h"
@@ -24,6 +27,17 @@ plot::PlotSeries seriesOf(int number, const QString& name, const std::vector<flo
     segment.count = static_cast<int>(x.size());
     series.segments.push_back(segment);
     return series;
+}
+
+// Each series a ring, so that the points show where the fitted line covers their line.
+void markPoints(QImage& image, const plot::PlotFrame& frame, const std::vector<float>& x,
+                const std::vector<float>& y) {
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(plot::seriesColour(1)), 1.5));
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        painter.drawEllipse(QPointF(frame.x.pixel(x[i]), frame.y.pixel(y[i])), 3.5, 3.5);
+    }
 }
 
 }  // namespace
@@ -56,7 +70,8 @@ QImage arrheniusPicture(QSize size, const std::vector<ivtemp::ArrheniusPoint>& p
     xBox.finish();
     yBox.finish();
     plot::PlotScene scene;
-    scene.xQuantity = {QStringLiteral("1000/T"), QStringLiteral("1/K"), false, false};
+    // The units go into the titles: the ticks are plain numbers.
+    scene.xQuantity = {QStringLiteral("1000/T (1/K)"), QString(), false, false};
     scene.yQuantity = {QStringLiteral("ln(|I| / A)"), QString(), false, false};
     if (!xBox.empty(false)) {
         scene.view = {plot::autoscaleRange(xBox, false), plot::autoscaleRange(yBox, false)};
@@ -70,7 +85,9 @@ QImage arrheniusPicture(QSize size, const std::vector<ivtemp::ArrheniusPoint>& p
         scene.series.push_back(
             seriesOf(2, QStringLiteral("fit"), fitX, fitY, plot::seriesColour(2)));
     }
-    return plot::PlotPictures::image(size, 1.0, scene);
+    QImage image = plot::PlotPictures::image(size, 1.0, scene);
+    markPoints(image, plot::PlotFrame::of(size, scene), x, y);
+    return image;
 }
 
 }  // namespace tarvix::ivtwindow

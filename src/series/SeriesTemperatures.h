@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cmath>
 #include <optional>
 
 namespace tarvix::series {
@@ -14,7 +15,8 @@ class SeriesStore;
 struct SeriesTemperatures {
     double beforeK = 0;
     double afterK = 0;
-    double meanK() const { return (beforeK + afterK) / 2; }
+    // To a thousandth, all the two readings' hundredths give, so that it reads as written.
+    double meanK() const { return std::round((beforeK + afterK) * 500) / 1000; }
 };
 
 QString labelWithTemperatures(const QString& label, const SeriesTemperatures& temperatures);

@@ -224,7 +224,10 @@ void IvtController::waitPeriod(double periodS, const bus::BusLease& lease) {
 // table) and, in the journal, in its comment, its context and its labels.
 void IvtController::keepTemperatures(int slot, const ivtemp::IvtProcedure::Measured& measured) {
     series::SeriesStore& store = form_.store();
-    const series::SeriesTemperatures temperatures{measured.beforeK, measured.afterK};
+    // The hundredths the label keeps, so that the comment's mean is the one a file gives back.
+    const auto hundredths = [](double kelvin) { return std::round(kelvin * 100) / 100; };
+    const series::SeriesTemperatures temperatures{hundredths(measured.beforeK),
+                                                  hundredths(measured.afterK)};
     const qint64 id = form_.journal().series().measurementIn(slot);
     journal::JournalStatements statements;
     for (int segment = 1; segment <= series::SeriesStore::kSegments; ++segment) {
@@ -243,7 +246,7 @@ void IvtController::keepTemperatures(int slot, const ivtemp::IvtProcedure::Measu
     }
     const QString comment = QStringLiteral("%1 @ %2 K")
                                 .arg(c().text(QStringLiteral("Edit44")))
-                                .arg(measured.meanK(), 0, 'f', 1);
+                                .arg(temperatures.meanK(), 0, 'f', 1);
     journal::JournalStatements context = journal::contextStatements(
         id, {comment,
              {{QStringLiteral("target_K"), ivtemp::kelvinText(measured.targetK)},
@@ -349,8 +352,7 @@ void IvtController::ivtExportTable() {
     text::CsvHeading heading;
     heading.comment = c().text(QStringLiteral("Edit44"));
     heading.written = QDateTime::currentDateTime();
-    heading.notes
-        << QStringLiteral("Arrhenius table at %1 V").arg(window_->text("IvtArrheniusVoltage"));
+    heading.notes << QStringLiteral("voltage: %1 V").arg(window_->text("IvtArrheniusVoltage"));
     if (const int error = ivtemp::writeArrheniusCsv(*path, *points, heading); error != 0) {
         form_.ui().showMessage(text::fileErrorText(error));
         return;
