@@ -158,7 +158,8 @@ void IvtController::shutDown() {
 void IvtController::run(const ivtemp::IvtSettings& settings, bus::BusLease& lease) {
     ivtemp::IvtProcedure procedure(settings);
     runSeries_.clear();
-    sweepFaulted_ = false;
+    sweepRefused_ = false;
+    sweepFault_.clear();
     setUpFault_.clear();
     window_->setReport({});
     link_.setTimeout();
@@ -181,7 +182,7 @@ void IvtController::run(const ivtemp::IvtSettings& settings, bus::BusLease& leas
             form_.status().say(status);
             window_->setReport(status);
         }
-        if (step != Step::Wait || sweepFaulted_) {
+        if (step != Step::Wait || sweepRefused_ || !sweepFault_.isEmpty()) {
             break;
         }
         waitPeriod(settings.periodS, lease);
@@ -192,8 +193,9 @@ void IvtController::run(const ivtemp::IvtSettings& settings, bus::BusLease& leas
 Step IvtController::sweepAtTarget(ivtemp::IvtProcedure& procedure, double beforeK) {
     form_.ivState().stopRequested = false;
     const StartController::ProcedureSweep sweep = form_.startAction().runProcedureSweep();
-    if (sweep.refused || sweep.faulted) {
-        sweepFaulted_ = true;
+    if (sweep.refused || !sweep.fault.isEmpty()) {
+        sweepRefused_ = sweep.refused;
+        sweepFault_ = sweep.fault;
         return Step::Wait;
     }
     const auto afterK = readKelvin();
@@ -267,8 +269,13 @@ void IvtController::finish(const ivtemp::IvtProcedure& procedure, Step last) {
     } else if (last == Step::Failed) {
         outcome = procedure.failureText();
         lines.prepend(outcome);
-    } else if (sweepFaulted_) {
-        outcome = QObject::tr("%1: ended by the fault of the sweep at %2 K after %3")
+    } else if (!sweepFault_.isEmpty()) {
+        outcome = QObject::tr("%1: ended by a fault in the sweep at %2 K after %3: %4")
+                      .arg(kProcedure, ivtemp::kelvinText(procedure.target()), sweepsText(sweeps),
+                           sweepFault_);
+    } else if (sweepRefused_) {
+        // The Start's own message has said why.
+        outcome = QObject::tr("%1: ended, the sweep at %2 K could not start, after %3")
                       .arg(kProcedure, ivtemp::kelvinText(procedure.target()), sweepsText(sweeps));
     } else if (last == Step::Finished) {
         outcome = QObject::tr("%1: finished, %2 of %3 targets")

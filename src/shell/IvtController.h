@@ -51,7 +51,8 @@ class IvtController : public PanelController, public ivtwindow::IvtWindowHost {
     QElapsedTimer clock_;
     bool running_ = false;
     bool stopRequested_ = false;
-    bool sweepFaulted_ = false;
+    bool sweepRefused_ = false;
+    QString sweepFault_;  // the fault that ended the sweep and with it the run
     QString setUpFault_;
     int smuAddress_ = 24;
     // The run's series, with the revision each had when measured: the Arrhenius plot is

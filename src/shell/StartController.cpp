@@ -289,7 +289,7 @@ StartController::ProcedureSweep StartController::runProcedureSweep() {
     const bool ran = runStartAction();
     procedureSweep_ = false;
     result.refused = !ran;
-    result.faulted = !fault_.isEmpty();
+    result.fault = fault_;
     // The head may move off a series read from a file; the run's series is the first slot
     // after the one the live layer went to.
     for (int slot = countBefore + 1; ran && slot <= form_.store().seriesCount; ++slot) {

@@ -32,11 +32,11 @@ class StartController : public PanelController, public iv::IvHost {
     void Button1Click();
 
     // How a sweep run for a procedure ended: the slot its series went to (0: none), and whether
-    // it was refused before it began or a fault ended it.
+    // it was refused before it began or which fault ended it.
     struct ProcedureSweep {
         int slot = 0;
         bool refused = false;
-        bool faulted = false;
+        QString fault;  // the fault that ended it; empty when none did
     };
     // Start as the I-V panel's Start runs it, under the bus a procedure already holds: the
     // voltage sweep with its model, segments, steps and compliance, one repetition, without

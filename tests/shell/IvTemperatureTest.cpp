@@ -111,25 +111,55 @@ TEST_F(IvTemperature, ATargetPassedDuringASweepIsSkippedAndReported) {
     EXPECT_LT(measured().size(), 5u);
 }
 
-// The thermocouple stops answering after the first sweep: three failed readings end the run
-// with one message, and the source's output-off is the last command.
-TEST_F(IvTemperature, ThreeFailedThermocoupleReadingsEndTheRunWithTheOutputOff) {
-    QString error;
-    auto faulty = std::make_unique<FaultingBackend>(
-        buses::createBackend(QStringLiteral("sim:noise=0,latency=0,temp=100"), &error));
-    faulty->arm(16, Fault::Enter, 7);  // two readings of two replies, then the third fails
-    gpib = std::make_unique<bus::GpibBus>(
-        std::make_unique<bus::TranscriptBackend>(std::move(faulty), transcript));
-    ui.setEcho(false);
-    forgetJournal();
-    form = std::make_unique<shell::TForm1>(*gpib, ui, shell::FormOptions{configDir.path(), {}});
-    ASSERT_EQ(recipe(kShortSweep + settings("100", "120", "10", "1") + "click IvtStart\n"), 0);
-    EXPECT_EQ(ui.messages(), QStringList(QStringLiteral(
-                                 "I-V versus temperature was ended: the thermocouple could not "
-                                 "be read 3 times in a row.")));
-    EXPECT_EQ(measured().size(), 1u);
-    EXPECT_EQ(lastSend(), QStringLiteral("send 24 0 :OUTP OFF"));
-    EXPECT_EQ(form->status().text(), ui.messages().first());
+// Faults end the run with one message and the source's output-off as the last command: the
+// thermocouple that stops answering after the first sweep (three failed readings in a row), a
+// reading of the sweep itself, and the multimeter's set-up.
+TEST_F(IvTemperature, FaultsEndTheRunWithTheOutputOff) {
+    const struct {
+        const char* name;
+        int address;
+        Fault fault;
+        int from;
+        const char* message;
+        const char* status;
+        std::size_t series;
+    } cases[] = {
+        {"thermocouple", 16, Fault::Enter, 7,  // two readings of two replies, then the third
+         "I-V versus temperature was ended: the thermocouple could not be read 3 times in a row.",
+         "I-V versus temperature was ended: the thermocouple could not be read 3 times in a row.",
+         1},
+        {"sweep", 24, Fault::Enter, 4, "No reply could be read from address 24 after \":READ?\"",
+         "I-V versus temperature: ended by a fault in the sweep at 100 K after 0 sweeps: No "
+         "reply could be read from address 24 after \":READ?\"",
+         0},
+        {"set-up", 16, Fault::Send, 1,
+         "I-V versus temperature was not started: ", "I-V versus temperature was not started: ", 0},
+    };
+    for (const auto& each : cases) {
+        QString error;
+        auto faulty = std::make_unique<FaultingBackend>(
+            buses::createBackend(QStringLiteral("sim:noise=0,latency=0,temp=100"), &error));
+        faulty->arm(each.address, each.fault, each.from);
+        form.reset();
+        transcript.clear();
+        gpib = std::make_unique<bus::GpibBus>(
+            std::make_unique<bus::TranscriptBackend>(std::move(faulty), transcript));
+        ui.setEcho(false);
+        forgetJournal();
+        form = std::make_unique<shell::TForm1>(*gpib, ui, shell::FormOptions{configDir.path(), {}});
+        form->ivState().smuModelAt = {{24, 2400}};  // no scan: the fault hits the sweep
+        form->ivState().sourceMeterModel = 2400;
+        const qsizetype before = ui.messages().size();
+        ASSERT_EQ(recipe(kShortSweep + settings("100", "120", "10", "1") + "click IvtStart\n"), 0);
+        const QStringList messages = ui.messages().mid(before);
+        ASSERT_EQ(messages.size(), 1) << each.name << messages.join('\n').toStdString();
+        EXPECT_TRUE(messages[0].contains(QString::fromUtf8(each.message)))
+            << each.name << ": " << messages[0].toStdString();
+        EXPECT_TRUE(form->status().text().startsWith(QString::fromUtf8(each.status)))
+            << each.name << ": " << form->status().text().toStdString();
+        EXPECT_EQ(measured().size(), each.series) << each.name;
+        EXPECT_EQ(lastSend(), QStringLiteral("send 24 0 :OUTP OFF")) << each.name;
+    }
 }
 
 // Stop between two targets, by the window's Stop, by closing the window (Esc does the same) and
