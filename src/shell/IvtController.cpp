@@ -140,11 +140,13 @@ void IvtController::ivtStart() {
         return;
     }
     running_ = true;
+    form_.ivState().sweepProcedureRunning = true;
     stopRequested_ = false;
     window_->setRunning(true);
     run(*settings, *lease);
     lease->end();
     running_ = false;
+    form_.ivState().sweepProcedureRunning = false;
     window_->setRunning(false);
 }
 

@@ -180,6 +180,7 @@ TEST_F(IvTemperature, StopBetweenTwoTargetsEndsTheRun) {
         ASSERT_EQ(recipe(kShortSweep + settings("100", "300", "50", "2") +
                          "later 700 expect-enabled Button1 0\n"
                          "later 700 expect-enabled Button27 0\n"
+                         "reply yes\nlater 900 click Button4\n"  // Delete is refused
                          "click IvtStart\n"
                          "expect status I-V versus temperature: stopped after 1 sweep\n"
                          "expect-enabled Button1 1\n"),
