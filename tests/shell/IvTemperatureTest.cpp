@@ -1,5 +1,7 @@
+#include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTimer>
@@ -234,6 +236,12 @@ TEST_F(IvTemperature, EachSeriesKeepsItsTemperatures) {
         EXPECT_NEAR(query.value(2).toDouble(), kept.afterK, 0.005);
     }
     EXPECT_EQ(rowsFound, 3);
+
+    form->findChild<QAction*>(QStringLiteral("HistoryMenuItem"))->trigger();
+    auto* history = qobject_cast<QListWidget*>(c().find(QStringLiteral("HistoryList")));
+    ASSERT_NE(history, nullptr);
+    const QString first = QStringLiteral("film A @ %1 K").arg(series[0].meanK(), 0, 'f', 1);
+    EXPECT_EQ(history->findItems(first, Qt::MatchContains).size(), 1) << first.toStdString();
 }
 
 // What cannot run is refused before anything is sent, with the reason.
