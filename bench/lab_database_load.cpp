@@ -213,6 +213,7 @@ void loadRun(TestServer& server, const QString& dataDir, int benches, int second
     std::vector<std::unique_ptr<Bench>> filled;
     std::vector<std::unique_ptr<mirror::ServerMirror>> mirrors;
     std::vector<mirror::MirrorState> states(static_cast<size_t>(benches));
+    QStringList problems;
     QString why;
     for (int i = 0; i < benches; ++i) {
         filled.push_back(std::make_unique<Bench>(i));
@@ -220,8 +221,11 @@ void loadRun(TestServer& server, const QString& dataDir, int benches, int second
                                         filled.back()->file(), QStringLiteral("bench-%1").arg(i)};
         mirrors.push_back(std::make_unique<mirror::ServerMirror>(settings));
         QObject::connect(mirrors.back().get(), &mirror::ServerMirror::stateChanged,
-                         [&states, i](const mirror::MirrorState& state) {
+                         [&states, &problems, i](const mirror::MirrorState& state) {
                              states[static_cast<size_t>(i)] = state;
+                             if (!state.problem.isEmpty()) {
+                                 problems << state.problem;
+                             }
                          });
     }
     const auto allInStep = [&] {
@@ -294,6 +298,10 @@ void loadRun(TestServer& server, const QString& dataDir, int benches, int second
         (after.inserts - before.inserts) / p, 100 * (after.updates - before.updates) / p,
         (after.wal - before.wal) / p, 1e6 * cpu / p, disk / p, pointDisk / p,
         (inStep - lastPoint) / 1000.0, same ? "yes" : "NO");
+    problems.removeDuplicates();
+    for (const QString& problem : problems) {
+        std::printf("  the server was away once: %s\n", qPrintable(problem));
+    }
     std::fflush(stdout);
     for (auto& bench : filled) {
         bench->close();

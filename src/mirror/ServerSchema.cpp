@@ -84,10 +84,12 @@ constexpr const char* kVersion4[] = {
      "BEGIN "
      "IF to_regclass(name) IS NULL THEN "
      "PERFORM pg_advisory_xact_lock(1416787576, 1); "
-     "IF to_regclass(name) IS NULL THEN "
+     "BEGIN "
      "EXECUTE format('CREATE TABLE %I PARTITION OF point_block FOR VALUES FROM (%L) TO (%L)', "
      "name, first, (first + interval '1 month')::date); "
-     "END IF; END IF; END $$"),
+     // Another bench made it a moment ago.
+     "EXCEPTION WHEN duplicate_table THEN NULL; "
+     "END; END IF; END $$"),
     ("SELECT point_month(d) FROM (SELECT DISTINCT coalesce(m.started, '1970-01-01')::date AS d "
      "FROM measurement m WHERE EXISTS (SELECT 1 FROM point_row p WHERE p.bench = m.bench "
      "AND p.measurement_id = m.id)) AS months"),

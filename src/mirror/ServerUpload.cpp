@@ -81,6 +81,7 @@ bool ServerUpload::begin() {
     error_ = QSqlError();
     const ServerWatchdog::Wait wait(watchdog_);
     if (db_.transaction()) {
+        inTransaction_ = true;
         return true;
     }
     error_ = db_.lastError();
@@ -88,6 +89,7 @@ bool ServerUpload::begin() {
 }
 
 bool ServerUpload::commit() {
+    inTransaction_ = false;
     const ServerWatchdog::Wait wait(watchdog_);
     if (db_.commit()) {
         return true;
@@ -98,9 +100,10 @@ bool ServerUpload::commit() {
 
 void ServerUpload::rollback() {
     // A connection that broke was closed by the driver, and the server rolled back then.
-    if (!db_.isOpen()) {
+    if (!db_.isOpen() || !inTransaction_) {
         return;
     }
+    inTransaction_ = false;
     const ServerWatchdog::Wait wait(watchdog_);
     db_.rollback();
 }

@@ -73,7 +73,8 @@ class ServerUpload {
     QSqlError error_;
     std::map<QString, QString> statements_;
     std::set<QString> months_;
-    QElapsedTimer touched_;  // statement, its name on the server
+    QElapsedTimer touched_;
+    bool inTransaction_ = false;  // statement, its name on the server
 };
 
 }  // namespace tarvix::mirror
