@@ -87,7 +87,11 @@ SegmentCounts MirrorPass::sentCounts(qint64 id) {
 bool MirrorPass::send(const MeasurementRow& row, bool changed, const SegmentCounts& counts,
                       qint64* sent) {
     const QString month = pointMonth(row.started);
-    const auto steps = planPoints(counts, sentCounts(row.id));
+    std::map<int, qint64> blocks = memory_.blocks[row.id];
+    auto steps = planPoints(counts, sentCounts(row.id));
+    if (changed && !row.ended.isNull()) {
+        steps = compactPoints(std::move(steps), counts, blocks);
+    }
     bool done =
         (steps.empty() || server_.month(month)) && server_.begin() && sendMetadata(row, changed);
     for (const PointStep& step : steps) {
@@ -95,12 +99,16 @@ bool MirrorPass::send(const MeasurementRow& row, bool changed, const SegmentCoun
         done = done && (!step.dropFirst || server_.dropPoints(row.id, step.segment)) &&
                server_.points(row.id, step.segment, month, points);
         *sent += points.size();
+        qint64& count = blocks[step.segment];
+        count =
+            (step.dropFirst ? 0 : count) + (points.size() + kPointsPerBlock - 1) / kPointsPerBlock;
     }
     done = done && (!memory_.rejected.contains(row.id) || server_.accepted(row.id));
     if (!done || !server_.commit()) {
         server_.rollback();
         return false;
     }
+    memory_.blocks[row.id] = std::move(blocks);
     memory_.rejected.erase(row.id);
     return true;
 }
@@ -121,6 +129,7 @@ void MirrorPass::forgetAllBut(const std::vector<qint64>& open) {
     const std::set<qint64> kept(open.begin(), open.end());
     std::erase_if(memory_.labels,
                   [&](const auto& entry) { return !kept.contains(entry.first.first); });
+    std::erase_if(memory_.blocks, [&](const auto& entry) { return !kept.contains(entry.first); });
     std::erase_if(memory_.firsts,
                   [&](const auto& entry) { return !kept.contains(entry.first.first); });
 }

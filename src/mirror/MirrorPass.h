@@ -16,6 +16,8 @@ struct PassMemory {
     // Per measurement and segment: the label sent and the time of the first point sent.
     std::map<std::pair<qint64, int>, QString> labels;
     std::map<std::pair<qint64, int>, double> firsts;
+    // Per measurement: the blocks sent of each segment.
+    std::map<qint64, std::map<int, qint64>> blocks;
 };
 
 // One round of sending: the measurements changed since the server's last change, oldest

@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "mirror/PointBlocks.h"
+
 namespace tarvix::mirror {
 
 std::vector<PointStep> planPoints(const SegmentCounts& local, const SegmentCounts& sent) {
@@ -25,6 +27,21 @@ std::vector<PointStep> planPoints(const SegmentCounts& local, const SegmentCount
                           now.points - before.points == now.idx - before.idx;
         steps.push_back(grew ? PointStep{segment, before.idx, now.idx, false}
                              : PointStep{segment, 0, now.idx, true});
+    }
+    return steps;
+}
+
+std::vector<PointStep> compactPoints(std::vector<PointStep> steps, const SegmentCounts& local,
+                                     const std::map<int, qint64>& blocks) {
+    for (const auto& [segment, count] : local) {
+        const auto sent = blocks.find(segment);
+        if (sent == blocks.end() ||
+            sent->second <= (count.points + kPointsPerBlock - 1) / kPointsPerBlock ||
+            count.points >= kCompactBelow * sent->second) {
+            continue;
+        }
+        std::erase_if(steps, [segment](const PointStep& step) { return step.segment == segment; });
+        steps.push_back(PointStep{segment, 0, count.idx, true});
     }
     return steps;
 }

@@ -22,4 +22,11 @@ struct PointStep {
 // server's copy. Every point thus goes over once unless its segment is measured again.
 std::vector<PointStep> planPoints(const SegmentCounts& local, const SegmentCounts& sent);
 
+// A slow measurement goes over a few points a round, each round a block of its own. Once it
+// ended, a segment whose blocks hold fewer than `kCompactBelow` points on average is sent
+// whole once more in place of them, in full blocks; `blocks` counts those sent per segment.
+inline constexpr qint64 kCompactBelow = 25;
+std::vector<PointStep> compactPoints(std::vector<PointStep> steps, const SegmentCounts& local,
+                                     const std::map<int, qint64>& blocks);
+
 }  // namespace tarvix::mirror

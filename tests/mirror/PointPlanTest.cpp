@@ -44,6 +44,25 @@ TEST(PointPlan, SendsWhatGrewUpToItsCountAndReplacesWhatWasMeasuredAgain) {
     }
 }
 
+TEST(PointPlan, SendsASlowSegmentWholeOnceItEndedInFullBlocks) {
+    const struct {
+        const char* what;
+        SegmentCounts local;
+        std::map<int, qint64> blocks;
+        std::vector<PointStep> wanted;
+    } cases[] = {
+        {"one block a point", {{1, {5, 5, {}}}}, {{1, 5}}, {{1, 0, 5, true}}},
+        {"as many blocks as it needs", {{1, {1000, 1000, {}}}}, {{1, 1}}, {{1, 990, 1000, false}}},
+        {"blocks full enough", {{1, {75, 75, {}}}}, {{1, 3}}, {{1, 990, 1000, false}}},
+        {"just short of full enough", {{1, {74, 74, {}}}}, {{1, 3}}, {{1, 0, 74, true}}},
+        {"nothing sent of it this time", {{1, {5, 5, {}}}}, {}, {{1, 990, 1000, false}}},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(compactPoints({{1, 990, 1000, false}}, test.local, test.blocks), test.wanted)
+            << test.what;
+    }
+}
+
 // A block's columns: indexes only where they do not run on, no array for a column without a
 // reading, times as whole milliseconds unless one is not.
 TEST(PointBlocks, WriteEachColumnInItsShortestExactForm) {

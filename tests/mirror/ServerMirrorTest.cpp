@@ -447,6 +447,37 @@ TEST_F(ServerMirrorTest, MakesTheTablesFromNothingOrUpgradesEarlierOnesKeepingEv
     }
 }
 
+// A slow sweep goes over a point a round, as it is measured; once it ended, its blocks of a
+// point each give way to one.
+TEST_F(ServerMirrorTest, ASlowSweepEndsUpInOneBlock) {
+    QTemporaryDir bench;
+    makeBenchFile(bench);
+    MirrorWorker worker(settings(bench, server_->url(name_)));
+    catchUp(worker);
+    for (int idx = 1; idx <= 5; ++idx) {
+        onBench(bench, [idx](QSqlDatabase& local) {
+            if (idx == 1) {
+                exec(local, QStringLiteral("INSERT INTO measurement (id, kind, started) VALUES "
+                                           "(2, 'lcr', '2026-12-07T12:00:00.000')"));
+            }
+            exec(local,
+                 QStringLiteral("INSERT INTO point (measurement_id, segment, idx, x, y, t) "
+                                "VALUES (2, 1, ?, ?, 1e-9, 0.5)"),
+                 {idx, 100.0 * idx});
+        });
+        worker.step();
+    }
+    EXPECT_EQ(serverCount("SELECT count(*) FROM point_block WHERE measurement_id = 2"), 5);
+    onBench(bench, [](QSqlDatabase& local) {
+        exec(local, QStringLiteral("UPDATE measurement SET ended = '2026-12-07T12:01:00.000' "
+                                   "WHERE id = 2"));
+    });
+    worker.step();
+    EXPECT_TRUE(worker.state().inStep());
+    EXPECT_EQ(serverCount("SELECT count(*) FROM point_block WHERE measurement_id = 2"), 1);
+    expectSameAsBench(journal(bench));
+}
+
 // Until the server answers, the status counts what the server lacks: everything for a server
 // never reached, nothing more once it took it all.
 TEST_F(ServerMirrorTest, AServerAwayAtTheStartLeavesWhatItLacksCountedAsWaiting) {
