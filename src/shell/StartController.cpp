@@ -275,6 +275,32 @@ void StartController::Button1Click() {
     if (!bus) {
         return;
     }
+    runStartAction();
+}
+
+StartController::ProcedureSweep StartController::runProcedureSweep() {
+    ProcedureSweep result;
+    if (form_.ivState().actionRunning) {
+        result.refused = true;
+        return result;
+    }
+    procedureSweep_ = true;
+    const int countBefore = form_.store().seriesCount;
+    const bool ran = runStartAction();
+    procedureSweep_ = false;
+    result.refused = !ran;
+    result.fault = fault_;
+    // The head may move off a series read from a file; the run's series is the first slot
+    // after the one the live layer went to.
+    for (int slot = countBefore + 1; ran && slot <= form_.store().seriesCount; ++slot) {
+        if (series::slotHoldsData(form_.store(), slot)) {
+            result.slot = slot;
+        }
+    }
+    return result;
+}
+
+bool StartController::runStartAction() {
     problems_.clear();
     fault_.clear();
     link_.clearDeferred();
@@ -282,20 +308,23 @@ void StartController::Button1Click() {
     const QString badField = checks_.fieldProblem();
     if (!badField.isEmpty()) {
         form_.ui().showMessage(badField);
-        return;
+        return false;
     }
     const bool started = runHead();
     if (!started) {
         endAction(false);
         showProblems();
-        return;
+        return false;
     }
     runRegime();
+    return true;
 }
 
 bool StartController::runCheckedRegime() {
     bool reachedEnd = false;
-    if (c().checked("RadioButton1")) {
+    if (procedureSweep_) {
+        reachedEnd = voltageSweepRegime();
+    } else if (c().checked("RadioButton1")) {
         reachedEnd = resistanceRegime();
     } else if (c().checked("RadioButton2")) {
         reachedEnd = voltageSweepRegime();
@@ -358,7 +387,8 @@ void StartController::endAction(bool reachedCommonEnd) {
         ++form_.store().seriesCount;
     }
     reportEnd(reachedCommonEnd);
-    c().setEnabled("Button1", true);
+    // A procedure's sweep leaves Start greyed: the procedure still holds the bus.
+    c().setEnabled("Button1", !procedureSweep_);
     state.stopRequested = true;
     state.actionRunning = false;
     manual_.reset();
@@ -382,9 +412,9 @@ iv::SweepOptions StartController::readOptions() const {
             break;
         }
     }
-    options.timeDependence = controls.checked("CheckBox42");
-    options.holdAround = controls.checked("CheckBox49");
-    options.lcrUnderBias = controls.checked("CheckBox47");
+    options.timeDependence = !procedureSweep_ && controls.checked("CheckBox42");
+    options.holdAround = !procedureSweep_ && controls.checked("CheckBox49");
+    options.lcrUnderBias = !procedureSweep_ && controls.checked("CheckBox47");
     return options;
 }
 
@@ -425,7 +455,10 @@ bool StartController::voltageSweepRegime() {
     }
     // The run keeps the plan it was started with: an edit typed while it runs (an emptied
     // step count is 0) must not reach the segments still to come.
-    const iv::SweepPlan plan = state.voltagePlan;
+    iv::SweepPlan plan = state.voltagePlan;
+    if (procedureSweep_) {
+        plan.repeatCount = 1;
+    }
     double peak = 0;
     double firstLevel = 0;
     iv::IvSweep::peakAndFirstLevel(plan, *this, peak, firstLevel);
