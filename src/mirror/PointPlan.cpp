@@ -40,7 +40,8 @@ std::vector<PointStep> compactPoints(std::vector<PointStep> steps, const Segment
             count.points >= kCompactBelow * sent->second) {
             continue;
         }
-        std::erase_if(steps, [segment](const PointStep& step) { return step.segment == segment; });
+        std::erase_if(steps,
+                      [key = segment](const PointStep& step) { return step.segment == key; });
         steps.push_back(PointStep{segment, 0, count.idx, true});
     }
     return steps;
