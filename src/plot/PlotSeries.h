@@ -42,8 +42,13 @@ struct PlotSeries {
 class PlotSource {
   public:
     virtual ~PlotSource() = default;
+    // What the plot of this source is called where there is a choice: "Resistance against
+    // temperature".
+    virtual QString title() const = 0;
     virtual Quantity xQuantity() const = 0;
     virtual Quantity yQuantity() const = 0;
+    // The x axis is logarithmic (frequencies); the y axis is the operator's choice.
+    virtual bool xLog() const { return false; }
     // A cheap number that moves whenever series() would give something else.
     virtual std::uint64_t stamp() const = 0;
     // The series as they stand: the stored ones in order, the running one last.

@@ -123,7 +123,7 @@ PlotView PlotSession::autoscaledView() const {
             y.take(summaryOf_[s]->y);
         }
     }
-    return {autoscaleRange(x, false), autoscaleRange(y, logY_)};
+    return {autoscaleRange(x, source_.xLog()), autoscaleRange(y, logY_)};
 }
 
 PlotView PlotSession::view() const {

@@ -60,7 +60,7 @@ QTreeWidgetItem* SeriesListPanel::rowOf(int key, bool live) const {
     return nullptr;
 }
 
-void SeriesListPanel::showSeries(const std::vector<plot::PlotSeries>& series) {
+void SeriesListPanel::showSeries(const std::vector<plot::PlotSeries>& series, bool editable) {
     if (state() == QAbstractItemView::EditingState) {
         return;  // the operator is typing a comment; the rows follow afterwards
     }
@@ -84,7 +84,7 @@ void SeriesListPanel::showSeries(const std::vector<plot::PlotSeries>& series) {
         item->setIcon(kShown, swatch(one.colour));
         item->setTextAlignment(kPoints, Qt::AlignRight | Qt::AlignVCenter);
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
-        if (!one.live) {
+        if (editable && !one.live) {
             flags |= Qt::ItemIsEditable;
         }
         item->setFlags(flags);

@@ -11,6 +11,14 @@
 
 namespace tarvix::plot {
 class IvStoreSource;
+class RecordSource;
+class SweepSource;
+}  // namespace tarvix::plot
+namespace tarvix::thermo {
+struct ThermoRecord;
+}
+namespace tarvix::lcr {
+struct FreqSweep;
 }
 namespace tarvix::plotwindow {
 class PlotWindow;
@@ -21,10 +29,11 @@ namespace tarvix::shell {
 // Wires the plot window into the main window: View -> "Plot window" and a double-click on
 // a chart open it; "Fit to data" (PaintBox1's menu, Ctrl with a double-click) writes the
 // data's range into the chart's limit edits. It answers the window's questions from the
-// store, the journal and the controls.
+// store, the journal and the controls, and offers it what the panel on view measures.
 class PlotWindowController : public PanelController, public plotwindow::PlotHost {
   public:
-    explicit PlotWindowController(TForm1& form);
+    PlotWindowController(TForm1& form, const thermo::ThermoRecord& record,
+                         const lcr::FreqSweep& sweep);
     ~PlotWindowController() override;
 
     void wire() override;
@@ -33,6 +42,8 @@ class PlotWindowController : public PanelController, public plotwindow::PlotHost
     void openPlotWindow();
     void fitToData();
 
+    std::vector<const plot::PlotSource*> sources() override;
+    const plot::PlotSource* storeSource() const override;
     QString seriesComment(int slot) const override;
     QString seriesDate(int slot) const override;
     void setSeriesComment(int slot, const QString& comment) override;
@@ -46,6 +57,9 @@ class PlotWindowController : public PanelController, public plotwindow::PlotHost
     QString fileName() const;
 
     std::unique_ptr<plot::IvStoreSource> source_;
+    std::unique_ptr<plot::RecordSource> againstTemperature_;
+    std::unique_ptr<plot::RecordSource> againstTime_;
+    std::unique_ptr<plot::SweepSource> sweep_;
     plotwindow::PlotWindow* window_ = nullptr;  // a child of the form
     // Comments given in the plot window to series of no measurement here (from a file),
     // while the slot holds the same points.

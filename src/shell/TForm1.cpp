@@ -92,12 +92,13 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     auto lcr = std::make_unique<LcrController>(*this);
     thermo_ = thermo.get();
     auto history = std::make_unique<HistoryController>(*this, *files, *thermo, *lcr);
+    auto plot = std::make_unique<PlotWindowController>(*this, thermo->record(), lcr->sweep());
     controllers_.push_back(std::move(files));
     controllers_.push_back(std::make_unique<AnalysisController>(*this));
     controllers_.push_back(std::move(thermo));
     controllers_.push_back(std::move(lcr));
     controllers_.push_back(std::move(history));
-    controllers_.push_back(std::make_unique<PlotWindowController>(*this));
+    controllers_.push_back(std::move(plot));
     for (const auto& controller : controllers_) {
         controller->wire();
     }

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QImage>
 #include <QMouseEvent>
@@ -182,6 +183,41 @@ TEST_F(PlotWindowRecipe, SavesPicturesAndScreenshotsAndKeepsItsPlace) {
     startForm(kBench);
     ASSERT_EQ(run("menu View/Plot window"), 0);
     EXPECT_EQ(window()->size(), QSize(900, 600));
+}
+
+// The window shows what the panel on view measures: the four-probe record against
+// temperature or time as the operator chooses, the LCR sweep on a log axis (not its test
+// curve), and the I-V store again.
+TEST_F(PlotWindowRecipe, FollowsThePanelOnView) {
+    startForm(QStringLiteral("sim:noise=0,latency=0,temp=280..300@60"));
+    ASSERT_EQ(run("menu View/Plot window"), 0);
+    c().setVisible(QStringLiteral("GroupBox7"), true);
+    setChecked("RadioButton59", true);
+    ui.queueAnswer(configDir.filePath("warming.temp"));
+    click("Button27");
+    auto* timer = form->findChild<QTimer*>(QStringLiteral("Timer1"));
+    for (int i = 0; i < 4; ++i) {
+        QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+    }
+    click("Button28");
+    QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+    window()->refresh();
+    EXPECT_TRUE(facts().startsWith("plot x: Temperature (°C) ")) << facts().toStdString();
+    EXPECT_TRUE(facts().contains("\nplot y: Resistance (Ω) "));
+    EXPECT_TRUE(facts().contains("\nplot series: 1  ")) << facts().toStdString();
+    auto* choice = window()->findChild<QComboBox*>(QStringLiteral("PlotSource"));
+    ASSERT_NE(choice, nullptr);
+    EXPECT_FALSE(choice->isHidden());
+    ASSERT_EQ(choice->count(), 2);
+    emit choice->activated(1);
+    EXPECT_TRUE(facts().startsWith("plot x: Time (s) ")) << facts().toStdString();
+
+    setChecked("RadioButton60", true);
+    window()->refresh();
+    EXPECT_TRUE(facts().startsWith("plot x: Frequency (Hz) ")) << facts().toStdString();
+    EXPECT_TRUE(facts().section('\n', 0, 0).endsWith(" log"));
+    EXPECT_FALSE(facts().contains("plot series:"));
+    EXPECT_TRUE(choice->isHidden());
 }
 
 TEST_F(PlotWindowRecipe, FitToDataWritesTheDataRangeIntoTheLimitEdits) {
