@@ -7,15 +7,25 @@
 
 #include "bus/GpibBus.h"
 #include "sim/SimBackend.h"
+#include "sim/Smu2636.h"
 
 namespace {
 
-// Settings whose numbers take units and multipliers ("10mA", "2 KHZ", "MAX"): every input
-// line is also sent as their parameter.
-constexpr std::pair<int, const char*> kNumericSettings[] = {
-    {24, ":SOUR:VOLT:LEV "},   {24, ":SENS:CURR:PROT "}, {24, ":SOUR:DEL "},
-    {24, ":TRIG:COUN "},       {24, ":SYST:BEEP "},      {14, "CURR:RANG "},
-    {16, "VOLT:AC:DET:BAND "}, {16, "RES:RANG "},
+// Settings whose numbers take units and multipliers ("10mA", "2 KHZ", "MAX"), and the
+// switches and names that decide whether and how a reading is taken: every input line is also
+// sent as their parameter, and then a reading and the compliance state are asked for.
+constexpr std::pair<int, const char*> kParameterCommands[] = {
+    {24, ":SOUR:VOLT:LEV "}, {24, ":SENS:CURR:PROT "},  {24, ":SOUR:DEL "},
+    {24, ":TRIG:COUN "},     {24, ":SYST:BEEP "},       {24, ":OUTP "},
+    {24, ":SOUR:CLE:AUTO "}, {24, ":FORM:ELEM "},       {14, "CURR:RANG "},
+    {14, ":SENS:FUNC "},     {16, "VOLT:AC:DET:BAND "}, {16, "RES:RANG "},
+    {16, "UNIT:TEMP "},
+};
+constexpr std::pair<int, const char*> kStateQueries[] = {
+    {24, ":READ?"},
+    {24, ":SENS:CURR:PROT:TRIP?;:SENS:VOLT:PROT:TRIP?;:STAT:MEAS:COND?"},
+    {14, ":SENS:FUNC?"},
+    {16, "READ?"},
 };
 
 // The status byte and the bus lines after a message: a poll, a trigger, sometimes a clear.
@@ -30,13 +40,30 @@ void touchBusLines(tarvix::sim::SimInstrument& instrument, char selector) {
     }
 }
 
+// The whole input is also one message to a 2636A of its own, with a small instruction budget
+// and memory allowance: multi-line scripts, loadscript ... endscript, loops and errors all go
+// through its Lua state. Every reply is read back; nothing may hang or crash.
+void runAsScript(std::string_view input) {
+    QString error;
+    static const auto options = tarvix::sim::parseSimOptions("smu=2636A,latency=0,seed=5", &error);
+    tarvix::sim::SimEnvironment environment(*options, [] { return 0.0; });
+    tarvix::sim::Smu2636 smu(environment, {std::size_t{4} << 20, 200'000});
+    for (int pass = 0; pass < 2; ++pass) {
+        smu.write(input);
+        while (smu.read(4096)) {
+        }
+        touchBusLines(smu, static_cast<char>(pass));
+    }
+}
+
 }  // namespace
 
 // Arbitrary program messages, one per line, go to every instrument of a SCPI bench and of a
-// TSP bench (the SCPI parser, the TSP line parser and the common commands), and as the number
-// of settings that take units; after each, a reply is read with a maximum length taken from
-// the input and the bus lines are touched. Nothing may crash, a reply must fit the buffer the
-// bus hands the library, and a status byte must be a byte.
+// TSP bench (the SCPI parser, the Lua state of the 2636A and the common commands), and as the
+// number of settings that take units; after each, a reply is read with a maximum length taken
+// from the input and the bus lines are touched. Nothing may crash, a reply must fit the buffer
+// the bus hands the library, and a status byte must be a byte. Then the whole input runs as
+// one TSP message.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using tarvix::sim::SimBackend;
     using tarvix::sim::SimBench;
@@ -70,12 +97,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
         auto& scpiBench = benches.front()->bench();
-        for (const auto& [address, setting] : kNumericSettings) {
+        for (const auto& [address, setting] : kParameterCommands) {
             scpiBench.send(address, std::string(setting) + std::string(message));
             std::string reply;
             scpiBench.enter(address, 70, &reply);
         }
+        for (const auto& [address, query] : kStateQueries) {
+            scpiBench.send(address, query);
+            std::string reply;
+            scpiBench.enter(address, 4096, &reply);
+        }
         start = end + 1;
     }
+    runAsScript(input);
     return 0;
 }

@@ -2,6 +2,12 @@
 
 namespace tarvix::bus {
 
+namespace {
+QString failuresInARow() {
+    return QStringLiteral("%1 failed readings in a row").arg(ReadingFaults::kEndAfterInARow);
+}
+}  // namespace
+
 QString ExchangeFault::text() const {
     return QStringLiteral("the instrument at address %1 failed on \"%2\" (status %3)")
         .arg(address)
@@ -37,15 +43,21 @@ bool ReadingFaults::recordFailure() {
     return endsRun();
 }
 
+QString ReadingFaults::endReason() const {
+    QString reason = failuresInARow();
+    if (last_) {
+        reason += QStringLiteral("; last failure: %1").arg(last_->text());
+    }
+    return reason;
+}
+
 QString ReadingFaults::summary(const QString& run) const {
     if (missing_ == 0) {
         return {};
     }
     QString message;
     if (endsRun()) {
-        message = QStringLiteral("%1 was ended: %2 failed readings in a row. ")
-                      .arg(run)
-                      .arg(kEndAfterInARow);
+        message = QStringLiteral("%1 was ended: %2. ").arg(run, failuresInARow());
     }
     message +=
         QStringLiteral("%1 of %2 %3 are stored as missing.").arg(missing_).arg(total_).arg(unit_);

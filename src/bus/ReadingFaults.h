@@ -37,6 +37,9 @@ class ReadingFaults {
 
     // The one message of the run's end, empty when nothing was missing; `run` names the run.
     QString summary(const QString& run) const;
+    // Why the failures ended the run, for the status line: "3 failed readings in a row; last
+    // failure: ...".
+    QString endReason() const;
 
   private:
     bool recordFailure();

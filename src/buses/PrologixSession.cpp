@@ -184,16 +184,27 @@ void PrologixSession::readFromInstrument(const QList<QByteArray>& arguments) {
     write(message);
 }
 
-// The next reply of the instrument with its line end, or nothing when none waits.
+// The next reply of the instrument with its line end, or nothing when none waits. As a GPIB
+// read goes on to the end of the message, a reply longer than one read is read on until a
+// shorter piece ends it; its bytes are taken by count, as binary data may hold a NUL.
 QByteArray PrologixSession::instrumentMessage() {
     QByteArray buffer(kReplyCapacity + 20, ' ');
-    std::uint16_t count = 0;
-    int status = 0;
-    backend_.enter(buffer.data(), kReplyCapacity, &count, address_, &status);
-    if (status != 0) {
-        return {};
+    QByteArray message;
+    bool received = false;
+    for (;;) {
+        std::uint16_t count = 0;
+        int status = 0;
+        backend_.enter(buffer.data(), kReplyCapacity, &count, address_, &status);
+        if (status != 0) {
+            break;
+        }
+        received = true;
+        message.append(buffer.constData(), count);
+        if (count < kReplyCapacity) {
+            break;
+        }
     }
-    return buffer.left(buffer.indexOf('\0')) + '\n';
+    return received ? message + '\n' : QByteArray();
 }
 
 void PrologixSession::serialPoll(const QList<QByteArray>& arguments) {

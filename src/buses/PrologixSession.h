@@ -23,7 +23,8 @@ class PrologixSession : public QObject {
     PrologixSession(QTcpSocket* socket, bus::GpibBackend& backend, PrologixDeviceControl* control,
                     QObject* parent = nullptr);
 
-    static constexpr int kReplyCapacity = 4096;
+    // The most one read takes (a 16-bit count), so that a long reply seldom needs more.
+    static constexpr int kReplyCapacity = 65535;
 
   private:
     void schedule();

@@ -190,10 +190,17 @@ void IvSweep::measurePoint(int segment, bool firstPoint, const SweepOptions& opt
         throw tableFull(segment);
     }
     const double level = segment_.level;
-    programLevel(level, options);
-    const double voltage = measureVoltage(level, firstPoint, options);
-    const double current =
-        measureCurrent(firstPoint, !firstPoint && level == segment_.segmentEnd, options);
+    double voltage = 0;
+    double current = 0;
+    try {
+        programLevel(level, options);
+        voltage = measureVoltage(level, firstPoint, options);
+        current = measureCurrent(firstPoint, !firstPoint && level == segment_.segmentEnd, options);
+    } catch (const AcquisitionEnded&) {
+        // The status line tells the level the fault came at.
+        host_.reportProgress(progress_.point(segment, segment_.pointCounter, level));
+        throw;
+    }
     ++segment_.pointCounter;
     storePoint(segment, voltage, current);
     host_.drawChart();

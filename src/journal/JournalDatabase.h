@@ -3,11 +3,23 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <memory>
 
+#include "journal/JournalLock.h"
 #include "journal/JournalWrites.h"
 #include "journal/MeasurementContext.h"
 
+class QSqlError;
+
 namespace tarvix::journal {
+
+// How a program takes its database: the lock it holds already (none: the journal takes its
+// own), or reading alone while another program measures into the file.
+struct JournalAccess {
+    std::unique_ptr<JournalLock> lock;
+    bool readOnly = false;
+    bool named = false;  // the operator named the file (see inspectJournalFile)
+};
 
 // The SQLite file in which every measured point is kept as it is measured, so that a crash
 // or a power cut loses at most the last point or the last second. I-V points are committed
@@ -27,7 +39,8 @@ namespace tarvix::journal {
 //       I-V: x voltage (V), y current (A), compliance 1 where the source's limit clipped the
 //       reading, otherwise 0; four-probe and thermocouple: x thermoTemp,
 //       y thermoResistance, z thermoRefTemp, w thermoTcTemp, t thermoTime (day fraction);
-//       LCR: x frequency (Hz), y primary, z secondary; a missing reading is NULL
+//       LCR: x frequency (Hz), y primary, z secondary, t seconds since the sweep started;
+//       a missing reading is NULL
 //   context(measurement_id, key, value): settings and instrument identifications
 //   file(measurement_id, path, role, written): role 'saved' | 'exported'
 //   schema_version(version, applied)
@@ -40,14 +53,21 @@ class JournalDatabase {
     JournalDatabase(const JournalDatabase&) = delete;
     JournalDatabase& operator=(const JournalDatabase&) = delete;
 
-    // Opens (or creates) the journal in `folder`. A file that is not a journal of ours, or is
-    // damaged, or a folder in its place, is renamed aside and a fresh journal started;
-    // `notice` then says so. Returns false (with `notice`) only when no journal could be
-    // kept at all: the program goes on without one.
+    // Opens (or creates) the journal in `folder`. Only a file of ours is ever written: a
+    // damaged one of ours is renamed aside and a fresh journal started, while anything else
+    // at the path (another program's file, a folder, a device), a file of a newer version or a
+    // file another program holds is left exactly as it is. `notice` says what happened.
+    // Returns false (with `notice`) when no journal could be kept: the program goes on
+    // without one.
     bool open(const QString& folder, QString* notice);
-    // The same for the database file `file` (its folder is made when missing).
-    bool openPath(const QString& file, QString* notice);
+    // The same for the database file `file` (its folder is made when missing). `access`
+    // brings the lock when the caller took it already, or asks for reading alone.
+    bool openPath(const QString& file, QString* notice, JournalAccess access = {});
+    // Open for journaling: measurements are written.
     bool isOpen() const { return open_; }
+    // Open for reading, for journaling or read-only (History on a file another program holds).
+    bool isReadable() const { return open_ || readOnly_; }
+    bool isReadOnly() const { return readOnly_; }
     // The window's connection for reading, once every point handed over is committed or held:
     // what it reads includes those committed. Writes go through write().
     QSqlDatabase& database() {
@@ -83,8 +103,15 @@ class JournalDatabase {
     JournalWrites& writes() { return writes_; }
 
   private:
-    bool openFile(QString* why);
-    bool schemaUsable(QString* why);
+    // Why a file of ours could not be opened for journaling.
+    enum class Failure { Damaged, InUse, Other };
+
+    bool takeLock(JournalAccess& access, QString* notice);
+    bool openFile(QString* why, Failure* failure);
+    bool openReadOnly(QString* notice);
+    bool startAfresh(const QString& aside, const QString& why, QString* notice);
+    bool failed(const QSqlError& error, QString* why, Failure* failure);
+    bool schemaUsable(QString* why, Failure* failure);
     QString setAside();
     void closeDatabase();
 
@@ -92,6 +119,8 @@ class JournalDatabase {
     QString path_;
     QSqlDatabase db_;
     bool open_ = false;
+    bool readOnly_ = false;
+    std::unique_ptr<JournalLock> lock_;  // before writes_: let go after its last write
     JournalWrites writes_;
     std::function<MeasurementContext(const QString& kind)> describer_;
 };

@@ -8,22 +8,6 @@
 
 namespace tarvix::journal {
 
-namespace {
-
-// "on 07.12.2026 from 10:02:13 to 10:40:01", or one date each when the span passes midnight.
-QString spanText(const QDateTime& first, const QDateTime& last) {
-    if (first.date() == last.date()) {
-        return QStringLiteral("on %1 from %2 to %3")
-            .arg(text::shortDateText(first.date()), text::longTimeText(first.time()),
-                 text::longTimeText(last.time()));
-    }
-    return QStringLiteral("from %1 %2 to %3 %4")
-        .arg(text::shortDateText(first.date()), text::longTimeText(first.time()),
-             text::shortDateText(last.date()), text::longTimeText(last.time()));
-}
-
-}  // namespace
-
 RecoveryJournal::RecoveryJournal(series::SeriesStore& store, thermo::ThermoRecord& record)
     : store_(store), record_(record) {}
 
@@ -38,11 +22,11 @@ QStringList RecoveryJournal::openAndRecover(const QString& folder) {
                          : QDir(folder).filePath(QString::fromLatin1(JournalDatabase::kFileName)));
 }
 
-QStringList RecoveryJournal::openFileAndRecover(const QString& file) {
+QStringList RecoveryJournal::openFileAndRecover(const QString& file, JournalAccess access) {
     QStringList messages;
     QString notice;
     if (!file.isEmpty()) {
-        db_.openPath(file, &notice);
+        db_.openPath(file, &notice, std::move(access));
     }
     if (!notice.isEmpty()) {
         messages << notice;
@@ -55,7 +39,7 @@ QStringList RecoveryJournal::openFileAndRecover(const QString& file) {
                         "Recovered %1 unsaved series measured %2. They stay marked "
                         "unsaved until \"Save all series\" or \"Delete\".")
                         .arg(series.count)
-                        .arg(spanText(series.first, series.last));
+                        .arg(text::spanText(series.first, series.last));
     }
     recoveredRecord_ = thermo_->recover();
     const RecoveredRecord& record = recoveredRecord_;
@@ -73,7 +57,7 @@ QStringList RecoveryJournal::openFileAndRecover(const QString& file) {
                                  ? QStringLiteral("thermocouple")
                                  : QStringLiteral("four-probe"))
                         .arg(record.samples)
-                        .arg(spanText(record.started, record.ended));
+                        .arg(text::spanText(record.started, record.ended));
     }
     store_.setObserver(series_.get());
     record_.observer = thermo_.get();

@@ -23,8 +23,9 @@ class RecoveryJournal {
     // Opens the journal in `folder` (an empty folder: no file, unsaved series are still
     // tracked), puts back what was never saved and returns what the operator is to be told.
     QStringList openAndRecover(const QString& folder);
-    // The same with the database file `file` wherever it is.
-    QStringList openFileAndRecover(const QString& file);
+    // The same with the database file `file` wherever it is, taken as `access` says; read
+    // alone, nothing is put back (what is unsaved there belongs to the program measuring).
+    QStringList openFileAndRecover(const QString& file, JournalAccess access = {});
 
     // The four-probe or thermocouple record put back at start-up (no samples: none).
     const RecoveredRecord& recoveredRecord() const { return recoveredRecord_; }

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStringList>
 #include <QVariant>
 #include <span>
 
@@ -10,8 +11,7 @@ namespace tarvix::journal {
 
 namespace {
 
-// Marks the file as ours, so a foreign SQLite file in its place is set aside, not written.
-constexpr int kApplicationId = 0x54727678;  // "Trvx"
+constexpr int kApplicationId = SchemaMigrations::kApplicationId;
 
 // The recovery journal: measurements, their segments, points and context.
 constexpr const char* kVersion1[] = {
@@ -132,7 +132,11 @@ bool applyStep(QSqlDatabase& db, int version, QString* why) {
         db.rollback();
         return false;
     }
-    return db.commit();
+    if (!db.commit()) {
+        *why = db.lastError().text();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -146,10 +150,13 @@ std::optional<int> SchemaMigrations::version(QSqlDatabase& db) {
     if (*application == 0 && *userVersion == 0 && db.tables().isEmpty()) {
         return 0;
     }
-    if (*application != kApplicationId) {
+    const QStringList tables = db.tables();
+    const bool ourTables =
+        tables.contains(QStringLiteral("measurement")) && tables.contains(QStringLiteral("point"));
+    if (*application != kApplicationId && !(*application == 0 && ourTables)) {
         return std::nullopt;
     }
-    if (!db.tables().contains(QStringLiteral("schema_version"))) {
+    if (!tables.contains(QStringLiteral("schema_version"))) {
         return *userVersion;
     }
     QSqlQuery query(db);
@@ -157,6 +164,10 @@ std::optional<int> SchemaMigrations::version(QSqlDatabase& db) {
         return std::nullopt;
     }
     return query.value(0).toInt();
+}
+
+bool SchemaMigrations::markAsOurs(QSqlDatabase& db, QString* why) {
+    return run(db, QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId), why);
 }
 
 bool SchemaMigrations::upgrade(QSqlDatabase& db, int from, QString* why) {

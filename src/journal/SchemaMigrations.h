@@ -13,8 +13,15 @@ namespace tarvix::journal {
 class SchemaMigrations {
   public:
     static constexpr int kCurrentVersion = 4;
+    // PRAGMA application_id of every file of ours: "Trvx".
+    static constexpr int kApplicationId = 0x54727678;
 
-    // The version of a file of ours (0: empty); nullopt when it cannot be read.
+    // Marks a new, empty file as ours before anything else is written to it, so that even a
+    // program killed at once leaves a file the next start recognises.
+    static bool markAsOurs(QSqlDatabase& db, QString* why);
+
+    // The version of a file of ours (0: empty); nullopt when it cannot be read or is not ours.
+    // A file without our application id is ours when it holds our tables.
     static std::optional<int> version(QSqlDatabase& db);
     // Applies every step after `from`. On failure nothing of the failed step is kept.
     static bool upgrade(QSqlDatabase& db, int from, QString* why);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "lcr/ExternalBias.h"
 #include "lcr/FrqFile.h"
 #include "lcr/LcrCommands.h"
 #include "lcr/MeterReply.h"
@@ -20,34 +21,17 @@ constexpr int kInternalBias = 2;
 constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
 const QString kSweepName = QStringLiteral("The frequency sweep");
 
-// Switches the meter's internal bias off when the sweep that switched it on ends, whichever
-// way it ends.
-class InternalBiasGuard {
-  public:
-    explicit InternalBiasGuard(bus::GpibBus& bus) : bus_(bus) {}
-    ~InternalBiasGuard() {
-        if (armed_) {
-            bus_.send(kLcrAddress, biasCommand(0));
-        }
-    }
-    InternalBiasGuard(const InternalBiasGuard&) = delete;
-    InternalBiasGuard& operator=(const InternalBiasGuard&) = delete;
-    void arm() { armed_ = true; }
-
-  private:
-    bus::GpibBus& bus_;
-    bool armed_ = false;
-};
-
-// The status line's view of a sweep: point i of N at its frequency.
+// The status line's view of a sweep: point i of N at its frequency (none before point 1).
 status::Progress sweepProgress(const FreqSweep& sweep, int i,
                                std::optional<status::Ending> ending = std::nullopt,
                                const QString& reason = {}) {
     status::Progress progress;
     progress.stage = QStringLiteral("LCR sweep");
     progress.counters = {{QStringLiteral("point"), i, sweep.sweepCount}};
-    progress.reading =
-        QStringLiteral("%1 Hz").arg(sweep.sweepFreq[static_cast<size_t>(i)], 0, 'f', 2);
+    if (i >= 1) {
+        progress.reading =
+            QStringLiteral("%1 Hz").arg(sweep.sweepFreq[static_cast<size_t>(i)], 0, 'f', 2);
+    }
     progress.done = i;
     progress.total = sweep.sweepCount;
     progress.ending = ending;
@@ -56,9 +40,11 @@ status::Progress sweepProgress(const FreqSweep& sweep, int i,
 }
 }  // namespace
 
-FrequencySweeper::FrequencySweeper(bus::GpibBus& bus, LcrHost& host, FreqSweep& sweep)
-    : bus_(bus), host_(host), sweep_(sweep) {}
+FrequencySweeper::FrequencySweeper(bus::GpibBus& bus, LcrHost& host, FreqSweep& sweep,
+                                   SweepObserver* observer)
+    : bus_(bus), host_(host), sweep_(sweep), observer_(observer) {}
 
+// A sweep that switched the meter's internal bias on switches it off however it ends.
 SweepReport FrequencySweeper::run(const SweepSettings& settings) {
     SweepReport report;
     if (const QString reason = refusalReason(settings); !reason.isEmpty()) {
@@ -67,25 +53,37 @@ SweepReport FrequencySweeper::run(const SweepSettings& settings) {
         return report;
     }
     takeSettings(settings);
-    InternalBiasGuard bias(bus_);
+    measure(settings, report);
+    // A bias the meter never took on needs no word when the switch-off fails too.
     if (settings.biasMode == kInternalBias) {
-        bias.arm();
+        const QString failure = sendBiasChecked(
+            bus_, 0, QStringLiteral("The internal bias was not switched off after the sweep"));
+        if (!failure.isEmpty() && report.biasTaken) {
+            host_.showMessage(failure);
+        }
     }
-    if (!configureMeter(settings)) {
+    return report;
+}
+
+void FrequencySweeper::measure(const SweepSettings& settings, SweepReport& report) {
+    if (!configureMeter(settings, report)) {
         report.outcome = SweepReport::Outcome::SetupFailed;
         host_.showMessage(
             QStringLiteral("%1 was not started: %2.").arg(kSweepName, fault_->text()));
-        return report;
+        return;
     }
     FrqFile file(settings.fileBaseName);
     if (const int error = file.open(); error != 0) {
-        stopOnFileError(error, report);
-        return report;
+        stopOnFileError(error, 0, report);
+        return;
+    }
+    if (observer_) {
+        observer_->sweepStarted(settings, file.absolutePath());
     }
     faults_.reset();
     for (int i = 1; i <= sweep_.sweepCount; ++i) {
         if (!measurePoint(i, settings, file, report)) {
-            return report;
+            return;
         }
         if (stopAfter(i, report)) {
             break;
@@ -96,21 +94,33 @@ SweepReport FrequencySweeper::run(const SweepSettings& settings) {
         }
     }
     if (const int error = file.commit(); error != 0) {
-        stopOnFileError(error, report);
-        return report;
+        stopOnFileError(error, sweep_.sweepCount, report);
+        return;
+    }
+    if (observer_) {
+        observer_->sweepWritten(file.absolutePath());
     }
     report.unreadableReadings = faults_.missing();
     if (const QString message = faults_.summary(kSweepName); !message.isEmpty()) {
         host_.showMessage(message);
     }
+    reportEnd(report);
+}
+
+// Failures that ended the sweep say so, with the frequency it got to; a closing window only
+// ends it.
+void FrequencySweeper::reportEnd(const SweepReport& report) {
     status::Ending ending = status::Ending::Finished;
+    QString reason;
     if (report.stopped) {
         ending = status::Ending::Stopped;
+    } else if (faults_.endsRun()) {
+        ending = status::Ending::Fault;
+        reason = faults_.endReason();
     } else if (report.outcome == SweepReport::Outcome::Ended) {
         ending = status::Ending::Ended;
     }
-    host_.reportProgress(sweepProgress(sweep_, sweep_.sweepCount, ending));
-    return report;
+    host_.reportProgress(sweepProgress(sweep_, sweep_.sweepCount, ending, reason));
 }
 
 void FrequencySweeper::takeSettings(const SweepSettings& settings) {
@@ -126,16 +136,18 @@ void FrequencySweeper::takeSettings(const SweepSettings& settings) {
     sweep_.readingsPerPoint = settings.readingsPerPoint;
 }
 
-bool FrequencySweeper::configureMeter(const SweepSettings& settings) {
+bool FrequencySweeper::configureMeter(const SweepSettings& settings, SweepReport& report) {
     bus_.setTimeout(kBusTimeout);
     const MeterSetup setup{sweep_.primaryCode,  sweep_.secondaryCode, settings.speed,
                            sweep_.meterAverage, sweep_.biasMode,      sweep_.triggerDelay,
                            settings.acLevelMv};
     fault_.reset();
+    const std::string bias = biasCommand(sweep_.biasMode);
     for (const std::string& command : setupCommands(setup)) {
         if (!sendChecked(command)) {
             return false;
         }
+        report.biasTaken = report.biasTaken || command == bias;
     }
     return true;
 }
@@ -192,7 +204,7 @@ bool FrequencySweeper::measurePoint(int i, const SweepSettings& settings, FrqFil
         // A failed exchange is logged with an empty reply: nothing the meter said is trusted.
         if (const int error = file.writeReading(reply.value_or(QByteArray()), sweep_.sweepFreq[at]);
             error != 0) {
-            stopOnFileError(error, report);
+            stopOnFileError(error, i, report);
             return false;
         }
         const MeterReply values = parseMeterReply(reply.value_or(QByteArray()));
@@ -216,6 +228,9 @@ bool FrequencySweeper::measurePoint(int i, const SweepSettings& settings, FrqFil
     sweep_.sweepPrimary[at] = missing ? kMissing : primary / sweep_.readingsPerPoint;
     sweep_.sweepSecondary[at] = missing ? kMissing : secondary / sweep_.readingsPerPoint;
     sweep_.widenExtremes(i);
+    if (observer_) {
+        observer_->pointStored(sweep_, i);
+    }
     host_.showLastData(text::fromCp1251(lastValueText));
     host_.reportProgress(sweepProgress(sweep_, i));
     return true;
@@ -239,10 +254,11 @@ bool FrequencySweeper::stopAfter(int i, SweepReport& report) {
     return true;
 }
 
-void FrequencySweeper::stopOnFileError(int code, SweepReport& report) {
+// A file that cannot be written is a fault of the sweep, at the point it came to.
+void FrequencySweeper::stopOnFileError(int code, int point, SweepReport& report) {
     report.outcome = SweepReport::Outcome::FileFailed;
     host_.reportProgress(
-        sweepProgress(sweep_, 0, status::Ending::Ended, text::fileErrorText(code)));
+        sweepProgress(sweep_, point, status::Ending::Fault, text::fileErrorText(code)));
     host_.showMessage(text::fileErrorText(code));
 }
 

@@ -1,6 +1,5 @@
 #include "lcr/LcrPanel.h"
 
-#include "lcr/LcrCommands.h"
 #include "series/ChartCanvas.h"
 
 namespace tarvix::lcr {
@@ -20,9 +19,10 @@ SweepReport LcrPanel::runSweep(bus::GpibBus& bus, const SweepSettings& settings)
         return SweepReport{SweepReport::Outcome::Busy};
     }
     sweeping_ = true;
-    FrequencySweeper sweeper(bus, host_, *sweep_);
+    FrequencySweeper sweeper(bus, host_, *sweep_, observer_);
     const SweepReport report = sweeper.run(settings);
     sweeping_ = false;
+    bias_.sweepConfigured(settings.biasMode, report.biasTaken);
     if (report.outcome == SweepReport::Outcome::Completed ||
         report.outcome == SweepReport::Outcome::Ended) {
         showSweep(settings.view, settings.chart);
@@ -45,10 +45,6 @@ void LcrPanel::redraw(const ChartOptions& options) {
     drawChart(chart_);
     host_.showChart(chart_);
     host_.processEvents();
-}
-
-void LcrPanel::sendBias(bus::GpibBus& bus, int biasMode) {
-    bus.send(kLcrAddress, biasCommand(biasMode));
 }
 
 }  // namespace tarvix::lcr

@@ -4,11 +4,13 @@
 #include <memory>
 
 #include "bus/GpibBus.h"
+#include "lcr/ExternalBias.h"
 #include "lcr/FreqSweep.h"
 #include "lcr/FrequencyChart.h"
 #include "lcr/FrequencySweeper.h"
 #include "lcr/FrequencyView.h"
 #include "lcr/LcrHost.h"
+#include "lcr/SweepObserver.h"
 #include "lcr/SweepSettings.h"
 
 namespace tarvix::lcr {
@@ -42,8 +44,11 @@ class LcrPanel {
     // The chart as last drawn, into another image of its size (for its pictures).
     void drawChart(QImage& image) const;
 
-    // Button34Click (biasMode 0, "EXT OFF") and Button35Click (biasMode 1, "EXT ON").
-    static void sendBias(bus::GpibBus& bus, int biasMode);
+    // EXT ON, EXT OFF and the bias the window leaves off as it closes; a sweep tells it the
+    // mode it set.
+    ExternalBias& externalBias() { return bias_; }
+    // Told of every sweep's start, points and file (null: nobody).
+    void setObserver(SweepObserver* observer) { observer_ = observer; }
 
   private:
     LcrHost& host_;
@@ -51,6 +56,8 @@ class LcrPanel {
     std::unique_ptr<PlotSet> plot_;
     QImage chart_;
     ChartOptions options_;
+    ExternalBias bias_;
+    SweepObserver* observer_ = nullptr;
     bool sweeping_ = false;
 };
 

@@ -41,6 +41,15 @@ QString databaseFileText(const QString& file) {
                           : QStringLiteral("Database: %1").arg(QDir::toNativeSeparators(file));
 }
 
+QString databaseReadOnlyText(const QString& file) {
+    return databaseFileText(file) + QStringLiteral(" (read-only)");
+}
+
+QString databaseReadOnlyTip() {
+    return QStringLiteral(
+        "Another program measures into this file; this window only reads it (History).");
+}
+
 QString databaseServerText(const QString& address, const MirrorState& state) {
     if (state.inStep()) {
         return QStringLiteral("Database: %1, in step").arg(address);

@@ -41,6 +41,22 @@ void IvChart::invalidateCaches() {
     liveRun_.forget();
 }
 
+namespace {
+
+// About a few milliseconds of drawing, so that the window stays responsive between calls.
+constexpr long kPreparedPointsPerCall = 200000;
+
+}  // namespace
+
+bool IvChart::prepareStoredLayer(IvChartRanges ranges, const IvChartOptions& options,
+                                 const SeriesStore& store) {
+    if (!options.showStored || !cachingEnabled_) {
+        return true;
+    }
+    const IvChartGeometry geometry(size_, ranges, options.logScale);
+    return storedLayer_.prepare(store, geometry, options.joinPoints, kPreparedPointsPerCall);
+}
+
 std::optional<QString> IvChart::drawIvChart(const QString& yLabel, const QString& xLabel,
                                             IvChartRanges ranges, const IvChartOptions& options,
                                             const SeriesStore& store, AnimationHost* host) {

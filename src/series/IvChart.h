@@ -96,6 +96,13 @@ class IvChart {
     int storedLayerBuilds() const { return storedLayer_.builds(); }
     // Series drawn over the kept stored layer since it was last drawn whole.
     int storedSeriesAdded() const { return storedLayer_.seriesAdded(); }
+    // Draws a part of the stored layer for `ranges`, which the chart is expected to be drawn
+    // with next, ahead of that drawing; true when nothing is left to draw for them. Meant for
+    // idle moments: each call draws a few milliseconds' worth.
+    bool prepareStoredLayer(IvChartRanges ranges, const IvChartOptions& options,
+                            const SeriesStore& store);
+    // Series drawn ahead by prepareStoredLayer.
+    int storedSeriesPrepared() const { return storedLayer_.seriesPrepared(); }
     // The part of ivBitmap the last drawing changed (all of it after a drawing anew).
     QRect lastChangedArea() const { return changedArea_; }
 

@@ -139,8 +139,13 @@ void SeriesStore::markStoredChanged() {
     noteWritten(kMaxSeries);
 }
 
+// A write of one series needs the copy of that series only: the copies of the others stay
+// pending, and a commit into a new slot after an open or a save copies nothing.
 void SeriesStore::markSeriesWritten(int series) {
-    makePendingCopies();
+    if (validSeries(series)) {
+        makePendingCopy(series);
+    }
+    copiesPending_ = false;
     storedRevision_ = nextRevision();
     if (validSeries(series)) {
         seriesRevisions_[static_cast<std::size_t>(series)] = storedRevision_;
@@ -270,29 +275,51 @@ void SeriesStore::clearSeries(int series) {
     markSeriesWritten(series);
 }
 
-// Every write of the tables makes pending copies first, so while they are pending the tables
-// are what they were at the snapshot.
+// Every write of the tables makes the pending copies of what it writes first, so while a
+// series' copy is pending its table is what it was at the snapshot.
 void SeriesStore::snapshotStored() {
     copiesPending_ = true;
+    seriesCopiesPending_.reset();
+    for (int series = 1; series <= highestWrittenSeries_; ++series) {
+        seriesCopiesPending_.set(static_cast<std::size_t>(series));
+    }
+}
+
+void SeriesStore::makePendingCopy(int series) const {
+    const auto slot = static_cast<std::size_t>(series);
+    if (!seriesCopiesPending_.test(slot)) {
+        return;
+    }
+    seriesCopiesPending_.reset(slot);
+    const std::size_t first = storedIndex(1, series);
+    std::memcpy(storedCurrentCopy_ + first, storedCurrent_ + first, kSeriesBlock * sizeof(float));
+    std::memcpy(storedVoltageCopy_ + first, storedVoltage_ + first, kSeriesBlock * sizeof(float));
 }
 
 // Slots above the highest ever written are zero in the tables and their copies alike, so
-// copying up to it is the same as copying the whole table, without touching idle pages.
+// they are never pending. Threads call this after it ran once: it then writes nothing.
 void SeriesStore::makePendingCopies() const {
-    if (!copiesPending_) {
-        return;
+    if (seriesCopiesPending_.any()) {
+        for (int series = 1; series <= kMaxSeries; ++series) {
+            makePendingCopy(series);
+        }
     }
-    copiesPending_ = false;
-    const std::size_t floats = static_cast<std::size_t>(highestWrittenSeries_) * kSeriesBlock;
-    std::memcpy(storedCurrentCopy_, storedCurrent_, floats * sizeof(float));
-    std::memcpy(storedVoltageCopy_, storedVoltage_, floats * sizeof(float));
+    if (copiesPending_) {
+        copiesPending_ = false;
+    }
 }
 
+// A series whose copy is still pending was not written since the snapshot.
 void SeriesStore::restoreStored() {
     if (!copiesPending_) {  // pending copies are the tables already
-        const std::size_t floats = static_cast<std::size_t>(highestWrittenSeries_) * kSeriesBlock;
-        std::memcpy(storedCurrent_, storedCurrentCopy_, floats * sizeof(float));
-        std::memcpy(storedVoltage_, storedVoltageCopy_, floats * sizeof(float));
+        constexpr std::size_t kBlockBytes = kSeriesBlock * sizeof(float);
+        for (int series = 1; series <= highestWrittenSeries_; ++series) {
+            if (!seriesCopiesPending_.test(static_cast<std::size_t>(series))) {
+                const std::size_t first = storedIndex(1, series);
+                std::memcpy(storedCurrent_ + first, storedCurrentCopy_ + first, kBlockBytes);
+                std::memcpy(storedVoltage_ + first, storedVoltageCopy_ + first, kBlockBytes);
+            }
+        }
     }
     markWholeTables();
 }
@@ -316,6 +343,7 @@ void SeriesStore::swapContents(SeriesStore& other) {
     std::swap(seriesRevisions_, other.seriesRevisions_);
     std::swap(liveGeneration_, other.liveGeneration_);
     std::swap(copiesPending_, other.copiesPending_);
+    std::swap(seriesCopiesPending_, other.seriesCopiesPending_);
 }
 
 std::vector<QString> SeriesStore::segmentLabelTable() const {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <bitset>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -110,12 +111,14 @@ class SeriesStore {
     int storedSegmentCount() const;  // over series 1..seriesCount
     void clearStored(int lastSeries);
     // Empties one stored series: its points, count, labels and compliance flags, in the tables
-    // and in their copies, so that no correction or restore brings it back. The other series keep their
-    // slots; the empty one is skipped by every reader, as any empty slot is.
+    // and in their copies, so that no correction or restore brings it back. The other series keep
+    // their slots; the empty one is skipped by every reader, as any empty slot is.
     void clearSeries(int series);
-    // The copies become the tables as they stand. They are made when first needed: the first
-    // write of the tables, the first read of a copy, or makePendingCopies; until then a
-    // snapshot costs nothing, and the tables are their own copies (copiesPending).
+    // The copies become the tables as they stand. They are made when first needed, series by
+    // series: a write of one series copies that series alone (a commit of the live layer
+    // copies nothing else), and a read of a copy, a write of whole tables or
+    // makePendingCopies copies them all. Until the first write the tables are their own
+    // copies (copiesPending), and a snapshot costs nothing.
     void snapshotStored();
     void restoreStored();
     bool copiesPending() const { return copiesPending_; }
@@ -164,6 +167,7 @@ class SeriesStore {
     void markWholeTables();
     bool copyLiveInto(int slot);
     void noteWritten(int series);
+    void makePendingCopy(int series) const;
 
     float* liveCurrent_ = nullptr;
     float* liveVoltage_ = nullptr;
@@ -181,6 +185,8 @@ class SeriesStore {
     std::array<unsigned, kMaxSeries + 1> seriesRevisions_{};  // the last write of one series
     unsigned liveGeneration_ = 0;
     mutable bool copiesPending_ = false;
+    // Series whose copies are still the tables' (series 0 unused).
+    mutable std::bitset<kMaxSeries + 1> seriesCopiesPending_;
     SeriesStoreObserver* observer_ = nullptr;
 };
 

@@ -23,12 +23,22 @@ namespace tarvix::series {
 // layer is drawn anew only when a series it already shows changed, or when anything that
 // moves the points (size, ranges, scale, joining) changes. A new drawing of a large store is
 // shared between two threads.
+//
+// A second layer is kept for other ranges: the one drawn before the ranges last changed, or
+// one drawn ahead, a few series at a time (prepare), while the window is idle. When the chart
+// moves to its ranges, update takes it over and draws only the series it does not show yet.
 class StoredLayerCache {
   public:
     StoredLayerCache();
 
     // Brings the layer up to date; true when it changed.
     bool update(const SeriesStore& store, const IvChartGeometry& geometry, bool joinPoints);
+    // Draws up to about `pointBudget` stored points more of the layer for `geometry`; true when
+    // nothing is left to draw for it (the layer itself is for it, or the one ahead is done).
+    bool prepare(const SeriesStore& store, const IvChartGeometry& geometry, bool joinPoints,
+                 long pointBudget);
+    // Series drawn ahead by prepare.
+    int seriesPrepared() const { return seriesPrepared_; }
     const QImage& layer() const { return layer_; }
     std::uint64_t generation() const { return generation_; }
     // Whole drawings of the layer, and series drawn over it since.
@@ -37,6 +47,7 @@ class StoredLayerCache {
     void invalidate() {
         valid_ = false;
         segmentsValid_ = false;
+        ahead_.valid = false;
     }
 
     // The label of the last non-empty stored segment whose label is not empty, over series
@@ -58,7 +69,18 @@ class StoredLayerCache {
         std::uint64_t fingerprint = 0;  // 0: nothing to draw
     };
     static constexpr std::size_t kSlots = SeriesStore::kMaxSeries + 1;
+    // The layer for other ranges: series 1..drawnUpTo of the store, for `key`.
+    struct Ahead {
+        QImage layer;
+        Key key;
+        std::array<std::uint64_t, kSlots> drawn{};
+        int drawnUpTo = 0;
+        bool valid = false;
+    };
 
+    static Key keyOf(const IvChartGeometry& geometry, bool joinPoints);
+    void watch(const SeriesStore& store);
+    bool switchLayers(const Key& key);
     std::uint64_t fingerprint(const SeriesStore& store, int series);
     // The first series whose drawing differs from the layer's, or 0 when none does.
     int firstChangedSeries(const SeriesStore& store, int lastSeries);
@@ -75,6 +97,8 @@ class StoredLayerCache {
     std::uint64_t generation_ = 0;
     int builds_ = 0;
     int seriesAdded_ = 0;
+    int seriesPrepared_ = 0;
+    Ahead ahead_;
     std::array<SeriesSeen, kSlots> seen_{};
     std::array<std::uint64_t, kSlots> drawn_{};    // fingerprint of what the layer shows
     std::array<std::uint64_t, kSlots> current_{};  // fingerprint the store holds now

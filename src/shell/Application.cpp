@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
 #include <clocale>
@@ -15,7 +17,9 @@
 #include <optional>
 
 #include "buses/createBus.h"
+#include "journal/JournalDatabase.h"
 #include "shell/ApplicationTitle.h"
+#include "shell/DatabaseClaim.h"
 #include "shell/DatabaseLocation.h"
 #include "shell/Language.h"
 #include "shell/ScriptRunner.h"
@@ -61,10 +65,12 @@ struct Options {
         QStringLiteral("DIR")};
     QCommandLineOption database{
         QStringLiteral("database"),
-        QStringLiteral("The SQLite file that keeps every measurement, or a lab's server "
-                       "postgresql://USER@HOST[:PORT]/NAME that receives a copy of it "
-                       "(default: $TARVIX_DATABASE, else beside Parameters.dat when "
-                       "--config-dir is given, else the user's data folder)."),
+        QStringLiteral("The SQLite file that keeps every measurement, a lab's server "
+                       "postgresql://USER@HOST[:PORT]/NAME that receives a copy of it, or "
+                       "\"none\" to keep no database (default: $TARVIX_DATABASE, else beside "
+                       "Parameters.dat when --config-dir is given, else the user's data "
+                       "folder). Anything at PATH other than a database of this program is "
+                       "left alone and ends the program."),
         QStringLiteral("PATH|URL")};
     QCommandLineOption language{
         QStringLiteral("language"),
@@ -142,14 +148,32 @@ std::optional<CommandLine> parseCommandLine(const QApplication& app) {
                                                    : qEnvironmentVariable("TARVIX_LANGUAGE");
     QString why;
     line.database =
-        databaseLocation(parser.value(options.database), qEnvironmentVariable("TARVIX_DATABASE"),
-                         parser.isSet(options.configDir),
+        databaseLocation(parser.value(options.database), parser.isSet(options.database),
+                         qEnvironmentVariable("TARVIX_DATABASE"), parser.isSet(options.configDir),
                          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), &why);
     if (!why.isEmpty()) {
         std::fprintf(stderr, "tarvix: %s\n", qPrintable(why));
         return std::nullopt;
     }
+    // The journal beside Parameters.dat is a file like any other from here on.
+    if (line.database.file.isEmpty() && !line.database.none) {
+        line.database.file =
+            QDir(line.configDir).filePath(QString::fromLatin1(journal::JournalDatabase::kFileName));
+    }
     return line;
+}
+
+// Another program holds the database: the operator opens it read-only or quits.
+bool askOpenReadOnly(const QString& message) {
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
+                    message + QStringLiteral("\n\nOpen it read-only (History only, no "
+                                             "measuring), or quit?"));
+    QPushButton* readOnly =
+        box.addButton(QStringLiteral("Open read-only"), QMessageBox::AcceptRole);
+    QPushButton* quit = box.addButton(QStringLiteral("Quit"), QMessageBox::RejectRole);
+    box.setDefaultButton(quit);
+    box.exec();
+    return box.clickedButton() == readOnly;
 }
 
 bool makeConfigDir(const QString& folder) {
@@ -193,6 +217,15 @@ int runApplication(int argc, char** argv) {
     font.setPixelSize(12);
     QApplication::setFont(font);
     const CommandLine& options = *parsed;
+    // Before anything is written: whatever lies at the database's path and is not a database
+    // of ours stays exactly as it is.
+    if (!options.database.none) {
+        const QString refusal = databaseRefusal(options.database.file, options.database.named);
+        if (!refusal.isEmpty()) {
+            std::fprintf(stderr, "tarvix: %s\n", qPrintable(refusal));
+            return 2;
+        }
+    }
 
     bus::BusTranscript transcript;
     transcript.setKeepInMemory(false);
@@ -230,6 +263,18 @@ int runApplication(int argc, char** argv) {
         return 2;
     }
 
+    DatabaseHold hold;
+    if (!options.database.none) {
+        QString inUse;
+        auto held = holdDatabase(options.database.file,
+                                 options.script.isEmpty() ? askOpenReadOnly : nullptr, &inUse);
+        if (!held) {
+            std::fprintf(stderr, "tarvix: %s\n", qPrintable(inUse));
+            return 2;
+        }
+        hold = std::move(*held);
+    }
+
     std::unique_ptr<UiServices> ui;
     ScriptedUiServices* scripted = nullptr;
     DialogUiServices* dialogs = nullptr;
@@ -245,7 +290,9 @@ int runApplication(int argc, char** argv) {
     if (!warning.isEmpty()) {
         std::fprintf(stderr, "tarvix: %s\n", qPrintable(warning));
     }
-    TForm1 form(*gpib, *ui, FormOptions{options.configDir, options.database});
+    TForm1 form(
+        *gpib, *ui,
+        FormOptions{options.configDir, options.database, std::move(hold.lock), hold.readOnly});
     if (dialogs) {
         dialogs->setParentWindow(&form);
     }

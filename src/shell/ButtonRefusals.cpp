@@ -33,7 +33,16 @@ void ButtonRefusals::explain(const QAbstractButton& button) {
     form_.status().say(reason(button.objectName(), button.text()));
 }
 
+QString ButtonRefusals::readOnlyReason(const QString& procedure) {
+    return tr("\"%1\" does nothing: another program measures into the database, and this "
+              "window only reads it (History)")
+        .arg(procedure);
+}
+
 QString ButtonRefusals::reason(const QString& name, const QString& caption) const {
+    if (form_.readOnly() && TForm1::startsOnTheBus(name)) {
+        return readOnlyReason(caption);
+    }
     const bool ivRunning = form_.ivState().actionRunning;
     if (name == QStringLiteral("Button1")) {
         if (caption == QStringLiteral("NO GRIB")) {

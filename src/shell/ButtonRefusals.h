@@ -22,6 +22,8 @@ class ButtonRefusals : public QObject {
     void explain(const QAbstractButton& button);
     // The reason why the named button cannot act now.
     QString reason(const QString& name, const QString& caption) const;
+    // Why `procedure` (a button's caption) does not start while the database is read alone.
+    static QString readOnlyReason(const QString& procedure);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -10,9 +10,9 @@
 namespace tarvix::shell {
 
 DatabaseLink::DatabaseLink(StatusLine& line, const QString& file,
-                           const std::optional<mirror::ServerAddress>& server)
-    : line_(line), file_(file) {
-    if (server && !file.isEmpty()) {
+                           const std::optional<mirror::ServerAddress>& server, bool readOnly)
+    : line_(line), file_(file), readOnly_(readOnly) {
+    if (server && !file.isEmpty() && !readOnly) {
         mirror::MirrorSettings settings{*server, file, QSysInfo::machineHostName()};
         mirror_ = std::make_unique<mirror::ServerMirror>(std::move(settings));
         address_ = server->text();
@@ -44,7 +44,9 @@ void DatabaseLink::showWrites(const journal::JournalWriteState& state) {
 }
 
 void DatabaseLink::show() {
-    if (!writeState_.writing) {
+    if (readOnly_) {
+        line_.showDatabase(mirror::databaseReadOnlyText(file_), mirror::databaseReadOnlyTip());
+    } else if (!writeState_.writing) {
         line_.showDatabase(
             mirror::databaseNotWritingText(writeState_.reason, writeState_.pointsHeld),
             mirror::databaseNotWritingTip(file_, writeState_.detail));

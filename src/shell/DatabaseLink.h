@@ -22,9 +22,10 @@ class UiServices;
 // While the bench's file takes no writes, the line says so instead, and how much waits.
 class DatabaseLink {
   public:
-    // `file`: the bench's open database (empty: none could be opened).
+    // `file`: the bench's open database (empty: none could be opened). Read alone
+    // (`readOnly`, another program measures into it), nothing goes to the server from here.
     DatabaseLink(StatusLine& line, const QString& file,
-                 const std::optional<mirror::ServerAddress>& server);
+                 const std::optional<mirror::ServerAddress>& server, bool readOnly = false);
     ~DatabaseLink();
     DatabaseLink(const DatabaseLink&) = delete;
     DatabaseLink& operator=(const DatabaseLink&) = delete;
@@ -38,6 +39,7 @@ class DatabaseLink {
 
     StatusLine& line_;
     QString file_;
+    bool readOnly_;
     QString address_;
     mirror::MirrorState mirrorState_;
     journal::JournalWriteState writeState_;

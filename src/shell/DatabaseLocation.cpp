@@ -6,10 +6,19 @@
 
 namespace tarvix::shell {
 
-DatabaseChoice databaseLocation(const QString& option, const QString& environment,
+DatabaseChoice databaseLocation(const QString& option, bool optionGiven, const QString& environment,
                                 bool configDirGiven, const QString& dataFolder, QString* why) {
-    const QString chosen = !option.isEmpty() ? option : environment;
+    if (optionGiven && option.isEmpty()) {
+        *why =
+            QStringLiteral("--database names no file: give a file, a server address or \"none\"");
+        return {};
+    }
+    const QString chosen = optionGiven ? option : environment;
     DatabaseChoice choice;
+    if (chosen == QStringLiteral("none")) {
+        choice.none = true;
+        return choice;
+    }
     if (mirror::ServerAddress::isServer(chosen)) {
         choice.server = mirror::ServerAddress::parse(chosen, why);
         if (!choice.server) {
@@ -17,6 +26,7 @@ DatabaseChoice databaseLocation(const QString& option, const QString& environmen
         }
     } else if (!chosen.isEmpty()) {
         choice.file = QDir::cleanPath(QDir::current().absoluteFilePath(chosen));
+        choice.named = true;
         return choice;
     }
     if (!configDirGiven) {

@@ -7,18 +7,22 @@
 
 namespace tarvix::shell {
 
-// Where the measurements are kept: always a SQLite file on the bench, and a lab's server
-// that receives a copy when one is named.
+// Where the measurements are kept: a SQLite file on the bench (unless the operator asked for
+// none), and a lab's server that receives a copy when one is named.
 struct DatabaseChoice {
-    QString file;  // empty: the journal file beside Parameters.dat
+    QString file;  // empty: the journal file beside Parameters.dat (or none at all)
     std::optional<mirror::ServerAddress> server;
+    bool named = false;  // the operator named the file: its folder is never made
+    bool none = false;   // "none": no database, nothing journaled
 };
 
-// The --database option, else $TARVIX_DATABASE, names a file or a server. A file is used as
-// it is; with a server (or with neither) the file is beside Parameters.dat when --config-dir
-// names a folder of its own, else in `dataFolder` (the user's data folder). `*why` stays
-// empty unless the choice is one this program cannot use.
-DatabaseChoice databaseLocation(const QString& option, const QString& environment,
+// The --database option (`optionGiven`: even with an empty value), else $TARVIX_DATABASE
+// (empty: not set), names a file, a server or "none". A file is used as it is; with a
+// server (or with neither) the file is beside Parameters.dat when --config-dir names a folder
+// of its own, else in `dataFolder` (the user's data folder). An empty --database names
+// nothing and is refused, so that a script's unset variable never picks a database by
+// itself. `*why` stays empty unless the choice is one this program cannot use.
+DatabaseChoice databaseLocation(const QString& option, bool optionGiven, const QString& environment,
                                 bool configDirGiven, const QString& dataFolder, QString* why);
 
 }  // namespace tarvix::shell

@@ -58,8 +58,9 @@ void HistoryController::showHistory() {
 
 void HistoryController::refresh() {
     journal::JournalDatabase& db = form_.journal().database();
-    dialog_->showEntries(db.isOpen() ? journal::listMeasurements(db.database(), dialog_->filter())
-                                     : std::vector<journal::HistoryEntry>{});
+    dialog_->showEntries(db.isReadable()
+                             ? journal::listMeasurements(db.database(), dialog_->filter())
+                             : std::vector<journal::HistoryEntry>{});
 }
 
 void HistoryController::loadChosen() {
@@ -132,13 +133,14 @@ bool HistoryController::loadRecord(const journal::HistoryEntry& entry) {
     return true;
 }
 
-// A sweep wrote its .frq file as it went: loading another drops nothing unsaved.
+// A sweep wrote its .frq file as it went, and one that never ended stays in the history:
+// loading another drops nothing.
 bool HistoryController::loadSweep(const journal::HistoryEntry& entry) {
     if (!readLcrSweep(form_.journal().database().database(), entry.id, lcr_.sweep())) {
         return false;
     }
     c().setText(QStringLiteral("Edit44"), entry.comment);
-    lcr_.showPastSweep(entry.started.date());
+    lcr_.showPastSweep(entry.id, entry.started.date());
     return true;
 }
 

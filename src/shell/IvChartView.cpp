@@ -9,6 +9,7 @@
 #include "shell/ChartPictureMenu.h"
 #include "shell/TForm1.h"
 #include "shell/Widgets.h"
+#include "text/DecimalParse.h"
 
 namespace tarvix::shell {
 
@@ -87,6 +88,36 @@ IvChartView::IvChartView(TForm1& form) : form_(form) {
         drawOverlay(picture, geometry);
     });
     redrawWhenToolsToggle();
+    preparer_.setInterval(0);
+    QObject::connect(&preparer_, &QTimer::timeout, &form_, [this] { prepareAhead(); });
+}
+
+// The ranges a Start returns to: the limit edits, which a voltage sweep writes its own peak
+// into. An open draws the store at the data's ranges and leaves the edits as they are.
+std::optional<series::IvChartRanges> IvChartView::limitEditRanges() const {
+    const Controls& controls = form_.controls();
+    const auto value = [&](const char* edit) {
+        return text::parseDecimal(controls.text(QString::fromLatin1(edit)));
+    };
+    const auto currentMin = value("Edit4");
+    const auto currentMax = value("Edit5");
+    const auto voltageMin = value("Edit2");
+    const auto voltageMax = value("Edit3");
+    if (!currentMin || !currentMax || !voltageMin || !voltageMax) {
+        return std::nullopt;
+    }
+    return series::IvChartRanges{*currentMin, *currentMax, *voltageMin, *voltageMax};
+}
+
+// While the chart shows other ranges than the limit edits', the stored layer for the edits'
+// ranges is drawn a part at a time whenever the window is idle, so that a Start after an open
+// finds it drawn. Nothing is drawn ahead while an action runs: it would slow the action.
+void IvChartView::prepareAhead() {
+    const auto ranges = limitEditRanges();
+    if (!ranges || form_.ivState().actionRunning || series::sameRanges(*ranges, lastRanges_) ||
+        chart_->prepareStoredLayer(*ranges, options(), form_.store())) {
+        preparer_.stop();
+    }
 }
 
 bool IvChartView::analysisToolsShown() const {
@@ -167,6 +198,9 @@ void IvChartView::drawIvChart(const series::IvChartRanges& ranges) {
     }
     lastRanges_ = ranges;
     showsIvChart_ = true;
+    if (!series::sameRanges(limitEditRanges().value_or(ranges), ranges)) {
+        preparer_.start();
+    }
     // The picture is drawn afresh, without the kept layers, from what this drawing used.
     pictures_->setSource([this, ranges, options = options(), size = box->size()](QImage& image) {
         series::IvChart fresh(size);

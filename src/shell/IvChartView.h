@@ -2,7 +2,9 @@
 
 #include <QImage>
 #include <QString>
+#include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "series/ChartPictures.h"
 #include "series/IvChartOptions.h"
@@ -35,6 +37,9 @@ class IvChartView {
     int animationDelay() const;
     void setAnimationDelay(int milliseconds);
 
+    // The renderer behind the view, for what it counts of its kept layers.
+    const series::IvChart& renderer() const { return *chart_; }
+
     static const QString& yLabel();
     static const QString& xLabel();
 
@@ -48,12 +53,15 @@ class IvChartView {
     bool analysisToolsShown() const;
     void drawOverlay(QImage& picture, const series::IvChartGeometry& geometry) const;
     void redrawWhenToolsToggle();
+    std::optional<series::IvChartRanges> limitEditRanges() const;
+    void prepareAhead();
 
     TForm1& form_;
     std::unique_ptr<series::IvChart> chart_;
     std::unique_ptr<ChartPictureMenu> pictures_;
     series::IvChartRanges lastRanges_{};
     bool showsIvChart_ = true;
+    QTimer preparer_;  // draws the stored layer for the limit edits' ranges in idle moments
 };
 
 }  // namespace tarvix::shell

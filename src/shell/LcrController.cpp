@@ -8,6 +8,8 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "journal/LcrJournal.h"
+#include "journal/RecoveryJournal.h"
 #include "lcr/FrqFile.h"
 #include "lcr/LcrControls.h"
 #include "lcr/LcrPanel.h"
@@ -15,6 +17,7 @@
 #include "lcr/TidySweepCsv.h"
 #include "shell/ChartPictureMenu.h"
 #include "shell/LcrSweepRecord.h"
+#include "shell/MeasurementDescription.h"
 #include "shell/StartController.h"
 #include "shell/TidyCsvMenu.h"
 #include "shell/Widgets.h"
@@ -171,7 +174,6 @@ void LcrController::runSweep() {
     const lcr::SweepSettings settings = settingsFromPanel6();
     c().setText(QStringLiteral("Label40"), lcr::countLabel(settings.readingsPerPoint));
     c().setText(QStringLiteral("Label41"), lcr::countLabel(settings.meterAverage));
-    const QDateTime started = QDateTime::currentDateTime();
     const lcr::SweepReport report = runStoppableSweep(settings);
     using Outcome = lcr::SweepReport::Outcome;
     if (report.outcome == Outcome::Completed || report.outcome == Outcome::FileFailed ||
@@ -183,7 +185,6 @@ void LcrController::runSweep() {
     if (report.outcome == Outcome::Completed) {
         const QString file =
             QFileInfo(lcr::FrqFile::fileName(settings.fileBaseName)).absoluteFilePath();
-        recordLcrSweep(form_, settings, panel_->sweep(), started, file);
         // The file goes to the working folder, which the operator may not know.
         form_.ui().showMessage(QStringLiteral("Frequency data written to %1").arg(file));
     }
@@ -193,7 +194,21 @@ lcr::FreqSweep& LcrController::sweep() {
     return panel_->sweep();
 }
 
-void LcrController::showPastSweep(const QDate& measured) {
+void LcrController::showPastSweep(qint64 id, const QDate& measured) {
+    if (journal_) {
+        journal_->loaded(id);
+    }
+    takeSweepOf(measured);
+    QAbstractButton* mode = c().anyButton(radioName(60));
+    {
+        const QSignalBlocker blocker(mode);
+        mode->setChecked(true);
+    }
+    RadioButton60Click();
+    panel_->showSweep(chosenView(), chartOptions());
+}
+
+void LcrController::takeSweepOf(const QDate& measured) {
     sweepMeasured_ = true;
     sweepDate_ = measured;
     c().paintBox(kChartBox)->setCaption(QString());
@@ -204,13 +219,23 @@ void LcrController::showPastSweep(const QDate& measured) {
     const bool secondary = past.secondaryCode != QLatin1String(lcr::kNoSecondaryCode);
     const double value = secondary ? past.sweepSecondary[last] : past.sweepPrimary[last];
     showLastData(last > 0 ? text::generalTextForDisplay(value) : QString());
-    QAbstractButton* mode = c().anyButton(radioName(60));
-    {
-        const QSignalBlocker blocker(mode);
-        mode->setChecked(true);
+}
+
+// The panel takes the sweep back as its end had drawn it; the window stays on the panel in view.
+QString LcrController::journalOpened() {
+    journal::JournalDatabase& db = form_.journal().database();
+    journal_ = std::make_unique<journal::LcrJournal>(
+        db, [this](const lcr::SweepSettings& settings) { return describeLcrSweep(c(), settings); });
+    panel_->setObserver(journal_.get());
+    const journal::RecoveredSweep found =
+        journal_->recover([this, &db](qint64 id, QString* readFailure) {
+            return readLcrSweep(db.database(), id, panel_->sweep(), readFailure);
+        });
+    if (found.points > 0) {
+        takeSweepOf(found.first.date());
+        panel_->showSweep(chosenView(), chartOptions());
     }
-    RadioButton60Click();
-    panel_->showSweep(chosenView(), chartOptions());
+    return recoveredSweepMessage(found);
 }
 
 // A sweep of its own takes the stop flag as Start does and leaves it set at its end; one run
@@ -242,13 +267,30 @@ int LcrController::exportTidySweep(const QString& path) {
 
 void LcrController::Button34Click() {
     if (const auto bus = form_.acquireBus(QStringLiteral("EXT OFF"))) {
-        lcr::LcrPanel::sendBias(form_.gpib(), 0);
+        showFailure(panel_->externalBias().switchOff(form_.gpib()));
     }
 }
 
 void LcrController::Button35Click() {
     if (const auto bus = form_.acquireBus(QStringLiteral("EXT ON"))) {
-        lcr::LcrPanel::sendBias(form_.gpib(), 1);
+        showFailure(panel_->externalBias().switchOn(form_.gpib()));
+    }
+}
+
+// The window closes only with the bus free, so the command goes out at once.
+void LcrController::formClose() {
+    if (!panel_->externalBias().mayBeOn()) {
+        return;
+    }
+    QString refusal;
+    if (const auto bus = form_.busOwner().acquire(QStringLiteral("EXT OFF"), &refusal)) {
+        showFailure(panel_->externalBias().closeDown(form_.gpib()));
+    }
+}
+
+void LcrController::showFailure(const QString& message) {
+    if (!message.isEmpty()) {
+        form_.ui().showMessage(message);
     }
 }
 

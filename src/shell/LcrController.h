@@ -13,6 +13,9 @@
 namespace tarvix::lcr {
 class LcrPanel;
 }  // namespace tarvix::lcr
+namespace tarvix::journal {
+class LcrJournal;
+}  // namespace tarvix::journal
 
 namespace tarvix::shell {
 
@@ -28,12 +31,19 @@ class LcrController : public PanelController, public lcr::LcrHost {
     // Start-up: bias mode OFF, the labels of the scroll bars, the test curve, and the sweep the
     // I-V sweep runs under bias.
     void formCreate() override;
+    // Closing with the external bias on switches it off, checked.
+    void formClose() override;
+    // The journal is open: every sweep from now on is kept in it as it is measured, and the
+    // sweep an earlier session left unsaved comes back into the panel. Returns what the
+    // operator is to be told of it (empty: nothing came back).
+    QString journalOpened();
 
     const lcr::LcrPanel& panel() const { return *panel_; }
     lcr::FreqSweep& sweep();
-    // The sweep, filled from the database with what was measured on `measured`, shown as at
-    // the end of that sweep: Panel6 with its chart and last data; the export then writes it.
-    void showPastSweep(const QDate& measured);
+    // The sweep, filled from the database with measurement `id`, measured on `measured`, shown
+    // as at the end of that sweep: Panel6 with its chart and last data; the export then
+    // writes it.
+    void showPastSweep(qint64 id, const QDate& measured);
 
     // "7600 Start" (Button21 "Start 7600" performs it too): the sweep, once the bus is free.
     void Button32Click();
@@ -76,6 +86,9 @@ class LcrController : public PanelController, public lcr::LcrHost {
   private:
     // The sweep itself, for Button32 and for the I-V Start that holds the bus.
     void runSweep();
+    // The panel's chart, last data and export take the sweep of `measured` in the tables.
+    void takeSweepOf(const QDate& measured);
+    void showFailure(const QString& message);
     void wireButtons();
     void wireRadioRange(int first, int last, void (LcrController::*handler)(int));
     void wireScrollBars();
@@ -88,6 +101,7 @@ class LcrController : public PanelController, public lcr::LcrHost {
 
     std::unique_ptr<lcr::LcrPanel> panel_;
     std::unique_ptr<ChartPictureMenu> pictures_;  // PaintBox2's context menu
+    std::unique_ptr<journal::LcrJournal> journal_;
     lcr::SweepReport runStoppableSweep(const lcr::SweepSettings& settings);
     bool sweepRunning_ = false;
     bool sweepMeasured_ = false;

@@ -1,36 +1,40 @@
 #include "shell/LcrSweepRecord.h"
 
+#include <QDir>
 #include <algorithm>
 #include <map>
 
-#include "journal/FinishedMeasurement.h"
+#include "journal/LcrJournal.h"
 #include "journal/MeasurementHistory.h"
-#include "journal/RecoveryJournal.h"
 #include "lcr/FreqSweep.h"
 #include "shell/MeasurementDescription.h"
-#include "shell/TForm1.h"
+#include "text/ClockText.h"
 
 namespace tarvix::shell {
 
-void recordLcrSweep(TForm1& form, const lcr::SweepSettings& settings, const lcr::FreqSweep& sweep,
-                    const QDateTime& started, const QString& file) {
-    journal::JournalDatabase& db = form.journal().database();
-    if (!db.isOpen()) {
-        return;
+QString recoveredSweepMessage(const journal::RecoveredSweep& sweep) {
+    if (!sweep.readFailure.isEmpty()) {
+        return QStringLiteral(
+                   "The unsaved LCR sweep in the journal could not be read (%1); it stays there "
+                   "for the next start.")
+            .arg(sweep.readFailure);
     }
-    journal::FinishedMeasurement measurement;
-    measurement.kind = QStringLiteral("lcr");
-    measurement.started = started;
-    measurement.ended = QDateTime::currentDateTime();
-    measurement.context = describeLcrSweep(form.controls(), settings);
-    measurement.file = file;
-    for (int i = 1; i <= sweep.sweepCount && i <= lcr::kSweepCapacity; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        measurement.points.push_back(
-            {sweep.sweepFreq[k], sweep.sweepPrimary[k], sweep.sweepSecondary[k]});
+    if (sweep.points == 0) {
+        return {};
     }
-    journal::storeFinishedMeasurement(db, measurement);
-    db.sync();
+    const QString measured = text::spanText(sweep.first, sweep.last);
+    if (sweep.file.isEmpty()) {
+        return QStringLiteral(
+                   "Recovered an unsaved LCR sweep of %1 points measured %2; it is in "
+                   "the LCR panel.")
+            .arg(sweep.points)
+            .arg(measured);
+    }
+    return QStringLiteral(
+               "Recovered an LCR sweep of %1 points measured %2, cut short when the "
+               "program ended; it is in the LCR panel, and its readings are in %3.")
+        .arg(sweep.points)
+        .arg(measured, QDir::toNativeSeparators(sweep.file));
 }
 
 namespace {
@@ -73,9 +77,9 @@ void readSweepSettings(const std::map<QString, QString>& settings, lcr::FreqSwee
 
 }  // namespace
 
-bool readLcrSweep(QSqlDatabase& db, qint64 id, lcr::FreqSweep& sweep) {
+bool readLcrSweep(QSqlDatabase& db, qint64 id, lcr::FreqSweep& sweep, QString* readFailure) {
     const std::vector<journal::PointValues> points =
-        journal::readPoints(db, id, lcr::kSweepCapacity);
+        journal::readPoints(db, id, lcr::kSweepCapacity, readFailure);
     if (points.empty()) {
         return false;
     }

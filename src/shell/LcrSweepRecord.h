@@ -1,25 +1,25 @@
 #pragma once
 
-#include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
 
 namespace tarvix::lcr {
 struct FreqSweep;
-struct SweepSettings;
 }  // namespace tarvix::lcr
+namespace tarvix::journal {
+struct RecoveredSweep;
+}  // namespace tarvix::journal
 
 namespace tarvix::shell {
 
-class TForm1;
-
-// Keeps a completed frequency sweep in the measurement database with its settings and the
-// .frq file it wrote.
-void recordLcrSweep(TForm1& form, const lcr::SweepSettings& settings, const lcr::FreqSweep& sweep,
-                    const QDateTime& started, const QString& file);
+// What the operator is told of a sweep that came back at start-up, or could not be read;
+// empty when there was none.
+QString recoveredSweepMessage(const journal::RecoveredSweep& sweep);
 
 // Puts LCR measurement `id` back into `sweep`: its points, extremes, parameter codes, grid
-// ends, bias mode, delay and counts, as its sweep left them. False when it holds no point.
-bool readLcrSweep(QSqlDatabase& db, qint64 id, lcr::FreqSweep& sweep);
+// ends, bias mode, delay and counts, as its sweep left them. False when it holds no point, or
+// (with `readFailure`) when it could not be read.
+bool readLcrSweep(QSqlDatabase& db, qint64 id, lcr::FreqSweep& sweep,
+                  QString* readFailure = nullptr);
 
 }  // namespace tarvix::shell

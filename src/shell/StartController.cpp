@@ -276,6 +276,7 @@ void StartController::Button1Click() {
         return;
     }
     problems_.clear();
+    fault_.clear();
     link_.clearDeferred();
     form_.ivState().segment.compliance = {};
     const QString badField = checks_.fieldProblem();
@@ -318,6 +319,7 @@ void StartController::runRegime() {
         reachedEnd = runCheckedRegime();
     } catch (const iv::AcquisitionEnded& fault) {
         manual_.reset();
+        fault_ = fault.message();
         reachedEnd = store.seriesCount != countBefore || store.liveSegmentCount() > 0;
         problems_.prepend(fault.message() +
                           (reachedEnd ? QStringLiteral(" The measurement was ended; the points "
@@ -328,6 +330,26 @@ void StartController::runRegime() {
     showProblems();
 }
 
+// A fault says so even when the points before it are kept or a Stop came with it; an action
+// that ended otherwise says why: the first of its problems. However it ended, points clipped
+// by the source's limit are said.
+void StartController::reportEnd(bool reachedCommonEnd) {
+    status::StatusService& line = form_.status();
+    const QString clipped = form_.ivState().segment.compliance.summary();
+    if (!fault_.isEmpty()) {
+        // A fault before the first point: the line still tells of it.
+        if (!line.running()) {
+            line.begin(QStringLiteral("Start"));
+        }
+        line.finish(status::Ending::Fault, fault_, clipped);
+        return;
+    }
+    line.finish(form_.ivState().stopRequested ? status::Ending::Stopped
+                : reachedCommonEnd            ? status::Ending::Finished
+                                              : status::Ending::Ended,
+                problems_.isEmpty() ? QString() : problems_.first(), clipped);
+}
+
 // The common end; every end of an action, quiet ones included, leaves the stop flag set, so
 // that an idle window never records manual points.
 void StartController::endAction(bool reachedCommonEnd) {
@@ -335,13 +357,7 @@ void StartController::endAction(bool reachedCommonEnd) {
     if (reachedCommonEnd) {
         ++form_.store().seriesCount;
     }
-    // An action that ended otherwise says why: the first of its problems. However it ended,
-    // points clipped by the source's limit are said.
-    form_.status().finish(state.stopRequested ? status::Ending::Stopped
-                          : reachedCommonEnd  ? status::Ending::Finished
-                                              : status::Ending::Ended,
-                          problems_.isEmpty() ? QString() : problems_.first(),
-                          state.segment.compliance.summary());
+    reportEnd(reachedCommonEnd);
     c().setEnabled("Button1", true);
     state.stopRequested = true;
     state.actionRunning = false;

@@ -70,12 +70,14 @@ class StartController : public PanelController, public iv::IvHost {
     bool convertLimitPair(const char* lowEdit, double& low, const char* highEdit, double& high);
     iv::SweepOptions readOptions() const;
     void endAction(bool reachedCommonEnd);
+    void reportEnd(bool reachedCommonEnd);
     bool recordManualPoint();
 
     IvPanelController& panel_;
     StartChecks checks_;
     iv::CheckedBus link_;
     QStringList problems_;  // what the running action has to tell, shown once at its end
+    QString fault_;         // the fault that ended the running action, if one did
     std::unique_ptr<iv::ManualRegime> manual_;
     std::function<void()> lcrSweep_;
 };

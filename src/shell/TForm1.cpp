@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QListWidget>
@@ -9,6 +10,7 @@
 #include <QScrollArea>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <array>
 
 #include "journal/RecoveryJournal.h"
@@ -91,6 +93,7 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     auto thermo = std::make_unique<ThermoController>(*this);
     auto lcr = std::make_unique<LcrController>(*this);
     thermo_ = thermo.get();
+    lcr_ = lcr.get();
     auto history = std::make_unique<HistoryController>(*this, *files, *thermo, *lcr);
     auto plot = std::make_unique<PlotWindowController>(*this, thermo->record(), lcr->sweep());
     controllers_.push_back(std::move(files));
@@ -188,17 +191,28 @@ void TForm1::openJournal() {
     journal_ = std::make_unique<journal::RecoveryJournal>(store_, thermo_->record());
     journal_->database().setDescriber(
         [this](const QString& kind) { return describeMeasurement(controls_, ivState_, kind); });
-    const QString& file = options_.database.file;
-    const QStringList messages = file.isEmpty() ? journal_->openAndRecover(options_.configDir)
-                                                : journal_->openFileAndRecover(file);
+    const DatabaseChoice& choice = options_.database;
+    const QString file =
+        choice.none || !choice.file.isEmpty()
+            ? choice.file
+            : QDir(options_.configDir)
+                  .filePath(QString::fromLatin1(journal::JournalDatabase::kFileName));
+    QStringList messages = journal_->openFileAndRecover(
+        file,
+        journal::JournalAccess{std::move(options_.databaseLock), options_.readOnly, choice.named});
     const journal::JournalDatabase& db = journal_->database();
     databaseLink_ = std::make_unique<DatabaseLink>(
-        *statusLine_, db.isOpen() ? db.path() : QString(), options_.database.server);
-    databaseLink_->follow(journal_->database().writes(), ui_);
+        *statusLine_, db.isReadable() ? db.path() : QString(), choice.server, db.isReadOnly());
+    if (!db.isReadOnly()) {
+        databaseLink_->follow(journal_->database().writes(), ui_);
+    }
     journal_->series().setUnsavedChanged([this](bool) { updateTitle(); });
     updateTitle();
     if (const auto& record = journal_->recoveredRecord(); record.samples > 0) {
         thermo_->showRecoveredRecord(record.kind, record.started.date());
+    }
+    if (const QString sweep = lcr_->journalOpened(); !sweep.isEmpty()) {
+        messages << sweep;
     }
     if (!messages.isEmpty()) {
         QTimer::singleShot(0, this, [this, messages] {
@@ -252,8 +266,17 @@ void TForm1::FormClose() {
     }
 }
 
+bool TForm1::startsOnTheBus(const QString& name) {
+    return std::any_of(kBusButtons.begin(), kBusButtons.end(),
+                       [&name](const char* button) { return name == QLatin1String(button); });
+}
+
 std::optional<bus::BusLease> TForm1::acquireBus(const QString& procedure,
                                                 std::function<void()> shutdown) {
+    if (readOnly()) {
+        ui_.showMessage(ButtonRefusals::readOnlyReason(procedure));
+        return std::nullopt;
+    }
     QString refusal;
     auto lease = busOwner_.acquire(procedure, &refusal, std::move(shutdown));
     if (!lease) {
@@ -263,7 +286,7 @@ std::optional<bus::BusLease> TForm1::acquireBus(const QString& procedure,
 }
 
 void TForm1::updateBusButtons() {
-    const bool free = busOwner_.boardPresent() && !busOwner_.busy();
+    const bool free = busOwner_.boardPresent() && !busOwner_.busy() && !readOnly();
     for (const char* name : kBusButtons) {
         controls_.setEnabled(QString::fromLatin1(name), free);
     }

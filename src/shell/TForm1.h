@@ -9,6 +9,7 @@
 
 #include "bus/BusOwner.h"
 #include "bus/GpibBus.h"
+#include "journal/JournalLock.h"
 #include "series/SeriesStore.h"
 #include "series/TimeTable.h"
 #include "shell/Controls.h"
@@ -29,6 +30,7 @@ namespace tarvix::shell {
 class ButtonRefusals;
 class IvChartView;
 class IvPanelController;
+class LcrController;
 class PanelController;
 class StartController;
 class DatabaseLink;
@@ -37,8 +39,18 @@ class WindowMenus;
 class ThermoController;
 
 struct FormOptions {
+    FormOptions(QString configDir, DatabaseChoice database,
+                std::unique_ptr<journal::JournalLock> databaseLock = {}, bool readOnly = false)
+        : configDir(std::move(configDir)),
+          database(std::move(database)),
+          databaseLock(std::move(databaseLock)),
+          readOnly(readOnly) {}
+
     QString configDir;  // folder of Parameters.dat
     DatabaseChoice database;
+    std::unique_ptr<journal::JournalLock> databaseLock;  // taken at start; none: the journal's own
+    // Another program measures into the database: History only, nothing is measured.
+    bool readOnly = false;
 };
 
 // The one main window. It creates the controls from the design tables, owns the shared state
@@ -68,6 +80,10 @@ class TForm1 : public QMainWindow {
     ButtonRefusals& refusals() { return *refusals_; }
     const QString& configDir() const { return options_.configDir; }
     journal::RecoveryJournal& journal() { return *journal_; }
+    // The database is read alone (another program measures into it): nothing is measured.
+    bool readOnly() const { return options_.readOnly; }
+    // A button that starts something on the bus.
+    static bool startsOnTheBus(const QString& name);
 
     // The title shows the series file in use (empty: none) and, by Qt's [*] marker, whether
     // the store holds series that were never saved.
@@ -114,6 +130,7 @@ class TForm1 : public QMainWindow {
     IvPanelController* ivPanel_ = nullptr;
     StartController* start_ = nullptr;
     ThermoController* thermo_ = nullptr;
+    LcrController* lcr_ = nullptr;
     std::unique_ptr<journal::RecoveryJournal> journal_;
     std::unique_ptr<DatabaseLink> databaseLink_;
     QString seriesFile_;

@@ -23,6 +23,7 @@ std::string_view errors::text(int code) {
         {kQueryInterrupted, "Query INTERRUPTED"},
         {kTspSyntax, "TSP Syntax error"},
         {kTspRuntime, "TSP Runtime error"},
+        {kOutputOff, "Not permitted with OUTPUT off"},
     };
     const auto found = texts.find(code);
     return found == texts.end() ? std::string_view("Unknown error") : found->second;
@@ -50,8 +51,10 @@ ErrorQueue::Entry ErrorQueue::pop() {
     return entry;
 }
 
+// Instrument-specific (positive) numbers carry their sign, as the manuals list them.
 std::string ErrorQueue::scpiText(const Entry& entry) {
-    return std::to_string(entry.code) + ",\"" + entry.message + "\"";
+    const std::string number = (entry.code > 0 ? "+" : "") + std::to_string(entry.code);
+    return number + ",\"" + entry.message + "\"";
 }
 
 }  // namespace tarvix::sim

@@ -24,6 +24,8 @@ inline constexpr int kInputOverrun = -363;
 inline constexpr int kQueryInterrupted = -410;
 inline constexpr int kTspSyntax = -285;
 inline constexpr int kTspRuntime = -286;
+// The 2400's own execution errors are positive.
+inline constexpr int kOutputOff = 803;
 
 std::string_view text(int code);
 }  // namespace errors
@@ -44,7 +46,7 @@ class ErrorQueue {
     std::size_t size() const { return entries_.size(); }
     void clear() { entries_.clear(); }
 
-    // The SCPI reply form: -113,"Undefined header".
+    // The SCPI reply form: -113,"Undefined header"; +803,"Not permitted with OUTPUT off".
     static std::string scpiText(const Entry& entry);
 
     static constexpr std::size_t kCapacity = 10;

@@ -115,6 +115,10 @@ void Picoammeter6485::addSettings() {
 }
 
 void Picoammeter6485::addConfigureCommands() {
+    // Current is the only function there is to choose.
+    commands().add(
+        "[SENSe]:FUNCtion[:ON]", [](ScpiCall& call) { call.quotedChoice(0, {"CURRent[:DC]"}); },
+        [](ScpiCall& call) { call.reply("\"CURR:DC\""); });
     commands().addCommand("CONFigure[:CURRent[:DC]]", [](ScpiCall&) {});
     commands().addQuery("CONFigure", [](ScpiCall& call) { call.reply("\"CURR:DC\""); });
     commands().addQuery("MEASure[:CURRent[:DC]]",

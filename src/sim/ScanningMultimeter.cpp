@@ -176,11 +176,11 @@ std::string ScanningMultimeter::identification() const {
     return "KEITHLEY INSTRUMENTS INC.,MODEL 2000,1187342,A20  /A02";
 }
 
-// This meter comes out of reset reading kelvin with its card's real junction sensor: the
-// bench's thermocouple test reads the cryostat's kelvin after only *RST, FUNC and the type.
+// This meter comes out of reset reading Celsius, as its manual gives, and with its card's
+// real junction sensor.
 void ScanningMultimeter::reset() {
     function_ = Function::VoltsDc;
-    unit_ = Unit::Kelvin;
+    unit_ = Unit::Celsius;
     realJunction_ = true;
     thermocoupleType_ = 0;
     closedChannel_.reset();

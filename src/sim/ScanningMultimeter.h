@@ -61,7 +61,7 @@ class ScanningMultimeter : public ScpiInstrument {
 
     SimEnvironment& environment_;
     Function function_ = Function::VoltsDc;
-    Unit unit_ = Unit::Kelvin;
+    Unit unit_ = Unit::Celsius;
     bool realJunction_ = true;
     int thermocoupleType_ = 0;  // index into J, K, T, E, R, S, B, N
     std::optional<int> closedChannel_;

@@ -75,9 +75,21 @@ void ScpiAcquisition::reset() {
     last_.clear();
 }
 
-void ScpiAcquisition::initiate(ScpiCall& call) {
+bool ScpiAcquisition::mayStart(ScpiCall& call) const {
     if (*armCount_ * *triggerCount_ > kMaxReadings) {
         call.fail(errors::kSettingsConflict);
+        return false;
+    }
+    const int refused = hooks_.refusal ? hooks_.refusal() : 0;
+    if (refused != 0) {
+        call.fail(refused);
+        return false;
+    }
+    return true;
+}
+
+void ScpiAcquisition::initiate(ScpiCall& call) {
+    if (!mayStart(call)) {
         return;
     }
     if (*armSource_ == kSourceBus || *triggerSource_ == kSourceBus) {
@@ -88,8 +100,7 @@ void ScpiAcquisition::initiate(ScpiCall& call) {
 }
 
 void ScpiAcquisition::read(ScpiCall& call) {
-    if (*armCount_ * *triggerCount_ > kMaxReadings) {
-        call.fail(errors::kSettingsConflict);
+    if (!mayStart(call)) {
         return;
     }
     acquire();  // READ? triggers itself whatever the sources say
@@ -111,6 +122,9 @@ void ScpiAcquisition::acquire() {
     const int count = *armCount_ * *triggerCount_;
     for (int i = 0; i < count; ++i) {
         last_.push_back(hooks_.take());
+    }
+    if (hooks_.end) {
+        hooks_.end();
     }
     if (*feed_ == kFeedNone || *feedControl_ != kFeedNext) {
         return;

@@ -24,6 +24,9 @@ class ScpiAcquisition {
         std::function<Reading()> take;
         std::function<std::string(const Reading&)> format;
         std::function<void()> begin = {};  // before the first reading of an acquisition
+        std::function<void()> end = {};    // after its last reading
+        // The error that keeps READ? and INITiate from starting an acquisition, or 0.
+        std::function<int()> refusal = {};
     };
 
     ScpiAcquisition(ScpiCommandTable& table, ScpiSettings& settings, ScpiStatus& status,
@@ -47,6 +50,8 @@ class ScpiAcquisition {
     void addTriggerCommands(ScpiCommandTable& table, ScpiSettings& settings);
     void addBufferCommands(ScpiCommandTable& table, ScpiSettings& settings);
     void initiate(ScpiCall& call);
+    // Fails the call when the acquisition it asks for may not start.
+    bool mayStart(ScpiCall& call) const;
     void acquire();
 
     ScpiStatus& status_;

@@ -67,6 +67,7 @@ void ScpiInstrument::execute(std::string_view message) {
         raise(errors::kQueryInterrupted);
     }
     ScpiOutcome outcome = commands_.execute(message, [this](int code) { raise(code); });
+    status_.refresh();  // a condition the message brought about is an event already
     if (outcome.replies.empty()) {
         return;
     }

@@ -35,7 +35,10 @@ void ScpiStatus::addCommands(ScpiCommandTable& table) {
         call.reply(std::to_string(standardEvents_));
         standardEvents_ = 0;
     });
-    table.addQuery("*STB", [this](ScpiCall& call) { call.reply(std::to_string(statusByte())); });
+    table.addQuery("*STB", [this](ScpiCall& call) {
+        refresh();
+        call.reply(std::to_string(statusByte()));
+    });
     table.addCommand("*OPC", [this](ScpiCall&) { standardEvents_ |= kOperationComplete; });
     addRegister(table, ":STATus:MEASurement", &measurement_);
     addRegister(table, ":STATus:QUEStionable", &questionable_);
@@ -45,12 +48,15 @@ void ScpiStatus::addCommands(ScpiCommandTable& table) {
 
 void ScpiStatus::addRegister(ScpiCommandTable& table, const char* node, Register* reg) {
     const std::string prefix(node);
-    table.addQuery(prefix + "[:EVENt]", [reg](ScpiCall& call) {
+    table.addQuery(prefix + "[:EVENt]", [this, reg](ScpiCall& call) {
+        refresh();
         call.reply(std::to_string(reg->event));
         reg->event = 0;
     });
-    table.addQuery(prefix + ":CONDition",
-                   [reg](ScpiCall& call) { call.reply(std::to_string(reg->condition)); });
+    table.addQuery(prefix + ":CONDition", [this, reg](ScpiCall& call) {
+        refresh();
+        call.reply(std::to_string(reg->condition));
+    });
     table.add(
         prefix + ":ENABle",
         [reg](ScpiCall& call) {
@@ -67,10 +73,24 @@ void ScpiStatus::preset() {
     operation_.enable = 0;
 }
 
+void ScpiStatus::setMeasurementCondition(std::function<int()> condition) {
+    measurementCondition_ = std::move(condition);
+    refresh();
+}
+
+void ScpiStatus::refresh() {
+    if (!measurementCondition_) {
+        return;
+    }
+    const int now = measurementCondition_() & kRegisterMask;
+    measurement_.event |= now & ~measurement_.condition;
+    measurement_.condition = now;
+}
+
 void ScpiStatus::errorRaised(int code) {
     if (code <= -100 && code > -200) {
         standardEvents_ |= kCommandError;
-    } else if (code <= -200 && code > -300) {
+    } else if ((code <= -200 && code > -300) || (code >= 800 && code < 900)) {
         standardEvents_ |= kExecutionError;
     } else if (code <= -300 && code > -400) {
         standardEvents_ |= kDeviceError;

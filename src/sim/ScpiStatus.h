@@ -21,6 +21,7 @@ class ScpiStatus {
     static constexpr int kOperationSummary = 1 << 7;
     // Measurement event bits shared by the instruments here.
     static constexpr int kBufferFull = 1 << 9;
+    static constexpr int kCompliance = 1 << 14;
 
     // `messageAvailable` and `errorAvailable` say whether the output and error queues hold
     // something.
@@ -29,10 +30,16 @@ class ScpiStatus {
     // *ESE, *ESR?, *SRE, *STB?, *OPC and the STATus subsystem's registers and :PRESet.
     void addCommands(ScpiCommandTable& table);
 
-    // Sets the standard event bit of an error's class (-1xx command, -2xx execution, -3xx
-    // device-dependent, -4xx query error).
+    // Sets the standard event bit of an error's class (-1xx command, -2xx and +8xx
+    // execution, -3xx device-dependent, -4xx query error).
     void errorRaised(int code);
     void measurementEvent(int bits) { measurement_.event |= bits & kRegisterMask; }
+    // Where the measurement condition register comes from: the instrument's present state.
+    // Each bit that comes on is latched in the event register when the condition is looked
+    // at: by refresh(), which the instrument calls after every message and reading, and by
+    // the queries of the register.
+    void setMeasurementCondition(std::function<int()> condition);
+    void refresh();
     // *CLS: every event register, not the enable masks.
     void clearEvents();
     int statusByte() const;
@@ -50,6 +57,7 @@ class ScpiStatus {
 
     std::function<bool()> messageAvailable_;
     std::function<bool()> errorAvailable_;
+    std::function<int()> measurementCondition_;
     int standardEvents_ = 0;
     int standardEnable_ = 0;
     int serviceEnable_ = 0;

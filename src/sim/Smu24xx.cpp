@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "sim/ReadingText.h"
 
@@ -50,10 +51,14 @@ Smu24xx::Smu24xx(SmuModel model, SimEnvironment& environment)
         commands(), settings(), status(),
         ScpiAcquisition::Hooks{[this] { return record(); },
                                [this](const ScpiAcquisition::Reading& r) { return readingText(r); },
-                               [this] { sweepPoint_ = 0; }},
+                               [this] { beginAcquisition(); },
+                               [this] { output_ = output_ && !*autoClear_; },
+                               [this] { return output_ || *autoClear_ ? 0 : errors::kOutputOff; }},
         kBufferCapacity);
     addStatisticsCommands();
     reset();
+    status().setMeasurementCondition(
+        [this] { return inCompliance() ? ScpiStatus::kCompliance : 0; });
 }
 
 std::string Smu24xx::identification() const {
@@ -99,7 +104,7 @@ void Smu24xx::addSourceCommands() {
     addSourceLevelCommands("VOLTage", &voltage_);
     addSourceLevelCommands("CURRent", &current_);
     commands().addCommand("[:SOURce]:CLEar[:IMMediate]", [this](ScpiCall&) { output_ = false; });
-    settings().flag("[:SOURce]:CLEar:AUTO", false);
+    autoClear_ = &settings().flag("[:SOURce]:CLEar:AUTO", false);
     settings().choice("[:SOURce]:CLEar:AUTO:MODE", {"ALWays", "TCOunt"}, 0);
     bool& autoDelay = settings().flag("[:SOURce]:DELay:AUTO", true);
     settings().number({"[:SOURce]:DELay", 0.0, 999.9999, 0.0, "S", {}, &autoDelay});
@@ -192,6 +197,13 @@ void Smu24xx::addSenseCommands() {
                 }
             },
             [limit](ScpiCall& call) { call.reply(number(*limit)); });
+        // A current limit clips the voltage source, a voltage limit the current source.
+        const Source clipped = which == 0 ? Source::Current : Source::Voltage;
+        commands().addQuery(which == 0 ? "[:SENSe]:VOLTage[:DC]:PROTection:TRIPped"
+                                       : "[:SENSe]:CURRent[:DC]:PROTection:TRIPped",
+                            [this, clipped](ScpiCall& call) {
+                                call.reply(source_ == clipped && inCompliance() ? "1" : "0");
+                            });
     };
     protection(&voltageCompliance_, 0);
     protection(&currentCompliance_, 1);
@@ -223,8 +235,9 @@ void Smu24xx::addSenseSettings() {
         settings().number({node + ":NPLCycles", 0.01, 10.0, 1.0});
     }
     resistanceMode_ = &settings().choice("[:SENSe]:RESistance:MODE", {"MANual", "AUTO"}, 1);
+    offsetCompensated_ = &settings().flag("[:SENSe]:RESistance:OCOMpensated", false);
     settings().flag("[:SENSe]:FUNCtion:CONCurrent", true);
-    settings().flag("[:SENSe]:AVERage[:STATe]", false);
+    filter_ = &settings().flag("[:SENSe]:AVERage[:STATe]", false);
     settings().choice("[:SENSe]:AVERage:TCONtrol", {"REPeat", "MOVing"}, 0);
     settings().integer("[:SENSe]:AVERage:COUNt", 1, 100, 10);
 }
@@ -288,7 +301,7 @@ void Smu24xx::addSystemSettings() {
             }
         },
         [this](ScpiCall& call) { call.reply(autoZero_ ? "1" : "0"); });
-    settings().choice(":ROUTe:TERMinals", {"FRONt", "REAR"}, 0);
+    rearTerminals_ = &settings().choice(":ROUTe:TERMinals", {"FRONt", "REAR"}, 0);
 }
 
 void Smu24xx::addConfigureCommands() {
@@ -353,6 +366,26 @@ double Smu24xx::ivSampleCurrent() const {
     return environment_.currentThroughSample() ? currentSourceReading().amps : 0.0;
 }
 
+// Whether the source sits at its limit now. The same test as the readings' below, without
+// solving for the clipped values: it runs after every message.
+bool Smu24xx::inCompliance() const {
+    if (!output_) {
+        return false;
+    }
+    if (source_ == Source::Voltage) {
+        const bool autoOhms = functions_[kFunctionRes] && *resistanceMode_ == 1;
+        return !autoOhms &&
+               std::abs(environment_.ivSample().current(voltage_.level)) > currentCompliance_;
+    }
+    const double amps = std::abs(current_.level);
+    if (environment_.currentThroughSample()) {
+        // The sample is monotonic: the voltage passes the limit where the current passes the
+        // current the limit drives.
+        return amps > std::abs(environment_.ivSample().current(voltageCompliance_));
+    }
+    return amps * environment_.cryostat().sampleResistance() > voltageCompliance_;
+}
+
 Smu24xx::Reading Smu24xx::voltageSourceReading() const {
     const IvSample& sample = environment_.ivSample();
     Reading reading{voltage_.level, sample.current(voltage_.level), readingText::kNotANumber,
@@ -415,8 +448,38 @@ ScpiAcquisition::Reading Smu24xx::record() {
     } else {
         reading = measure();
     }
+    status().refresh();
     return {reading.volts, reading.amps, reading.ohms, environment_.now() - resetSeconds_,
-            reading.compliance ? 8.0 : 0.0};
+            static_cast<double>(statusWord(reading.compliance))};
+}
+
+void Smu24xx::beginAcquisition() {
+    sweepPoint_ = 0;
+    output_ = output_ || *autoClear_;  // auto output-off: on for the readings only
+}
+
+// The STATus element of a reading: the bits the manual defines for what is simulated here.
+// Overflow, over-voltage protection, math, null, limit tests, range compliance, contact check
+// and pulse mode never happen on this bench.
+int Smu24xx::statusWord(bool compliance) const {
+    const std::pair<int, bool> bits[] = {
+        {1, *filter_},
+        {2, *rearTerminals_ == 0},
+        {3, compliance},
+        {10, *resistanceMode_ == 1},
+        {11, functions_[kFunctionVolt]},
+        {12, functions_[kFunctionCurr]},
+        {13, functions_[kFunctionRes]},
+        {14, sourcingVoltage()},
+        {15, !sourcingVoltage()},
+        {17, *offsetCompensated_},
+        {22, remoteSense_},
+    };
+    int word = 0;
+    for (const auto& [bit, set] : bits) {
+        word |= set ? 1 << bit : 0;
+    }
+    return word;
 }
 
 std::string Smu24xx::readingText(const ScpiAcquisition::Reading& record) const {

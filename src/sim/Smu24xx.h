@@ -20,7 +20,10 @@ namespace tarvix::sim {
 // voltage source they work as an ohmmeter on the I-V sample. :READ? answers the elements
 // chosen by :FORMat:ELEMents, each like "+1.000000E-06", separated by commas, in the order
 // VOLT, CURR, RES, TIME, STAT, once for every reading the trigger counts ask for; a source
-// in SWEep mode steps through its sweep from one reading to the next.
+// in SWEep mode steps through its sweep from one reading to the next. Readings need the
+// output on: otherwise READ? and INITiate queue +803 and take none, unless auto output-off
+// (:SOUR:CLE:AUTO ON) switches it on for them. The source's compliance shows in the status
+// word, in :SENS:<function>:PROT:TRIP? and in bit 14 of the measurement registers.
 class Smu24xx : public ScpiInstrument, public SourceUnit {
   public:
     Smu24xx(SmuModel model, SimEnvironment& environment);
@@ -69,11 +72,14 @@ class Smu24xx : public ScpiInstrument, public SourceUnit {
     void addStatisticsCommands();
     void configure(int function);
 
+    bool inCompliance() const;
     Reading idealReading() const;
     Reading voltageSourceReading() const;
     Reading currentSourceReading() const;
     Reading measure();
     ScpiAcquisition::Reading record();
+    void beginAcquisition();
+    int statusWord(bool compliance) const;
     std::string readingText(const ScpiAcquisition::Reading& record) const;
     static double rangeFor(const std::vector<double>& ranges, double value);
 
@@ -92,6 +98,10 @@ class Smu24xx : public ScpiInstrument, public SourceUnit {
     std::array<bool, kElementCount> elements_{};
     bool autoZero_ = true;
     int* resistanceMode_ = nullptr;  // 0 manual, 1 auto-ohms
+    bool* offsetCompensated_ = nullptr;
+    bool* filter_ = nullptr;
+    int* rearTerminals_ = nullptr;  // 0 front, 1 rear
+    bool* autoClear_ = nullptr;     // auto output-off
     int* statistic_ = nullptr;
     double resetSeconds_ = 0.0;
     SourceSweep sweep_;

@@ -1,290 +1,266 @@
 #include "sim/TspInterpreter.h"
 
-#include "sim/TextNesting.h"
+#include <lua.hpp>
 
 #include <cctype>
-#include <cmath>
+#include <new>
 
-#include "sim/ReadingText.h"
-#include "text/DecimalParse.h"
+#include "sim/TspLuaError.h"
 
 namespace tarvix::sim {
 
 namespace {
 
-constexpr int kMaxNesting = 16;
+// Run in each new state; returns the function that stores a loaded script.
+constexpr const char* kPrelude = R"lua(
+local load, setmetatable, rawset = load, setmetatable, rawset
+local scripts = {}
+local scriptType = {__call = function(self) return self.run() end}
+script = {user = {scripts = scripts}}
 
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
+local function newScript(chunk, name, source)
+  local object = setmetatable({name = name or "", source = source}, scriptType)
+  object.run = function() return chunk() end
+  return object
+end
 
-// Splits at any of `separators` outside quotes and parentheses; also cuts "--" comments.
-std::vector<std::string_view> splitTopLevel(std::string_view text, std::string_view separators,
-                                            bool cutComments = false) {
-    std::vector<std::string_view> parts;
-    TextNesting nesting(false);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (!nesting.feed(c)) {
-            continue;
-        }
-        if (nesting.depth() == 0 && separators.find(c) != std::string_view::npos) {
-            parts.push_back(text.substr(start, i - start));
-            start = i + 1;
-        } else if (c == '-' && i + 1 < text.size() && text[i + 1] == '-' && cutComments) {
-            parts.push_back(text.substr(start, i - start));
-            const std::size_t lineEnd = text.find('\n', i);
-            i = lineEnd == std::string_view::npos ? text.size() : lineEnd;
-            start = i + 1;
-        }
-    }
-    if (start <= text.size()) {
-        parts.push_back(text.substr(start));
-    }
-    return parts;
-}
+function script.new(source, name)
+  local chunk, message = load(source, "=" .. (name or "TSP"), "t")
+  if not chunk then error(message, 0) end
+  local object = newScript(chunk, name, source)
+  if name and name ~= "" then scripts[name] = object end
+  return object
+end
 
-bool isIdentifier(std::string_view text) {
-    if (text.empty() || std::isdigit(static_cast<unsigned char>(text.front())) ||
-        text.front() == '.' || text.back() == '.') {
-        return false;
-    }
-    for (const char c : text) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '.') {
-            return false;
-        }
-    }
-    return true;
-}
+function script.delete(name)
+  scripts[name] = nil
+  rawset(_G, name, nil)
+end
 
-// The position of a lone "=" outside quotes and parentheses, or npos.
-std::size_t assignmentSign(std::string_view text) {
-    char quote = 0;
-    int depth = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quote != 0) {
-            quote = c == quote ? 0 : quote;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '(' || c == ')') {
-            depth += c == '(' ? 1 : -1;
-        } else if (c == '=' && depth == 0) {
-            const bool compared =
-                (i + 1 < text.size() && text[i + 1] == '=') ||
-                (i > 0 && std::string_view("=~<>").find(text[i - 1]) != std::string_view::npos);
-            return compared ? std::string_view::npos : i;
+function run()
+  if script.anonymous then return script.anonymous.run() end
+end
+
+-- Names of the older Lua that instrument scripts are often written for.
+table.getn = function(t) return #t end
+unpack = table.unpack
+loadstring = function(source, name) return load(source, name, "t") end
+math.pow = function(x, y) return x ^ y end
+math.mod = math.fmod
+
+return function(chunk, name, source, runNow)
+  local object = newScript(chunk, name, source)
+  if name then
+    scripts[name] = object
+    rawset(_G, name, object)
+  else
+    script.anonymous = object
+  end
+  if runNow then object.run() end
+end
+)lua";
+
+constexpr std::size_t kMaxMessageLength = 255;
+
+// Lua's "TSP:3: unexpected symbol near 'x'" as the instrument words it: "TSP Syntax error at
+// line 3: unexpected symbol near 'x'".
+std::string instrumentText(std::string_view kind, std::string_view luaText) {
+    const std::size_t colon = luaText.find(':');
+    std::size_t digits = colon == std::string_view::npos ? 0 : colon + 1;
+    while (digits < luaText.size() && std::isdigit(static_cast<unsigned char>(luaText[digits]))) {
+        ++digits;
+    }
+    std::string text(kind);
+    if (colon != std::string_view::npos && digits > colon + 1 && digits < luaText.size() &&
+        luaText[digits] == ':') {
+        text.append(" at line ").append(luaText.substr(colon + 1, digits - colon - 1));
+        luaText.remove_prefix(digits + 1);
+        while (!luaText.empty() && luaText.front() == ' ') {
+            luaText.remove_prefix(1);
         }
     }
-    return std::string_view::npos;
-}
-
-std::string near(std::string_view text) {
-    return std::string(text.substr(0, 24));
+    text.append(": ").append(luaText);
+    return text.substr(0, kMaxMessageLength);
 }
 
 }  // namespace
 
-void TspInterpreter::addAttribute(std::string name, double initial, double min, double max,
+TspInterpreter::TspInterpreter(Output output, ErrorQueue& errors, LuaSandbox::Limits limits)
+    : errors_(errors), limits_(limits), printer_(tree_, std::move(output)) {}
+
+TspInterpreter::~TspInterpreter() = default;
+
+void TspInterpreter::addAttribute(const std::string& name, double initial, double min, double max,
                                   bool integral) {
-    attributes_[std::move(name)] = {initial, initial, min, max, integral, {}};
+    TspObjectTree::Attribute attribute;
+    attribute.initial = attribute.value = initial;
+    attribute.min = min;
+    attribute.max = max;
+    attribute.integral = integral;
+    tree_.addAttribute(name, std::move(attribute));
 }
 
-void TspInterpreter::addReadOnlyAttribute(std::string name, std::function<double()> value) {
-    Attribute attribute;
-    attribute.readOnly = std::move(value);
-    attributes_[std::move(name)] = std::move(attribute);
+void TspInterpreter::addReadOnlyAttribute(const std::string& name,
+                                          std::function<TspValue()> value) {
+    TspObjectTree::Attribute attribute;
+    attribute.get = std::move(value);
+    tree_.addAttribute(name, std::move(attribute));
 }
 
-void TspInterpreter::addConstant(std::string name, double value) {
-    constants_[std::move(name)] = value;
+void TspInterpreter::addComputedAttribute(const std::string& name, std::function<TspValue()> get,
+                                          std::function<void(double)> set) {
+    TspObjectTree::Attribute attribute;
+    attribute.get = std::move(get);
+    attribute.set = std::move(set);
+    tree_.addAttribute(name, std::move(attribute));
 }
 
-void TspInterpreter::addFunction(std::string name, Function function) {
-    functions_[std::move(name)] = std::move(function);
+void TspInterpreter::addConstant(const std::string& name, double value) {
+    tree_.addConstant(name, value);
+}
+
+void TspInterpreter::addFunction(const std::string& name, TspFunction function) {
+    tree_.addFunction(name, std::move(function));
+}
+
+void TspInterpreter::addBuffer(const std::string& name, ReadingBuffer& buffer) {
+    tree_.addBuffer(name, buffer);
 }
 
 double TspInterpreter::value(std::string_view attribute) const {
-    const auto found = attributes_.find(attribute);
-    if (found == attributes_.end()) {
+    const TspObjectTree::Attribute* found = tree_.attribute(attribute);
+    if (!found) {
         return 0.0;
     }
-    return found->second.readOnly ? found->second.readOnly() : found->second.value;
+    if (!found->get) {
+        return found->value;
+    }
+    const TspValue value = found->get();
+    const double* number = std::get_if<double>(&value);
+    return number ? *number : 0.0;
 }
 
 void TspInterpreter::resetAttributes() {
-    for (auto& [name, attribute] : attributes_) {
-        attribute.value = attribute.initial;
-    }
+    tree_.resetAttributes();
 }
 
-std::string TspInterpreter::numberText(double value) {
-    return readingText::plainExponent(value, 5);
+void TspInterpreter::restart() {
+    sandbox_.reset();
+    collector_.clear();
 }
 
-void TspInterpreter::run(std::string_view chunk, std::vector<std::string>& output,
-                         ErrorQueue& errors) {
-    for (const std::string_view part : splitTopLevel(chunk, "\n;", true)) {
-        const std::string_view text = trim(part);
-        if (text.empty()) {
-            continue;
+void TspInterpreter::start() {
+    sandbox_ = std::make_unique<LuaSandbox>(limits_);
+    lua_State* state = sandbox_->state();
+    const auto install = [](lua_State* state) {
+        auto& self = *static_cast<TspInterpreter*>(lua_touserdata(state, 1));
+        self.tree_.install(state);
+        if (luaL_loadbufferx(state, kPrelude, std::char_traits<char>::length(kPrelude), "=prelude",
+                             "t") != LUA_OK) {
+            return lua_error(state);
         }
-        if (const auto failure = statement(text, output)) {
-            errors.push(failure->code, failure->message);
-        }
+        lua_call(state, 0, 1);
+        self.scriptMaker_ = luaL_ref(state, LUA_REGISTRYINDEX);
+        return 0;
+    };
+    lua_pushcfunction(state, install);
+    lua_pushlightuserdata(state, this);
+    if (lua_pcall(state, 1, 0, 0) != LUA_OK) {
+        sandbox_.reset();
+        throw std::bad_alloc();
     }
 }
 
-std::optional<TspInterpreter::Failure> TspInterpreter::statement(std::string_view text,
-                                                                 std::vector<std::string>& output) {
-    const std::size_t sign = assignmentSign(text);
-    if (sign != std::string_view::npos) {
-        return assign(trim(text.substr(0, sign)), trim(text.substr(sign + 1)));
+void TspInterpreter::run(std::string_view message) {
+    if (!sandbox_) {
+        start();
     }
-    const std::size_t open = text.find('(');
-    const std::string_view name = trim(text.substr(0, open));
-    if (open == std::string_view::npos || !text.ends_with(')') || !isIdentifier(name)) {
-        return Failure{errors::kTspSyntax,
-                       "TSP Syntax error at line 1: unexpected symbol near '" + near(text) + "'"};
-    }
-    const std::string_view arguments = text.substr(open + 1, text.size() - open - 2);
-    if (name == "print") {
-        std::vector<Value> values;
-        for (const std::string_view argument : splitTopLevel(arguments, ",")) {
-            if (trim(argument).empty() && trim(arguments).empty()) {
+    for (const TspScriptCollector::Piece& piece : collector_.feed(message)) {
+        switch (piece.kind) {
+            case TspScriptCollector::Piece::Kind::Chunk:
+                runChunk(piece.text);
                 break;
-            }
-            Result result = evaluate(argument);
-            if (auto* failure = std::get_if<Failure>(&result)) {
-                return *failure;
-            }
-            auto& results = std::get<std::vector<Value>>(result);
-            values.insert(values.end(), results.begin(), results.end());
+            case TspScriptCollector::Piece::Kind::Script:
+                loadScript(piece);
+                break;
+            case TspScriptCollector::Piece::Kind::Refused:
+                errors_.push(
+                    errors::kTspRuntime,
+                    instrumentText("TSP Runtime error",
+                                   "the script is longer than " +
+                                       std::to_string(TspScriptCollector::kMaxScriptLength) +
+                                       " characters and was not loaded"));
+                break;
         }
-        output.push_back(printed(values));
-        return std::nullopt;
     }
-    Result result = call(name, arguments);
-    if (auto* failure = std::get_if<Failure>(&result)) {
-        return *failure;
-    }
-    return std::nullopt;
 }
 
-std::optional<TspInterpreter::Failure> TspInterpreter::assign(std::string_view name,
-                                                              std::string_view expression) {
-    if (!isIdentifier(name)) {
-        return Failure{errors::kTspSyntax,
-                       "TSP Syntax error at line 1: unexpected symbol near '" + near(name) + "'"};
+void TspInterpreter::runChunk(std::string_view text) {
+    lua_State* state = sandbox_->state();
+    sandbox_->renewBudget();
+    int status = luaL_loadbufferx(state, text.data(), text.size(), "=TSP", "t");
+    if (status == LUA_OK) {
+        status = lua_pcall(state, 0, 0, 0);
     }
-    const auto found = attributes_.find(name);
-    if (found == attributes_.end() || found->second.readOnly) {
-        return Failure{errors::kTspRuntime,
-                       "TSP Runtime error at line 1: attempt to assign "
-                       "to an unknown or read-only field '" +
-                           near(name) + "'"};
+    if (status != LUA_OK) {
+        report(status);
     }
-    Result result = evaluate(expression);
-    if (auto* failure = std::get_if<Failure>(&result)) {
-        return *failure;
-    }
-    const auto& values = std::get<std::vector<Value>>(result);
-    const double* number = values.empty() ? nullptr : std::get_if<double>(&values.front());
-    Attribute& attribute = found->second;
-    if (!number) {
-        return Failure{errors::kTspRuntime,
-                       "TSP Runtime error at line 1: bad argument, number expected"};
-    }
-    if (*number < attribute.min || *number > attribute.max ||
-        (attribute.integral && std::floor(*number) != *number)) {
-        return Failure{errors::kOutOfRange, std::string(errors::text(errors::kOutOfRange))};
-    }
-    attribute.value = *number;
-    return std::nullopt;
+    lua_settop(state, 0);
 }
 
-TspInterpreter::Result TspInterpreter::evaluate(std::string_view expression) {
-    const std::string_view text = trim(expression);
-    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
-        text.back() == text.front()) {
-        return std::vector<Value>{std::string(text.substr(1, text.size() - 2))};
-    }
-    if (const auto number = text::parseDecimal(text)) {
-        return std::vector<Value>{*number};
-    }
-    if (const auto constant = constants_.find(text); constant != constants_.end()) {
-        return std::vector<Value>{constant->second};
-    }
-    if (attributes_.contains(text)) {
-        return std::vector<Value>{value(text)};
-    }
-    const std::size_t open = text.find('(');
-    if (open != std::string_view::npos && text.ends_with(')') &&
-        isIdentifier(trim(text.substr(0, open)))) {
-        return call(trim(text.substr(0, open)), text.substr(open + 1, text.size() - open - 2));
-    }
-    if (isIdentifier(text)) {
-        return Failure{
-            errors::kTspRuntime,
-            "TSP Runtime error at line 1: attempt to index a nil value near '" + near(text) + "'"};
-    }
-    return Failure{errors::kTspSyntax,
-                   "TSP Syntax error at line 1: unexpected symbol near '" + near(text) + "'"};
-}
-
-TspInterpreter::Result TspInterpreter::call(std::string_view name, std::string_view argumentText) {
-    const auto found = functions_.find(name);
-    if (found == functions_.end()) {
-        return Failure{errors::kTspRuntime,
-                       "TSP Runtime error at line 1: attempt to call a nil value (field '" +
-                           near(name) + "')"};
-    }
-    std::vector<Value> arguments;
-    if (!trim(argumentText).empty()) {
-        // Arguments are plain values here: nested calls stay shallow.
-        int nesting = 0;
-        for (const char c : argumentText) {
-            nesting += c == '(' ? 1 : 0;
+void TspInterpreter::loadScript(const TspScriptCollector::Piece& script) {
+    // Protected throughout: even pushing the name may fail when memory is short.
+    const auto define = [](lua_State* state) {
+        auto& self = *static_cast<TspInterpreter*>(lua_touserdata(state, 1));
+        const auto& piece =
+            *static_cast<const TspScriptCollector::Piece*>(lua_touserdata(state, 2));
+        lua_rawgeti(state, LUA_REGISTRYINDEX, self.scriptMaker_);
+        const char* chunkName =
+            lua_pushfstring(state, "=%s", piece.name.empty() ? "TSP" : piece.name.c_str());
+        if (luaL_loadbufferx(state, piece.text.data(), piece.text.size(), chunkName, "t") !=
+            LUA_OK) {
+            self.scriptSyntaxError_ = true;
+            return lua_error(state);
         }
-        if (nesting > kMaxNesting) {
-            return Failure{errors::kTspSyntax,
-                           "TSP Syntax error at line 1: chunk has too many "
-                           "syntax levels"};
-        }
-        for (const std::string_view argument : splitTopLevel(argumentText, ",")) {
-            Result result = evaluate(argument);
-            if (std::holds_alternative<Failure>(result)) {
-                return result;
-            }
-            auto& values = std::get<std::vector<Value>>(result);
-            if (!values.empty()) {
-                arguments.push_back(values.front());
-            }
-        }
-    }
-    return found->second(arguments);
-}
-
-std::string TspInterpreter::printed(const std::vector<Value>& values) {
-    std::string text;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (i > 0) {
-            text += '\t';
-        }
-        if (const double* number = std::get_if<double>(&values[i])) {
-            text += numberText(*number);
+        lua_remove(state, -2);
+        if (piece.name.empty()) {
+            lua_pushnil(state);
         } else {
-            text += std::get<std::string>(values[i]);
+            lua_pushlstring(state, piece.name.data(), piece.name.size());
         }
+        lua_pushlstring(state, piece.text.data(), piece.text.size());
+        lua_pushboolean(state, piece.runAfterLoading);
+        lua_call(state, 4, 0);
+        return 0;
+    };
+    lua_State* state = sandbox_->state();
+    sandbox_->renewBudget();
+    scriptSyntaxError_ = false;
+    lua_pushcfunction(state, define);
+    lua_pushlightuserdata(state, this);
+    lua_pushlightuserdata(state, const_cast<TspScriptCollector::Piece*>(&script));
+    const int status = lua_pcall(state, 2, 0, 0);
+    if (status != LUA_OK) {
+        report(scriptSyntaxError_ ? LUA_ERRSYNTAX : status);
     }
-    return text;
+    lua_settop(state, 0);
+}
+
+void TspInterpreter::report(int status) {
+    lua_State* state = sandbox_->state();
+    TspError error;
+    if (!TspLuaError::read(state, -1, &error)) {
+        std::string luaText;
+        if (lua_type(state, -1) == LUA_TSTRING) {
+            luaText = lua_tostring(state, -1);
+        } else {
+            luaText = std::string("(error object is a ") + luaL_typename(state, -1) + " value)";
+        }
+        const bool syntax = status == LUA_ERRSYNTAX;
+        error.code = syntax ? errors::kTspSyntax : errors::kTspRuntime;
+        error.message = instrumentText(syntax ? "TSP Syntax error" : "TSP Runtime error", luaText);
+    }
+    errors_.push(error.code, std::move(error.message));
 }
 
 }  // namespace tarvix::sim

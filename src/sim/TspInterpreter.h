@@ -1,72 +1,78 @@
 #pragma once
 
 #include <functional>
-#include <map>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <variant>
-#include <vector>
 
 #include "sim/ErrorQueue.h"
+#include "sim/LuaSandbox.h"
+#include "sim/TspObjectTree.h"
+#include "sim/TspPrinter.h"
+#include "sim/TspScriptCollector.h"
+#include "sim/TspValue.h"
 
 namespace tarvix::sim {
 
-// The part of a TSP (Lua) script engine that instrument control lines use: assignments to
-// attributes ("smua.source.levelv = 15", "smua.source.output = smua.OUTPUT_ON"), calls
-// ("reset()"), and print() of numbers, strings, attributes and function results. Attributes,
-// named constants and functions are tables an instrument fills; a line they do not cover is
-// an error for the queue.
+// The TSP engine of a 2600-style instrument: every message from the bus is Lua, run in one
+// sandboxed state that lasts until restart(), with the instrument's objects ("smua",
+// "display", ...) that the instrument registers before the first message. Scripts loaded
+// with loadscript ... endscript become script objects; a Lua error goes to the error queue
+// (-285 for syntax, -286 at run time, or the code the model raised).
 class TspInterpreter {
   public:
-    using Value = std::variant<double, std::string>;
-    using Function = std::function<std::vector<Value>(const std::vector<Value>& arguments)>;
+    using Output = TspPrinter::Output;
 
-    // A numeric attribute taking values in [min, max] (whole numbers only when `integral`).
-    void addAttribute(std::string name, double initial, double min, double max,
+    TspInterpreter(Output output, ErrorQueue& errors, LuaSandbox::Limits limits = {});
+    ~TspInterpreter();
+    TspInterpreter(const TspInterpreter&) = delete;
+    TspInterpreter& operator=(const TspInterpreter&) = delete;
+
+    // A numeric setting taking values in [min, max] (whole numbers only when `integral`).
+    void addAttribute(const std::string& name, double initial, double min, double max,
                       bool integral = false);
-    // An attribute the script can read but not write.
-    void addReadOnlyAttribute(std::string name, std::function<double()> value);
-    void addConstant(std::string name, double value);
-    void addFunction(std::string name, Function function);
+    void addReadOnlyAttribute(const std::string& name, std::function<TspValue()> value);
+    // A setting whose value lives in the model.
+    void addComputedAttribute(const std::string& name, std::function<TspValue()> get,
+                              std::function<void(double)> set);
+    void addConstant(const std::string& name, double value);
+    void addFunction(const std::string& name, TspFunction function);
+    void addBuffer(const std::string& name, ReadingBuffer& buffer);
+    // A function working on the Lua stack itself, with `context` as its first upvalue.
+    void addLuaFunction(const std::string& name, TspObjectTree::LuaFunction function,
+                        void* context) {
+        tree_.addLuaFunction(name, function, context);
+    }
 
+    // A numeric setting's value (0 for a name that is none).
     double value(std::string_view attribute) const;
-    // Every writable attribute back to its initial value.
+    // Every numeric setting back to its initial value.
     void resetAttributes();
+    // Forgets every variable and script: the next message runs in a new state.
+    void restart();
 
-    // Runs one chunk: statements separated by line ends or semicolons. What print() writes
-    // goes to `output`, one entry per call, values separated by tabs.
-    void run(std::string_view chunk, std::vector<std::string>& output, ErrorQueue& errors);
+    // One message from the bus.
+    void run(std::string_view message);
+    // Between a loadscript line and its endscript every line belongs to the script.
+    bool collectingScript() const { return collector_.collecting(); }
 
-    // How print() writes a number: "1.00000e-06".
-    static std::string numberText(double value);
+    // A number as print() writes it now: "1.00000e-06" at the default precision.
+    std::string numberText(double value) const { return printer_.numberText(value); }
 
   private:
-    struct Attribute {
-        double initial = 0.0;
-        double value = 0.0;
-        double min = 0.0;
-        double max = 0.0;
-        bool integral = false;
-        std::function<double()> readOnly;
-    };
+    void start();
+    void runChunk(std::string_view text);
+    void loadScript(const TspScriptCollector::Piece& script);
+    void report(int status);
 
-    // A statement's failure: the error code and its message.
-    struct Failure {
-        int code;
-        std::string message;
-    };
-    using Result = std::variant<std::vector<Value>, Failure>;
-
-    std::optional<Failure> statement(std::string_view text, std::vector<std::string>& output);
-    std::optional<Failure> assign(std::string_view name, std::string_view expression);
-    Result evaluate(std::string_view expression);
-    Result call(std::string_view name, std::string_view argumentText);
-    static std::string printed(const std::vector<Value>& values);
-
-    std::map<std::string, Attribute, std::less<>> attributes_;
-    std::map<std::string, double, std::less<>> constants_;
-    std::map<std::string, Function, std::less<>> functions_;
+    ErrorQueue& errors_;
+    LuaSandbox::Limits limits_;
+    TspObjectTree tree_;
+    TspPrinter printer_;
+    TspScriptCollector collector_;
+    std::unique_ptr<LuaSandbox> sandbox_;
+    int scriptMaker_ = 0;  // registry reference of the prelude's script constructor
+    bool scriptSyntaxError_ = false;
 };
 
 }  // namespace tarvix::sim

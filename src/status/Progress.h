@@ -18,6 +18,7 @@ enum class Ending {
     Finished,  // ran to its end
     Stopped,   // Stop ended it early
     Ended,     // something else ended it; the reason says what
+    Fault,     // a fault of an instrument or a file ended it; the reason says which
 };
 
 // Where a running procedure is: what it does, its counters, the present level or reading, and

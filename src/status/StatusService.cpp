@@ -72,6 +72,12 @@ void StatusService::finish(Ending ending, const QString& reason, const QString& 
         case Ending::Ended:
             outcome = reason.isEmpty() ? tr("ended") : tr("ended: %1").arg(reason);
             break;
+        case Ending::Fault:
+            outcome =
+                last_.reading.isEmpty()
+                    ? tr("ended by a fault after %1: %2").arg(took, reason)
+                    : tr("ended by a fault at %1 after %2: %3").arg(last_.reading, took, reason);
+            break;
     }
     if (!remark.isEmpty()) {
         outcome += QStringLiteral("; ") + remark;

@@ -26,6 +26,17 @@ QString shortDateText(const QDate& date) {
     return QLocale::system().toString(date, QLocale::ShortFormat);
 }
 
+QString spanText(const QDateTime& first, const QDateTime& last) {
+    if (first.date() == last.date()) {
+        return QStringLiteral("on %1 from %2 to %3")
+            .arg(shortDateText(first.date()), longTimeText(first.time()),
+                 longTimeText(last.time()));
+    }
+    return QStringLiteral("from %1 %2 to %3 %4")
+        .arg(shortDateText(first.date()), longTimeText(first.time()), shortDateText(last.date()),
+             longTimeText(last.time()));
+}
+
 double timeOfDay(const QTime& time) {
     return time.msecsSinceStartOfDay() / 86400000.0;
 }

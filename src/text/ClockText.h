@@ -11,6 +11,9 @@ namespace tarvix::text {
 
 QString longTimeText(const QTime& time);
 QString shortDateText(const QDate& date);
+// When a measurement was taken: "on 07.12.2026 from 10:02:13 to 10:40:01", or a date each
+// when the span passes midnight.
+QString spanText(const QDateTime& first, const QDateTime& last);
 
 double timeOfDay(const QTime& time);
 QTime timeFromDayFraction(double fraction);

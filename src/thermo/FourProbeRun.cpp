@@ -273,8 +273,19 @@ void FourProbeRun::finish() {
     if (!message.isEmpty()) {
         host_.showMessage(message.join(QLatin1Char(' ')));
     }
-    host_.reportProgress(runProgress(
-        record_, host_.stopRequested() ? status::Ending::Stopped : status::Ending::Finished));
+    host_.reportProgress(endProgress());
+}
+
+// Failures that ended the run say so, even when Stop came in the same sample.
+status::Progress FourProbeRun::endProgress() const {
+    status::Progress progress = runProgress(record_, status::Ending::Finished);
+    if (faults_.endsRun()) {
+        progress.ending = status::Ending::Fault;
+        progress.reason = faults_.endReason();
+    } else if (host_.stopRequested()) {
+        progress.ending = status::Ending::Stopped;
+    }
+    return progress;
 }
 
 }  // namespace tarvix::thermo

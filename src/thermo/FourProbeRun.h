@@ -45,6 +45,7 @@ class FourProbeRun {
     void showSample(int sample);
     void sendClosingCommands();
     void finish();
+    status::Progress endProgress() const;
 
     ThermoBusLink& link_;
     ThermoRecord& record_;

@@ -199,3 +199,19 @@ TEST_F(SimbenchController, ALineTooLongForTheInstrumentOverrunsItsInput) {
     EXPECT_EQ(client.ask(":SYST:ERR?"), "-363,\"Input buffer overrun\"");
     EXPECT_EQ(client.ask(":SOUR:VOLT:LEV?"), "+0.000000E+00");  // nothing of it ran
 }
+
+// A GPIB read goes on to the end of the message: a reply past one read's capacity and binary
+// data holding NULs both arrive whole.
+TEST(SimbenchTspReplies, LongAndBinaryRepliesArriveWhole) {
+    Simbench bench;
+    QString error;
+    ASSERT_TRUE(bench.start(QStringLiteral("smu=2636A,noise=0,latency=0"), 0, &error))
+        << error.toStdString();
+    ControllerClient client(bench.port());
+    client.send("++addr 26");
+    EXPECT_EQ(client.ask("print(string.rep('x', 70000))"), QByteArray(70000, 'x'));
+    client.send("format.data = format.REAL64 printnumber(0, 1)");
+    client.send("++read eoi");
+    EXPECT_EQ(client.readBytes(19), QByteArray("#0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\xF0\x3F\n", 19));
+    EXPECT_EQ(client.ask("print(errorqueue.count)"), "0.00000e+00");
+}

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Drives tarvix-simbench with instrument libraries nobody here wrote: PyMeasure's Keithley 2400
-and 2000 drivers through its Prologix adapter on a pty that socat bridges to the TCP port, and a
-pyvisa-py session sending raw commands to the 6485 over a second connection. After every call
-the instrument's error queue must be empty, and with a 1 kOhm resistor and no noise every
-current must be V/1000.
+and 2000 drivers through its Prologix adapter on a pty that socat bridges to the TCP port, a
+pyvisa-py session sending raw commands to the 6485 over a second connection, and a pyvisa-py
+session on the 2400's own raw socket port, as a lab script reaches a LAN instrument. After every
+call the instrument's error queue must be empty (but where the script provokes an error), and
+with a 1 kOhm resistor and no noise every current must be V/1000 until the compliance clips it.
 
 Usage: simbench_clients.py PATH_TO_TARVIX_SIMBENCH
 Exits 77 (skipped) when PyMeasure, pyvisa-py or socat is missing."""
@@ -55,9 +56,10 @@ class Failures:
 
 
 def start_bench(simbench, work):
-    bench = subprocess.Popen([simbench, "--listen", "127.0.0.1:0", "--options", OPTIONS],
-                             stdout=subprocess.PIPE, text=True)
+    bench = subprocess.Popen([simbench, "--listen", "127.0.0.1:0", "--options", OPTIONS,
+                              "--raw", "24=127.0.0.1:0"], stdout=subprocess.PIPE, text=True)
     port = int(bench.stdout.readline().strip().rsplit(":", 1)[1])
+    raw_port = int(bench.stdout.readline().strip().rsplit(":", 1)[1])
     link = os.path.join(work, "gpib")
     bridge = subprocess.Popen(["socat", "PTY,link=%s,raw,echo=0" % link,
                                "TCP:127.0.0.1:%d,nodelay" % port], stderr=subprocess.DEVNULL)
@@ -65,7 +67,7 @@ def start_bench(simbench, work):
         if os.path.exists(link):
             break
         time.sleep(0.02)
-    return bench, bridge, port, link
+    return bench, bridge, port, raw_port, link
 
 
 def drained(instrument, failures, doc, call):
@@ -184,7 +186,9 @@ def keithley2000_flows(dmm, failures):
             if expected is not None:
                 failures.close(mode + " reading", got, expected)
     run("close the reference channel", lambda: dmm.write(":ROUT:CLOS (@1)"))
-    failures.close("reference temperature (K)", run("temperature", lambda: dmm.temperature), 295.0)
+    # *RST leaves the meter reading Celsius, as the driver expects.
+    failures.close("reference temperature (C)", run("temperature", lambda: dmm.temperature),
+                   295.0 - 273.15)
 
     settings = [
         ("voltage_range", 1, 1), ("voltage_reference", 1.5, 1.5), ("voltage_digits", 5, 5),
@@ -283,6 +287,42 @@ def picoammeter_raw_session(port, smu, failures):
     smu.shutdown()
 
 
+def smu_raw_session(raw_port, failures):
+    """A lab script's I-V sweep with a compliance check, on the 2400's raw port: no controller
+    commands, the replies come by themselves."""
+    import pyvisa
+
+    manager = pyvisa.ResourceManager("@py")
+    smu = manager.open_resource("TCPIP::127.0.0.1::%d::SOCKET" % raw_port, read_termination="\n",
+                                write_termination="\n", timeout=3000)
+
+    def errors():
+        return smu.query(":SYST:ERR?").strip()
+
+    failures.check("MODEL 2400" in smu.query("*IDN?"), "2400 identification on the raw port")
+    smu.write("*RST;*CLS")
+    smu.write(":READ?")  # the output is off: no reading comes, an error is queued
+    failures.check(errors() == '+803,"Not permitted with OUTPUT off"', "READ? with the output off")
+    for command in (":SOUR:FUNC VOLT", ":SOUR:VOLT:RANG 20", ":SENS:FUNC 'CURR'",
+                    ":SENS:CURR:PROT 1e-3", ":FORM:ELEM VOLT,CURR,STAT", ":OUTP ON"):
+        smu.write(command)
+        failures.check(errors().startswith("0,"), "2400 error queue after " + command)
+    for volts in (-2.0, -1.0, -0.5, 0.0, 0.5, 1.0, 2.0):
+        smu.write(":SOUR:VOLT:LEV %g" % volts)
+        measured, amps, status = smu.query_ascii_values(":READ?")
+        clipped = abs(volts) / OHMS > 1e-3
+        failures.close("raw-port current at %g V" % volts, amps,
+                       (1e-3 if volts > 0 else -1e-3) if clipped else volts / OHMS)
+        tripped = smu.query(":SENS:CURR:PROT:TRIP?").strip()
+        failures.check(tripped == ("1" if clipped else "0"), "TRIP? at %g V: %s" % (volts, tripped))
+        failures.check(bool(int(status) & 8) == clipped, "status bit 3 at %g V" % volts)
+        condition = int(smu.query(":STAT:MEAS:COND?"))
+        failures.check(bool(condition & 16384) == clipped, "condition bit 14 at %g V" % volts)
+    smu.write(":OUTP OFF")
+    failures.check(errors().startswith("0,"), "2400 error queue after the sweep")
+    smu.close()
+
+
 def main():
     skip_unless_clients_installed()
     from pymeasure.adapters import PrologixAdapter
@@ -290,7 +330,7 @@ def main():
 
     failures = Failures()
     with tempfile.TemporaryDirectory() as work:
-        bench, bridge, port, link = start_bench(sys.argv[1], work)
+        bench, bridge, port, raw_port, link = start_bench(sys.argv[1], work)
         try:
             adapter = PrologixAdapter(link, serial_timeout=0.1)
             smu = Keithley2400(adapter.gpib(24))
@@ -299,6 +339,7 @@ def main():
             dmm = Keithley2000(adapter.gpib(16))
             keithley2000_flows(dmm, failures)
             picoammeter_raw_session(port, smu, failures)
+            smu_raw_session(raw_port, failures)
         finally:
             bridge.kill()
             bench.kill()

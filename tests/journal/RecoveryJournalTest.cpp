@@ -201,8 +201,9 @@ TEST(Journal, TheFourProbeRecordComesBackWithItsKindAndMissingReadings) {
     EXPECT_EQ(third.record->thermoCount, 0);
 }
 
-// Whatever lies where the journal should be, the program starts, says so, keeps the old
-// contents under another name and journals into a fresh file.
+// Whatever lies where the journal should be, the program starts and says so. A damaged
+// journal of ours keeps its contents under another name and a fresh file journals the next
+// run; anything not recognisably ours is left exactly as it is, and nothing is journaled.
 TEST(Journal, AnUnreadableJournalIsSetAsideAndAFreshOneKeepsTheNextRun) {
     QTemporaryDir source;
     {
@@ -217,47 +218,74 @@ TEST(Journal, AnUnreadableJournalIsSetAsideAndAFreshOneKeepsTheNextRun) {
     const QByteArray bytes = original.readAll();
     ASSERT_GT(bytes.size(), 4096);
 
-    std::vector<std::pair<std::string, std::function<void(const QString&)>>> damages;
+    struct Damage {
+        std::string what;
+        std::function<void(const QString&)> make;
+        bool ours;  // still recognisably a journal of ours
+    };
+    std::vector<Damage> damages;
     for (qsizetype cut : {qsizetype(0), qsizetype(10), qsizetype(100), qsizetype(1024),
                           qsizetype(4095), qsizetype(4097), bytes.size() / 2, bytes.size() - 1}) {
-        damages.emplace_back("truncated at " + std::to_string(cut), [&, cut](const QString& path) {
-            QFile file(path);
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(bytes.left(cut));
-        });
+        damages.push_back({"truncated at " + std::to_string(cut),
+                           [&, cut](const QString& path) {
+                               QFile file(path);
+                               ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                               file.write(bytes.left(cut));
+                           },
+                           // An empty file at the journal's own place is what any SQLite
+                           // reader leaves there: a new journal.
+                           cut == 0 || cut >= 100});
     }
-    damages.emplace_back("garbage", [](const QString& path) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(9000, '\x5a'));
-    });
-    damages.emplace_back("header kept, pages overwritten", [&](const QString& path) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes.left(100) + QByteArray(bytes.size() - 100, '\xff'));
-    });
-    damages.emplace_back("a folder", [](const QString& path) {
-        ASSERT_TRUE(QDir().mkpath(path + QStringLiteral("/inside")));
-    });
-    for (const auto& [what, damage] : damages) {
+    damages.push_back({"garbage",
+                       [](const QString& path) {
+                           QFile file(path);
+                           ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                           file.write(QByteArray(9000, '\x5a'));
+                       },
+                       false});
+    damages.push_back({"header kept, pages overwritten",
+                       [&](const QString& path) {
+                           QFile file(path);
+                           ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                           file.write(bytes.left(100) + QByteArray(bytes.size() - 100, '\xff'));
+                       },
+                       true});
+    damages.push_back(
+        {"a folder",
+         [](const QString& path) { ASSERT_TRUE(QDir().mkpath(path + QStringLiteral("/inside"))); },
+         false});
+    for (const auto& [what, damage, ours] : damages) {
         SCOPED_TRACE(what);
         QTemporaryDir folder;
         const QString path =
             QDir(folder.path()).filePath(QString::fromLatin1(JournalDatabase::kFileName));
         damage(path);
+        const auto contents = [&path] {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(folder)");
+        };
+        const QByteArray before = contents();
         {
             Session session(folder.path());
-            EXPECT_TRUE(session.journal->database().isOpen());
+            EXPECT_EQ(session.journal->database().isOpen(), ours);
             // A file that still reads gives back what it holds; one that does not is set
-            // aside with a message.
+            // aside with a message that says why.
             const bool setAside =
                 QDir(folder.path())
                     .entryList({QStringLiteral("*.unreadable-*")}, QDir::AllEntries)
                     .size() == 1;
             EXPECT_EQ(setAside, !session.messages.isEmpty() &&
                                     session.messages.front().contains(QStringLiteral("set aside")));
-            EXPECT_TRUE(setAside || what.starts_with("truncated"))
+            EXPECT_TRUE(setAside || what.starts_with("truncated") || !ours)
                 << session.messages.join('\n').toStdString();
+            EXPECT_FALSE(session.messages.join('\n').contains(QStringLiteral("()")));
+            if (!ours) {
+                ASSERT_EQ(session.messages.size(), 1);
+                EXPECT_TRUE(session.messages.front().contains(QStringLiteral("left as it is")))
+                    << session.messages.front().toStdString();
+                EXPECT_EQ(contents(), before);
+                continue;
+            }
             session.measure(1, 3);
         }
         Session after(folder.path());
@@ -298,7 +326,9 @@ TEST(Journal, AForeignDatabaseIsNotWrittenInto) {
     QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
     Session session(folder.path());
     ASSERT_EQ(session.messages.size(), 1);
-    EXPECT_TRUE(session.messages.front().contains(QStringLiteral("not a journal of this program")));
+    EXPECT_TRUE(session.messages.front().contains(
+        QStringLiteral("not a database of this program (a SQLite database of another program)")))
+        << session.messages.front().toStdString();
 }
 
 // Points are written by a thread of their own: they must reach the file while the segment is

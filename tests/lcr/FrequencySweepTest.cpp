@@ -343,11 +343,73 @@ TEST_F(FrequencySweepTest, AFileThatCannotBeCreatedStopsBeforeTheFirstPoint) {
     EXPECT_EQ(host.chartsShown, 0);
 }
 
-TEST_F(FrequencySweepTest, BiasButtonsSendTheirCommandAtOnce) {
+// Whether the external bias may be on, as EXT ON, EXT OFF, the close and the sweeps leave it:
+// a refused command changes nothing, and the close sends "CONF:BIAS OFF" only when it may be on.
+// (The messages are the window's tests'.)
+TEST_F(FrequencySweepTest, TheExternalBiasIsOnlyOffOnceTheMeterTookItsOff) {
+    enum class Act { On, Off, Close, SweepExt, SweepOff };
+    struct Step {
+        Act act;
+        const char* failing;  // the command the meter refuses
+        bool sends;           // a bias command goes out
+        bool mayBeOn;
+    };
+    const Step steps[] = {
+        {Act::Close, "", false, false},
+        {Act::On, "CONF:BIAS EXT", true, false},
+        {Act::On, "", true, true},
+        {Act::Off, "CONF:BIAS OFF", true, true},
+        {Act::Close, "CONF:BIAS OFF", true, true},
+        {Act::Close, "", true, false},
+        {Act::SweepExt, "CONF:BIAS EXT", true, false},
+        {Act::SweepExt, "", true, true},
+        {Act::SweepOff, "", true, false},
+    };
     MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
-    LcrPanel::sendBias(*bench.bus, 1);
-    LcrPanel::sendBias(*bench.bus, 0);
-    EXPECT_EQ(bench.sentCommands(), (QStringList{"CONF:BIAS EXT", "CONF:BIAS OFF"}));
+    ExternalBias& bias = panel.externalBias();
+    int number = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(++number);
+        bench.meter->failingCommand = step.failing;
+        bench.transcript.clear();
+        SweepSettings noPoints;
+        noPoints.pointCount = 0;
+        noPoints.biasMode = step.act == Act::SweepExt ? 1 : 0;
+        QString message;
+        switch (step.act) {
+            case Act::On:
+                message = bias.switchOn(*bench.bus);
+                break;
+            case Act::Off:
+                message = bias.switchOff(*bench.bus);
+                break;
+            case Act::Close:
+                message = bias.closeDown(*bench.bus);
+                break;
+            case Act::SweepExt:
+            case Act::SweepOff:
+                panel.runSweep(*bench.bus, noPoints);
+                break;
+        }
+        EXPECT_EQ(!bench.sentCommands().filter("CONF:BIAS").isEmpty(), step.sends);
+        EXPECT_EQ(message.isEmpty(), *step.failing == '\0' || step.act >= Act::SweepExt);
+        EXPECT_EQ(bias.mayBeOn(), step.mayBeOn);
+    }
+}
+
+// The internal bias a sweep switched on is switched off at its end, and a refusal is told.
+TEST_F(FrequencySweepTest, AnInternalBiasThatStaysOnIsTold) {
+    MeterBench bench([](double, int) { return replyPrimaryOnly(1e-9); });
+    bench.meter->failingCommand = "CONF:BIAS OFF";
+    SweepSettings settings;
+    settings.pointCount = 2;
+    settings.biasMode = 2;
+    panel.runSweep(*bench.bus, settings);
+    EXPECT_EQ(bench.sentCommands().last(), "CONF:BIAS OFF");
+    EXPECT_EQ(host.messages,
+              QStringList{"The internal bias was not switched off after the sweep: the instrument "
+                          "at address 4 failed on \"CONF:BIAS OFF\" (status 8). The bias may "
+                          "still be on: switch it off at the meter."});
 }
 
 }  // namespace

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <functional>
 
 #include "LcrTestBench.h"
 #include "lcr/FrqFile.h"
 #include "lcr/LcrPanel.h"
+#include "text/FileError.h"
 
 namespace tarvix::lcr {
 namespace {
@@ -38,6 +43,60 @@ TEST(FrqFile, RawBytesAreWrittenAsReceivedAndAnOldFileIsReplaced) {
     EXPECT_EQ(file.writeReading("\xC5\xEC\t1\tF\t\t\t", 10.0), 0);
     EXPECT_EQ(file.commit(), 0);
     EXPECT_EQ(folder.read("run.frq"), "\xC5\xEC\t1\tF\t  F[Hz]   1.00000000000000E+0001\r\n");
+}
+
+// Each reading is in the file as soon as it is written, so a killed sweep leaves its readings
+// and no temporary file; the file is written in place, so a link stays a link and a private
+// file stays private.
+TEST(FrqFile, EachReadingReachesTheFileInPlaceThroughALink) {
+    InTemporaryFolder folder;
+    {
+        QFile target(folder.path("target.frq"));
+        ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+        target.write("old\r\n");
+        target.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
+    ASSERT_TRUE(QFile::link(folder.path("target.frq"), folder.path("run.frq")));
+    FrqFile file("run");
+    ASSERT_EQ(file.open(), 0);
+    EXPECT_EQ(file.absolutePath(), folder.path("run.frq"));
+    ASSERT_EQ(file.writeReading("A\t1\tF\t\t\t", 10.0), 0);
+    EXPECT_EQ(folder.read("target.frq"), "A\t1\tF\t  F[Hz]   1.00000000000000E+0001\r\n");
+    ASSERT_EQ(file.commit(), 0);
+    EXPECT_TRUE(QFileInfo(folder.path("run.frq")).isSymLink());
+    const QFile::Permissions user = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+    EXPECT_EQ(QFile::permissions(folder.path("target.frq")) & ~user,
+              QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(QDir::current().entryList(QDir::Files | QDir::System | QDir::Hidden),
+              (QStringList{"run.frq", "target.frq"}));
+}
+
+// A folder, a device or a pipe of the file's name is refused before anything is written, and
+// a pipe without a reader is not waited for.
+TEST(FrqFile, OnlyARegularFileIsReplaced) {
+    struct Case {
+        const char* name;
+        std::function<bool(const QString&)> make;
+        int error;
+    };
+    const Case cases[] = {
+        {"folder", [](const QString& path) { return QDir().mkdir(path); }, text::kInvalidFilename},
+        {"device", [](const QString& path) { return QFile::link("/dev/null", path); },
+         text::kFileAccessDenied},
+        {"pipe",
+         [](const QString& path) {
+             return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+         },
+         text::kFileAccessDenied},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        InTemporaryFolder folder;
+        ASSERT_TRUE(k.make(folder.path("run.frq")));
+        FrqFile file("run");
+        EXPECT_EQ(file.open(), k.error);
+        EXPECT_EQ(file.writeReading("A", 10.0), text::kInvalidFilename);
+    }
 }
 
 TEST(FrqFile, TwentyPointsOfThreeReadingsGiveSixtyLinesInOrder) {

@@ -266,6 +266,84 @@ TEST(IvChartCacheTest, TheStoredLayerIsDrawnAnewOnlyWhenASeriesItShowsChanged) {
     }
 }
 
+void draw(IvChart& chart, const SeriesStore& store, const IvChartRanges& ranges,
+          const IvChartOptions& options) {
+    chart.drawIvChart(IvChart::currentCaption(), IvChart::voltageCaption(), ranges, options, store,
+                      nullptr);
+}
+
+// An open shows the data's ranges, and a Start goes back to the limit edits'; the stored layer
+// for those is drawn ahead, a part per call. The Start's drawing takes it over and draws only
+// what it lacks, with the pixels of a chart that draws the layer there and then; the layer for
+// the open's ranges is kept, and going back to them draws nothing anew either.
+TEST(IvChartCacheTest, AStoredLayerDrawnAheadIsTakenOverWithTheSamePixels) {
+    const IvChartRanges opened{-1.1e-5, 3.3e-5, -2.2, 2.2};
+    const IvChartRanges started = rangesFor(RangeKind::Symmetric);
+    struct Case {
+        const char* what;
+        int callsBefore;  // of prepareStoredLayer, before the change of the store
+        void (*change)(SeriesStore&);
+        int callsAfter;
+        bool drawnAnew;
+        bool drawnSeriesChanged;  // so that going back to the open's ranges draws anew
+    };
+    const auto none = [](SeriesStore&) {};
+    const auto rewrite = [](SeriesStore& s) { s.storedCurrent(3, 2)[5] *= 3.0f; };
+    const Case cases[] = {
+        {"drawn ahead in full", 10, none, 0, false, false},
+        {"drawn ahead in part", 1, none, 0, false, false},
+        {"not drawn ahead", 0, none, 0, true, false},
+        {"a series drawn ahead changed since", 10, rewrite, 0, true, true},
+        {"a series changed while drawing ahead", 1, rewrite, 10, false, true},
+        {"a series stored after it", 10,
+         [](SeriesStore& s) {
+             fillStoredSegment(s, 21, 2, 30, 1.0f, -1.0f, 2.0f);
+             s.seriesCount = 21;
+         },
+         0, false, false},
+    };
+    for (const bool logScale : {true, false}) {
+        for (const Case& test : cases) {
+            SCOPED_TRACE(testing::Message() << test.what << (logScale ? ", log" : ", linear"));
+            SeriesStore store;
+            fillStoredSeries(store, 20, 1500, false);  // more than one call draws
+            IvChartOptions options;
+            options.logScale = logScale;
+            IvChart ahead(kPaintBox);
+            IvChart direct(kPaintBox);
+            draw(ahead, store, opened, options);
+            draw(direct, store, opened, options);
+            bool done = false;
+            const auto prepare = [&](int calls) {
+                for (int call = 0; call < calls && !done; ++call) {
+                    done = ahead.prepareStoredLayer(started, options, store);
+                }
+            };
+            prepare(test.callsBefore);
+            test.change(store);
+            done = done && test.callsAfter == 0;
+            prepare(test.callsAfter);
+            EXPECT_EQ(done, test.callsBefore + test.callsAfter > 1);
+            store.seriesCount += 1;  // the Start's commit of the empty live layer, a first point
+            store.commitLive(store.seriesCount);
+            fillLiveSegment(store, 1, 1, -2.0f, -2.0f);
+            const int builds = ahead.storedLayerBuilds();
+            draw(ahead, store, started, options);
+            draw(direct, store, started, options);
+            EXPECT_EQ(differingPixels(ahead.ivBitmap(), direct.ivBitmap()), 0);
+            EXPECT_EQ(ahead.storedLayerBuilds() - builds, test.drawnAnew ? 1 : 0);
+            EXPECT_TRUE(ahead.prepareStoredLayer(started, options, store))
+                << "nothing is left to draw ahead for the ranges shown";
+            const int buildsAtStart = ahead.storedLayerBuilds();
+            draw(ahead, store, opened, options);
+            draw(direct, store, opened, options);
+            EXPECT_EQ(differingPixels(ahead.ivBitmap(), direct.ivBitmap()), 0);
+            EXPECT_EQ(ahead.storedLayerBuilds() - buildsAtStart, test.drawnSeriesChanged ? 1 : 0)
+                << "back to the open's ranges";
+        }
+    }
+}
+
 // Pixels whose values differ between two pictures, all inside `area`.
 bool changesWithin(const QImage& before, const QImage& after, const QRect& area) {
     for (int y = 0; y < after.height(); ++y) {

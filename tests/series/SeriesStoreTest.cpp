@@ -186,7 +186,8 @@ TEST(SeriesStore, SeriesRevisionsMoveWithWritesOfThatSeriesOrOfWholeTables) {
 }
 
 // A snapshot's copies are made only when something needs them, and then hold the tables as
-// they were at the snapshot, whichever way the tables are written first.
+// they were at the snapshot, whichever way the tables are written first, also after a commit
+// into a new slot (a Start after an open or a save) left the older copies pending.
 TEST(SeriesStore, ASnapshotsCopiesHoldTheTablesAsTheyWereWhateverWritesFirst) {
     struct Write {
         const char* what;
@@ -199,19 +200,30 @@ TEST(SeriesStore, ASnapshotsCopiesHoldTheTablesAsTheyWereWhateverWritesFirst) {
         {"commit", [](SeriesStore& s) { s.commitLive(2); }},
         {"clear", [](SeriesStore& s) { s.clearStored(2); }},
     };
-    for (const Write& write : writes) {
-        SCOPED_TRACE(write.what);
-        auto store = std::make_unique<SeriesStore>();
-        store->storedCurrent(1, 1)[1] = 5.0f;
-        store->storedCurrent(1, 2)[1] = 6.0f;
-        store->snapshotStored();
-        EXPECT_TRUE(store->copiesPending());
-        write.act(*store);
-        EXPECT_FALSE(store->copiesPending());
-        EXPECT_EQ(store->storedCurrentCopy(1, 1)[1], 5.0f);
-        EXPECT_EQ(store->storedCurrentCopy(1, 2)[1], 6.0f);
-        store->restoreStored();
-        EXPECT_EQ(store->storedCurrent(1, 2)[1], 6.0f);
+    for (const bool commitFirst : {false, true}) {
+        for (const Write& write : writes) {
+            SCOPED_TRACE(testing::Message()
+                         << write.what << (commitFirst ? " after a commit" : ""));
+            auto store = std::make_unique<SeriesStore>();
+            store->storedCurrent(1, 1)[1] = 5.0f;
+            store->storedCurrent(1, 2)[1] = 6.0f;
+            store->snapshotStored();
+            EXPECT_TRUE(store->copiesPending());
+            if (commitFirst) {
+                fillLive(*store, 1, 2, 1.0f);
+                store->commitLive(3);
+                store->clearLive();
+                EXPECT_FALSE(store->copiesPending());
+            }
+            write.act(*store);
+            EXPECT_FALSE(store->copiesPending());
+            EXPECT_EQ(store->storedCurrentCopy(1, 1)[1], 5.0f);
+            EXPECT_EQ(store->storedCurrentCopy(1, 2)[1], 6.0f);
+            store->restoreStored();
+            EXPECT_EQ(store->storedCurrent(1, 1)[1], 5.0f);
+            EXPECT_EQ(store->storedCurrent(1, 2)[1], 6.0f);
+            EXPECT_EQ(store->storedCount(1, 3), 0);  // stored after the snapshot
+        }
     }
     auto store = std::make_unique<SeriesStore>();
     store->storedCurrent(1, 1)[1] = 5.0f;

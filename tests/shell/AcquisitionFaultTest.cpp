@@ -1,8 +1,10 @@
 #include <QFile>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTimer>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 #include "bus/BusTranscript.h"
 #include "buses/createBus.h"
@@ -196,6 +198,26 @@ TEST_F(AcquisitionFault, EveryPathEndsWithTheOutputOffAndKeepsWhatWasMeasured) {
         ASSERT_EQ(ui.messages().size(), messagesBefore + 1);
         EXPECT_TRUE(ui.messages().last().contains(QString::fromLatin1(k.message)))
             << ui.messages().last().toStdString();
+        // The status line tells the fault, however much was kept; for a reading, at the level
+        // the fault came at.
+        const QString status = form->status().text();
+        if (QByteArray(k.button) == "Button1") {
+            const QRegularExpressionMatch fault =
+                QRegularExpression(QStringLiteral("^[A-Za-z -]+: ended by a fault (at \\S+ V )?"
+                                                  "after \\d:\\d\\d: (.+)$"))
+                    .match(status);
+            EXPECT_TRUE(fault.hasMatch() && ui.messages().last().startsWith(fault.captured(2)))
+                << status.toStdString();
+        }
+        if (QByteArray(k.name) == "sweep reading") {
+            const QStringList levels = toSmu.filter(QStringLiteral(":SOUR:VOLT:LEV "));
+            ASSERT_FALSE(levels.isEmpty());
+            const double level = levels.last().mid(15).trimmed().toDouble();
+            EXPECT_TRUE(status.startsWith(
+                QStringLiteral("Voltage sweep: ended by a fault at %1 V after 0:00: No reply")
+                    .arg(level, 0, 'g', 4)))
+                << status.toStdString();
+        }
         const auto& store = form->store();
         EXPECT_EQ(store.seriesCount, k.seriesCount);
         EXPECT_EQ(store.storedCount(1, 1) + store.liveCount(1), k.keptPoints);
@@ -204,5 +226,71 @@ TEST_F(AcquisitionFault, EveryPathEndsWithTheOutputOffAndKeepsWhatWasMeasured) {
         form->close();
         form.reset();
         QFile::remove(configDir.filePath("Parameters.dat"));  // each case from the design state
+    }
+}
+
+// EXT ON and EXT OFF are checked, and a window closed with the external bias on switches it
+// off, checked: a failure names the address and the command.
+TEST_F(AcquisitionFault, BiasCommandsAreCheckedAndTheCloseSwitchesTheBiasOff) {
+    struct Case {
+        const char* name;
+        const char* benchFault;          // the simulated bench's own fault, from the start
+        std::vector<const char*> press;  // before the close
+        bool failAtClose;                // the meter refuses every send from the close on
+        QStringList sentAtClose;
+        const char* message;  // the last message, from its start; empty: none
+    };
+    const QString off = QStringLiteral("CONF:BIAS OFF");
+    const Case cases[] = {
+        {"EXT OFF refused",
+         "send:4",
+         {"Button34"},
+         false,
+         {},
+         "EXT OFF failed: the instrument at address 4 failed on \"CONF:BIAS OFF\" (status "},
+        {"EXT ON refused",
+         "send:4",
+         {"Button35"},
+         false,
+         {},
+         "EXT ON failed: the instrument at address 4 failed on \"CONF:BIAS EXT\" (status "},
+        {"closed with the bias on", "", {"Button35"}, false, {off}, ""},
+        {"closed with the bias on, refused",
+         "",
+         {"Button35"},
+         true,
+         {off},
+         "The external bias was not switched off as the window closed: the instrument at "
+         "address 4 failed on \"CONF:BIAS OFF\""},
+        {"closed after EXT OFF", "", {"Button35", "Button34"}, false, {}, ""},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        freshConfigFolder();
+        gpib.reset();
+        QString bench = QStringLiteral("sim:noise=0,latency=0");
+        if (*k.benchFault != '\0') {
+            bench += QStringLiteral(",fail=") + QString::fromLatin1(k.benchFault);
+        }
+        FaultingBackend* backend = startFaulty(bench);
+        const qsizetype before = ui.messages().size();
+        for (const char* button : k.press) {
+            click(button);
+        }
+        if (k.failAtClose) {
+            backend->arm(4, Fault::Send, 1);
+        }
+        transcript.clear();
+        form->close();
+        EXPECT_EQ(sentTo(4), k.sentAtClose);
+        const QStringList messages = ui.messages().mid(before);
+        EXPECT_LE(messages.size(), 1);
+        const QString last = messages.isEmpty() ? QString() : messages.last();
+        EXPECT_TRUE(*k.message == '\0' ? last.isEmpty() : last.startsWith(k.message))
+            << last.toStdString();
+        if (QByteArray(k.message).contains("BIAS OFF")) {
+            EXPECT_TRUE(last.endsWith("The bias may still be on: switch it off at the meter."));
+        }
+        form.reset();
     }
 }

@@ -156,6 +156,14 @@ TEST_F(BenchSharing, FourProbeFaultsOnTheSimulatedBench) {
         if (fault.missingReadout) {
             EXPECT_EQ(text(fault.missingReadout).trimmed(), "Nan");
             EXPECT_EQ(text("Edit54"), "3");
+            // Ended by the failures, and the status line says so.
+            const QString status = form->status().text();
+            EXPECT_TRUE(
+                status.startsWith("Four-probe: ended by a fault at T=") &&
+                status.contains(QStringLiteral(" after 0:00: 3 failed readings in a row; last "
+                                               "failure: the instrument at address %1 failed on ")
+                                    .arg(QString::fromLatin1(fault.fault).mid(6))))
+                << status.toStdString();
         }
         EXPECT_EQ(enabledBusButtons().size(), std::size(kBusButtons));
         form->close();
@@ -181,6 +189,12 @@ TEST_F(BenchSharing, LcrSweepFaultsOnTheSimulatedBench) {
             << messages[0].toStdString();
         EXPECT_EQ(lastSentTo(4), "CONF:BIAS OFF");
         EXPECT_LE(sentTo(4).count("FETC?"), 3);
+        if (QString::fromLatin1(fault) == "enter:4") {
+            EXPECT_EQ(form->status().text(),
+                      "LCR sweep: ended by a fault at 36.14 Hz after 0:00: 3 failed readings in a "
+                      "row; last failure: the instrument at address 4 failed on \"FETC?\" "
+                      "(status 3)");
+        }
         EXPECT_FALSE(form->busOwner().busy());
         form->close();
         form.reset();

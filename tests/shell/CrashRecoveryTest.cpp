@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -210,6 +211,46 @@ TEST_F(CrashRecovery, AFourProbeRunKilledMidwayComesBack) {
     expectIntegrity(crashed);
 }
 
+// The LCR sweep killed after ten readings: the next start puts its points into the LCR panel
+// and the history, its .frq file holds every reading up to the kill, and no temporary file is
+// left; the sweep is then saved in that file and does not come back again.
+TEST_F(CrashRecovery, AnLcrSweepKilledMidwayComesBack) {
+    QTemporaryDir crashed;
+    const QString frq = crashed.filePath("sweep.frq");
+    QProcess first;
+    start(first, crashed,
+          QStringLiteral("check RadioButton60\nscroll ScrollBar5 100\nset Edit60 %1\n"
+                         "click Button32\nwait 60000\n")
+              .arg(crashed.filePath("sweep")),
+          QStringLiteral("sim:noise=0,latency=20"));
+    killWhen(first, [&] { return journaledPoints(crashed, "lcr", 1) >= 10; });
+    expectIntegrity(crashed);
+    const int points = journaledPoints(crashed, "lcr", 1);
+    ASSERT_LT(points, 100);
+    const qsizetype readings = lines(frq).size() - 1;  // each line ends with CR LF
+    EXPECT_GE(readings, points);
+    EXPECT_LE(readings, points + 1);  // at most the reading of the point being measured
+    EXPECT_EQ(QDir(crashed.path()).entryList({"sweep*"}, QDir::Files | QDir::Hidden),
+              QStringList{"sweep.frq"});
+
+    const QString output =
+        run(crashed, QStringLiteral("print Edit59\nclick HistoryMenuItem\nprint HistoryList\n"));
+    EXPECT_TRUE(output.contains(
+        QStringLiteral("message: Recovered an LCR sweep of %1 points measured on ").arg(points)))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("its readings are in %1.\n").arg(frq)));
+    EXPECT_FALSE(output.contains(QStringLiteral("Edit59: \n")));  // the last point's value
+    EXPECT_TRUE(QRegularExpression(
+                    QStringLiteral("\nHistoryList: [-0-9 :]+  lcr  .*  %1 points").arg(points))
+                    .match(output)
+                    .hasMatch())
+        << output.toStdString();
+    EXPECT_EQ(lines(frq).size() - 1, readings);  // the file is as the kill left it
+    const QString after = run(crashed, QStringLiteral("print window\n"));
+    EXPECT_FALSE(after.contains(QStringLiteral("Recovered"))) << after.toStdString();
+    expectIntegrity(crashed);
+}
+
 // A save past the process's file-size limit fails like a full disk: the program lives on,
 // the earlier file stays and no temporary file is left.
 TEST_F(CrashRecovery, AFileSizeLimitIsADiskFullMessage) {
@@ -291,11 +332,13 @@ TEST_F(CrashRecovery, AFullDiskMidSweepLosesNoPointOnceRoomIsBack) {
     const QString disk =
         QStringLiteral("/proc/%1/root%2").arg(shell.processId()).arg(mountPoint.path());
     // Read from inside the program's namespace: SQLite would follow /proc's link out of it.
+    // Read-only: a reader must not leave an empty file where the program is to make its own.
     const auto written = [&] {
         QProcess sqlite;
-        sqlite.start(QStringLiteral("nsenter"),
-                     {QStringLiteral("--mount=/proc/%1/ns/mnt").arg(shell.processId()), "sqlite3",
-                      mountPoint.filePath("journal.sqlite"), "SELECT count(*) FROM point"});
+        sqlite.start(
+            QStringLiteral("nsenter"),
+            {QStringLiteral("--mount=/proc/%1/ns/mnt").arg(shell.processId()), "sqlite3",
+             "-readonly", mountPoint.filePath("journal.sqlite"), "SELECT count(*) FROM point"});
         sqlite.waitForFinished(10000);
         bool read = false;
         const int points = sqlite.readAllStandardOutput().trimmed().toInt(&read);

@@ -25,8 +25,8 @@ class DatabaseWrites : public FormFixture {
         gpib = buses::createBus(QStringLiteral("sim:noise=0,latency=0"), &error, &transcript);
         ASSERT_TRUE(gpib) << error.toStdString();
         ui.setEcho(false);
-        form =
-            std::make_unique<TForm1>(*gpib, ui, FormOptions{configDir.path(), {journalFile(), {}}});
+        form = std::make_unique<TForm1>(
+            *gpib, ui, FormOptions{configDir.path(), {journalFile(), {}, true, false}});
     }
     // The window goes before its disk does.
     void TearDown() override {

@@ -1,9 +1,13 @@
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QScrollBar>
 #include <QTimer>
 
+#include "series/IvChart.h"
+#include "shell/ChartPictureMenu.h"
 #include "shell/IvChartView.h"
 #include "shell/SeriesFilesFixture.h"
 #include "shell/Widgets.h"
@@ -164,6 +168,38 @@ TEST_F(SeriesFiles, AStartAfterOpeningAPartlyFilledSeriesKeepsIt) {
     EXPECT_EQ(store().storedCount(1, 3), 5);
     EXPECT_EQ(store().seriesCount, 4);
     EXPECT_FALSE(form->ivState().openedSeriesProtected);
+}
+
+// An open draws the store at the data's ranges, and the next Start goes back to the limit
+// edits'. The stored layer for those is drawn while the window is idle, so the Start does not
+// draw the store anew, and the chart shows what a drawing from scratch shows.
+TEST_F(SeriesFiles, AStartAfterAnOpenFindsTheStoreDrawnForItsRanges) {
+    sweep();
+    sweep();
+    saveAs(path("two.ktl"));
+    open(path("two.ktl"));
+    ASSERT_EQ(form->ivState().voltageMax, 2.2);  // the data's peak and a tenth
+    const series::IvChart& chart = form->chart().renderer();
+    for (int round = 0; round < 20; ++round) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(chart.storedSeriesPrepared(), 1);  // the two runs, read into one series
+    const int builds = chart.storedLayerBuilds();
+    sweep();
+    ASSERT_EQ(form->ivState().voltageMax, 2.0);
+    EXPECT_EQ(chart.storedLayerBuilds(), builds);
+    form->chart().drawIvChart();  // with the run's series, which its commit did not draw
+    ASSERT_EQ(form->chart().pictures().writePicture(path("chart.png"), 1.0), text::kFileOk);
+    const QImage fresh(path("chart.png"));
+    const QImage& shown = form->chart().ivBitmap();
+    ASSERT_EQ(fresh.size(), shown.size());
+    int differing = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            differing += (fresh.pixel(x, y) & 0xFFFFFF) != (shown.pixel(x, y) & 0xFFFFFF);
+        }
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 TEST_F(SeriesFiles, AFileErrorShowsItsTextAndTakesNothingFromTheFile) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +19,18 @@ TEST(SettingsFolder, TheCommandLineThenTheProgramsFolderThenTheUsersFolder) {
     // A file where a folder should be can hold no Parameters.dat either.
     const QString notAFolder = scratch.filePath(QStringLiteral("file"));
     QFile(notAFolder).open(QIODevice::WriteOnly);
+    // Writable but another user's (root writes anywhere): not the program's to use, unless
+    // it is a build.
+    const bool root = ::geteuid() == 0;
+    const QString others = scratch.filePath(QStringLiteral("others"));
+    const QString othersBuild = scratch.filePath(QStringLiteral("others-build"));
+    for (const QString& folder : {others, othersBuild}) {
+        ASSERT_TRUE(QDir().mkpath(folder));
+        if (root) {
+            ASSERT_EQ(::chown(folder.toLocal8Bit().constData(), 65534, 65534), 0);
+        }
+    }
+    QFile(QDir(othersBuild).filePath(QStringLiteral("CMakeCache.txt"))).open(QIODevice::WriteOnly);
 
     struct Case {
         QString requested;
@@ -29,6 +42,11 @@ TEST(SettingsFolder, TheCommandLineThenTheProgramsFolderThenTheUsersFolder) {
         {QString(), program, program},
         {QString(), scratch.filePath(QStringLiteral("gone")), user},
         {QString(), notAFolder, user},
+        // An installed program keeps its settings in the user's folder, whoever runs it.
+        {QString(), QStringLiteral("/usr/bin"), user},
+        {QString(), QStringLiteral("/usr/local/bin"), user},
+        {QString(), others, root ? user : others},
+        {QString(), othersBuild, othersBuild},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.programFolder.toStdString());

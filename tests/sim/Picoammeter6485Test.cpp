@@ -64,3 +64,19 @@ TEST(Picoammeter6485, AFixedRangeOverflows) {
     EXPECT_EQ(bench.query(kPicoammeter, "CURR:RANG:AUTO?"), "0");
     EXPECT_EQ(bench.query(kPicoammeter, "READ?").substr(0, 13), "+9.900000E+37");
 }
+
+TEST(Picoammeter6485, CurrentIsTheOnlyFunctionToChoose) {
+    const std::pair<const char*, const char*> rows[] = {
+        {":SENS:FUNC 'CURR'", "0"},
+        {"FUNC \"CURRent:DC\"", "0"},
+        {":SENS:FUNC 'VOLT'", "-224"},
+        {":SENS:FUNC CURR", "-104"},
+    };
+    SimBus bench;
+    for (const auto& [command, error] : rows) {
+        bench.send(kPicoammeter, command);
+        EXPECT_EQ(bench.query(kPicoammeter, ":SENS:FUNC?"), "\"CURR:DC\"") << command;
+        const std::string queued = bench.query(kPicoammeter, "SYST:ERR?");
+        EXPECT_EQ(queued.substr(0, queued.find(',')), error) << command;
+    }
+}

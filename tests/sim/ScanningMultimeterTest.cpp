@@ -52,9 +52,10 @@ TEST(ScanningMultimeter, ReadsTheTypeKThermocoupleOnChannelTwo) {
     SimBus bench("noise=0,latency=0,temp=77");
     bench.sendAll(kMeter, {"*RST", "FUNC \"TEMP\"", "temp:tc:type k", ":rout:clos (@2)"});
     EXPECT_EQ(bench.status(), 0);
+    EXPECT_NEAR(*parseReply(bench.query(kMeter, ":READ?")), 77 - 273.15, 1e-9);  // *RST: C
+    EXPECT_EQ(bench.query(kMeter, "UNIT:TEMP?"), "C");
+    bench.send(kMeter, "UNIT:TEMP K");
     EXPECT_EQ(bench.query(kMeter, ":READ?"), "+7.70000000E+01");
-    bench.send(kMeter, "UNIT:TEMP C");
-    EXPECT_NEAR(*parseReply(bench.query(kMeter, ":READ?")), 77 - 273.15, 1e-9);
     bench.send(kMeter, ":rout:open:all");
     EXPECT_EQ(bench.query(kMeter, ":READ?"), "+9.90000000E+37");  // open input
     EXPECT_EQ(bench.query(kMeter, "ROUT:CLOS?"), "(@)");

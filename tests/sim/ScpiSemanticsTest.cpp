@@ -133,11 +133,11 @@ TEST(ScpiSemantics, TriggerCountsBusTriggersAndTheBufferFeedReadings) {
     bench.sendAll(kSmu, {"*RST", ":SOUR:VOLT:LEV 2", ":SENS:CURR:PROT 0.1", ":FORM:ELEM CURR",
                          ":OUTP ON", ":TRIG:COUN 3"});
     EXPECT_EQ(bench.query(kSmu, ":READ?"), "+2.000000E-03,+2.000000E-03,+2.000000E-03");
-    bench.sendAll(kSmu, {"*RST", ":ARM:SOUR BUS", ":FORM:ELEM CURR", ":INIT"});
+    bench.sendAll(kSmu, {"*RST", ":ARM:SOUR BUS", ":FORM:ELEM CURR", ":OUTP ON", ":INIT"});
     bench.query(kSmu, ":FETC?");
     EXPECT_EQ(errorCode(bench, kSmu), "-230");  // waiting for the trigger: nothing yet
     bench.send(kSmu, "*TRG");
-    EXPECT_EQ(bench.query(kSmu, ":FETC?"), "+0.000000E+00");  // the output is off
+    EXPECT_EQ(bench.query(kSmu, ":FETC?"), "+0.000000E+00");  // 0 V sourced
 
     bench.sendAll(kSmu, {"*RST", ":SOUR:VOLT:LEV 1", ":SENS:CURR:PROT 0.1", ":OUTP ON",
                          ":FORM:ELEM VOLT,CURR", ":STAT:MEAS:ENAB 512", "*SRE 1", ":TRAC:CLE",
@@ -206,7 +206,7 @@ TEST(ScpiSemantics, ACurrentSourceCanDriveTheChosenSample) {
     EXPECT_EQ(tsp.query(26, "*ESR?"), "32");
     EXPECT_EQ(tsp.query(26, "*STB?"), "4");  // the error waits in the queue
     EXPECT_EQ(tsp.query(26, "print(errorqueue.next())"),
-              "-1.13000e+02\tUndefined header\t0.00000e+00\t1.00000e+00");
+              "-1.13000e+02\tUndefined header\t2.00000e+01\t1.00000e+00");
 }
 
 TEST(ScpiSemantics, ASweepStepsThroughItsPointsOneReadingEach) {

@@ -49,12 +49,125 @@ TEST(Smu24xx, ClipsTheCurrentAtTheCompliance) {
     EXPECT_EQ(bench.query(kSmu, ":READ?"), "-2.000000E-03,-2.000000E-06");
 }
 
-TEST(Smu24xx, OutputOffReadsZero) {
-    SimBus bench("noise=0,latency=0,sample=resistor:1000000");
-    setUpVoltageSweep(bench, " 2.00000000000000E-0006");
-    bench.send(kSmu, ":OUTP OFF");
-    EXPECT_EQ(bench.query(kSmu, ":READ?"), "+0.000000E+00");
-    EXPECT_EQ(bench.query(kSmu, ":OUTP?"), "0");
+// Each row: the output and auto output-off before a message, what it answers ("" for
+// nothing), the error it queues, and the output after it. :MEASure? switches the output on,
+// as its :CONFigure part does.
+TEST(Smu24xx, ReadingsNeedTheOutputOnOrAutoOutputOff) {
+    struct Row {
+        const char* setup;
+        const char* message;
+        const char* reply;
+        const char* error;
+        const char* outputAfter;
+    };
+    const Row rows[] = {
+        {":OUTP OFF", ":READ?", "", "+803,\"Not permitted with OUTPUT off\"", "0"},
+        {":OUTP OFF", ":INIT;:FETC?", "", "+803,\"Not permitted with OUTPUT off\"", "0"},
+        {":OUTP OFF", ":MEAS?", "+1.000000E-03", "0,\"No error\"", "1"},
+        {":OUTP OFF", ":MEAS:CURR?", "+1.000000E-03", "0,\"No error\"", "1"},
+        {":OUTP ON", ":READ?", "+1.000000E-03", "0,\"No error\"", "1"},
+        {":OUTP ON", ":INIT;:FETC?", "+1.000000E-03", "0,\"No error\"", "1"},
+        {":OUTP OFF;:SOUR:CLE:AUTO ON", ":READ?", "+1.000000E-03", "0,\"No error\"", "0"},
+        {":OUTP OFF;:SOUR:CLE:AUTO ON", ":INIT;:FETC?", "+1.000000E-03", "0,\"No error\"", "0"},
+        {":OUTP ON;:SOUR:CLE:AUTO ON", ":READ?", "+1.000000E-03", "0,\"No error\"", "0"},
+        {":OUTP OFF;:SOUR:CLE:AUTO ON", ":MEAS?", "+1.000000E-03", "0,\"No error\"", "0"},
+    };
+    SimBus bench("noise=0,latency=0,sample=resistor:1000");
+    for (const Row& row : rows) {
+        bench.sendAll(kSmu, {"*RST;*CLS", ":SOUR:VOLT:LEV 1;:SENS:CURR:PROT 0.1;:FORM:ELEM CURR"});
+        bench.send(kSmu, row.setup);
+        const std::string reply = bench.query(kSmu, row.message);
+        if (*row.reply == '\0') {
+            EXPECT_NE(bench.status(), 0) << row.setup << " " << row.message;  // a time-out
+        } else {
+            EXPECT_EQ(reply, row.reply) << row.setup << " " << row.message;
+        }
+        EXPECT_EQ(bench.query(kSmu, ":SYST:ERR?"), row.error) << row.setup << " " << row.message;
+        EXPECT_EQ(bench.query(kSmu, ":OUTP?"), row.outputAfter) << row.setup << " " << row.message;
+    }
+    // +803 is an execution error, and the unit stays usable once the output is on.
+    bench.sendAll(kSmu, {"*RST;*CLS", ":READ?"});
+    EXPECT_EQ(bench.query(kSmu, "*ESR?"), "16");
+    bench.send(kSmu, ":OUTP ON");
+    EXPECT_EQ(bench.query(kSmu, ":READ?").substr(0, 1), "+");
+}
+
+// Each row: a source set-up on the 1 kOhm resistor, then what the two TRIPped? queries and
+// the measurement condition register (bit 14, compliance) answer.
+TEST(Smu24xx, TrippedAndTheConditionRegisterSayWhetherTheSourceSitsAtItsLimit) {
+    struct Row {
+        const char* setup;
+        const char* currentTripped;
+        const char* voltageTripped;
+        const char* condition;
+    };
+    const Row rows[] = {
+        {":SOUR:VOLT:LEV 1;:SENS:CURR:PROT 1e-3;:OUTP ON", "0", "0", "0"},  // exactly at it
+        {":SOUR:VOLT:LEV 1;:SENS:CURR:PROT 0.999e-3;:OUTP ON", "1", "0", "16384"},
+        {":SOUR:VOLT:LEV -1;:SENS:CURR:PROT 0.999e-3;:OUTP ON", "1", "0", "16384"},
+        {":SOUR:VOLT:LEV 1;:SENS:CURR:PROT 0.999e-3;:OUTP OFF", "0", "0", "0"},
+        {":SOUR:FUNC CURR;:SOUR:CURR:RANG 1e-2;:SOUR:CURR:LEV 1e-3;:SENS:VOLT:PROT 1;:OUTP ON", "0",
+         "0", "0"},
+        {":SOUR:FUNC CURR;:SOUR:CURR:RANG 1e-2;:SOUR:CURR:LEV 1e-3;:SENS:VOLT:PROT 0.999;:OUTP ON",
+         "0", "1", "16384"},
+        {":SOUR:FUNC CURR;:SOUR:CURR:RANG 1e-2;:SOUR:CURR:LEV -1e-3;:SENS:VOLT:PROT 0.999;:OUTP ON",
+         "0", "1", "16384"},
+    };
+    SimBus bench("noise=0,latency=0,sample=resistor:1000,isource=sample");
+    for (const Row& row : rows) {
+        bench.sendAll(kSmu, {"*RST", row.setup});
+        EXPECT_EQ(bench.query(kSmu, ":SENS:CURR:PROT:TRIP?"), row.currentTripped) << row.setup;
+        EXPECT_EQ(bench.query(kSmu, ":SENS:VOLT:PROT:TRIP?"), row.voltageTripped) << row.setup;
+        EXPECT_EQ(bench.query(kSmu, ":STAT:MEAS:COND?"), row.condition) << row.setup;
+    }
+    EXPECT_EQ(bench.query(kSmu, ":SYST:ERR?"), "0,\"No error\"");
+}
+
+// Compliance coming on is latched in the measurement event register, which can request
+// service; the condition follows the source.
+TEST(Smu24xx, ComplianceIsAMeasurementEvent) {
+    SimBus bench("noise=0,latency=0,sample=resistor:1000");
+    bench.sendAll(kSmu, {"*RST;*CLS", ":STAT:MEAS:ENAB 16384;*SRE 1", ":SOUR:VOLT:LEV 1",
+                         ":SENS:CURR:PROT 1e-4", ":OUTP ON"});
+    EXPECT_EQ(bench.query(kSmu, "*STB?"), "65");
+    bench.send(kSmu, ":OUTP OFF");  // out of compliance: the event stays until read
+    EXPECT_EQ(bench.query(kSmu, ":STAT:MEAS:COND?"), "0");
+    EXPECT_EQ(bench.query(kSmu, ":STAT:MEAS?"), "16384");
+    EXPECT_EQ(bench.query(kSmu, ":STAT:MEAS?"), "0");
+    bench.sendAll(kSmu, {":OUTP ON", "*CLS"});  // still in compliance: no new event
+    EXPECT_EQ(bench.query(kSmu, ":STAT:MEAS?"), "0");
+    EXPECT_EQ(bench.query(kSmu, ":STAT:MEAS:COND?"), "16384");
+}
+
+// Each row: a setting after *RST with the output on at 0 V, and the bits it sets and clears
+// in the STATus element of a reading.
+TEST(Smu24xx, TheStatusWordCarriesEveryBitOfTheInstrumentsState) {
+    constexpr int kAfterReset = (1 << 2) | (1 << 10) | (1 << 12) | (1 << 14);
+    struct Row {
+        const char* setting;
+        int set;
+        int cleared;
+    };
+    const Row rows[] = {
+        {"", 0, 0},
+        {":SENS:AVER ON", 1 << 1, 0},
+        {":ROUT:TERM REAR", 0, 1 << 2},
+        {":SOUR:VOLT:LEV 1;:SENS:CURR:PROT 1e-4", 1 << 3, 0},
+        {":SENS:RES:MODE MAN", 0, 1 << 10},
+        {":SENS:FUNC 'VOLT'", 1 << 11, 0},
+        {":SENS:FUNC:OFF 'CURR'", 0, 1 << 12},
+        {":SENS:FUNC 'RES'", 1 << 13, 0},
+        {":SOUR:FUNC CURR", 1 << 15, 1 << 14},
+        {":SENS:RES:OCOM ON", 1 << 17, 0},
+        {":SYST:RSEN ON", 1 << 22, 0},
+    };
+    SimBus bench("noise=0,latency=0,sample=resistor:1000");
+    for (const Row& row : rows) {
+        bench.sendAll(kSmu, {"*RST", ":FORM:ELEM STAT", row.setting, ":OUTP ON"});
+        const double word = parseReply(bench.query(kSmu, ":READ?")).value_or(NAN);
+        EXPECT_EQ(word, (kAfterReset | row.set) & ~row.cleared) << row.setting;
+    }
+    EXPECT_EQ(bench.query(kSmu, ":SYST:ERR?"), "0,\"No error\"");
 }
 
 TEST(Smu24xx, TheDefaultSampleIsOhmicLowAndPooleFrenkelHigh) {
@@ -133,8 +246,10 @@ TEST(Smu24xx, MeasuresTheResistanceOfTheSample) {
     SimBus bench("noise=0,latency=0,sample=resistor:1000");
     bench.sendAll(kSmu, {"*RST", "FUNC \"RES\"", ":FORM:ELEM RES", ":OUTP ON"});
     EXPECT_EQ(bench.query(kSmu, ":READ?"), "+1.000000E+03");
-    bench.send(kSmu, ":OUTP OFF");
-    EXPECT_EQ(bench.query(kSmu, ":READ?"), "+9.910000E+37");  // nothing measured
+    // Auto output-off: the output comes on for the reading and goes off again.
+    bench.sendAll(kSmu, {":OUTP OFF", ":SOUR:CLE:AUTO ON"});
+    EXPECT_EQ(bench.query(kSmu, ":READ?"), "+1.000000E+03");
+    EXPECT_EQ(bench.query(kSmu, ":OUTP?"), "0");
 }
 
 TEST(Smu24xx, SourcingCurrentMeasuresTheCryostatSample) {

@@ -81,6 +81,9 @@ TEST_F(Status, EndingsSayHowTheActionEnded) {
         {Ending::Ended, QStringLiteral("no reply from address 24"),
          "Voltage sweep: ended: no reply from address 24"},
         {Ending::Ended, {}, "Voltage sweep: ended"},
+        {Ending::Fault, QStringLiteral("No reply could be read from address 24"),
+         "Voltage sweep: ended by a fault at 0.97 V after 1:05: No reply could be read from "
+         "address 24"},
     };
     for (const Case& c : cases) {
         now = 0;
@@ -91,6 +94,12 @@ TEST_F(Status, EndingsSayHowTheActionEnded) {
         EXPECT_FALSE(status.running());
         EXPECT_EQ(status.percent(), -1);
     }
+    // A fault before any reading says when, without a level.
+    now = 0;
+    status.begin(QStringLiteral("Start"));
+    now = 4000;
+    status.finish(Ending::Fault, QStringLiteral("Disk full"));
+    EXPECT_EQ(status.text(), "Start: ended by a fault after 0:04: Disk full");
     // A finish with nothing running leaves the line alone (a refusal said after it stays).
     status.say(QStringLiteral("Save is not possible while a measurement runs"));
     status.finish(Ending::Finished);
