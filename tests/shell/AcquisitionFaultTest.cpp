@@ -203,7 +203,7 @@ TEST_F(AcquisitionFault, EveryPathEndsWithTheOutputOffAndKeepsWhatWasMeasured) {
         const QString status = form->status().text();
         if (QByteArray(k.button) == "Button1") {
             const QRegularExpressionMatch fault =
-                QRegularExpression(QStringLiteral("^[A-Za-z -]+: ended by a fault (at \\S+ V )?"
+                QRegularExpression(QStringLiteral("^[A-Za-z -]+: ended by a fault (at \\S+ [VA] )?"
                                                   "after \\d:\\d\\d: (.+)$"))
                     .match(status);
             EXPECT_TRUE(fault.hasMatch() && ui.messages().last().startsWith(fault.captured(2)))

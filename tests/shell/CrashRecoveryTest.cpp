@@ -302,7 +302,7 @@ TEST_F(CrashRecovery, AFullDiskMidSweepLosesNoPointOnceRoomIsBack) {
     out.close();
     // The shell keeps the namespace, and so the disk, after the kill, and copies the journal out.
     const QString script = QStringLiteral(
-        "mount -t tmpfs -o size=256k tmpfs \"$1\" || exit 97\n"
+        "mount -t tmpfs -o size=2m tmpfs \"$1\" || exit 97\n"
         "\"$0\" --bus sim:noise=0,latency=20 --script \"$2\" --config-dir \"$3\" "
         "--database \"$1/journal.sqlite\" -platform offscreen &\n"
         "echo \"program $!\"\nwait $!\ncp \"$1\"/journal.sqlite* \"$4\"/\n");
