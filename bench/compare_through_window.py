@@ -34,7 +34,7 @@ import time
 
 SERIES, SEGMENTS, POINTS = 140, 8, 10000
 TIMED_STARTS = 4
-START_RUNS = 5
+START_RUNS = 7
 SEGMENT_BOXES = ["CheckBox2", "CheckBox4", "CheckBox6", "CheckBox9", "CheckBox11", "CheckBox15",
                  "CheckBox18"]
 START_GOAL, POINT_GOAL, OPEN_GOAL = 1.5, 1.3, 5.0

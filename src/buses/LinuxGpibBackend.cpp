@@ -5,11 +5,14 @@
 #include <array>
 #include <cstring>
 
+#include "buses/DeviceAccess.h"
+
 namespace tarvix::buses {
 
 namespace {
 
 constexpr int kNoSecondaryAddress = 0;
+constexpr int kEdvr = 0;
 constexpr int kNoEos = 0;
 constexpr int kSendEoi = 1;
 // A reply longer than any instrument of ours sends, or one still arriving this many time-outs
@@ -70,6 +73,12 @@ QString LinuxGpibBackend::boardProblem() const {
     const LinuxGpibLibrary::Status status = library_->status();
     if ((status.sta & LinuxGpibLibrary::kErr) == 0) {
         return {};
+    }
+    // A failed system call (EDVR) leaves its errno in the count.
+    if (status.err == kEdvr && isPermissionError(status.cnt)) {
+        return QStringLiteral("GPIB board %1 cannot be opened (/dev/gpib%1: permission denied): %2")
+            .arg(board_)
+            .arg(permissionAdvice(GuardedDevice::GpibBoard));
     }
     return QStringLiteral("GPIB board %1 does not answer (%2); see the linux-gpib configuration")
         .arg(board_)

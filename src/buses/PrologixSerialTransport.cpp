@@ -1,5 +1,7 @@
 #include "buses/PrologixSerialTransport.h"
 
+#include "buses/DeviceAccess.h"
+
 #ifdef TARVIX_HAVE_SERIALPORT
 #include <QSerialPort>
 #endif
@@ -21,8 +23,12 @@ bool PrologixSerialTransport::open(QString* error) {
     port->setStopBits(QSerialPort::OneStop);
     port->setFlowControl(QSerialPort::NoFlowControl);
     if (!port->open(QIODevice::ReadWrite)) {
+        QString reason = port->errorString();
+        if (port->error() == QSerialPort::PermissionError && deviceRefusesUser(devicePath_)) {
+            reason += QStringLiteral(": ") + permissionAdvice(GuardedDevice::UsbSerial);
+        }
         *error = QStringLiteral("cannot open the controller's serial port %1: %2")
-                     .arg(devicePath_, port->errorString());
+                     .arg(devicePath_, reason);
         return false;
     }
     port_ = std::move(port);

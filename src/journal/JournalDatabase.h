@@ -39,7 +39,7 @@ struct JournalAccess {
 //       I-V: x voltage (V), y current (A), compliance 1 where the source's limit clipped the
 //       reading, otherwise 0; four-probe and thermocouple: x thermoTemp,
 //       y thermoResistance, z thermoRefTemp, w thermoTcTemp, t thermoTime (day fraction);
-//       LCR: x frequency (Hz), y primary, z secondary, t seconds since the sweep started;
+//       LCR: x frequency (Hz), y primary, z secondary, t time of day (day fraction);
 //       a missing reading is NULL
 //   context(measurement_id, key, value): settings and instrument identifications
 //   file(measurement_id, path, role, written): role 'saved' | 'exported'

@@ -3,12 +3,14 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTime>
 #include <QVariant>
 #include <cmath>
 
 #include "journal/JournalDatabase.h"
 #include "journal/MeasurementHistory.h"
 #include "lcr/FreqSweep.h"
+#include "text/ClockText.h"
 
 namespace tarvix::journal {
 
@@ -38,7 +40,6 @@ void LcrJournal::sweepStarted(const lcr::SweepSettings& settings, const QString&
         setState(runId_, "replaced");
     }
     unsaved_ = true;
-    sinceStart_.start();
     runId_ = db_.newMeasurementId();
     if (runId_ <= 0) {
         return;
@@ -61,8 +62,7 @@ void LcrJournal::pointStored(const lcr::FreqSweep& sweep, int point) {
     db_.write({{QStringLiteral("INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y, "
                                "z, t) VALUES (?, 1, ?, ?, ?, ?, ?)"),
                 {runId_, point, realOrNull(sweep.sweepFreq[k]), realOrNull(sweep.sweepPrimary[k]),
-                 realOrNull(sweep.sweepSecondary[k]),
-                 static_cast<double>(sinceStart_.elapsed()) / 1000.0}}},
+                 realOrNull(sweep.sweepSecondary[k]), text::timeOfDay(QTime::currentTime())}}},
               1);
 }
 
@@ -136,9 +136,11 @@ bool LcrJournal::findSpan(qint64 id, RecoveredSweep& found) {
     QSqlQuery span(db_.database());
     span.setForwardOnly(true);
     span.prepare(
-        QStringLiteral("SELECT count(*), coalesce(max(t), 0), "
+        QStringLiteral("SELECT count(*), (SELECT t FROM point WHERE measurement_id = ? ORDER BY "
+                       "idx DESC LIMIT 1), "
                        "(SELECT value FROM context WHERE measurement_id = ? AND key = ?) "
                        "FROM point WHERE measurement_id = ?"));
+    span.addBindValue(id);
     span.addBindValue(id);
     span.addBindValue(QString::fromLatin1(kFileKey));
     span.addBindValue(id);
@@ -147,7 +149,8 @@ bool LcrJournal::findSpan(qint64 id, RecoveredSweep& found) {
         return false;
     }
     found.points = span.value(0).toInt();
-    found.last = found.first.addMSecs(std::llround(span.value(1).toDouble() * 1000.0));
+    found.last =
+        span.value(1).isNull() ? found.first : momentOfPoint(found.first, span.value(1).toDouble());
     found.file = span.value(2).toString();
     return true;
 }

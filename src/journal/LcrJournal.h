@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QString>
 #include <functional>
 
@@ -21,11 +20,10 @@ struct RecoveredSweep {
     QString readFailure;  // why it could not be read (it stays for the next start)
 };
 
-// Keeps every point of the LCR sweep in the journal as it is measured (x frequency, y
-// primary, z secondary, t seconds since the sweep started), through the journal's writes,
-// which hold what the file does not take. The sweep is unsaved until its .frq file is
-// complete; a new sweep, or one loaded from the history, replaces an unsaved one in the panel,
-// and it stays in the history.
+// Keeps every point of the LCR sweep in the journal as it is measured (x frequency, y primary,
+// z secondary, t time of day), through the journal's writes, which hold what the file does not
+// take. The sweep is unsaved until its .frq file is complete; a new sweep, or one loaded from
+// the history, replaces an unsaved one in the panel, and it stays in the history.
 class LcrJournal : public lcr::SweepObserver {
   public:
     // What the journal keeps beside a sweep's points: the comment and the sweep's settings.
@@ -58,7 +56,6 @@ class LcrJournal : public lcr::SweepObserver {
     Describer describer_;
     qint64 runId_ = 0;
     bool unsaved_ = false;  // the panel holds a sweep that is only in the journal
-    QElapsedTimer sinceStart_;
 };
 
 }  // namespace tarvix::journal

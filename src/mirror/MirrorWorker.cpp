@@ -7,6 +7,7 @@
 #include "mirror/LocalJournalReader.h"
 #include "mirror/MirrorMarks.h"
 #include "mirror/MirrorPass.h"
+#include "mirror/ServerDriver.h"
 #include "mirror/ServerSchema.h"
 #include "mirror/ServerUpload.h"
 
@@ -73,7 +74,7 @@ bool MirrorWorker::openLocal() {
 }
 
 bool MirrorWorker::connectServer() {
-    server_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), serverName_);
+    server_ = QSqlDatabase::addDatabase(QString::fromLatin1(kServerDriver), serverName_);
     const ServerAddress& address = settings_.address;
     // libpq takes an IPv6 literal without its brackets.
     const bool literal = address.host.startsWith('[');

@@ -10,13 +10,14 @@
 
 #include "text/DecimalParse.h"
 
-// The quick conversions rely on the x87 extended format and on little-endian bytes.
-static_assert(LDBL_MANT_DIG == 64);
-static_assert(std::endian::native == std::endian::little);
-
 namespace tarvix::series {
 
 namespace {
+
+// The quickest conversion rounds in the x87 extended format; where long double is another
+// format (64-bit double on ARM32, 128-bit quad on arm64) those cases go to from_chars, which
+// gives the same double.
+constexpr bool kExtendedAvailable = LDBL_MANT_DIG == 64 && sizeof(long double) >= 10;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -37,9 +38,12 @@ constexpr std::uint64_t kMaxDoubleMantissa = std::uint64_t(1) << 53;
 
 // Whether a long double lies exactly halfway between two doubles: its 11 bits below a
 // double's precision are 100 0000 0000.
-bool isDoubleMidpoint(long double value) {
+[[maybe_unused]] bool isDoubleMidpoint(long double value) {
     std::uint64_t mantissa = 0;
     std::memcpy(&mantissa, &value, sizeof mantissa);  // x87 extended: mantissa first
+    if constexpr (std::endian::native == std::endian::big) {
+        mantissa = __builtin_bswap64(mantissa);
+    }
     return (mantissa & 0x7FF) == 0x400;
 }
 
@@ -48,7 +52,8 @@ bool isDoubleMidpoint(long double value) {
 // operation (Clinger's fast path). With up to 19 digits and powers up to 1e27 a long double
 // operation rounds once to 64 bits; rounding that to a double again gives the correct
 // double unless the long double fell exactly on a midpoint, which is left to the full
-// conversion.
+// conversion. Without the extended format (`Extended` false) those cases are left to it too.
+template <bool Extended>
 std::optional<double> quickValue(std::uint64_t mantissa, int exponent) {
     if (exponent < -kMaxQuickPower || exponent > kMaxQuickPower) {
         return std::nullopt;
@@ -59,12 +64,16 @@ std::optional<double> quickValue(std::uint64_t mantissa, int exponent) {
         const auto power = static_cast<double>(kPowers[std::abs(exponent)]);
         return exponent < 0 ? m / power : m * power;
     }
-    const auto m = static_cast<long double>(mantissa);
-    const long double value = exponent < 0 ? m / kPowers[-exponent] : m * kPowers[exponent];
-    if (isDoubleMidpoint(value)) {
+    if constexpr (!Extended) {
         return std::nullopt;
+    } else {
+        const auto m = static_cast<long double>(mantissa);
+        const long double value = exponent < 0 ? m / kPowers[-exponent] : m * kPowers[exponent];
+        if (isDoubleMidpoint(value)) {
+            return std::nullopt;
+        }
+        return static_cast<double>(value);
     }
-    return static_cast<double>(value);
 }
 
 // The digits of a number as an integer and a power of ten, while they fit in 64 bits.
@@ -86,15 +95,19 @@ struct Decimal {
             digits = 20;  // too long for the quick way
         }
     }
+    template <bool Extended>
     std::optional<double> value() const {
-        return digits > 19 ? std::nullopt : quickValue(mantissa, exponent);
+        return digits > 19 ? std::nullopt : quickValue<Extended>(mantissa, exponent);
     }
 };
 
 // Eight ASCII digits to their value at once (the SWAR method), or false for a non-digit.
 bool eightDigits(const char* text, std::uint64_t& value) {
     std::uint64_t chunk = 0;
-    std::memcpy(&chunk, text, 8);  // little-endian: the first digit in the lowest byte
+    std::memcpy(&chunk, text, 8);
+    if constexpr (std::endian::native == std::endian::big) {
+        chunk = __builtin_bswap64(chunk);  // the first digit in the lowest byte
+    }
     if (((chunk & 0xF0F0F0F0F0F0F0F0ULL) |
          (((chunk + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) >> 4)) !=
         0x3333333333333333ULL) {
@@ -111,6 +124,7 @@ bool eightDigits(const char* text, std::uint64_t& value) {
 
 // The layout this program writes, d.ddddddddddddddE+dddd after the sign, read without a
 // loop over most digits. Returns the end of the number, or nullptr for any other shape.
+template <bool Extended>
 const char* defaultRealShape(const char* p, const char* end, bool negative, double& value) {
     constexpr std::ptrdiff_t kLength = 22;
     if (end - p < kLength || !isDigit(p[0]) || p[1] != '.' || p[16] != 'E' ||
@@ -133,7 +147,7 @@ const char* defaultRealShape(const char* p, const char* end, bool negative, doub
         exponent = exponent * 10 + (p[i] - '0');
     }
     const std::optional<double> quick =
-        quickValue(mantissa, (p[17] == '-' ? -exponent : exponent) - 14);
+        quickValue<Extended>(mantissa, (p[17] == '-' ? -exponent : exponent) - 14);
     if (!quick) {
         return nullptr;
     }
@@ -141,9 +155,8 @@ const char* defaultRealShape(const char* p, const char* end, bool negative, doub
     return p + kLength;
 }
 
-}  // namespace
-
-std::optional<LineNumber> readLineNumber(std::string_view text) {
+template <bool Extended>
+std::optional<LineNumber> readLineNumberWith(std::string_view text) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char* p = begin;
@@ -153,7 +166,8 @@ std::optional<LineNumber> readLineNumber(std::string_view text) {
     const char* const start = p;
     const bool negative = p < end && *p == '-';
     double quick = 0;
-    if (const char* after = defaultRealShape(p + (negative ? 1 : 0), end, negative, quick)) {
+    if (const char* after =
+            defaultRealShape<Extended>(p + (negative ? 1 : 0), end, negative, quick)) {
         return LineNumber{quick, static_cast<std::size_t>(after - begin)};
     }
     // The shape of the number decides whether the conversion can run on the text as it is.
@@ -211,7 +225,7 @@ std::optional<LineNumber> readLineNumber(std::string_view text) {
         }
         return LineNumber{shared->value, position};
     }
-    if (const auto value = decimal.value()) {
+    if (const auto value = decimal.template value<Extended>()) {
         return LineNumber{negative ? -*value : *value, position};
     }
     double value = 0;
@@ -220,6 +234,16 @@ std::optional<LineNumber> readLineNumber(std::string_view text) {
         return std::nullopt;
     }
     return LineNumber{value, position};
+}
+
+}  // namespace
+
+std::optional<LineNumber> readLineNumber(std::string_view text) {
+    return readLineNumberWith<kExtendedAvailable>(text);
+}
+
+std::optional<LineNumber> readLineNumberPortable(std::string_view text) {
+    return readLineNumberWith<false>(text);
 }
 
 }  // namespace tarvix::series

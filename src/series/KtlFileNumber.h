@@ -14,5 +14,8 @@ struct LineNumber {
     std::size_t end = 0;  // position after the number
 };
 std::optional<LineNumber> readLineNumber(std::string_view text);
+// The same without the x87 extended format, as readLineNumber runs where long double is
+// another format; the same results everywhere.
+std::optional<LineNumber> readLineNumberPortable(std::string_view text);
 
 }  // namespace tarvix::series

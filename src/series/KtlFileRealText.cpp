@@ -14,22 +14,16 @@ namespace tarvix::series {
 
 namespace {
 
-// 128-bit products keep the digit arithmetic exact (a GCC and Clang extension).
+#if defined(__SIZEOF_INT128__)
+// 128-bit products keep the digit arithmetic of the quick way exact (a GCC and Clang
+// extension); without them every value takes the general way, which gives the same text.
 __extension__ typedef unsigned __int128 Wide;
+#define TARVIX_QUICK_DIGITS 1
+#endif
 
 constexpr int kFractionDigits = 14;
-constexpr int kMaxQuickScale = 27;                         // 5^27 still fits in 64 bits
 constexpr std::uint64_t kSmallest15 = 100000000000000ULL;  // 10^14
 constexpr std::uint64_t kBeyond15 = 1000000000000000ULL;   // 10^15
-
-constexpr auto kPowersOfFive = [] {
-    std::array<std::uint64_t, kMaxQuickScale + 1> powers{};
-    powers[0] = 1;
-    for (int i = 1; i <= kMaxQuickScale; ++i) {
-        powers[static_cast<std::size_t>(i)] = powers[static_cast<std::size_t>(i - 1)] * 5;
-    }
-    return powers;
-}();
 
 constexpr auto kDigitPairs = [] {
     std::array<char, 200> pairs{};
@@ -53,6 +47,18 @@ void writeDigits(char* out, std::uint64_t value, int count) {
 // digits x 10^(exponent - 14). Exact integer arithmetic: digits = round(mantissa x 2^e x 10^q) with
 // q = 14 - exponent, computed as mantissa x 5^q shifted right. Covers 1e-13 to 1e15, the
 // range of measured values; false elsewhere.
+#ifdef TARVIX_QUICK_DIGITS
+constexpr int kMaxQuickScale = 27;  // 5^27 still fits in 64 bits
+
+constexpr auto kPowersOfFive = [] {
+    std::array<std::uint64_t, kMaxQuickScale + 1> powers{};
+    powers[0] = 1;
+    for (int i = 1; i <= kMaxQuickScale; ++i) {
+        powers[static_cast<std::size_t>(i)] = powers[static_cast<std::size_t>(i - 1)] * 5;
+    }
+    return powers;
+}();
+
 bool quickDigits(double value, std::uint64_t& digits, int& exponent) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const int biased = static_cast<int>(bits >> 52) & 0x7FF;
@@ -93,6 +99,11 @@ bool quickDigits(double value, std::uint64_t& digits, int& exponent) {
     }
     return false;
 }
+#else
+bool quickDigits(double, std::uint64_t&, int&) {
+    return false;
+}
+#endif
 
 // " d.ddddddddddddddE+xxxx" from 15 digits and the decimal exponent.
 char* writeParts(char* out, bool negative, std::uint64_t digits, int exponent) {
@@ -138,6 +149,10 @@ char* writeGenerally(char* out, double value) {
 }
 
 }  // namespace
+
+char* writeDefaultRealPortable(char* out, double value) {
+    return writeGenerally(out, value);
+}
 
 char* writeDefaultReal(char* out, double value) {
     std::uint64_t digits = 0;

@@ -11,5 +11,8 @@ inline constexpr std::size_t kDefaultRealWidth = 23;
 // Writes exactly kDefaultRealWidth characters (no terminating NUL) and returns the position
 // after them.
 char* writeDefaultReal(char* out, double value);
+// The same text without 128-bit integers, as writeDefaultReal writes it where they are
+// missing.
+char* writeDefaultRealPortable(char* out, double value);
 
 }  // namespace tarvix::series

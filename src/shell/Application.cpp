@@ -21,6 +21,7 @@
 #include "shell/ApplicationTitle.h"
 #include "shell/DatabaseClaim.h"
 #include "shell/DatabaseLocation.h"
+#include "shell/DesktopIdentity.h"
 #include "shell/Language.h"
 #include "shell/ScriptRunner.h"
 #include "shell/SettingsFolder.h"
@@ -206,6 +207,7 @@ int runApplication(int argc, char** argv) {
     // read.
     QApplication::setApplicationName(QStringLiteral("tarvix"));
     QApplication::setApplicationVersion(text::programVersion());
+    applyDesktopIdentity();
     const auto parsed = parseCommandLine(app);
     if (!parsed) {
         return 2;

@@ -7,7 +7,8 @@
 namespace tarvix::shell {
 
 DatabaseChoice databaseLocation(const QString& option, bool optionGiven, const QString& environment,
-                                bool configDirGiven, const QString& dataFolder, QString* why) {
+                                bool configDirGiven, const QString& dataFolder, QString* why,
+                                bool serverDriverAvailable) {
     if (optionGiven && option.isEmpty()) {
         *why =
             QStringLiteral("--database names no file: give a file, a server address or \"none\"");
@@ -22,6 +23,10 @@ DatabaseChoice databaseLocation(const QString& option, bool optionGiven, const Q
     if (mirror::ServerAddress::isServer(chosen)) {
         choice.server = mirror::ServerAddress::parse(chosen, why);
         if (!choice.server) {
+            return {};
+        }
+        if (!serverDriverAvailable) {
+            *why = mirror::missingServerDriver(chosen);
             return {};
         }
     } else if (!chosen.isEmpty()) {

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "mirror/ServerAddress.h"
+#include "mirror/ServerDriver.h"
 
 namespace tarvix::shell {
 
@@ -21,8 +22,10 @@ struct DatabaseChoice {
 // server (or with neither) the file is beside Parameters.dat when --config-dir names a folder
 // of its own, else in `dataFolder` (the user's data folder). An empty --database names
 // nothing and is refused, so that a script's unset variable never picks a database by
-// itself. `*why` stays empty unless the choice is one this program cannot use.
+// itself. `*why` stays empty unless the choice is one this program cannot use, such as a
+// server without Qt's driver for it installed.
 DatabaseChoice databaseLocation(const QString& option, bool optionGiven, const QString& environment,
-                                bool configDirGiven, const QString& dataFolder, QString* why);
+                                bool configDirGiven, const QString& dataFolder, QString* why,
+                                bool serverDriverAvailable = mirror::serverDriverAvailable());
 
 }  // namespace tarvix::shell

@@ -22,6 +22,11 @@ QString longTimeText(const QTime& time) {
     return QLocale::system().toString(time, format);
 }
 
+QTime longTimeFromText(const QString& text) {
+    static const QString format = longTimeFormat();
+    return QLocale::system().toTime(text, format);
+}
+
 QString shortDateText(const QDate& date) {
     return QLocale::system().toString(date, QLocale::ShortFormat);
 }

@@ -10,6 +10,8 @@
 namespace tarvix::text {
 
 QString longTimeText(const QTime& time);
+// A time of day written by longTimeText; invalid for any other text.
+QTime longTimeFromText(const QString& text);
 QString shortDateText(const QDate& date);
 // When a measurement was taken: "on 07.12.2026 from 10:02:13 to 10:40:01", or a date each
 // when the span passes midnight.

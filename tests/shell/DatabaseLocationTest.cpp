@@ -50,4 +50,25 @@ TEST(DatabaseLocation, OptionThenEnvironmentThenConfigFolderThenDataFolder) {
     }
 }
 
+// Without Qt's PostgreSQL plugin only a server is refused, and the refusal names the package.
+TEST(DatabaseLocation, AServerWithoutItsDriverNamesThePackage) {
+    const struct {
+        const char* option;
+        bool driver;
+        const char* why;
+    } cases[] = {
+        {"postgresql://op@server/lab", false,
+         "database postgresql://op@server/lab: Qt's PostgreSQL driver (QPSQL) is not installed; "
+         "install the package libqt6sql6-psql (sudo apt install libqt6sql6-psql)"},
+        {"postgresql://op@server/lab", true, ""},
+        {"/lab/a.sqlite", false, ""},
+    };
+    for (const auto& test : cases) {
+        QString why;
+        databaseLocation(QString::fromLatin1(test.option), true, {}, false, QStringLiteral("/data"),
+                         &why, test.driver);
+        EXPECT_EQ(why, QString::fromLatin1(test.why)) << test.option << test.driver;
+    }
+}
+
 }  // namespace

@@ -33,6 +33,7 @@ struct Descriptor {
 
 struct Fake {
     bool boardOk = true;
+    int boardErrno = 0;  // the errno an unusable board leaves in the count (EDVR)
     std::size_t chunk = 1 << 20;
     std::map<int, Instrument> instruments;
     std::vector<Descriptor> descriptors;
@@ -161,7 +162,7 @@ FAKE_EXPORT int ibtmo(int ud, int timeoutClass) {
 FAKE_EXPORT int ibln(int ud, int pad, int sad, short* found) {
     log("ibln " + std::to_string(ud) + " " + std::to_string(pad) + " " + std::to_string(sad));
     if (!fake().boardOk) {
-        return finish(kErr, kEdvr, 0);
+        return finish(kErr, kEdvr, fake().boardErrno);
     }
     *found = fake().instruments.count(pad) ? 1 : 0;
     return finish(kCmpl, 0, 0);
@@ -170,7 +171,7 @@ FAKE_EXPORT int ibln(int ud, int pad, int sad, short* found) {
 FAKE_EXPORT int ibask(int ud, int option, int* value) {
     log("ibask " + std::to_string(ud) + " " + std::to_string(option));
     if (!fake().boardOk) {
-        return finish(kErr, kEdvr, 0);
+        return finish(kErr, kEdvr, fake().boardErrno);
     }
     *value = 0;
     return finish(kCmpl, 0, 0);
@@ -209,6 +210,10 @@ FAKE_EXPORT void fakegpib_fail_writes(int pad, int error) {
 
 FAKE_EXPORT void fakegpib_set_board(int ok) {
     fake().boardOk = ok != 0;
+}
+
+FAKE_EXPORT void fakegpib_set_board_errno(int errorNumber) {
+    fake().boardErrno = errorNumber;
 }
 
 FAKE_EXPORT void fakegpib_set_chunk(int bytes) {
