@@ -17,8 +17,11 @@ class PlotHost {
   public:
     virtual ~PlotHost() = default;
     // What the panel on view measures: the I-V store; the four-probe record against
-    // temperature and against time; the LCR sweep. The window shows the first, or the one the
-    // operator chose among them.
+    // temperature and against time; the LCR sweep; a curve handed over whole (the
+    // straightened plot while the analysis is on view: plot::CurveSource). Asked again at
+    // every look (25 a second): keep it cheap. The window shows the first, or the one the
+    // operator chose among them; a source that comes first and was not offered before is
+    // shown at once.
     virtual std::vector<const plot::PlotSource*> sources() = 0;
     // The source whose series the rest is about (the I-V store): their comments, dates and
     // removal, and the main chart's cursor on its axis.

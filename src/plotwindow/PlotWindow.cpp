@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -119,11 +120,15 @@ PlotWindow::PlotWindow(PlotHost& host, QWidget* parent) : QWidget(parent, Qt::Wi
     refresh(true);
 }
 
+// A plot newly offered first (a straightening just drawn, another panel put on view) is
+// shown; otherwise the one shown stays while it is offered.
 void PlotWindow::followSources() {
     std::vector<const plot::PlotSource*> offered = host_.sources();
     if (offered != sources_) {
+        const bool firstIsNew =
+            std::find(sources_.begin(), sources_.end(), offered.front()) == sources_.end();
         sources_ = std::move(offered);
-        if (std::find(sources_.begin(), sources_.end(), source_) == sources_.end()) {
+        if (firstIsNew || std::find(sources_.begin(), sources_.end(), source_) == sources_.end()) {
             showSource(*sources_.front());
         }
     }
@@ -178,6 +183,10 @@ void PlotWindow::refresh(bool force) {
     session_->setCursorX(cursor);
     const bool read = session_->refresh(force);
     forgetDecorations_ = false;
+    if (log_->isChecked() != session_->logY()) {
+        const QSignalBlocker quiet(log_);  // the session started afresh on linear axes
+        log_->setChecked(session_->logY());
+    }
     if (read) {
         list_->showSeries(session_->series(), source_ == host_.storeSource());
     }
@@ -279,7 +288,8 @@ QStringList PlotWindow::facts() {
     for (const plot::PlotSeries& series : session_->series()) {
         facts << QStringLiteral("plot series: %1 %2 %3 %4")
                      .arg(series.live ? QStringLiteral("live") : QString::number(series.number),
-                          series.comment, QString::number(series.points()),
+                          series.comment.isEmpty() ? series.name : series.comment,
+                          QString::number(series.points()),
                           series.shown ? QStringLiteral("shown") : QStringLiteral("hidden"));
     }
     const QStringList readout = session_->readout();
@@ -289,7 +299,13 @@ QStringList PlotWindow::facts() {
     for (const QString& line : readout) {
         facts << QStringLiteral("plot readout: %1").arg(line);
     }
-    facts << QStringLiteral("plot fit: ");
+    const QStringList fit = session_->fitText();
+    if (fit.isEmpty()) {
+        facts << QStringLiteral("plot fit: ");
+    }
+    for (const QString& line : fit) {
+        facts << QStringLiteral("plot fit: %1").arg(line);
+    }
     facts << QStringLiteral("plot compliance: %1").arg(session_->flaggedPoints());
     return facts;
 }

@@ -121,7 +121,7 @@ void SeriesListPanel::fillRow(QTreeWidgetItem* item, const plot::PlotSeries& ser
         item->setCheckState(kShown, shown);
     }
     set(kNumber, series.live ? QStringLiteral("live") : QString::number(series.number));
-    set(kComment, series.comment);
+    set(kComment, series.comment.isEmpty() ? series.name : series.comment);
     set(kDate, series.date);
     set(kPoints, QString::number(series.points()));
 }

@@ -220,6 +220,58 @@ TEST_F(PlotWindowRecipe, FollowsThePanelOnView) {
     EXPECT_TRUE(choice->isHidden());
 }
 
+// While the main chart shows a straightening, the window shows it too: the straightened
+// points with their fitted line, the axes named for the straightening, and the fit's numbers
+// with the permittivity, in the window, in its facts and in a picture. New sample fields give
+// new numbers; the I-V chart drawn again takes the window back to the store.
+TEST_F(PlotWindowRecipe, ShowsTheStraightenedCurveWithItsLineAndFitWhileTheAnalysisIsOnView) {
+    startForm();  // the simulated Poole–Frenkel film
+    setText("Edit6", QStringLiteral("0.01"));
+    setText("Edit10", QStringLiteral("20"));
+    click("Button1");
+    c().scrollBar(QStringLiteral("ScrollBar1"))->setValue(7500);  // from 10 V
+    ASSERT_EQ(run("menu View/Plot window\nplot zoom 1 2 0 1e-4"), 0);
+    click("PF");
+    ASSERT_TRUE(ui.messages().isEmpty()) << ui.messages().join('\n').toStdString();
+    window()->refresh();
+    EXPECT_TRUE(facts().startsWith("plot x: √|V| (V^½) ")) << facts().toStdString();
+    EXPECT_TRUE(facts().contains("\nplot y: ln(|I|/|V|) "));
+    EXPECT_TRUE(window()->session().zoom().autoscaled());
+    EXPECT_TRUE(facts().contains("\nplot series: 1 Series 1, segment 1 21 shown\n"))
+        << facts().toStdString();
+    const auto fitFacts = [&] {
+        QStringList lines;
+        for (const QString& line : text("FitSummary").split('\n')) {
+            lines << "plot fit: " + line;
+        }
+        return lines.join('\n');
+    };
+    EXPECT_TRUE(fitFacts().contains("plot fit: εr = ")) << fitFacts().toStdString();
+    EXPECT_TRUE(facts().contains(fitFacts())) << facts().toStdString();
+    EXPECT_TRUE(window()->session().fitLine());
+
+    setText("FitThickness", QStringLiteral("1000"));
+    window()->refresh();
+    EXPECT_TRUE(facts().contains(fitFacts())) << facts().toStdString();
+
+    const QString svg = configDir.filePath("pf.svg");
+    ASSERT_EQ(run("plot save " + svg), 0);
+    QFile file(svg);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString picture = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(picture.contains("fitted line"));
+    EXPECT_TRUE(picture.contains("ln(|I|/|V|)"));
+    EXPECT_TRUE(picture.contains("Series 1, segment 1"));
+
+    auto* choice = window()->findChild<QComboBox*>(QStringLiteral("PlotSource"));
+    ASSERT_EQ(choice->count(), 2);
+    EXPECT_EQ(choice->itemText(0), "Poole–Frenkel plot");
+    setText("Edit5", QStringLiteral("0.0002"));  // its handler draws the I-V chart again
+    window()->refresh();
+    EXPECT_TRUE(facts().startsWith("plot x: Voltage (V) ")) << facts().toStdString();
+    EXPECT_TRUE(facts().contains("\nplot fit: \n"));
+}
+
 TEST_F(PlotWindowRecipe, FitToDataWritesTheDataRangeIntoTheLimitEdits) {
     startForm(kBench);
     EXPECT_EQ(run("print plot"), 2);  // not open yet
