@@ -131,6 +131,11 @@ TEST_F(PlotWindowRecipe, TheListHidesOneSeriesAndDeletesAnotherAfterAQuestion) {
     // Each sweep leaves an empty slot after it: the series sit in slots 1, 3 and 5.
     EXPECT_TRUE(facts().contains("plot series: 2 Comments 41 hidden")) << facts().toStdString();
     EXPECT_EQ(run("plot hide 9"), 2);
+    // The main chart's cursor reads every shown series between its points.
+    c().scrollBar("ScrollBar2")->setValue(7550);  // 1.02 V between -2 and 2
+    window()->refresh();
+    EXPECT_TRUE(facts().contains("plot readout: At 1.020 V: #1 51.00 µA; #3 51.00 µA\n"))
+        << facts().toStdString();
 
     auto& list = window()->seriesList();
     const int third = window()->session().keyOf(3);
