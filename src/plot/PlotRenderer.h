@@ -49,6 +49,8 @@ class PlotRenderer {
                             SeriesLayerCache* layers, double devicePixelRatio);
     static void stroke(QPainter& painter, const PlotFrame& frame, const PlotSeries& series,
                        double width);
+    static void rasterStroke(QPainter& painter, const PlotFrame& frame, const PlotSeries& series,
+                             int pixels, double devicePixelRatio);
     static void paintDots(QPainter& painter, const PlotFrame& frame, const PlotSeries& series);
     static void paintFitLine(QPainter& painter, const PlotFrame& frame, const PlotScene& scene);
     static void paintFlagged(QPainter& painter, const PlotFrame& frame, const PlotScene& scene);
