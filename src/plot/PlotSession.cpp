@@ -210,8 +210,13 @@ void PlotSession::hover(const std::optional<PointHit>& hit) {
     }
 }
 
+// A point of a series hidden since it was hovered is no longer under the mouse.
 std::optional<PointHit> PlotSession::hovered() const {
-    return hover_ ? hitOf(*hover_) : std::nullopt;
+    const std::optional<PointHit> hit = hover_ ? hitOf(*hover_) : std::nullopt;
+    if (!hit || !series_[static_cast<std::size_t>(hit->series)].shown) {
+        return std::nullopt;
+    }
+    return hit;
 }
 
 void PlotSession::pin(const PointHit& hit) {

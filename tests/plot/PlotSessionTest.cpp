@@ -167,7 +167,8 @@ TEST(PlotSession, ReadoutNamesThePointAndTheCurrentsAtTheCursor) {
     session.setCursorX(0.5);
     EXPECT_EQ(session.readout().join('|'), "#1 point 20|At 500.0 mV: #1 5.000 µA; #2 −2.500 µA");
     session.setShown(1, false, false);
-    EXPECT_EQ(session.readout().join('|'), "#1 point 20|At 500.0 mV: #2 −2.500 µA");
+    EXPECT_EQ(session.readout().join('|'), "At 500.0 mV: #2 −2.500 µA");
+    session.setShown(1, false, true);
     session.pin(*session.hovered());
     EXPECT_EQ(session.scene().markers.at(0).label, "#1: 1.000 V, 10.00 µA");
     session.pin(*session.hovered());
