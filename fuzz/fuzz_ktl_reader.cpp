@@ -6,10 +6,12 @@
 #include <cstring>
 #include <vector>
 
+#include "ivtemp/Arrhenius.h"
 #include "series/KtlFileReader.h"
 #include "series/KtlFileStoreSteps.h"
 #include "series/KtlTwoPartRead.h"
 #include "series/SeriesStore.h"
+#include "series/SeriesTemperatures.h"
 
 using namespace tarvix::series;
 
@@ -93,10 +95,31 @@ void checkTwoParts(const QByteArray& bytes, const KtlReadResult& whole, const Se
     }
 }
 
+// The temperatures a label may carry read as plain kelvin, and the Arrhenius table over the
+// read series takes currents only from points the series has.
+void checkTemperatures(const SeriesStore& store) {
+    std::vector<int> all;
+    for (int series = 1; series <= store.seriesCount; ++series) {
+        all.push_back(series);
+        if (const auto kept = seriesTemperatures(store, series)) {
+            if (!std::isfinite(kept->beforeK) || kept->beforeK < 0 ||
+                !std::isfinite(kept->afterK) || kept->afterK < 0) {
+                __builtin_trap();
+            }
+        }
+    }
+    for (const auto& point : tarvix::ivtemp::arrheniusPoints(store, all, 0.5)) {
+        if (!(point.kelvin >= 0) || point.amps == 0) {
+            __builtin_trap();
+        }
+    }
+}
+
 }  // namespace
 
 // Any bytes as a series file: the read must stay inside the tables (the store asserts its
-// indices) and leave a store whose counts and slot number the rest of the program can trust.
+// indices) and leave a store whose counts, slot number and label temperatures the rest of the
+// program can trust.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static SeriesStore store;
     clearWholly(store);
@@ -130,6 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (result.error != 0 || store.seriesCount != 1 || store.storedSegmentCount() != 0)) {
         __builtin_trap();
     }
+    checkTemperatures(store);
     checkTwoParts(bytes, result, store);
     if (result.error == 0) {
         checkCutLastLine(bytes, store);

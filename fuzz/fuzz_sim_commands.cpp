@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -56,6 +57,23 @@ void runAsScript(std::string_view input) {
     }
 }
 
+// The input as the options of a bench: a text the parser takes builds a bench whose I-V sample
+// draws a finite current at every voltage the SMUs can source, with the cryostat where it starts.
+void runAsOptions(std::string_view input) {
+    QString error;
+    const auto options = tarvix::sim::parseSimOptions(
+        QString::fromUtf8(input.data(), static_cast<qsizetype>(input.size())), &error);
+    if (!options) {
+        return;
+    }
+    tarvix::sim::SimEnvironment environment(*options, [] { return 0.0; });
+    for (const double volts : {-1000.0, -1.0, 0.0, 1e-3, 2.0, 210.0}) {
+        if (!std::isfinite(environment.ivSample().current(volts))) {
+            __builtin_trap();
+        }
+    }
+}
+
 }  // namespace
 
 // Arbitrary program messages, one per line, go to every instrument of a SCPI bench and of a
@@ -63,7 +81,7 @@ void runAsScript(std::string_view input) {
 // number of settings that take units; after each, a reply is read with a maximum length taken
 // from the input and the bus lines are touched. Nothing may crash, a reply must fit the buffer
 // the bus hands the library, and a status byte must be a byte. Then the whole input runs as
-// one TSP message.
+// one TSP message, and as the options of a bench.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using tarvix::sim::SimBackend;
     using tarvix::sim::SimBench;
@@ -110,5 +128,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         start = end + 1;
     }
     runAsScript(input);
+    runAsOptions(input);
     return 0;
 }

@@ -1,10 +1,12 @@
 #include "series/TidySeriesCsv.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "series/ExportCorrections.h"
 #include "series/KtlFileStoreSteps.h"
 #include "series/SeriesStore.h"
+#include "series/SeriesTemperatures.h"
 #include "text/CsvWriter.h"
 
 namespace tarvix::series {
@@ -24,7 +26,7 @@ bool correctsCurrent(const ExportOptions& corrections) {
 // One segment's rows. Without corrections the tables are the measured values (their copies
 // may be older than a series measured since).
 void writeSegment(CsvWriter& out, const SeriesStore& store, const ExportOptions& corrections,
-                  int segment, int series) {
+                  int segment, int series, bool temperatureColumn) {
     const bool voltageColumn = correctsVoltage(corrections);
     const bool currentColumn = correctsCurrent(corrections);
     const bool fromCopies = voltageColumn || currentColumn;
@@ -36,6 +38,9 @@ void writeSegment(CsvWriter& out, const SeriesStore& store, const ExportOptions&
     const QByteArray segmentCell = CsvWriter::cell(segment);
     const QByteArray label = CsvWriter::cell(store.segmentLabel(segment, series));
     const int count = storedPointCount(store, segment, series);
+    const auto temperatures = seriesTemperatures(store, series);
+    const QByteArray temperature =
+        CsvWriter::cell(temperatures ? temperatures->meanK() : std::nan(""));
     for (int point = 1; point <= count; ++point) {
         QList<QByteArray> cells{seriesCell,
                                 segmentCell,
@@ -50,11 +55,14 @@ void writeSegment(CsvWriter& out, const SeriesStore& store, const ExportOptions&
             cells << CsvWriter::cell(store.storedCurrent(segment, series)[point]);
         }
         cells << CsvWriter::cell(store.atCompliance(series, segment, point) ? 1 : 0);
+        if (temperatureColumn) {
+            cells << temperature;
+        }
         out.row(cells);
     }
 }
 
-QStringList tidySeriesColumns(const ExportOptions& corrections) {
+QStringList tidySeriesColumns(const ExportOptions& corrections, bool temperatureColumn) {
     QStringList names{QStringLiteral("series"),    QStringLiteral("segment"),
                       QStringLiteral("point"),     QStringLiteral("voltage_V"),
                       QStringLiteral("current_A"), QStringLiteral("label")};
@@ -65,6 +73,9 @@ QStringList tidySeriesColumns(const ExportOptions& corrections) {
         names << QStringLiteral("current_corrected_A");
     }
     names << QStringLiteral("compliance");
+    if (temperatureColumn) {
+        names << QStringLiteral("temperature_K");
+    }
     return names;
 }
 
@@ -99,12 +110,17 @@ int writeTidySeriesCsv(const QString& path, const SeriesStore& store,
         withNote.notes << note;
     }
     out.heading(withNote);
-    out.columns(tidySeriesColumns(corrections));
     const int lastSeries = std::clamp(store.seriesCount, 0, SeriesStore::kMaxSeries);
+    // Tables of series measured at no known temperature keep the columns they always had.
+    bool temperatureColumn = false;
+    for (int series = 1; series <= lastSeries && !temperatureColumn; ++series) {
+        temperatureColumn = seriesTemperatures(store, series).has_value();
+    }
+    out.columns(tidySeriesColumns(corrections, temperatureColumn));
     for (int series = 1; series <= lastSeries; ++series) {
         for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
             if (store.storedCurrent(segment, series)[0] != 0) {
-                writeSegment(out, store, corrections, segment, series);
+                writeSegment(out, store, corrections, segment, series, temperatureColumn);
             }
         }
     }

@@ -17,7 +17,9 @@ struct ExportOptions;
 // ticked (a "# corrections:" line under the heading names them), and last compliance: 1 where
 // the source's limit clipped the reading, otherwise 0.
 // With corrections ticked the tables hold the corrected values and the copies the measured
-// ones (the caller brings both up to date first); voltage_V and current_A are then the
+// ones (the caller brings both up to date first); when some series carries the temperatures it
+// was measured at (SeriesTemperatures), temperature_K, their mean, comes after compliance
+// (empty for a series without); voltage_V and current_A are then the
 // measured values and the corrected ones follow in their own columns. Returns 0 or the
 // runtime's file-error code.
 int writeTidySeriesCsv(const QString& path, const SeriesStore& store,

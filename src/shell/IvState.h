@@ -19,6 +19,9 @@ struct IvState {
     bool holdReleasePressed = false;  // Button33 "ZeraduDOZ"
     bool actionRunning = false;
     bool closeRequested = false;
+    // A procedure that runs I-V sweeps one after another (I-V versus temperature) holds the
+    // store between them too.
+    bool sweepProcedureRunning = false;
 
     double voltageMin = -2;
     double voltageMax = 2;

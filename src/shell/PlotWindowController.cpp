@@ -229,7 +229,7 @@ void PlotWindowController::setSeriesComment(int slot, const QString& comment) {
 }
 
 bool PlotWindowController::deleteSeries(int slot, int number) {
-    if (form_.ivState().actionRunning) {
+    if (form_.ivState().actionRunning || form_.ivState().sweepProcedureRunning) {
         form_.status().say(QObject::tr("A series cannot be removed while a measurement runs"));
         return false;
     }

@@ -114,9 +114,10 @@ void SeriesFilesController::wireExportOptions() {
 }
 
 // Saving, opening or deleting in the middle of a sweep would move the series counter and
-// clear the live layer under the running acquisition; the press says so in the status line.
+// clear the live layer under the running acquisition, or between the sweeps of a procedure
+// that labels its series as they come; the press says so in the status line.
 bool SeriesFilesController::refusedWhileMeasuring(const char* control) {
-    if (!form_.ivState().actionRunning) {
+    if (!form_.ivState().actionRunning && !form_.ivState().sweepProcedureRunning) {
         return false;
     }
     form_.status().say(file_action_texts::busy(c().text(name(control))));

@@ -31,16 +31,6 @@ constexpr std::array<const char*, 9> kEnableBoxes = {"",           "CheckBox7", 
                                                      "CheckBox4",  "CheckBox6",  "CheckBox9",
                                                      "CheckBox11", "CheckBox15", "CheckBox18"};
 
-// The picoammeter's integration time buttons, in the order the set-up tests them.
-constexpr std::array<std::pair<const char*, const char*>, 6> kIntegrationTimes = {{
-    {"RadioButton11", "CURR:NPLC 7"},
-    {"RadioButton12", "CURR:NPLC 5"},
-    {"RadioButton13", "CURR:NPLC 2"},
-    {"RadioButton16", "CURR:NPLC 1"},
-    {"RadioButton15", "CURR:NPLC 0.5"},
-    {"RadioButton14", "CURR:NPLC 0.1"},
-}};
-
 }  // namespace
 
 StartController::StartController(TForm1& form, IvPanelController& panel)
@@ -275,6 +265,32 @@ void StartController::Button1Click() {
     if (!bus) {
         return;
     }
+    runStartAction();
+}
+
+StartController::ProcedureSweep StartController::runProcedureSweep() {
+    ProcedureSweep result;
+    if (form_.ivState().actionRunning) {
+        result.refused = true;
+        return result;
+    }
+    procedureSweep_ = true;
+    const int countBefore = form_.store().seriesCount;
+    const bool ran = runStartAction();
+    procedureSweep_ = false;
+    result.refused = !ran;
+    result.fault = fault_;
+    // The head may move off a series read from a file; the run's series is the first slot
+    // after the one the live layer went to.
+    for (int slot = countBefore + 1; ran && slot <= form_.store().seriesCount; ++slot) {
+        if (series::slotHoldsData(form_.store(), slot)) {
+            result.slot = slot;
+        }
+    }
+    return result;
+}
+
+bool StartController::runStartAction() {
     problems_.clear();
     fault_.clear();
     link_.clearDeferred();
@@ -282,20 +298,23 @@ void StartController::Button1Click() {
     const QString badField = checks_.fieldProblem();
     if (!badField.isEmpty()) {
         form_.ui().showMessage(badField);
-        return;
+        return false;
     }
     const bool started = runHead();
     if (!started) {
         endAction(false);
         showProblems();
-        return;
+        return false;
     }
     runRegime();
+    return true;
 }
 
 bool StartController::runCheckedRegime() {
     bool reachedEnd = false;
-    if (c().checked("RadioButton1")) {
+    if (procedureSweep_) {
+        reachedEnd = voltageSweepRegime();
+    } else if (c().checked("RadioButton1")) {
         reachedEnd = resistanceRegime();
     } else if (c().checked("RadioButton2")) {
         reachedEnd = voltageSweepRegime();
@@ -358,7 +377,8 @@ void StartController::endAction(bool reachedCommonEnd) {
         ++form_.store().seriesCount;
     }
     reportEnd(reachedCommonEnd);
-    c().setEnabled("Button1", true);
+    // A procedure's sweep leaves Start greyed: the procedure still holds the bus.
+    c().setEnabled("Button1", !procedureSweep_);
     state.stopRequested = true;
     state.actionRunning = false;
     manual_.reset();
@@ -366,139 +386,6 @@ void StartController::endAction(bool reachedCommonEnd) {
         state.closeRequested = false;
         form_.close();
     }
-}
-
-iv::SweepOptions StartController::readOptions() const {
-    auto& controls = const_cast<StartController*>(this)->c();
-    const IvState& state = form_.ivState();
-    iv::SweepOptions options;
-    options.address = state.sourceMeterAddress;
-    options.compliance = state.compliance;
-    options.realVoltage = controls.checked("CheckBox40");
-    options.picoammeter = controls.checked("CheckBox38");
-    for (const auto& [radio, command] : kIntegrationTimes) {
-        if (controls.checked(QString::fromLatin1(radio))) {
-            options.picoammeterNplc = QString::fromLatin1(command);
-            break;
-        }
-    }
-    options.timeDependence = controls.checked("CheckBox42");
-    options.holdAround = controls.checked("CheckBox49");
-    options.lcrUnderBias = controls.checked("CheckBox47");
-    return options;
-}
-
-// Steps 1 to 4 of the voltage and manual regimes: limits, compliances and the plan, which
-// the Start's checks have found usable.
-bool StartController::prepareSweepLimits() {
-    IvState& state = form_.ivState();
-    return convertLimitPair("Edit4", state.currentMin, "Edit5", state.currentMax) &&
-           panel_.convertCompliances() && panel_.buildVoltagePlan();
-}
-
-bool StartController::convertVoltageLimits() {
-    IvState& state = form_.ivState();
-    return convertLimitPair("Edit2", state.voltageMin, "Edit3", state.voltageMax);
-}
-
-// Converts two edits in order, stopping at the first error; the first value is kept when
-// only the second fails, as the design's sequential conversions do.
-bool StartController::convertLimitPair(const char* lowEdit, double& low, const char* highEdit,
-                                       double& high) {
-    const auto lowValue = text::parseDecimal(c().text(QString::fromLatin1(lowEdit)));
-    if (!lowValue) {
-        return false;
-    }
-    low = *lowValue;
-    const auto highValue = text::parseDecimal(c().text(QString::fromLatin1(highEdit)));
-    if (!highValue) {
-        return false;
-    }
-    high = *highValue;
-    return true;
-}
-
-bool StartController::voltageSweepRegime() {
-    IvState& state = form_.ivState();
-    if (!prepareSweepLimits()) {
-        return false;
-    }
-    // The run keeps the plan it was started with: an edit typed while it runs (an emptied
-    // step count is 0) must not reach the segments still to come.
-    const iv::SweepPlan plan = state.voltagePlan;
-    double peak = 0;
-    double firstLevel = 0;
-    iv::IvSweep::peakAndFirstLevel(plan, *this, peak, firstLevel);
-    c().setText("Edit3", text::generalText(peak));
-    c().setText("Edit2", QStringLiteral("-") + text::generalText(peak));
-    if (!convertVoltageLimits()) {
-        return false;
-    }
-    iv::SweepOptions options = readOptions();
-    options.firstLevel = firstLevel;
-    options.range = iv::voltageRange(state.sourceMeterModel, peak).value_or(0.0);
-    iv::IvSweep sweep(link_, form_.store(), state.segment, *this);
-    sweep.runVoltageSweep(plan, options, problems_);
-    return true;
-}
-
-bool StartController::resistanceRegime() {
-    const double resistance = iv::measureResistance(link_, problems_);
-    c().setText("Edit1", text::defaultReal(resistance));
-    c().setText("Label1", QString::fromUtf8("[Ом]"));
-    return true;
-}
-
-bool StartController::currentSweepRegime() {
-    IvState& state = form_.ivState();
-    if (!panel_.convertChartLimits() || !panel_.convertCompliances()) {
-        return false;
-    }
-    iv::CurrentSweepSettings settings;
-    settings.currentStart = state.currentMin;
-    settings.currentEnd = state.currentMax;
-    settings.voltageCompliance = state.voltageCompliance;
-    const double peak = std::max(std::fabs(settings.currentStart), std::fabs(settings.currentEnd));
-    settings.range = iv::currentRange(peak).value_or(0.0);
-    iv::runCurrentSweep(link_, form_.store(), *this, settings, state.segment.compliance, problems_);
-    return true;
-}
-
-bool StartController::manualRegime() {
-    IvState& state = form_.ivState();
-    if (!prepareSweepLimits()) {
-        return false;
-    }
-    const iv::SweepPlan plan = state.voltagePlan;
-    double peak = 0;
-    double firstLevel = 0;
-    iv::IvSweep::peakAndFirstLevel(plan, *this, peak, firstLevel);
-    if (!convertVoltageLimits()) {
-        return false;
-    }
-    const auto range = iv::voltageRange(state.sourceMeterModel, peak);
-    if (!range) {
-        return false;
-    }
-    iv::SweepOptions options = readOptions();
-    options.firstLevel = firstLevel;
-    options.address = iv::kScpiAddress;
-    manual_ = std::make_unique<iv::ManualRegime>(link_, form_.store(), state.segment, *this);
-    manual_->setUp(*range, options, problems_);
-    iv::IvSweep sweep(link_, form_.store(), state.segment, *this);
-    if (options.holdAround) {
-        sweep.holdLoop(plan.start[1]);
-    }
-    if (options.lcrUnderBias) {
-        sweep.lcrUnderBias(plan.start[1]);
-    }
-    state.segment.segmentIndex = 1;
-    panel_.ScrollBar1Change();
-    link_.throwDeferred();
-    const double start = state.manualVoltage;
-    sweep.runSegment(1, start, start + 1.0, plan.stepCount, options);
-    manual_->finish(options, plan.start[1]);
-    return true;
 }
 
 // A bar move records a point whenever a Start action runs with "By Manual" checked, also when

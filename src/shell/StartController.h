@@ -30,6 +30,19 @@ class StartController : public PanelController, public iv::IvHost {
     bool checkBoard();
 
     void Button1Click();
+
+    // How a sweep run for a procedure ended: the slot its series went to (0: none), and whether
+    // it was refused before it began or which fault ended it.
+    struct ProcedureSweep {
+        int slot = 0;
+        bool refused = false;
+        QString fault;  // the fault that ended it; empty when none did
+    };
+    // Start as the I-V panel's Start runs it, under the bus a procedure already holds: the
+    // voltage sweep with its model, segments, steps and compliance, one repetition, without
+    // the holds, the LCR sweep under bias and the time dependence (they wait for a person or
+    // take the time table's few columns).
+    ProcedureSweep runProcedureSweep();
     void Button22Click();
     void Button20Click();
     void Button33Click();
@@ -57,6 +70,7 @@ class StartController : public PanelController, public iv::IvHost {
     void scanAddresses();
     bool makeRoomForTheRun();
     void commitBeforeMeasuring();
+    bool runStartAction();  // false when refused before its regime ran
     void runRegime();
     bool runCheckedRegime();
     void refuse(const QString& message);
@@ -80,6 +94,7 @@ class StartController : public PanelController, public iv::IvHost {
     QString fault_;         // the fault that ended the running action, if one did
     std::unique_ptr<iv::ManualRegime> manual_;
     std::function<void()> lcrSweep_;
+    bool procedureSweep_ = false;  // the running action is a procedure's sweep
 };
 
 }  // namespace tarvix::shell

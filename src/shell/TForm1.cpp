@@ -23,6 +23,7 @@
 #include "shell/HistoryController.h"
 #include "shell/IvChartView.h"
 #include "shell/IvPanelController.h"
+#include "shell/IvtController.h"
 #include "shell/LcrController.h"
 #include "shell/MeasurementDescription.h"
 #include "shell/ModeController.h"
@@ -104,6 +105,7 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     controllers_.push_back(std::move(lcr));
     controllers_.push_back(std::move(history));
     controllers_.push_back(std::move(plot));
+    controllers_.push_back(std::make_unique<IvtController>(*this));
     for (const auto& controller : controllers_) {
         controller->wire();
     }

@@ -1,5 +1,6 @@
 #include "sim/PooleFrenkelSample.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -13,20 +14,33 @@ constexpr double kVacuumPermittivity = 8.8541878128e-12;  // F/m
 
 }  // namespace
 
-double PooleFrenkelSample::beta() const {
+double PooleFrenkelSample::beta(double kelvin) const {
     const Parameters& p = parameters_;
-    const double thermalVoltage = kBoltzmann * p.temperatureK / kElementaryCharge;
+    const double thermalVoltage = kBoltzmann * kelvin / kElementaryCharge;
     return std::sqrt(kElementaryCharge / (std::numbers::pi * kVacuumPermittivity *
                                           p.relativePermittivity * p.thicknessM)) /
            thermalVoltage;
 }
 
 double PooleFrenkelSample::current(double volts) const {
-    const double ohmic = volts / parameters_.ohmicResistance;
+    return current(volts, kelvin_ ? kelvin_() : parameters_.temperatureK);
+}
+
+// Near absolute zero the activation underflows while the lowered barrier's growth
+// overflows; their product is then taken in logarithms, and a current no bench could carry
+// is held at kMaxAmps so that every reading stays a number.
+double PooleFrenkelSample::current(double volts, double kelvin) const {
+    const Parameters& p = parameters_;
+    const double ohmic = volts / p.ohmicResistance;
+    const double logActivation =
+        -p.trapDepthEv / kBoltzmannEv * (1.0 / kelvin - 1.0 / p.temperatureK);
+    const double lowering = beta(kelvin) * std::sqrt(std::abs(volts));
     // expm1 keeps the emission term exact near 0 V, where it vanishes as |V|^1.5.
-    const double emission =
-        parameters_.emissionScale * volts * std::expm1(beta() * std::sqrt(std::abs(volts)));
-    return ohmic + emission;
+    const double growth = std::expm1(lowering);
+    const double activated = std::isfinite(growth) ? std::exp(logActivation) * growth
+                                                   : std::exp(logActivation + lowering);
+    const double emission = p.emissionScale * volts * activated;
+    return std::clamp(ohmic + emission, -kMaxAmps, kMaxAmps);
 }
 
 }  // namespace tarvix::sim

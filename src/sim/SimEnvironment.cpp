@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "sim/ActivatedSample.h"
 #include "sim/PooleFrenkelSample.h"
 #include "sim/ResistorSample.h"
 
@@ -9,11 +10,17 @@ namespace tarvix::sim {
 
 namespace {
 
-std::unique_ptr<IvSample> makeIvSample(const SimOptions& options) {
+// The samples that depend on temperature are at the cryostat's.
+std::unique_ptr<IvSample> makeIvSample(const SimOptions& options, const Cryostat& cryostat) {
     if (options.resistorOhms) {
         return std::make_unique<ResistorSample>(*options.resistorOhms);
     }
-    return std::make_unique<PooleFrenkelSample>();
+    SampleTemperature kelvin = [&cryostat] { return cryostat.temperature(); };
+    if (options.activated) {
+        return std::make_unique<ActivatedSample>(*options.activated, std::move(kelvin));
+    }
+    return std::make_unique<PooleFrenkelSample>(PooleFrenkelSample::Parameters{},
+                                                std::move(kelvin));
 }
 
 }  // namespace
@@ -21,8 +28,8 @@ std::unique_ptr<IvSample> makeIvSample(const SimOptions& options) {
 SimEnvironment::SimEnvironment(const SimOptions& options, SimClock clock)
     : clock_(clock ? std::move(clock) : steadyClock()),
       noise_(options.noiseScale, options.seed),
-      ivSample_(makeIvSample(options)),
       cryostat_(options.temperature, clock_),
+      ivSample_(makeIvSample(options, cryostat_)),
       lcrDevice_(makeLcrDevice(options, cryostat_)),
       currentThroughSample_(options.currentThroughSample) {}
 

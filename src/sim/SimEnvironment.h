@@ -47,8 +47,8 @@ class SimEnvironment {
 
     SimClock clock_;
     NoiseSource noise_;
+    Cryostat cryostat_;  // before the I-V sample, which may follow its temperature
     std::unique_ptr<IvSample> ivSample_;
-    Cryostat cryostat_;
     ParallelRcModel lcrDevice_;
     const SourceUnit* sourceUnit_ = nullptr;
     bool currentThroughSample_ = false;

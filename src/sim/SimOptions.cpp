@@ -101,15 +101,36 @@ QString readFail(SimOptions& options, const QString& value) {
     return {};
 }
 
+// Activation energies above a few eV would leave no current at any cryostat temperature.
+constexpr double kMaxActivationEv = 5.0;
+
+QString readActivated(SimOptions& options, const QString& value) {
+    const qsizetype slash = value.indexOf('/');
+    const auto energy = slash < 0 ? std::nullopt : text::parseDecimal(value.left(slash));
+    const auto ohms = slash < 0 ? std::nullopt : positiveNumber(value.mid(slash + 1));
+    if (!energy || !(*energy >= 0 && *energy <= kMaxActivationEv) || !ohms ||
+        !std::isfinite(*ohms)) {
+        return "expected activated:EA_EV/R0 with 0 <= EA_EV <= 5 and a positive R0";
+    }
+    options.resistorOhms.reset();
+    options.activated = ActivatedValues{*energy, *ohms};
+    return {};
+}
+
 QString readSample(SimOptions& options, const QString& value) {
     if (value == "nonlinear") {
         options.resistorOhms.reset();
+        options.activated.reset();
         return {};
+    }
+    if (value.startsWith("activated:")) {
+        return readActivated(options, value.mid(10));
     }
     const auto ohms = value.startsWith("resistor:") ? positiveNumber(value.mid(9)) : std::nullopt;
     if (!ohms) {
-        return "expected resistor:OHMS (a positive number) or nonlinear";
+        return "expected resistor:OHMS (a positive number), activated:EA_EV/R0 or nonlinear";
     }
+    options.activated.reset();
     options.resistorOhms = ohms;
     return {};
 }

@@ -35,19 +35,13 @@ std::optional<bus::BusLease> takeMultimeter(ThermoBusLink& link, ThermoHost& hos
 // One Start_d sample; a reading whose exchanges failed is stored as missing (NaN).
 std::optional<bus::ExchangeFault> takeLoopSample(ThermoBusLink& link, ThermoRecord& record,
                                                  ThermoHost& host, int sample) {
-    link.beginReading();
-    link.sendAll(kMultimeterAddress, {"FUNC \"VOLT:DC\"", "rout:clos (@7)", ":READ?"});
-    record.thermoTemp[sample] = link.fault() ? kMissing : link.readNumber(kMultimeterAddress);
-    const std::optional<bus::ExchangeFault> voltsFault = link.fault();
-    link.beginReading();
-    link.sendAll(kMultimeterAddress,
-                 {":rout:open:all", "FUNC \"TEMP\"", "rout:clos (@1)", ":READ?"});
-    record.thermoRefTemp[sample] = link.fault() ? kMissing : link.readNumber(kMultimeterAddress);
+    const ThermocoupleSample reading = readThermocouple(link);
+    record.thermoTemp[sample] = reading.volts;
+    record.thermoRefTemp[sample] = reading.referenceK;
     record.thermoTime[sample] = text::timeOfDay(host.now().time());
-    record.thermoTcTemp[sample] =
-        thermocoupleTemperature(record.thermoTemp[sample], record.thermoRefTemp[sample]);
+    record.thermoTcTemp[sample] = reading.kelvin;
     showLoopSample(host, record, sample);
-    return voltsFault ? voltsFault : link.fault();
+    return reading.fault;
 }
 
 // Counts one Start_d sample; a number that did not convert is missing as much as a failure.
@@ -64,6 +58,26 @@ void countSample(bus::ReadingFaults& faults, const std::optional<bus::ExchangeFa
 
 }  // namespace
 
+bool setUpThermocouple(ThermoBusLink& link) {
+    return link.sendAll(kMultimeterAddress,
+                        {"FUNC \"TEMP\"", "unit:temp K", "temp:rjun:rsel real", "rout:clos (@1)"});
+}
+
+ThermocoupleSample readThermocouple(ThermoBusLink& link) {
+    ThermocoupleSample sample;
+    link.beginReading();
+    link.sendAll(kMultimeterAddress, {"FUNC \"VOLT:DC\"", "rout:clos (@7)", ":READ?"});
+    sample.volts = link.fault() ? kMissing : link.readNumber(kMultimeterAddress);
+    const std::optional<bus::ExchangeFault> voltsFault = link.fault();
+    link.beginReading();
+    link.sendAll(kMultimeterAddress,
+                 {":rout:open:all", "FUNC \"TEMP\"", "rout:clos (@1)", ":READ?"});
+    sample.referenceK = link.fault() ? kMissing : link.readNumber(kMultimeterAddress);
+    sample.kelvin = thermocoupleTemperature(sample.volts, sample.referenceK);
+    sample.fault = voltsFault ? voltsFault : link.fault();
+    return sample;
+}
+
 void runThermocoupleLoop(ThermoBusLink& link, ThermoRecord& record, ThermoHost& host) {
     auto lease = takeMultimeter(link, host, kLoopName);
     if (!lease) {
@@ -76,8 +90,7 @@ void runThermocoupleLoop(ThermoBusLink& link, ThermoRecord& record, ThermoHost& 
     link.beginReading();
     bool ready = link.send(kMultimeterAddress, "*RST");
     record.startRun(ThermoRunKind::Thermocouple);
-    ready = ready && link.sendAll(kMultimeterAddress, {"FUNC \"TEMP\"", "unit:temp K",
-                                                       "temp:rjun:rsel real", "rout:clos (@1)"});
+    ready = ready && setUpThermocouple(link);
     bus::ReadingFaults faults(QStringLiteral("samples"));
     int sample = 0;
     while (ready) {

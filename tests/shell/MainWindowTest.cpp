@@ -172,9 +172,10 @@ TEST_F(MainWindow, ViewMenuRevealsAndHidesWhatTheDesignCreatesHidden) {
         }
     }
     ASSERT_NE(view, nullptr);
-    // The three toggles, then a separator and the plot window.
-    ASSERT_EQ(view->actions().size(), 5);
+    // The three toggles, then a separator, the plot window and I-V versus temperature.
+    ASSERT_EQ(view->actions().size(), 6);
     EXPECT_EQ(view->actions()[4]->objectName(), "ActionPlotWindow");
+    EXPECT_EQ(view->actions()[5]->objectName(), "ActionIvTemperature");
     view->actions()[0]->trigger();
     EXPECT_FALSE(c().widget("GroupBox7")->isHidden());
     view->actions()[1]->trigger();

@@ -41,6 +41,11 @@ TEST(SimOptions, ReadsEveryOption) {
     EXPECT_TRUE(options->currentThroughSample);
     EXPECT_TRUE(parseSimOptions("smu=2410", &error));
     EXPECT_TRUE(parseSimOptions("smu=2636a,temp=77", &error));
+    const auto activated = parseSimOptions("sample=resistor:5,sample=activated:0.2/1e3", &error);
+    ASSERT_TRUE(activated) << error.toStdString();
+    EXPECT_FALSE(activated->resistorOhms);  // the last sample named is the one on the bench
+    EXPECT_EQ(activated->activated->activationEv, 0.2);
+    EXPECT_EQ(activated->activated->ohmsAtInfinity, 1e3);
 }
 
 TEST(SimOptions, TemperatureProgramRampsAndHolds) {
@@ -57,12 +62,31 @@ TEST(SimOptions, TemperatureProgramRampsAndHolds) {
 
 TEST(SimOptions, RejectsBadTextNamingTheOption) {
     const char* const bad[] = {
-        "colour=red", "smu=2500",     "absent=31",          "absent=x",
-        "noise=-1",   "latency=-1",   "latency=fast",       "fail=read:24",
-        "fail=send",  "fail=send:99", "sample=resistor:-5", "sample=diode",
-        "temp=0",     "temp=300..77", "temp=300..77@0",     "temp=300..77@-1",
-        "lcr=rc:1e6", "lcr=rl:1/1",   "lcr=rc:0/1e-9",      "seed=-3",
+        "colour=red",
+        "smu=2500",
+        "absent=31",
+        "absent=x",
+        "noise=-1",
+        "latency=-1",
+        "latency=fast",
+        "fail=read:24",
+        "fail=send",
+        "fail=send:99",
+        "sample=resistor:-5",
+        "sample=diode",
+        "temp=0",
+        "temp=300..77",
+        "temp=300..77@0",
+        "temp=300..77@-1",
+        "lcr=rc:1e6",
+        "lcr=rl:1/1",
+        "lcr=rc:0/1e-9",
+        "seed=-3",
         "smu",
+        "sample=activated:0.2",
+        "sample=activated:-0.1/1000",
+        "sample=activated:6/1000",
+        "sample=activated:0.2/0",
     };
     for (const char* text : bad) {
         QString error;
