@@ -28,10 +28,22 @@ QString linkText(const MirrorState& state) {
             return QStringLiteral("not reachable");
         case MirrorState::Link::Refused:
             return QStringLiteral("not used");
+        case MirrorState::Link::Denied:
+            return state.problem;
         case MirrorState::Link::Connected:
             break;
     }
     return {};
+}
+
+QString rejectedText(const MirrorState& state) {
+    if (state.rejected == 0) {
+        return {};
+    }
+    const QString count = state.rejected == 1
+                              ? QStringLiteral("1 measurement")
+                              : QStringLiteral("%1 measurements").arg(state.rejected);
+    return QStringLiteral("%1 rejected by the server: %2").arg(count, state.rejection);
 }
 
 }  // namespace
@@ -55,7 +67,7 @@ QString databaseServerText(const QString& address, const MirrorState& state) {
         return QStringLiteral("Database: %1, in step").arg(address);
     }
     QStringList parts{address};
-    for (const QString& part : {linkText(state), waitingText(state)}) {
+    for (const QString& part : {linkText(state), waitingText(state), rejectedText(state)}) {
         if (!part.isEmpty()) {
             parts << part;
         }
@@ -68,6 +80,9 @@ QString databaseServerTip(const QString& file, const MirrorState& state) {
                       .arg(QDir::toNativeSeparators(file));
     if (!state.problem.isEmpty()) {
         tip += QStringLiteral("\nServer: %1").arg(state.problem.trimmed());
+    }
+    if (!state.notice.isEmpty()) {
+        tip += QLatin1Char('\n') + state.notice;
     }
     return tip;
 }

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QSqlQuery>
+#include <limits>
 
 #include "mirror/BoundQuery.h"
 
@@ -18,9 +19,19 @@ QVariant timeOrNull(const QVariant& text) {
                           : QVariant(QMetaType::fromType<QString>());
 }
 
-QString number(const QSqlQuery& query, int column) {
-    return query.isNull(column) ? QStringLiteral("NULL")
-                                : QString::number(query.value(column).toDouble(), 'g', 17);
+// PostgreSQL stores no NUL in a text: it becomes U+FFFD, the character that stands for one
+// that cannot be shown.
+QString storable(QString text) {
+    return text.replace(QChar(u'\0'), QChar::ReplacementCharacter);
+}
+
+QVariant storable(const QVariant& value) {
+    return value.isNull() ? value : QVariant(storable(value.toString()));
+}
+
+double number(const QSqlQuery& query, int column) {
+    return query.isNull(column) ? std::numeric_limits<double>::quiet_NaN()
+                                : query.value(column).toDouble();
 }
 
 }  // namespace
@@ -73,12 +84,12 @@ std::optional<MeasurementRow> LocalJournalReader::measurement(qint64 id) {
         return std::nullopt;
     }
     return MeasurementRow{id,
-                          query.value(0).toString(),
+                          storable(query.value(0).toString()),
                           timeOrNull(query.value(1)),
                           timeOrNull(query.value(2)),
-                          query.value(3).toString(),
+                          storable(query.value(3).toString()),
                           query.value(4).toInt(),
-                          query.value(5).toString()};
+                          storable(query.value(5).toString())};
 }
 
 SegmentLabels LocalJournalReader::segments(qint64 id) {
@@ -86,7 +97,7 @@ SegmentLabels LocalJournalReader::segments(qint64 id) {
         db_, QStringLiteral("SELECT segment, label FROM segment WHERE measurement_id = ?"), {id});
     SegmentLabels labels;
     while (query.next()) {
-        labels.emplace_back(query.value(0).toInt(), query.value(1).toString());
+        labels.emplace_back(query.value(0).toInt(), storable(query.value(1).toString()));
     }
     return labels;
 }
@@ -96,7 +107,7 @@ ContextValues LocalJournalReader::context(qint64 id) {
         db_, QStringLiteral("SELECT key, value FROM context WHERE measurement_id = ?"), {id});
     ContextValues values;
     while (query.next()) {
-        values.emplace_back(query.value(0).toString(), query.value(1));
+        values.emplace_back(storable(query.value(0).toString()), storable(query.value(1)));
     }
     return values;
 }
@@ -107,41 +118,44 @@ std::vector<FileRow> LocalJournalReader::files(qint64 id) {
         {id});
     std::vector<FileRow> rows;
     while (query.next()) {
-        rows.push_back(FileRow{query.value(0).toLongLong(), query.value(1).toString(),
-                               query.value(2).toString(), timeOrNull(query.value(3))});
+        rows.push_back(FileRow{query.value(0).toLongLong(), storable(query.value(1).toString()),
+                               storable(query.value(2).toString()), timeOrNull(query.value(3))});
     }
     return rows;
 }
 
 SegmentCounts LocalJournalReader::counts(qint64 id) {
     QSqlQuery query = boundQuery(db_,
-                                 QStringLiteral("SELECT segment, max(idx), count(*) FROM point "
+                                 QStringLiteral("SELECT segment, max(idx), count(*), "
+                                                "max(CASE WHEN idx = 1 THEN t END) FROM point "
                                                 "WHERE measurement_id = ? GROUP BY segment"),
                                  {id});
     SegmentCounts counts;
     while (query.next()) {
-        counts[query.value(0).toInt()] =
-            SegmentCount{query.value(1).toInt(), query.value(2).toLongLong()};
+        SegmentCount& count = counts[query.value(0).toInt()];
+        count.idx = query.value(1).toInt();
+        count.points = query.value(2).toLongLong();
+        if (!query.isNull(3)) {
+            count.first = query.value(3).toDouble();
+        }
     }
     return counts;
 }
 
-PointColumns LocalJournalReader::points(qint64 id, int segment, int after) {
-    QSqlQuery query =
-        boundQuery(db_,
-                   QStringLiteral("SELECT segment, idx, x, y, z, w, t FROM point "
-                                  "WHERE measurement_id = ? AND (? = 0 OR segment = ?) "
-                                  "AND idx > ?"),
-                   {id, segment, segment, after});
+PointColumns LocalJournalReader::points(qint64 id, int segment, int after, int upTo) {
+    QSqlQuery query = boundQuery(db_,
+                                 QStringLiteral("SELECT idx, x, y, z, w, t FROM point "
+                                                "WHERE measurement_id = ? AND segment = ? "
+                                                "AND idx > ? AND idx <= ? ORDER BY idx"),
+                                 {id, segment, after, upTo});
     PointColumns columns;
     while (query.next()) {
-        columns.segment << query.value(0).toString();
-        columns.idx << query.value(1).toString();
-        columns.x << number(query, 2);
-        columns.y << number(query, 3);
-        columns.z << number(query, 4);
-        columns.w << number(query, 5);
-        columns.t << number(query, 6);
+        columns.idx.push_back(query.value(0).toInt());
+        columns.x.push_back(number(query, 1));
+        columns.y.push_back(number(query, 2));
+        columns.z.push_back(number(query, 3));
+        columns.w.push_back(number(query, 4));
+        columns.t.push_back(number(query, 5));
     }
     return columns;
 }

@@ -27,8 +27,8 @@ class LocalJournalReader {
     ContextValues context(qint64 id);
     std::vector<FileRow> files(qint64 id);
     SegmentCounts counts(qint64 id);
-    // The points of `segment` (0: all) after index `after`.
-    PointColumns points(qint64 id, int segment, int after);
+    // The points of `segment` after index `after` up to `upTo`, by index.
+    PointColumns points(qint64 id, int segment, int after, int upTo);
 
   private:
     QSqlDatabase& db_;

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -30,18 +31,23 @@ struct FileRow {
 using SegmentLabels = std::vector<std::pair<int, QString>>;
 using ContextValues = std::vector<std::pair<QString, QVariant>>;
 
-// Points as columns of texts a PostgreSQL array takes: numbers with every digit, NULL for a
-// missing reading.
+// Points of one segment by index, as columns; NaN stands for a missing reading (the bench's
+// database holds no NaN).
 struct PointColumns {
-    QStringList segment, idx, x, y, z, w, t;
-    qsizetype size() const { return idx.size(); }
+    std::vector<int> idx;
+    std::vector<double> x, y, z, w, t;
+    qsizetype size() const { return static_cast<qsizetype>(idx.size()); }
 };
 
-// Of one segment: its highest index and its number of points.
+// Of one segment: its highest index and its number of points, and the time of its first
+// point where known (a segment measured again starts at another time).
 struct SegmentCount {
     int idx = 0;
     qint64 points = 0;
-    bool operator==(const SegmentCount&) const = default;
+    std::optional<double> first;
+    bool operator==(const SegmentCount& other) const {
+        return idx == other.idx && points == other.points;
+    }
 };
 using SegmentCounts = std::map<int, SegmentCount>;
 

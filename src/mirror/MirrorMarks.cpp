@@ -21,7 +21,7 @@ SegmentCounts MirrorMarks::sent(qint64 id) {
     SegmentCounts counts;
     while (query.next()) {
         counts[query.value(0).toInt()] =
-            SegmentCount{query.value(1).toInt(), query.value(2).toLongLong()};
+            SegmentCount{query.value(1).toInt(), query.value(2).toLongLong(), std::nullopt};
     }
     return counts;
 }

@@ -4,10 +4,12 @@
 #include <QSqlError>
 #include <QUuid>
 
+#include "mirror/BenchIdentity.h"
 #include "mirror/LocalJournalReader.h"
 #include "mirror/MirrorMarks.h"
 #include "mirror/MirrorPass.h"
 #include "mirror/ServerDriver.h"
+#include "mirror/ServerError.h"
 #include "mirror/ServerSchema.h"
 #include "mirror/ServerUpload.h"
 
@@ -17,6 +19,8 @@ namespace {
 
 // Points sent per round before the status is told and a stop request is looked at.
 constexpr qint64 kPointBudget = 20000;
+
+constexpr std::chrono::minutes kUpgradePatience{10};
 
 // A server that does not answer is given up after seconds, not minutes: a pulled cable
 // shows on the status line and the round is tried again. The system's own checks catch a
@@ -84,31 +88,75 @@ bool MirrorWorker::connectServer() {
     server_.setDatabaseName(address.name);
     server_.setConnectOptions(QString::fromLatin1(kServerOptions));
     if (!server_.open()) {
-        disconnect(MirrorState::Link::Unreachable, server_.lastError().text());
+        const QString refused = refusedConnection(server_.lastError());
+        disconnect(refused.isEmpty() ? MirrorState::Link::Unreachable : MirrorState::Link::Denied,
+                   refused.isEmpty() ? server_.lastError().text() : refused);
         return false;
     }
     watchdog_.watch(server_);
     QString why;
     QString identity;
     {
-        const ServerWatchdog::Wait wait(watchdog_);
-        if (!ServerSchema::upgrade(server_, &why)) {
+        // Upgrading a large database takes its time; a dead link is still found by the
+        // connection's own checks.
+        const ServerWatchdog::Wait wait(watchdog_, kUpgradePatience);
+        ServerFault fault = ServerFault::Unreachable;
+        if (!ServerSchema::upgrade(server_, &why, ServerSchema::kCurrentVersion, &fault)) {
             const bool later =
                 ServerSchema::version(server_).value_or(0) > ServerSchema::kCurrentVersion;
-            disconnect(later ? MirrorState::Link::Refused : MirrorState::Link::Unreachable, why);
+            disconnect(later                               ? MirrorState::Link::Refused
+                       : fault == ServerFault::Unreachable ? MirrorState::Link::Unreachable
+                                                           : MirrorState::Link::Denied,
+                       why);
             return false;
         }
         identity = ServerSchema::identity(server_);
     }
-    upload_ = std::make_unique<ServerUpload>(server_, benchId_, watchdog_);
     marks_ = std::make_unique<MirrorMarks>(local_, identity);
-    if (!upload_->registerBench(settings_.host)) {
-        disconnect(MirrorState::Link::Unreachable, upload_->error());
+    if (!claimIdentity()) {
         return false;
     }
+    memory_.rejected = upload_->rejected();
+    showRejected();
     state_.link = MirrorState::Link::Connected;
     state_.problem.clear();
     return true;
+}
+
+// A copy of another bench's database takes an identity of its own before it sends anything.
+bool MirrorWorker::claimIdentity() {
+    const BenchPlace here = BenchIdentity::here(settings_.localFile);
+    upload_ = std::make_unique<ServerUpload>(server_, benchId_, watchdog_);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const auto recorded = upload_->claimBench(settings_.host, here);
+        if (!recorded) {
+            fail(*upload_);
+            return false;
+        }
+        if (!BenchIdentity::isCopy(*recorded, here, benchId_)) {
+            if (!(*recorded == here) && !upload_->placeBench(settings_.host, here)) {
+                fail(*upload_);
+                return false;
+            }
+            return true;
+        }
+        const QString renewed = BenchIdentity::renew(local_);
+        if (renewed.isEmpty()) {
+            disconnect(MirrorState::Link::Refused,
+                       QStringLiteral("the bench's database cannot be written"));
+            return false;
+        }
+        benchId_ = renewed;
+        upload_->setBench(renewed);
+        state_.notice = BenchIdentity::copyNotice(*recorded, here);
+    }
+    return true;
+}
+
+void MirrorWorker::fail(const ServerUpload& upload) {
+    disconnect(upload.fault() == ServerFault::Denied ? MirrorState::Link::Denied
+                                                     : MirrorState::Link::Unreachable,
+               upload.error());
 }
 
 void MirrorWorker::disconnect(MirrorState::Link link, const QString& problem) {
@@ -120,6 +168,12 @@ void MirrorWorker::disconnect(MirrorState::Link link, const QString& problem) {
     QSqlDatabase::removeDatabase(serverName_);
     state_.link = link;
     state_.problem = cut ? watchdog_.complaint() : problem;
+}
+
+void MirrorWorker::showRejected() {
+    state_.rejected = static_cast<qint64>(memory_.rejected.size());
+    state_.rejection =
+        memory_.rejected.empty() ? QString() : std::prev(memory_.rejected.end())->second;
 }
 
 // Counting goes over every point of the measurements in question: while a large backlog goes
@@ -146,11 +200,16 @@ int MirrorWorker::step() {
         countWaiting(true);
         return settings_.retryMs;
     }
-    MirrorPass pass(*reader_, *marks_, *upload_);
+    MirrorPass pass(*reader_, *marks_, *upload_, memory_);
     bool more = false;
     QString why;
-    if (!pass.run(kPointBudget, &more, &why)) {
-        disconnect(MirrorState::Link::Unreachable, why);
+    const bool done = pass.run(kPointBudget, &more, &why);
+    showRejected();
+    if (!done) {
+        disconnect(upload_ && upload_->fault() == ServerFault::Denied
+                       ? MirrorState::Link::Denied
+                       : MirrorState::Link::Unreachable,
+                   why);
         countWaiting(true);
         return settings_.retryMs;
     }

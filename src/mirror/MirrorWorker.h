@@ -3,8 +3,10 @@
 #include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QString>
+#include <map>
 #include <memory>
 
+#include "mirror/MirrorPass.h"
 #include "mirror/MirrorState.h"
 #include "mirror/ServerAddress.h"
 #include "mirror/ServerWatchdog.h"
@@ -43,7 +45,10 @@ class MirrorWorker {
   private:
     bool openLocal();
     bool connectServer();
+    bool claimIdentity();
+    void fail(const ServerUpload& upload);
     void disconnect(MirrorState::Link link, const QString& problem);
+    void showRejected();
     void countWaiting(bool always);
 
     MirrorSettings settings_;
@@ -56,6 +61,7 @@ class MirrorWorker {
     std::unique_ptr<MirrorMarks> marks_;
     ServerWatchdog watchdog_;
     std::unique_ptr<ServerUpload> upload_;
+    PassMemory memory_;
     MirrorState state_;
     QElapsedTimer counted_;
 };

@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <span>
 
+#include "mirror/ServerError.h"
+
 namespace tarvix::mirror {
 
 namespace {
@@ -51,8 +53,76 @@ constexpr const char* kVersion2[] = {
     "CREATE INDEX file_measurement ON file (bench, measurement_id)",
 };
 
-const std::span<const char* const> kSteps[] = {kVersion1, kVersion2};
+// Where each bench's database was made, so a copy is told from its original, and the
+// measurements the server refused, so one bad row never holds up the rest.
+constexpr const char* kVersion3[] = {
+    "ALTER TABLE bench ADD COLUMN machine text, ADD COLUMN journal text",
+    ("CREATE TABLE rejected (bench uuid NOT NULL REFERENCES bench(id), "
+     "measurement_id bigint NOT NULL, message text NOT NULL, "
+     "at timestamptz NOT NULL DEFAULT now(), PRIMARY KEY (bench, measurement_id))"),
+};
+
+// Points in blocks: one row holds up to a thousand points of a segment as arrays, the time
+// of day as whole milliseconds where it is one (it always is for this program's points), so
+// a point costs a quarter of the disk a row of its own did. The blocks are partitioned by
+// the month the measurement started (1970-01 when that is not known), so a lab can detach
+// and archive a month. `point` stays what it was for the lab's queries: a view with one row
+// per point.
+constexpr const char* kVersion4[] = {
+    "ALTER TABLE point RENAME TO point_row",
+    ("CREATE TABLE point_block (bench uuid NOT NULL, measurement_id bigint NOT NULL, "
+     "segment integer NOT NULL, first integer NOT NULL, month date NOT NULL, idx integer[], "
+     "x float8[], y float8[], z float8[], w float8[], t float8[], t_ms integer[], "
+     "PRIMARY KEY (bench, measurement_id, segment, first, month), "
+     "FOREIGN KEY (bench, measurement_id) REFERENCES measurement (bench, id)) "
+     "PARTITION BY RANGE (month)"),
+    // Security definer: any role that may write points may make the month they need.
+    ("CREATE FUNCTION point_month(day date) RETURNS void LANGUAGE plpgsql SECURITY DEFINER "
+     "SET search_path = public AS $$ "
+     "DECLARE first date := date_trunc('month', day)::date; "
+     "name text := 'point_block_' || to_char(first, 'YYYY_MM'); "
+     "BEGIN "
+     "IF to_regclass(name) IS NULL THEN "
+     "PERFORM pg_advisory_xact_lock(1416787576, 1); "
+     "BEGIN "
+     "EXECUTE format('CREATE TABLE %I PARTITION OF point_block FOR VALUES FROM (%L) TO (%L)', "
+     "name, first, (first + interval '1 month')::date); "
+     // Another bench made it a moment ago.
+     "EXCEPTION WHEN duplicate_table THEN NULL; "
+     "END; END IF; END $$"),
+    ("SELECT point_month(d) FROM (SELECT DISTINCT coalesce(m.started, '1970-01-01')::date AS d "
+     "FROM measurement m WHERE EXISTS (SELECT 1 FROM point_row p WHERE p.bench = m.bench "
+     "AND p.measurement_id = m.id)) AS months"),
+    ("INSERT INTO point_block SELECT bench, measurement_id, segment, min(idx), month, "
+     "CASE WHEN max(idx) - min(idx) + 1 <> count(*) THEN array_agg(idx ORDER BY idx) END, "
+     "array_agg(x ORDER BY idx), "
+     "CASE WHEN bool_or(y IS NOT NULL) THEN array_agg(y ORDER BY idx) END, "
+     "CASE WHEN bool_or(z IS NOT NULL) THEN array_agg(z ORDER BY idx) END, "
+     "CASE WHEN bool_or(w IS NOT NULL) THEN array_agg(w ORDER BY idx) END, "
+     "CASE WHEN NOT bool_and(whole) THEN array_agg(t ORDER BY idx) END, "
+     "CASE WHEN bool_and(whole) AND bool_or(t IS NOT NULL) "
+     "THEN array_agg(round(t * 86400000)::integer ORDER BY idx) END "
+     "FROM (SELECT p.*, date_trunc('month', coalesce(m.started, '1970-01-01'))::date AS month, "
+     "t IS NULL OR (abs(t) < 24 AND round(t * 86400000) / 86400000 = t) AS whole, "
+     "(row_number() OVER (PARTITION BY p.bench, p.measurement_id, p.segment ORDER BY p.idx) "
+     "- 1) / 1000 AS chunk FROM point_row p JOIN measurement m "
+     "ON m.bench = p.bench AND m.id = p.measurement_id) AS numbered "
+     "GROUP BY bench, measurement_id, segment, month, chunk"),
+    "DROP TABLE point_row",
+    // Every array is taken apart once per block: an element fetched by its subscript would
+    // unpack a compressed array again for each point.
+    ("CREATE VIEW point AS SELECT b.bench, b.measurement_id, b.segment, "
+     "coalesce(p.i, b.first + p.n - 1)::integer AS idx, p.x, p.y, p.z, p.w, "
+     "coalesce(p.t, p.t_ms / 86400000::float8) AS t "
+     "FROM point_block b CROSS JOIN LATERAL unnest(b.x, b.y, b.z, b.w, b.t, b.t_ms, b.idx) "
+     "WITH ORDINALITY AS p(x, y, z, w, t, t_ms, i, n)"),
+};
+
+const std::span<const char* const> kSteps[] = {kVersion1, kVersion2, kVersion3, kVersion4};
 static_assert(std::size(kSteps) == ServerSchema::kCurrentVersion);
+
+// The last failure of a step, for the caller to tell a refusal from a lost link.
+thread_local QSqlError lastError;
 
 bool run(QSqlDatabase& db, const QString& statement, QString* why,
          const QVariantList& values = {}) {
@@ -65,7 +135,8 @@ bool run(QSqlDatabase& db, const QString& statement, QString* why,
     if (done && (values.isEmpty() || query.exec())) {
         return true;
     }
-    *why = query.lastError().text();
+    lastError = query.lastError();
+    *why = schemaProblem(lastError);
     return false;
 }
 
@@ -87,7 +158,7 @@ bool applyStep(QSqlDatabase& db, int version, QString* why) {
 bool upgradeLocked(QSqlDatabase& db, int target, QString* why) {
     const auto found = ServerSchema::version(db);
     if (!found) {
-        *why = db.lastError().text();
+        *why = serverMessage(lastError);
         return false;
     }
     if (*found > ServerSchema::kCurrentVersion) {
@@ -108,6 +179,7 @@ std::optional<int> ServerSchema::version(QSqlDatabase& db) {
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT to_regclass('schema_version') IS NOT NULL")) ||
         !query.next()) {
+        lastError = query.lastError();
         return std::nullopt;
     }
     if (!query.value(0).toBool()) {
@@ -115,14 +187,20 @@ std::optional<int> ServerSchema::version(QSqlDatabase& db) {
     }
     if (!query.exec(QStringLiteral("SELECT coalesce(max(version), 0) FROM schema_version")) ||
         !query.next()) {
+        lastError = query.lastError();
         return std::nullopt;
     }
     return query.value(0).toInt();
 }
 
-bool ServerSchema::upgrade(QSqlDatabase& db, QString* why, int target) {
+bool ServerSchema::upgrade(QSqlDatabase& db, QString* why, int target, ServerFault* fault) {
+    lastError = QSqlError();
     if (!db.transaction()) {
-        *why = db.lastError().text();
+        lastError = db.lastError();
+        *why = serverMessage(lastError);
+        if (fault) {
+            *fault = classifyServerError(lastError);
+        }
         return false;
     }
     const bool done =
@@ -130,10 +208,18 @@ bool ServerSchema::upgrade(QSqlDatabase& db, QString* why, int target) {
         upgradeLocked(db, target, why);
     if (!done) {
         db.rollback();
+        if (fault) {
+            // A later version is no failure of the server's.
+            *fault = lastError.isValid() ? classifyServerError(lastError) : ServerFault::Denied;
+        }
         return false;
     }
     if (!db.commit()) {
-        *why = db.lastError().text();
+        lastError = db.lastError();
+        *why = serverMessage(lastError);
+        if (fault) {
+            *fault = classifyServerError(lastError);
+        }
         return false;
     }
     return true;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+#include "mirror/ServerError.h"
+
 namespace tarvix::mirror {
 
 // The tables of a lab's PostgreSQL database and the steps that bring it from empty, or from
@@ -14,12 +16,14 @@ namespace tarvix::mirror {
 // and server_identity (the database's own UUID, by which a bench keeps its marks).
 class ServerSchema {
   public:
-    static constexpr int kCurrentVersion = 2;
+    static constexpr int kCurrentVersion = 4;
 
     // The version of the server's tables (0: none yet), nullopt when it cannot be read.
     static std::optional<int> version(QSqlDatabase& db);
     // Brings the tables to `target`; refuses tables of a later version than this program's.
-    static bool upgrade(QSqlDatabase& db, QString* why, int target = kCurrentVersion);
+    // On failure `*why` says why in the operator's words and `*fault` what it means.
+    static bool upgrade(QSqlDatabase& db, QString* why, int target = kCurrentVersion,
+                        ServerFault* fault = nullptr);
     // The server database's identity (empty when it cannot be read).
     static QString identity(QSqlDatabase& db);
 };

@@ -52,11 +52,11 @@ QString ServerWatchdog::complaint() const {
         .arg(patience_.count() / 1000.0);
 }
 
-void ServerWatchdog::arm(bool on) {
+void ServerWatchdog::arm(bool on, std::chrono::milliseconds patience) {
     {
         const std::lock_guard lock(mutex_);
         armed_ = on;
-        deadline_ = Clock::now() + patience_;
+        deadline_ = Clock::now() + patience;
     }
     wake_.notify_all();
 }
@@ -79,12 +79,15 @@ void ServerWatchdog::run() {
     }
 }
 
-ServerWatchdog::Wait::Wait(ServerWatchdog& watchdog) : watchdog_(watchdog) {
-    watchdog_.arm(true);
+ServerWatchdog::Wait::Wait(ServerWatchdog& watchdog) : Wait(watchdog, watchdog.patience_) {}
+
+ServerWatchdog::Wait::Wait(ServerWatchdog& watchdog, std::chrono::milliseconds patience)
+    : watchdog_(watchdog) {
+    watchdog_.arm(true, patience);
 }
 
 ServerWatchdog::Wait::~Wait() {
-    watchdog_.arm(false);
+    watchdog_.arm(false, watchdog_.patience_);
 }
 
 }  // namespace tarvix::mirror

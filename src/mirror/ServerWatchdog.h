@@ -31,6 +31,8 @@ class ServerWatchdog {
     class Wait {
       public:
         explicit Wait(ServerWatchdog& watchdog);
+        // A wait that may take longer than the usual patience.
+        Wait(ServerWatchdog& watchdog, std::chrono::milliseconds patience);
         ~Wait();
         Wait(const Wait&) = delete;
         Wait& operator=(const Wait&) = delete;
@@ -46,7 +48,7 @@ class ServerWatchdog {
   private:
     using Clock = std::chrono::steady_clock;
 
-    void arm(bool on);
+    void arm(bool on, std::chrono::milliseconds patience);
     void run();
 
     const std::chrono::milliseconds patience_;

@@ -20,6 +20,7 @@ DatabaseLink::DatabaseLink(StatusLine& line, const QString& file,
                          [this](const mirror::MirrorState& state) {
                              mirrorState_ = state;
                              show();
+                             tellNotice();
                          });
     }
     show();
@@ -31,6 +32,14 @@ void DatabaseLink::follow(journal::JournalWrites& writes, UiServices& ui) {
     ui_ = &ui;
     writes.setStateChanged([this](const journal::JournalWriteState& state) { showWrites(state); });
     showWrites(writes.state());
+    tellNotice();
+}
+
+void DatabaseLink::tellNotice() {
+    if (ui_ && !mirrorState_.notice.isEmpty() && mirrorState_.notice != toldNotice_) {
+        toldNotice_ = mirrorState_.notice;
+        ui_->notify(toldNotice_);
+    }
 }
 
 void DatabaseLink::showWrites(const journal::JournalWriteState& state) {

@@ -36,6 +36,7 @@ class DatabaseLink {
   private:
     void show();
     void showWrites(const journal::JournalWriteState& state);
+    void tellNotice();
 
     StatusLine& line_;
     QString file_;
@@ -45,6 +46,7 @@ class DatabaseLink {
     journal::JournalWriteState writeState_;
     UiServices* ui_ = nullptr;
     bool toldOperator_ = false;
+    QString toldNotice_;
     std::unique_ptr<mirror::ServerMirror> mirror_;
 };
 

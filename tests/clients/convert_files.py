@@ -131,8 +131,14 @@ def check_failures(folder):
     check(result.returncode == 1 and points == 150 * 8 and result.stderr.decode() ==
           "tarvix-convert: %s: The file holds more than 150 series; the first 150 were read.\n"
           % big, "beyond the store: %d points, %r" % (points, result.stderr))
-    result = subprocess.run([CONVERT, "-o", "x.csv", bad, bad], capture_output=True, timeout=60)
-    check(result.returncode == 2, "-o with two files must be refused")
+    # A wrong command line is status 2, apart from a bad file's 1.
+    for arguments, message in (([CONVERT, "-o", "x.csv", bad, bad],
+                                "-o names the output of one FILE only"),
+                               ([CONVERT, "--bogus", bad], "Unknown option 'bogus'.")):
+        result = subprocess.run(arguments, capture_output=True, timeout=60)
+        check(result.returncode == 2 and
+              result.stderr.decode() == "tarvix-convert: %s\n" % message,
+              "%r: %d %r" % (arguments[1:], result.returncode, result.stderr))
 
 
 def check_pandas(path):

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "journal/JournalDatabase.h"
+#include "mirror/DatabaseStatusText.h"
 #include "mirror/MirrorWorker.h"
 #include "mirror/ServerMirror.h"
 #include "mirror/ServerSchema.h"
@@ -194,6 +195,36 @@ class ServerMirrorTest : public ::testing::Test {
             ASSERT_TRUE(QSqlQuery(local.database()).exec(QString::fromUtf8(statement)));
         }
     }
+    // Steps `worker` until it is in step, at most `rounds` times.
+    static void catchUp(MirrorWorker& worker, int rounds = 5) {
+        for (int round = 0; round < rounds && !worker.state().inStep(); ++round) {
+            worker.step();
+        }
+    }
+    static void exec(QSqlDatabase& db, const QString& statement, const QVariantList& values = {}) {
+        QSqlQuery query(db);
+        if (values.isEmpty()) {
+            ASSERT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
+            return;
+        }
+        ASSERT_TRUE(query.prepare(statement)) << query.lastError().text().toStdString();
+        for (const QVariant& value : values) {
+            query.addBindValue(value);
+        }
+        ASSERT_TRUE(query.exec()) << statement.toStdString()
+                                  << query.lastError().text().toStdString();
+    }
+    // Runs statements on the bench's database in `bench`.
+    static void onBench(const QTemporaryDir& bench,
+                        const std::function<void(QSqlDatabase&)>& work) {
+        {
+            QSqlDatabase local = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "onBench");
+            local.setDatabaseName(journal(bench));
+            ASSERT_TRUE(local.open());
+            work(local);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("onBench"));
+    }
     static MirrorSettings settings(const QTemporaryDir& bench, const QString& url) {
         QString why;
         return MirrorSettings{*ServerAddress::parse(url, &why), journal(bench),
@@ -239,6 +270,17 @@ TEST_F(ServerMirrorTest, ASweepReachesTheServerAsTheBenchHoldsItWithItsSettings)
         << settings.join('\n').toStdString();
     EXPECT_EQ(rows(db_, QStringLiteral("SELECT path FROM file WHERE role = 'saved'")),
               QStringList({bench.filePath("a7.ktl")}));
+    // Each point went over once: the points' storage was only ever added to.
+    const char* const stored =
+        "SELECT sum(n_tup_ins), sum(n_tup_upd + n_tup_del) FROM pg_stat_user_tables "
+        "WHERE relname LIKE 'point%'";
+    waitFor(
+        [&] {
+            QSqlQuery(db_).exec(QStringLiteral("SELECT pg_stat_clear_snapshot()"));
+            return serverCount(stored) > 0;
+        },
+        "the server's counts");
+    EXPECT_EQ(rows(db_, QString::fromLatin1(stored)).value(0).section('|', 1), QStringLiteral("0"));
 }
 
 // The server goes away in the middle of a run and comes back: what the bench measured
@@ -263,6 +305,71 @@ TEST_F(ServerMirrorTest, AServerStoppedMidRunGetsEveryPointOnceItIsBack) {
     expectSameAsBench(journal(bench));
 }
 
+// Ten benches measure while the server is stopped under them and started again: each
+// bench's rows end up on the server exactly as the bench holds them, every point once.
+TEST_F(ServerMirrorTest, AServerStoppedUnderTenBenchesGetsEveryPointOnce) {
+    constexpr int kBenches = 10;
+    QTemporaryDir benches[kBenches];
+    std::vector<QSqlDatabase> files;
+    std::vector<std::unique_ptr<ServerMirror>> mirrors;
+    for (int i = 0; i < kBenches; ++i) {
+        ASSERT_NO_FATAL_FAILURE(makeBenchFile(benches[i]));
+        files.push_back(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QString::number(i)));
+        files.back().setDatabaseName(journal(benches[i]));
+        ASSERT_TRUE(files.back().open());
+        exec(files.back(), QStringLiteral("INSERT INTO measurement (id, kind, started) VALUES "
+                                          "(2, 'thermocouple', '2026-12-07T12:00:00.000')"));
+        mirrors.push_back(
+            std::make_unique<ServerMirror>(settings(benches[i], server_->url(name_))));
+    }
+    // Rounds of ten points a bench; the server stops after a third of them.
+    constexpr int kRounds = 150;
+    for (int round = 0; round < kRounds; ++round) {
+        const int idx = 1 + round * 10;
+        for (QSqlDatabase& file : files) {
+            exec(file,
+                 QStringLiteral("INSERT INTO point (measurement_id, segment, idx, x, y, t) "
+                                "WITH RECURSIVE s(value) AS (SELECT 0 UNION ALL SELECT value + 1 "
+                                "FROM s WHERE value < 9) SELECT 2, 1, ? + value, value * 0.5, "
+                                "1.0 / (? + value), ? FROM s"),
+                 {idx, idx, round / 8640.0});
+        }
+        if (round == kRounds / 3) {
+            ASSERT_TRUE(server_->stop());
+            QThread::msleep(1000);
+            QString why;
+            ASSERT_TRUE(server_->start(&why)) << why.toStdString();
+        }
+        QThread::msleep(20);
+    }
+    for (QSqlDatabase& file : files) {
+        exec(file, QStringLiteral("UPDATE measurement SET ended = '2026-12-07T12:01:00.000' "
+                                  "WHERE id = 2"));
+    }
+    db_.close();
+    ASSERT_TRUE(db_.open());
+    qint64 measured = 0;
+    for (int i = 0; i < kBenches; ++i) {
+        measured += localCount(benches[i]);
+    }
+    EXPECT_EQ(measured, kBenches * (2 + kRounds * 10));
+    waitFor(
+        [&] {
+            return serverCount("SELECT count(*) FROM point") == measured &&
+                   serverCount("SELECT count(*) FROM measurement WHERE ended IS NULL") == 0;
+        },
+        "every point and every end");
+    mirrors.clear();
+    for (int i = 0; i < kBenches; ++i) {
+        files[static_cast<size_t>(i)].close();
+        expectSameAsBench(journal(benches[i]));
+    }
+    files.clear();
+    for (int i = 0; i < kBenches; ++i) {
+        QSqlDatabase::removeDatabase(QString::number(i));
+    }
+}
+
 TEST_F(ServerMirrorTest, TwoBenchesWritingAtOnceKeepTheirOwnRows) {
     QTemporaryDir first;
     QTemporaryDir second;
@@ -274,41 +381,100 @@ TEST_F(ServerMirrorTest, TwoBenchesWritingAtOnceKeepTheirOwnRows) {
     finish(two);
     EXPECT_EQ(serverCount("SELECT count(*) FROM bench"), 2);
     EXPECT_EQ(rows(db_, QStringLiteral("SELECT version FROM schema_version ORDER BY 1")),
-              QStringList({"1", "2"}));
+              QStringList({"1", "2", "3", "4"}));
     expectSameAsBench(journal(first));
     expectSameAsBench(journal(second));
 }
 
-TEST_F(ServerMirrorTest, MakesTheTablesFromNothingOrUpgradesTheFirstVersion) {
-    for (const int from : {0, 1}) {
+// Points of an earlier server, one row each: a long segment past a block's size with
+// missing readings, one with gaps in its indexes and times that are no whole milliseconds,
+// and a measurement whose start is not known.
+const char* const kEarlierPoints[] = {
+    "INSERT INTO bench (id) VALUES ('00000000-0000-0000-0000-000000000001')",
+    ("INSERT INTO measurement (bench, id, kind, state, started) VALUES "
+     "('00000000-0000-0000-0000-000000000001', 1, 'lcr', 'saved', '2026-11-30 23:59:59.999'), "
+     "('00000000-0000-0000-0000-000000000001', 2, 'iv', 'saved', NULL)"),
+    ("INSERT INTO point (bench, measurement_id, segment, idx, x, y, z, t) "
+     "SELECT '00000000-0000-0000-0000-000000000001', 1, 1, i, i * 0.1, "
+     "CASE WHEN i % 7 <> 0 THEN 1.0 / i END, NULL, (36000000 + i) / 86400000::float8 "
+     "FROM generate_series(1, 2500) AS i"),
+    ("INSERT INTO point (bench, measurement_id, segment, idx, x, y, w, t) "
+     "SELECT '00000000-0000-0000-0000-000000000001', 2, 2, i, -i, 1e-300 * i, 3, 0.123456789 * i "
+     "FROM unnest(ARRAY[1, 2, 5]) AS i"),
+};
+
+const char* const kAllPoints =
+    "SELECT measurement_id, segment, idx, x, y, z, w, t FROM point ORDER BY bench, 1, 2, 3";
+
+TEST_F(ServerMirrorTest, MakesTheTablesFromNothingOrUpgradesEarlierOnesKeepingEveryPoint) {
+    for (const int from : {0, 1, 3}) {
         SCOPED_TRACE(from);
-        if (from == 1) {
+        QStringList earlier;
+        if (from > 0) {
             TearDown();
             SetUp();
             QString why;
-            ASSERT_TRUE(ServerSchema::upgrade(db_, &why, 1)) << why.toStdString();
-            for (const char* statement :
-                 {"INSERT INTO bench (id) VALUES ('00000000-0000-0000-0000-000000000001')",
-                  "INSERT INTO measurement (bench, id, kind, state) VALUES "
-                  "('00000000-0000-0000-0000-000000000001', 1, 'lcr', 'saved')"}) {
-                ASSERT_TRUE(QSqlQuery(db_).exec(QString::fromLatin1(statement)));
+            ASSERT_TRUE(ServerSchema::upgrade(db_, &why, from)) << why.toStdString();
+            for (const char* statement : kEarlierPoints) {
+                ASSERT_NO_FATAL_FAILURE(exec(db_, QString::fromLatin1(statement)));
             }
+            earlier = rows(db_, QString::fromLatin1(kAllPoints));
         }
         QTemporaryDir bench;
         makeBenchFile(bench);
         {
             MirrorWorker worker(settings(bench, server_->url(name_)));
-            for (int step = 0; step < 5 && !worker.state().inStep(); ++step) {
-                worker.step();
-            }
+            catchUp(worker);
             EXPECT_TRUE(worker.state().inStep()) << worker.state().problem.toStdString();
         }
         EXPECT_EQ(rows(db_, QStringLiteral("SELECT version FROM schema_version ORDER BY 1")),
-                  QStringList({"1", "2"}));
+                  QStringList({"1", "2", "3", "4"}));
         EXPECT_EQ(serverCount("SELECT count(*) FROM bench WHERE last_seen IS NOT NULL"), 1);
-        EXPECT_EQ(serverCount("SELECT count(*) FROM measurement"), from == 1 ? 2 : 1);
+        EXPECT_EQ(serverCount("SELECT count(*) FROM measurement"), from > 0 ? 3 : 1);
         expectSameAsBench(journal(bench));
+        const QStringList now = rows(db_, QString::fromLatin1(kAllPoints));
+        EXPECT_EQ(now.mid(0, earlier.size()), earlier);
+        EXPECT_EQ(now.size(), earlier.size() + 2);
+        // A month each, and three blocks for the long segment.
+        EXPECT_EQ(
+            rows(db_, QStringLiteral("SELECT c.relname FROM pg_inherits i JOIN pg_class c "
+                                     "ON c.oid = i.inhrelid WHERE c.relkind = 'r' ORDER BY 1")),
+            from > 0
+                ? QStringList({"point_block_1970_01", "point_block_2026_11", "point_block_2026_12"})
+                : QStringList({"point_block_2026_12"}));
+        EXPECT_EQ(serverCount("SELECT count(*) FROM point_block"), from > 0 ? 5 : 1);
     }
+}
+
+// A slow sweep goes over a point a round, as it is measured; once it ended, its blocks of a
+// point each give way to one.
+TEST_F(ServerMirrorTest, ASlowSweepEndsUpInOneBlock) {
+    QTemporaryDir bench;
+    makeBenchFile(bench);
+    MirrorWorker worker(settings(bench, server_->url(name_)));
+    catchUp(worker);
+    for (int idx = 1; idx <= 5; ++idx) {
+        onBench(bench, [idx](QSqlDatabase& local) {
+            if (idx == 1) {
+                exec(local, QStringLiteral("INSERT INTO measurement (id, kind, started) VALUES "
+                                           "(2, 'lcr', '2026-12-07T12:00:00.000')"));
+            }
+            exec(local,
+                 QStringLiteral("INSERT INTO point (measurement_id, segment, idx, x, y, t) "
+                                "VALUES (2, 1, ?, ?, 1e-9, 0.5)"),
+                 {idx, 100.0 * idx});
+        });
+        worker.step();
+    }
+    EXPECT_EQ(serverCount("SELECT count(*) FROM point_block WHERE measurement_id = 2"), 5);
+    onBench(bench, [](QSqlDatabase& local) {
+        exec(local, QStringLiteral("UPDATE measurement SET ended = '2026-12-07T12:01:00.000' "
+                                   "WHERE id = 2"));
+    });
+    worker.step();
+    EXPECT_TRUE(worker.state().inStep());
+    EXPECT_EQ(serverCount("SELECT count(*) FROM point_block WHERE measurement_id = 2"), 1);
+    expectSameAsBench(journal(bench));
 }
 
 // Until the server answers, the status counts what the server lacks: everything for a server
@@ -425,6 +591,116 @@ TEST_F(ServerMirrorTest, ABenchCutOffMidSweepCatchesUpOnceTheLinkIsBack) {
         expectSameAsBench(journal(benches[0]));
         expectSameAsBench(journal(benches[1]));
     }
+}
+
+// Text PostgreSQL cannot hold arrives with U+FFFD for each NUL; a measurement the server
+// still refuses (here by a rule of the lab's own) is set aside with the server's words, on
+// the server, and everything else arrives.
+TEST_F(ServerMirrorTest, ANulIsStoredAsReplacementAndARefusedMeasurementNeverBlocksTheRest) {
+    QString why;
+    ASSERT_TRUE(ServerSchema::upgrade(db_, &why)) << why.toStdString();
+    exec(db_, QStringLiteral("ALTER TABLE measurement ADD CONSTRAINT no_refused "
+                             "CHECK (comment <> 'refused')"));
+    QTemporaryDir bench;
+    makeBenchFile(bench);
+    onBench(bench, [](QSqlDatabase& local) {
+        for (const QString& comment :
+             {QStringLiteral("A7"), QStringLiteral("refused"), QStringLiteral("B2")}) {
+            exec(local,
+                 QStringLiteral("INSERT INTO measurement (kind, started, ended, state, comment) "
+                                "VALUES ('lcr', '2026-12-07T11:00:00.000', "
+                                "'2026-12-07T11:01:00.000', 'saved', ?)"),
+                 {comment == QLatin1String("A7") ? QStringLiteral("A7 \0 left") : comment});
+            exec(local, QStringLiteral("INSERT INTO point (measurement_id, segment, idx, x, y) "
+                                       "SELECT max(id), 1, 1, 5, 6 FROM measurement"));
+        }
+        exec(local, QStringLiteral("UPDATE context SET value = ? WHERE key = 'points'"),
+             {QStringLiteral("nul\0here")});
+    });
+    for (int start = 0; start < 2; ++start) {
+        SCOPED_TRACE(start);
+        MirrorWorker worker(settings(bench, server_->url(name_)));
+        catchUp(worker);
+        EXPECT_EQ(worker.state().link, MirrorState::Link::Connected);
+        EXPECT_EQ(databaseServerText(QStringLiteral("S"), worker.state()),
+                  QStringLiteral("Database: S, 1 measurement rejected by the server: new row for "
+                                 "relation \"measurement\" violates check constraint "
+                                 "\"no_refused\""));
+    }
+    EXPECT_EQ(rows(db_, QStringLiteral("SELECT id || '|' || comment FROM measurement ORDER BY id")),
+              QStringList({"1|C3", QStringLiteral("2|A7 \uFFFD left"), "4|B2"}));
+    EXPECT_EQ(rows(db_, QStringLiteral("SELECT value FROM context WHERE key = 'points'")),
+              QStringList({QStringLiteral("nul\uFFFDhere")}));
+    EXPECT_EQ(rows(db_, QStringLiteral("SELECT measurement_id FROM point ORDER BY 1")),
+              QStringList({"1", "1", "2", "4"}));
+    EXPECT_EQ(rows(db_, QStringLiteral("SELECT measurement_id FROM rejected")), QStringList({"3"}));
+    // Once the lab lifts its rule and the measurement changes, it goes over and is no longer
+    // set aside.
+    exec(db_, QStringLiteral("ALTER TABLE measurement DROP CONSTRAINT no_refused"));
+    onBench(bench, [](QSqlDatabase& local) {
+        exec(local, QStringLiteral("UPDATE measurement SET state = 'deleted' WHERE id = 3"));
+    });
+    MirrorWorker worker(settings(bench, server_->url(name_)));
+    catchUp(worker);
+    EXPECT_TRUE(worker.state().inStep()) << worker.state().rejection.toStdString();
+    EXPECT_EQ(serverCount("SELECT count(*) FROM rejected"), 0);
+    EXPECT_EQ(serverCount("SELECT count(*) FROM point"), 5);
+}
+
+// A server that answers but will not take the bench says why on the status line.
+TEST_F(ServerMirrorTest, AServerThatRefusesTheBenchSaysWhyInsteadOfNotReachable) {
+    QSqlQuery(db_).exec(QStringLiteral("CREATE ROLE guest LOGIN"));
+    QTemporaryDir bench;
+    makeBenchFile(bench);
+    const QString socket = QString::fromUtf8(QUrl::toPercentEncoding(server_->socket()));
+    const auto url = [&](const char* user, const QString& name) {
+        return QStringLiteral("postgresql://%1@%2:%3/%4")
+            .arg(QLatin1String(user), socket, QString::number(server_->port()), name);
+    };
+    const struct {
+        QString url;
+        const char* said;
+    } cases[] = {
+        {url("nobody", name_), "role nobody does not exist"},
+        {url("lab", QStringLiteral("tarvix")), "database tarvix does not exist"},
+        {url("guest", name_), "permission denied to create tables"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.said);
+        MirrorWorker worker(settings(bench, test.url));
+        worker.step();
+        EXPECT_EQ(worker.state().link, MirrorState::Link::Denied);
+        EXPECT_EQ(
+            databaseServerText(QStringLiteral("S"), worker.state()),
+            QStringLiteral("Database: S, %1, 2 points waiting").arg(QLatin1String(test.said)));
+    }
+}
+
+// A bench's folder copied to another one: both measure into the same server, the copy under an
+// identity of its own that it takes with a message, and neither writes over the other's rows.
+TEST_F(ServerMirrorTest, ACopiedFolderMeasuresBesideItsOriginalWithoutTouchingItsRows) {
+    QTemporaryDir original;
+    QProcess first;
+    ASSERT_NO_FATAL_FAILURE(start(first, original, kSweep.arg(30).arg(1)));
+    finish(first);
+    QTemporaryDir copy;
+    for (const QString& name : QDir(original.path()).entryList(QDir::Files)) {
+        ASSERT_TRUE(QFile::copy(original.filePath(name), copy.filePath(name)));
+    }
+    QProcess programs[2];
+    ASSERT_NO_FATAL_FAILURE(start(programs[0], original, kSweep.arg(40).arg(1)));
+    ASSERT_NO_FATAL_FAILURE(start(programs[1], copy, kSweep.arg(50).arg(1)));
+    const QString outputs[] = {finish(programs[0]), finish(programs[1])};
+    EXPECT_FALSE(outputs[0].contains(QStringLiteral("is a copy of"))) << outputs[0].toStdString();
+    EXPECT_TRUE(
+        outputs[1].contains(QStringLiteral("message: The measurement database %1 is a copy of %2.")
+                                .arg(QFileInfo(journal(copy)).canonicalFilePath(),
+                                     QFileInfo(journal(original)).canonicalFilePath())))
+        << outputs[1].toStdString();
+    EXPECT_EQ(serverCount("SELECT count(*) FROM bench"), 2);
+    EXPECT_EQ(serverCount("SELECT count(*) FROM point"), localCount(original) + localCount(copy));
+    expectSameAsBench(journal(original));
+    expectSameAsBench(journal(copy));
 }
 
 // A statement slower than the watchdog's patience loses its connection; a quicker one not.

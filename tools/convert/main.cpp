@@ -33,7 +33,12 @@ int main(int argc, char* argv[]) {
     parser.addOption(output);
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The files to convert."),
                                  QStringLiteral("FILE..."));
-    parser.process(app);
+    // process() would end a wrong command line with status 1, the status of a bad file.
+    if (!parser.parse(app.arguments())) {
+        complain(parser.errorText());
+        return 2;
+    }
+    parser.process(app);  // what is left: --help, --help-all and --version
     const QStringList inputs = parser.positionalArguments();
     if (inputs.isEmpty() || (inputs.size() > 1 && parser.isSet(output))) {
         complain(inputs.isEmpty() ? QStringLiteral("no FILE given")

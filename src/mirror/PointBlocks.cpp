@@ -1,0 +1,93 @@
+#include "mirror/PointBlocks.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <cmath>
+
+namespace tarvix::mirror {
+
+namespace {
+
+constexpr double kDayMs = 86400000.0;
+
+const QVariant kNull = QVariant(QMetaType::fromType<QString>());
+
+QString literal(double value) {
+    return std::isnan(value) ? QStringLiteral("NULL") : QString::number(value, 'g', 17);
+}
+
+QString arrayOf(const QStringList& elements) {
+    return QLatin1Char('{') + elements.join(QLatin1Char(',')) + QLatin1Char('}');
+}
+
+// The column from `from` on, `count` values; null without a single reading unless `always`.
+QVariant column(const std::vector<double>& values, size_t from, size_t count, bool always) {
+    QStringList elements;
+    bool any = false;
+    for (size_t i = from; i < from + count; ++i) {
+        any = any || !std::isnan(values[i]);
+        elements << literal(values[i]);
+    }
+    return any || always ? QVariant(arrayOf(elements)) : kNull;
+}
+
+// Whole milliseconds of the day, as this program measures time: ms / 86400000 gives back
+// the very same number.
+bool wholeMs(double t) {
+    return std::isnan(t) || (std::abs(t) < 24 && std::round(t * kDayMs) / kDayMs == t);
+}
+
+void times(PointBlock& block, const std::vector<double>& t, size_t from, size_t count) {
+    bool whole = true;
+    for (size_t i = from; i < from + count && whole; ++i) {
+        whole = wholeMs(t[i]);
+    }
+    if (!whole) {
+        block.t = column(t, from, count, false);
+        block.tMs = kNull;
+        return;
+    }
+    QStringList elements;
+    bool any = false;
+    for (size_t i = from; i < from + count; ++i) {
+        any = any || !std::isnan(t[i]);
+        elements << (std::isnan(t[i]) ? QStringLiteral("NULL")
+                                      : QString::number(std::llround(t[i] * kDayMs)));
+    }
+    block.t = kNull;
+    block.tMs = any ? QVariant(arrayOf(elements)) : kNull;
+}
+
+}  // namespace
+
+std::vector<PointBlock> pointBlocks(const PointColumns& points) {
+    std::vector<PointBlock> blocks;
+    const size_t size = points.idx.size();
+    for (size_t from = 0; from < size; from += kPointsPerBlock) {
+        const size_t count = std::min<size_t>(kPointsPerBlock, size - from);
+        PointBlock block;
+        block.first = points.idx[from];
+        const bool runsOn = points.idx[from + count - 1] - block.first + 1 == int(count);
+        QStringList indexes;
+        for (size_t i = from; i < from + count && !runsOn; ++i) {
+            indexes << QString::number(points.idx[i]);
+        }
+        block.idx = runsOn ? kNull : QVariant(arrayOf(indexes));
+        // The first column always holds every point: the view counts the points by it.
+        block.x = column(points.x, from, count, true);
+        block.y = column(points.y, from, count, false);
+        block.z = column(points.z, from, count, false);
+        block.w = column(points.w, from, count, false);
+        times(block, points.t, from, count);
+        blocks.push_back(block);
+    }
+    return blocks;
+}
+
+QString pointMonth(const QVariant& started) {
+    const QDateTime time = QDateTime::fromString(started.toString(), Qt::ISODateWithMs);
+    return time.isValid() ? time.date().toString(QStringLiteral("yyyy-MM-01"))
+                          : QStringLiteral("1970-01-01");
+}
+
+}  // namespace tarvix::mirror
