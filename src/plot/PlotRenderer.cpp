@@ -182,18 +182,29 @@ void PlotRenderer::rasterStroke(QPainter& painter, const PlotFrame& frame, const
                      static_cast<int>(std::lround(frame.plot.height() * devicePixelRatio)));
     const AxisMap x(frame.x.range(), 0, size.width() - 1, frame.x.magnitude());
     const AxisMap y(frame.y.range(), size.height() - 1, 0, frame.y.magnitude());
-    QRect box;
+    double left = kFar;
+    double top = kFar;
+    double right = -kFar;
+    double bottom = -kFar;
     for (const PlotSegment& segment : series.segments) {
         for (int p = 0; p < segment.count; ++p) {
             if (shownPoint(segment, p, x, y)) {
                 const QPointF at = pointOf(segment, p, x, y);
-                box |= QRect(QPoint(static_cast<int>(std::floor(at.x())),
-                                    static_cast<int>(std::floor(at.y()))),
-                             QSize(2, 2));
+                left = std::min(left, at.x());
+                right = std::max(right, at.x());
+                top = std::min(top, at.y());
+                bottom = std::max(bottom, at.y());
             }
         }
     }
-    box = box.intersected(QRect(QPoint(0, 0), size));
+    if (left > right) {
+        return;
+    }
+    const QRect box =
+        QRect(
+            QPoint(static_cast<int>(std::floor(left)) - 1, static_cast<int>(std::floor(top)) - 1),
+            QPoint(static_cast<int>(std::ceil(right)) + 1, static_cast<int>(std::ceil(bottom)) + 1))
+            .intersected(QRect(QPoint(0, 0), size));
     if (box.isEmpty()) {
         return;
     }
