@@ -19,6 +19,7 @@ class IvStoreSource : public PlotSource {
   public:
     explicit IvStoreSource(const series::SeriesStore& store) : store_(store) {}
 
+    QString title() const override { return QStringLiteral("Current against voltage"); }
     Quantity xQuantity() const override;
     Quantity yQuantity() const override;
     std::uint64_t stamp() const override;

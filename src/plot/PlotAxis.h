@@ -13,6 +13,8 @@ struct Quantity {
     bool magnitudeOnLog = false;
     // Tick labels take SI prefixes (µA, kΩ); not for units such as °C.
     bool siPrefixes = true;
+
+    bool operator==(const Quantity& other) const = default;
 };
 
 // "Voltage (V)", "|Current| (A)" on a log axis, or the bare name without a unit.

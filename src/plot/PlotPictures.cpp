@@ -5,12 +5,13 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <cmath>
 
 #include "plot/PlotFrame.h"
 #include "plot/PlotRenderer.h"
+#include "text/FileError.h"
+#include "text/SafeFileWriter.h"
 
 namespace tarvix::plot {
 
@@ -28,7 +29,7 @@ void paintInto(QPaintDevice& device, QSize size, double scale, const PlotScene& 
     PlotRenderer::paint(painter, PlotFrame::of(size, scene), scene, nullptr, 1.0);
 }
 
-bool writeSvg(QIODevice& out, QSize size, const PlotScene& scene) {
+void writeSvg(QIODevice& out, QSize size, const PlotScene& scene) {
     QSvgGenerator svg;
     svg.setOutputDevice(&out);
     svg.setSize(size);
@@ -36,10 +37,9 @@ bool writeSvg(QIODevice& out, QSize size, const PlotScene& scene) {
     svg.setResolution(PlotPictures::kScreenDpi);
     svg.setTitle(QStringLiteral("Tarvix plot"));
     paintInto(svg, size, 1.0, scene);
-    return true;
 }
 
-bool writePdf(QIODevice& out, QSize size, const PlotScene& scene) {
+void writePdf(QIODevice& out, QSize size, const PlotScene& scene) {
     QPdfWriter pdf(&out);
     pdf.setCreator(QStringLiteral("Tarvix"));
     pdf.setResolution(PlotPictures::kScreenDpi);
@@ -47,7 +47,6 @@ bool writePdf(QIODevice& out, QSize size, const PlotScene& scene) {
     pdf.setPageSize(QPageSize(QSizeF(size) * points, QPageSize::Point));
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
     paintInto(pdf, size, 1.0, scene);
-    return true;
 }
 
 }  // namespace
@@ -71,29 +70,26 @@ QString PlotPictures::write(const QString& path, QSize size, const PlotScene& sc
     if (!knownExtension(path)) {
         return QStringLiteral("the name must end in .png, .svg or .pdf");
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return file.errorString();
-    }
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
     const QString suffix = suffixOf(path);
-    bool written = false;
     if (suffix == QStringLiteral("png")) {
         const double scale = static_cast<double>(kPngDpi) / kScreenDpi;
         QImage picture = image(size, scale, scene);
         const int dotsPerMetre = static_cast<int>(std::lround(kPngDpi * kInchesPerMetre));
         picture.setDotsPerMeterX(dotsPerMetre);
         picture.setDotsPerMeterY(dotsPerMetre);
-        written = picture.save(&file, "PNG");
+        if (!picture.save(&bytes, "PNG")) {
+            return QStringLiteral("the picture could not be encoded");
+        }
     } else if (suffix == QStringLiteral("svg")) {
-        written = writeSvg(file, size, scene);
+        writeSvg(bytes, size, scene);
     } else {
-        written = writePdf(file, size, scene);
+        writePdf(bytes, size, scene);
     }
-    if (!written || !file.commit()) {
-        return file.errorString().isEmpty() ? QStringLiteral("the picture could not be written")
-                                            : file.errorString();
-    }
-    return {};
+    // Whole or not at all, as every file the program writes.
+    const int error = text::writeBytesFile(path, bytes.data());
+    return error == 0 ? QString() : text::fileErrorText(error);
 }
 
 }  // namespace tarvix::plot

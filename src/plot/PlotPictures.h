@@ -18,7 +18,7 @@ class PlotPictures {
     static QImage image(QSize size, double scale, const PlotScene& scene);
     // Writes the plot at `size` logical pixels to `path` in the form its extension names:
     // ".png" at 300 dpi, ".svg" or ".pdf" as lines and text. The file appears whole or not
-    // at all. Returns an empty text, or why nothing was written.
+    // at all (text::SafeFileWriter). Returns an empty text, or why nothing was written.
     static QString write(const QString& path, QSize size, const PlotScene& scene);
     // True for the extensions write() knows.
     static bool knownExtension(const QString& path);

@@ -16,7 +16,8 @@ class SeriesLayerCache;
 
 // Paints a plot onto any device: the window, a PNG, an SVG or a PDF. White ground, black
 // axes with ticks and titles, light grid, the series, the running run, the highlighted
-// series, flagged points, the cursor line, pinned markers, the legend and the notice.
+// series, points drawn as dots, the fitted line, flagged points, the cursor line, pinned
+// markers, the legend, the notice and the fit's numbers.
 class PlotRenderer {
   public:
     // `painter` works in the frame's logical pixels. With `layers`, the stored series come
@@ -34,7 +35,8 @@ class PlotRenderer {
     struct Legend {
         QStringList texts;
         std::vector<QRgb> colours;
-        double width = 0.0;  // of the widest text
+        std::vector<bool> dots;  // the swatch is a dot, not a line
+        double width = 0.0;      // of the widest text
         QSizeF size;
     };
     static Legend legendOf(const PlotScene& scene);
@@ -47,15 +49,21 @@ class PlotRenderer {
                             SeriesLayerCache* layers, double devicePixelRatio);
     static void stroke(QPainter& painter, const PlotFrame& frame, const PlotSeries& series,
                        double width);
+    static void rasterStroke(QPainter& painter, const PlotFrame& frame, const PlotSeries& series,
+                             int pixels, double devicePixelRatio);
+    static void paintDots(QPainter& painter, const PlotFrame& frame, const PlotSeries& series);
+    static void paintFitLine(QPainter& painter, const PlotFrame& frame, const PlotScene& scene);
     static void paintFlagged(QPainter& painter, const PlotFrame& frame, const PlotScene& scene);
     static void paintCursorAndMarkers(QPainter& painter, const PlotFrame& frame,
                                       const PlotScene& scene);
     static void paintAxes(QPainter& painter, const PlotFrame& frame);
-    // The legend goes into the corner of the plot that the series cover least; the notice
-    // into another one.
+    // The legend goes into the corner of the plot that the series cover least, the notice
+    // into another one, and the fit's numbers into the least covered of the rest.
     static void paintLegendAndNotice(QPainter& painter, const PlotFrame& frame,
                                      const PlotScene& scene, const SeriesLayerCache* layers);
-    static void paintLegend(QPainter& painter, const Legend& legend, const QRectF& box);
+    static void paintBox(QPainter& painter, const QStringList& texts,
+                         const std::vector<QRgb>& colours, const std::vector<bool>& dots,
+                         double textWidth, const QRectF& box);
 };
 
 }  // namespace tarvix::plot

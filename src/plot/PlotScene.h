@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -27,6 +28,8 @@ struct PlotScene {
     std::vector<PinnedMarker> markers;
     std::optional<double> cursorX;  // a vertical line, such as the main chart's cursor
     QString notice;                 // said inside the plot: "3 points ≤ 0 not shown"
+    std::optional<FitLine> fit;     // drawn across the plot
+    QStringList fitText;            // the fit's numbers, in a box within the plot
 };
 
 }  // namespace tarvix::plot

@@ -10,4 +10,11 @@ int PlotSeries::points() const {
     return total;
 }
 
+QString seriesLabel(const PlotSeries& series) {
+    if (series.live) {
+        return QStringLiteral("running");
+    }
+    return series.name.isEmpty() ? QStringLiteral("#%1").arg(series.number) : series.name;
+}
+
 }  // namespace tarvix::plot

@@ -27,8 +27,11 @@ bool PlotSession::refresh(bool force) {
         return false;
     }
     stamp_ = stamp;
+    startAfreshWhenReplaced();
     read_ = true;
     series_ = source_.series();
+    fitLine_ = source_.fitLine();
+    fitText_ = source_.fitText();
     if (decorator_) {
         for (PlotSeries& one : series_) {
             decorator_(one);
@@ -37,6 +40,28 @@ bool PlotSession::refresh(bool force) {
     summaryOf_ = summaries_->summaries(series_);
     applyChoices();
     return true;
+}
+
+void PlotSession::startAfreshWhenReplaced() {
+    const Quantity x = source_.xQuantity();
+    const Quantity y = source_.yQuantity();
+    const std::uint64_t generation = source_.generation();
+    if (generation == generation_ && x == xQuantity_ && y == yQuantity_) {
+        return;
+    }
+    generation_ = generation;
+    if (x != xQuantity_ || y != yQuantity_) {
+        xQuantity_ = x;
+        yQuantity_ = y;
+        summaries_ =
+            std::make_unique<SummaryCache>(xQuantity_.magnitudeOnLog, yQuantity_.magnitudeOnLog);
+    }
+    hidden_.clear();
+    highlighted_.reset();
+    hover_.reset();
+    markers_.clear();
+    logY_ = false;
+    zoom_.home();
 }
 
 PlotSession::Choice PlotSession::choiceOf(const PlotSeries& series) const {
@@ -123,7 +148,7 @@ PlotView PlotSession::autoscaledView() const {
             y.take(summaryOf_[s]->y);
         }
     }
-    return {autoscaleRange(x, false), autoscaleRange(y, logY_)};
+    return {autoscaleRange(x, source_.xLog()), autoscaleRange(y, logY_)};
 }
 
 PlotView PlotSession::view() const {
@@ -148,6 +173,8 @@ PlotScene PlotSession::scene() const {
     }
     scene.cursorX = cursorX_;
     scene.notice = notice();
+    scene.fit = fitLine_;
+    scene.fitText = fitText_;
     return scene;
 }
 
@@ -183,8 +210,13 @@ void PlotSession::hover(const std::optional<PointHit>& hit) {
     }
 }
 
+// A point of a series hidden since it was hovered is no longer under the mouse.
 std::optional<PointHit> PlotSession::hovered() const {
-    return hover_ ? hitOf(*hover_) : std::nullopt;
+    const std::optional<PointHit> hit = hover_ ? hitOf(*hover_) : std::nullopt;
+    if (!hit || !series_[static_cast<std::size_t>(hit->series)].shown) {
+        return std::nullopt;
+    }
+    return hit;
 }
 
 void PlotSession::pin(const PointHit& hit) {
@@ -200,8 +232,7 @@ void PlotSession::pin(const PointHit& hit) {
     const PlotSegment& segment = series.segments[static_cast<std::size_t>(hit.segment)];
     const double x = segment.x[hit.point];
     const double y = segment.y[hit.point];
-    const QString name =
-        series.live ? QStringLiteral("running") : QStringLiteral("#%1").arg(series.number);
+    const QString name = seriesLabel(series);
     const QString label = QStringLiteral("%1: %2, %3")
                               .arg(name, siValueText(x, xQuantity_.unit, 4, xQuantity_.siPrefixes),
                                    siValueText(y, yQuantity_.unit, 4, yQuantity_.siPrefixes));
@@ -236,9 +267,7 @@ QString PlotSession::cursorText() const {
         }
         previous = crossing.series;
         const PlotSeries& series = series_[static_cast<std::size_t>(crossing.series)];
-        const QString name =
-            series.live ? QStringLiteral("running") : QStringLiteral("#%1").arg(series.number);
-        parts << QStringLiteral("%1 %2").arg(name, value);
+        parts << QStringLiteral("%1 %2").arg(seriesLabel(series), value);
     }
     const QString at = siValueText(*cursorX_, xQuantity_.unit, 4, xQuantity_.siPrefixes);
     if (parts.isEmpty()) {

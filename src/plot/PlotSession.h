@@ -30,7 +30,8 @@ class PlotSession {
         decorator_ = std::move(decorator);
     }
     // Reads the series again when the source's stamp moved, or always with `force` (the
-    // comments changed); true when it read them.
+    // comments changed); true when it read them. Series of a new generation or of other
+    // quantities start afresh: autoscaled on linear axes, nothing hidden, pinned or hovered.
     bool refresh(bool force = false);
     const std::vector<PlotSeries>& series() const { return series_; }
     // Index of the stored series of `key` (or of the running run), or -1.
@@ -39,6 +40,9 @@ class PlotSession {
     int keyOf(int number) const;
     const Quantity& xQuantity() const { return xQuantity_; }
     const Quantity& yQuantity() const { return yQuantity_; }
+    // The source's fitted line and its numbers, as last read.
+    const std::optional<FitLine>& fitLine() const { return fitLine_; }
+    const QStringList& fitText() const { return fitText_; }
 
     // A stored series (live false) or the running run shown or hidden; a hidden stored
     // series is shown again when its points change (another file took its slot).
@@ -100,6 +104,7 @@ class PlotSession {
         Spot spot;
         PinnedMarker marker;
     };
+    void startAfreshWhenReplaced();
     Choice choiceOf(const PlotSeries& series) const;
     int indexOf(const Choice& choice) const;
     std::optional<PointHit> hitOf(const Spot& spot) const;
@@ -111,7 +116,10 @@ class PlotSession {
     Quantity yQuantity_;
     std::function<void(PlotSeries&)> decorator_;
     std::uint64_t stamp_ = 0;
+    std::uint64_t generation_ = 0;
     bool read_ = false;
+    std::optional<FitLine> fitLine_;
+    QStringList fitText_;
     std::vector<PlotSeries> series_;
     std::unique_ptr<SummaryCache> summaries_;
     std::vector<const SeriesSummary*> summaryOf_;

@@ -28,7 +28,7 @@ const QImage& SeriesLayerCache::layer(const std::vector<PlotSeries>& series, con
     std::vector<const PlotSeries*> wanted;
     std::vector<Drawn> wantedDrawn;
     for (const PlotSeries& one : series) {
-        if (one.shown && !one.live) {
+        if (one.shown && !one.live && !one.dots) {
             wanted.push_back(&one);
             wantedDrawn.push_back({one.key, one.revision, one.colour});
         }

@@ -17,8 +17,8 @@ namespace tarvix::plot {
 // series are many.
 class SeriesLayerCache {
   public:
-    // The layer of the shown series that are not live, in their order. The axis maps give
-    // pixels of a layer of `size` device pixels, shown at `devicePixelRatio`.
+    // The layer of the shown series that are neither live nor dots, in their order. The axis maps
+    // give pixels of a layer of `size` device pixels, shown at `devicePixelRatio`.
     const QImage& layer(const std::vector<PlotSeries>& series, const AxisMap& x, const AxisMap& y,
                         QSize size, double devicePixelRatio = 1.0);
     // Whole drawings of the layer, and series drawn over it since.

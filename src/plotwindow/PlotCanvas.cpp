@@ -24,12 +24,18 @@ const QColor kCrosshair(0x80, 0x80, 0x80);
 }  // namespace
 
 PlotCanvas::PlotCanvas(plot::PlotSession& session, QWidget* parent)
-    : QWidget(parent), session_(session) {
+    : QWidget(parent), session_(&session) {
     setObjectName(QStringLiteral("PlotCanvas"));
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(200, 150);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PlotCanvas::setSession(plot::PlotSession& session) {
+    session_ = &session;
+    layers_ = plot::SeriesLayerCache();
+    invalidate();
 }
 
 void PlotCanvas::invalidate() {
@@ -48,7 +54,7 @@ void PlotCanvas::ensurePicture() {
         picture_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     }
     picture_.setDevicePixelRatio(ratio);
-    const plot::PlotScene scene = session_.scene();
+    const plot::PlotScene scene = session_->scene();
     frame_ = plot::PlotFrame::of(size(), scene);
     QPainter painter(&picture_);
     plot::PlotRenderer::paint(painter, frame_, scene, &layers_, ratio);
@@ -82,8 +88,8 @@ void PlotCanvas::paintEvent(QPaintEvent*) {
         painter.drawLine(QPoint(mouse_->x(), frame_.plot.top()),
                          QPoint(mouse_->x(), frame_.plot.bottom()));
     }
-    if (const auto hit = session_.hovered()) {
-        const plot::PlotSeries& series = session_.series()[static_cast<std::size_t>(hit->series)];
+    if (const auto hit = session_->hovered()) {
+        const plot::PlotSeries& series = session_->series()[static_cast<std::size_t>(hit->series)];
         const plot::PlotSegment& segment = series.segments[static_cast<std::size_t>(hit->segment)];
         const double x = frame_.x.onAxis(segment.x[hit->point]);
         const double y = frame_.y.onAxis(segment.y[hit->point]);
@@ -109,7 +115,7 @@ void PlotCanvas::zoomToPixels(QRect area) {
     ensurePicture();
     const PlotView view{plot::rangeBetween(frame_.x, area.left(), area.right()),
                         plot::rangeBetween(frame_.y, area.bottom(), area.top())};
-    session_.show(view, true);
+    session_->show(view, true);
     changedView();
 }
 
@@ -117,7 +123,7 @@ void PlotCanvas::zoomAbout(QPointF at, double factor, bool newStep) {
     ensurePicture();
     const PlotView view{plot::zoomedAbout(frame_.x.range(), frame_.x.valueAtPixel(at.x()), factor),
                         plot::zoomedAbout(frame_.y.range(), frame_.y.valueAtPixel(at.y()), factor)};
-    session_.show(view, newStep);
+    session_->show(view, newStep);
     changedView();
 }
 
@@ -125,36 +131,36 @@ void PlotCanvas::panTo(QPoint at) {
     const QPoint moved = at - lastAt_;
     lastAt_ = at;
     const PlotView view{plot::pannedBy(frame_.x, moved.x()), plot::pannedBy(frame_.y, moved.y())};
-    session_.show(view, !panStarted_);
+    session_->show(view, !panStarted_);
     panStarted_ = true;
     // The next move pans from this view, before it is drawn.
-    frame_ = session_.frame(size());
+    frame_ = session_->frame(size());
     changedView();
 }
 
 void PlotCanvas::hoverAt(QPointF at) {
     ensurePicture();
-    session_.hover(session_.nearest(frame_, at, INFINITY));
+    session_->hover(session_->nearest(frame_, at, INFINITY));
     emit readoutChanged();
     update();
 }
 
 void PlotCanvas::pinAt(QPointF at) {
     ensurePicture();
-    if (const auto hit = session_.nearest(frame_, at, kPinReach)) {
-        session_.pin(*hit);
+    if (const auto hit = session_->nearest(frame_, at, kPinReach)) {
+        session_->pin(*hit);
         invalidate();
         emit readoutChanged();
     }
 }
 
 void PlotCanvas::home() {
-    session_.zoom().home();
+    session_->zoom().home();
     changedView();
 }
 
 void PlotCanvas::back() {
-    if (session_.zoom().back()) {
+    if (session_->zoom().back()) {
         changedView();
     }
 }

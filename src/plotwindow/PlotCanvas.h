@@ -23,6 +23,8 @@ class PlotCanvas : public QWidget {
     Q_OBJECT
   public:
     PlotCanvas(plot::PlotSession& session, QWidget* parent);
+    // Another session (the window shows another source); the kept layer goes.
+    void setSession(plot::PlotSession& session);
 
     // The scene changed: the picture is drawn again at the next paint.
     void invalidate();
@@ -61,7 +63,7 @@ class PlotCanvas : public QWidget {
     void panTo(QPoint at);
     void changedView();
 
-    plot::PlotSession& session_;
+    plot::PlotSession* session_;
     plot::SeriesLayerCache layers_;
     QImage picture_;
     plot::PlotFrame frame_;

@@ -2,6 +2,11 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
+
+namespace tarvix::plot {
+class PlotSource;
+}
 
 namespace tarvix::plotwindow {
 
@@ -11,6 +16,16 @@ namespace tarvix::plotwindow {
 class PlotHost {
   public:
     virtual ~PlotHost() = default;
+    // What the panel on view measures: the I-V store; the four-probe record against
+    // temperature and against time; the LCR sweep; a curve handed over whole (the
+    // straightened plot while the analysis is on view: plot::CurveSource). Asked again at
+    // every look (25 a second): keep it cheap. The window shows the first, or the one the
+    // operator chose among them; a source that comes first and was not offered before is
+    // shown at once.
+    virtual std::vector<const plot::PlotSource*> sources() = 0;
+    // The source whose series the rest is about (the I-V store): their comments, dates and
+    // removal, and the main chart's cursor on its axis.
+    virtual const plot::PlotSource* storeSource() const = 0;
     virtual QString seriesComment(int key) const = 0;
     virtual QString seriesDate(int key) const = 0;
     virtual void setSeriesComment(int key, const QString& comment) = 0;

@@ -1,13 +1,16 @@
 #include "plotwindow/PlotWindow.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "plot/PlotPictures.h"
 #include "plotwindow/PlotCanvas.h"
@@ -33,14 +36,18 @@ QString axisFact(const char* axis, const plot::Quantity& quantity, const plot::A
 
 }  // namespace
 
-PlotWindow::PlotWindow(PlotHost& host, const plot::PlotSource& source, QWidget* parent)
-    : QWidget(parent, Qt::Window), host_(host), session_(source) {
+PlotWindow::PlotWindow(PlotHost& host, QWidget* parent) : QWidget(parent, Qt::Window), host_(host) {
     setObjectName(QStringLiteral("PlotWindow"));
     setWindowTitle(QStringLiteral("Plot"));
     setMinimumSize(kSmallestWidth, kSmallestHeight);
-    session_.setDecorator([this](plot::PlotSeries& series) { decorate(series); });
+    sources_ = host_.sources();
+    source_ = sources_.front();
+    session_ = std::make_unique<plot::PlotSession>(*source_);
+    session_->setDecorator([this](plot::PlotSeries& series) { decorate(series); });
 
-    canvas_ = new PlotCanvas(session_, this);
+    canvas_ = new PlotCanvas(*session_, this);
+    choice_ = new QComboBox(this);
+    choice_->setObjectName(QStringLiteral("PlotSource"));
     list_ = new SeriesListPanel(this);
     readout_ = new QLabel(this);
     readout_->setObjectName(QStringLiteral("PlotReadout"));
@@ -69,6 +76,7 @@ PlotWindow::PlotWindow(PlotHost& host, const plot::PlotSource& source, QWidget* 
     split->setSizes({700, 340});
     split->setChildrenCollapsible(true);
     auto* bar = new QHBoxLayout;
+    bar->addWidget(choice_);
     bar->addWidget(log_);
     bar->addWidget(home);
     bar->addWidget(save);
@@ -78,21 +86,29 @@ PlotWindow::PlotWindow(PlotHost& host, const plot::PlotSource& source, QWidget* 
     layout->addLayout(bar);
 
     connect(log_, &QCheckBox::toggled, this, &PlotWindow::setLog);
+    connect(choice_, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index < static_cast<int>(sources_.size())) {
+            showSource(*sources_[static_cast<std::size_t>(index)]);
+        }
+    });
     connect(home, &QPushButton::clicked, this, &PlotWindow::fit);
     connect(save, &QPushButton::clicked, this, &PlotWindow::saveWithDialog);
     connect(canvas_, &PlotCanvas::readoutChanged, this, &PlotWindow::showReadout);
     connect(canvas_, &PlotCanvas::viewChanged, this, &PlotWindow::showReadout);
     connect(list_, &SeriesListPanel::shownChanged, this, [this](int key, bool live, bool shown) {
-        session_.setShown(key, live, shown);
+        session_->setShown(key, live, shown);
         canvas_->invalidate();
         showReadout();
     });
     connect(list_, &SeriesListPanel::highlightChosen, this, [this](int key, bool live) {
-        session_.setHighlighted(key, live);
+        session_->setHighlighted(key, live);
         canvas_->invalidate();
     });
     connect(list_, &SeriesListPanel::deleteAsked, this, &PlotWindow::deleteSeries);
     connect(list_, &SeriesListPanel::commentEdited, this, [this](int key, const QString& comment) {
+        if (source_ != host_.storeSource()) {
+            return;
+        }
         host_.setSeriesComment(key, comment);
         forgetDecorations_ = true;
         refresh(true);
@@ -100,13 +116,52 @@ PlotWindow::PlotWindow(PlotHost& host, const plot::PlotSource& source, QWidget* 
     follow_.setInterval(kFollowMs);
     connect(&follow_, &QTimer::timeout, this, [this] { refresh(); });
     restoreGeometryFromSettings();
+    followSources();
+    refresh(true);
+}
+
+// A plot newly offered first (a straightening just drawn, another panel put on view) is
+// shown; otherwise the one shown stays while it is offered.
+void PlotWindow::followSources() {
+    std::vector<const plot::PlotSource*> offered = host_.sources();
+    if (offered != sources_) {
+        const bool firstIsNew =
+            std::find(sources_.begin(), sources_.end(), offered.front()) == sources_.end();
+        sources_ = std::move(offered);
+        if (firstIsNew || std::find(sources_.begin(), sources_.end(), source_) == sources_.end()) {
+            showSource(*sources_.front());
+        }
+    }
+    choice_->clear();
+    for (const plot::PlotSource* source : sources_) {
+        choice_->addItem(source->title());
+    }
+    choice_->setCurrentIndex(
+        static_cast<int>(std::find(sources_.begin(), sources_.end(), source_) - sources_.begin()));
+    choice_->setVisible(sources_.size() > 1);
+}
+
+// Another source starts afresh: autoscale, linear axes, nothing hidden or pinned.
+void PlotWindow::showSource(const plot::PlotSource& source) {
+    if (&source == source_) {
+        return;
+    }
+    source_ = &source;
+    decorations_.clear();
+    session_ = std::make_unique<plot::PlotSession>(source);
+    session_->setDecorator([this](plot::PlotSeries& series) { decorate(series); });
+    canvas_->setSession(*session_);
+    list_->clear();
+    log_->setChecked(false);
     refresh(true);
 }
 
 PlotWindow::~PlotWindow() = default;
 
+// Comments and dates come from the host for the I-V store's series; records and sweeps are
+// one series of their own.
 void PlotWindow::decorate(plot::PlotSeries& series) {
-    if (series.live) {
+    if (series.live || source_ != host_.storeSource()) {
         return;
     }
     Decoration& known = decorations_[series.key];
@@ -118,14 +173,22 @@ void PlotWindow::decorate(plot::PlotSeries& series) {
 }
 
 void PlotWindow::refresh(bool force) {
-    const std::optional<double> cursor = host_.cursorX();
+    if (host_.sources() != sources_) {
+        followSources();
+    }
+    const std::optional<double> cursor =
+        source_ == host_.storeSource() ? host_.cursorX() : std::nullopt;
     const bool cursorMoved = cursor != cursorX_;
     cursorX_ = cursor;
-    session_.setCursorX(cursor);
-    const bool read = session_.refresh(force);
+    session_->setCursorX(cursor);
+    const bool read = session_->refresh(force);
     forgetDecorations_ = false;
+    if (log_->isChecked() != session_->logY()) {
+        const QSignalBlocker quiet(log_);  // the session started afresh on linear axes
+        log_->setChecked(session_->logY());
+    }
     if (read) {
-        list_->showSeries(session_.series());
+        list_->showSeries(session_->series(), source_ == host_.storeSource());
     }
     if (read || cursorMoved) {
         canvas_->invalidate();
@@ -134,7 +197,7 @@ void PlotWindow::refresh(bool force) {
 }
 
 void PlotWindow::showReadout() {
-    readout_->setText(session_.readout().join(QLatin1Char('\n')));
+    readout_->setText(session_->readout().join(QLatin1Char('\n')));
 }
 
 void PlotWindow::setLog(bool log) {
@@ -142,7 +205,7 @@ void PlotWindow::setLog(bool log) {
         log_->setChecked(log);  // comes back here through the signal
         return;
     }
-    session_.setLogY(log);
+    session_->setLogY(log);
     canvas_->invalidate();
     showReadout();
 }
@@ -152,7 +215,7 @@ void PlotWindow::fit() {
 }
 
 void PlotWindow::zoomTo(const plot::PlotView& view) {
-    session_.show(view, true);
+    session_->show(view, true);
     canvas_->invalidate();
     showReadout();
 }
@@ -163,7 +226,7 @@ void PlotWindow::hoverAt(double x, double y) {
 }
 
 bool PlotWindow::setShown(int number, bool shown) {
-    QTreeWidgetItem* row = list_->rowOf(session_.keyOf(number), false);
+    QTreeWidgetItem* row = list_->rowOf(session_->keyOf(number), false);
     if (!row) {
         return false;
     }
@@ -172,8 +235,11 @@ bool PlotWindow::setShown(int number, bool shown) {
 }
 
 void PlotWindow::deleteSeries(int key) {
-    const int index = session_.indexOf(key);
-    const int number = index >= 0 ? session_.series()[static_cast<std::size_t>(index)].number : 0;
+    if (source_ != host_.storeSource()) {
+        return;
+    }
+    const int index = session_->indexOf(key);
+    const int number = index >= 0 ? session_->series()[static_cast<std::size_t>(index)].number : 0;
     if (host_.deleteSeries(key, number)) {
         refresh(true);
         setStatus(QStringLiteral("Series %1 removed").arg(number));
@@ -182,7 +248,7 @@ void PlotWindow::deleteSeries(int key) {
 
 QString PlotWindow::save(const QString& path) {
     // The main chart's cursor is a tool of the moment, no part of a picture.
-    plot::PlotScene scene = session_.scene();
+    plot::PlotScene scene = session_->scene();
     scene.cursorX.reset();
     const QString why = plot::PlotPictures::write(path, canvas_->size(), scene);
     if (!why.isEmpty()) {
@@ -216,24 +282,31 @@ QString PlotWindow::statusText() const {
 
 QStringList PlotWindow::facts() {
     refresh();
-    const plot::PlotView view = session_.view();
-    QStringList facts = {axisFact("x", session_.xQuantity(), view.x),
-                         axisFact("y", session_.yQuantity(), view.y)};
-    for (const plot::PlotSeries& series : session_.series()) {
+    const plot::PlotView view = session_->view();
+    QStringList facts = {axisFact("x", session_->xQuantity(), view.x),
+                         axisFact("y", session_->yQuantity(), view.y)};
+    for (const plot::PlotSeries& series : session_->series()) {
         facts << QStringLiteral("plot series: %1 %2 %3 %4")
                      .arg(series.live ? QStringLiteral("live") : QString::number(series.number),
-                          series.comment, QString::number(series.points()),
+                          series.comment.isEmpty() ? series.name : series.comment,
+                          QString::number(series.points()),
                           series.shown ? QStringLiteral("shown") : QStringLiteral("hidden"));
     }
-    const QStringList readout = session_.readout();
+    const QStringList readout = session_->readout();
     if (readout.isEmpty()) {
         facts << QStringLiteral("plot readout: ");
     }
     for (const QString& line : readout) {
         facts << QStringLiteral("plot readout: %1").arg(line);
     }
-    facts << QStringLiteral("plot fit: ");
-    facts << QStringLiteral("plot compliance: %1").arg(session_.flaggedPoints());
+    const QStringList fit = session_->fitText();
+    if (fit.isEmpty()) {
+        facts << QStringLiteral("plot fit: ");
+    }
+    for (const QString& line : fit) {
+        facts << QStringLiteral("plot fit: %1").arg(line);
+    }
+    facts << QStringLiteral("plot compliance: %1").arg(session_->flaggedPoints());
     return facts;
 }
 

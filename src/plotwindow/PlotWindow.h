@@ -8,10 +8,12 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "plot/PlotSession.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 
 namespace tarvix::plot {
@@ -24,19 +26,21 @@ class PlotCanvas;
 class PlotHost;
 class SeriesListPanel;
 
-// The plot window: the plot of a source (the I-V store, live while a sweep runs), the list
-// of its series beside it, the readout under it and a line that says what was done. Its
-// place and size on the screen are kept from one run to the next.
+// The plot window: the plot of what the panel on view measures (the I-V store, live while a
+// sweep runs; the four-probe record; the LCR sweep), the list of its series beside it, the
+// readout under it and a line that says what was done. Its place and size on the screen are
+// kept from one run to the next.
 class PlotWindow : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kSmallestWidth = 400;
     static constexpr int kSmallestHeight = 300;
 
-    PlotWindow(PlotHost& host, const plot::PlotSource& source, QWidget* parent);
+    PlotWindow(PlotHost& host, QWidget* parent);
     ~PlotWindow() override;
 
-    plot::PlotSession& session() { return session_; }
+    plot::PlotSession& session() { return *session_; }
+    const plot::PlotSource& source() const { return *source_; }
     PlotCanvas& canvas() { return *canvas_; }
     SeriesListPanel& seriesList() { return *list_; }
 
@@ -70,6 +74,9 @@ class PlotWindow : public QWidget {
         QString date;
     };
     void decorate(plot::PlotSeries& series);
+    // Follows the host's sources: the one shown stays while it is offered.
+    void followSources();
+    void showSource(const plot::PlotSource& source);
     void showReadout();
     void deleteSeries(int key);
     void setStatus(const QString& text);
@@ -77,7 +84,10 @@ class PlotWindow : public QWidget {
     void restoreGeometryFromSettings();
 
     PlotHost& host_;
-    plot::PlotSession session_;
+    std::vector<const plot::PlotSource*> sources_;
+    const plot::PlotSource* source_ = nullptr;
+    std::unique_ptr<plot::PlotSession> session_;
+    QComboBox* choice_ = nullptr;
     PlotCanvas* canvas_ = nullptr;
     SeriesListPanel* list_ = nullptr;
     QLabel* readout_ = nullptr;

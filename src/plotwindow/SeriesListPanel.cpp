@@ -60,7 +60,7 @@ QTreeWidgetItem* SeriesListPanel::rowOf(int key, bool live) const {
     return nullptr;
 }
 
-void SeriesListPanel::showSeries(const std::vector<plot::PlotSeries>& series) {
+void SeriesListPanel::showSeries(const std::vector<plot::PlotSeries>& series, bool editable) {
     if (state() == QAbstractItemView::EditingState) {
         return;  // the operator is typing a comment; the rows follow afterwards
     }
@@ -84,7 +84,7 @@ void SeriesListPanel::showSeries(const std::vector<plot::PlotSeries>& series) {
         item->setIcon(kShown, swatch(one.colour));
         item->setTextAlignment(kPoints, Qt::AlignRight | Qt::AlignVCenter);
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
-        if (!one.live) {
+        if (editable && !one.live) {
             flags |= Qt::ItemIsEditable;
         }
         item->setFlags(flags);
@@ -121,7 +121,7 @@ void SeriesListPanel::fillRow(QTreeWidgetItem* item, const plot::PlotSeries& ser
         item->setCheckState(kShown, shown);
     }
     set(kNumber, series.live ? QStringLiteral("live") : QString::number(series.number));
-    set(kComment, series.comment);
+    set(kComment, series.comment.isEmpty() ? series.name : series.comment);
     set(kDate, series.date);
     set(kPoints, QString::number(series.points()));
 }

@@ -18,7 +18,8 @@ class SeriesListPanel : public QTreeWidget {
     explicit SeriesListPanel(QWidget* parent);
 
     // The rows follow the series; the current row stays where it was when it still exists.
-    void showSeries(const std::vector<plot::PlotSeries>& series);
+    // With `editable` the comments of stored series can be edited.
+    void showSeries(const std::vector<plot::PlotSeries>& series, bool editable);
     // Row of the series of `key` (or of the running run), or null.
     QTreeWidgetItem* rowOf(int key, bool live) const;
 

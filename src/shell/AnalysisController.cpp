@@ -7,8 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <utility>
 
 #include "analysis/SampleFields.h"
+#include "plot/SeriesPalette.h"
 #include "series/IvChartOptions.h"
 #include "shell/ChartPictureMenu.h"
 #include "shell/FileActionTexts.h"
@@ -167,6 +169,39 @@ void AnalysisController::copyToClipboard(const QString& text) {
 
 void AnalysisController::setChartSource(series::ChartRender render) {
     form_.chart().setPictureSource(std::move(render));
+    if (straightening_) {
+        const std::uint64_t drawing = form_.chart().drawings();
+        straightened_ = Straightened{*straightening_,
+                                     state_.analysisSegment,
+                                     state_.analysisSeries,
+                                     {state_.xs().begin(), state_.xs().end()},
+                                     {state_.ys().begin(), state_.ys().end()},
+                                     {state_.fitIntercept, state_.fitSlope, state_.fitDefined},
+                                     drawing};
+        ++straightenings_;
+    }
+}
+
+// A click that comes while another straightening lets events run is ignored by the actions;
+// the running one keeps its mechanism.
+void AnalysisController::straighten(analysis::Mechanism mechanism) {
+    const std::optional<analysis::Mechanism> running = std::exchange(straightening_, mechanism);
+    actions_.straighten(mechanism);
+    straightening_ = running;
+}
+
+std::optional<plot::StraightenedCurveView> AnalysisController::straightenedOnView() const {
+    if (!straightened_ || straightened_->drawing != form_.chart().drawings()) {
+        return std::nullopt;
+    }
+    const Straightened& shown = *straightened_;
+    return plot::StraightenedCurveView{shown.mechanism,
+                                       shown.segment,
+                                       shown.series,
+                                       shown.x,
+                                       shown.y,
+                                       shown.line,
+                                       plot::seriesColour(shown.series)};
 }
 
 }  // namespace tarvix::shell

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "analysis/AnalysisActions.h"
 #include "analysis/AnalysisHost.h"
 #include "analysis/AnalysisState.h"
+#include "plot/StraightenedPlot.h"
 #include "shell/TForm1.h"
 
 namespace tarvix::shell {
@@ -24,12 +27,16 @@ class AnalysisController : public PanelController, private analysis::AnalysisHos
     // The last straightening's fit with its quantities, for views that show it; none before
     // the first fit or after one whose points set no line.
     const std::optional<analysis::FitReport>& lastFit() const { return state_.fit; }
+    // The straightened curve the main chart shows, while it shows it.
+    std::optional<plot::StraightenedCurveView> straightenedOnView() const;
+    // Moves with every straightened curve drawn.
+    std::uint64_t straightenings() const { return straightenings_; }
 
-    void Button17Click() { actions_.straighten(analysis::Mechanism::Ohm); }
-    void PFClick() { actions_.straighten(analysis::Mechanism::PooleFrenkel); }
-    void Button8Click() { actions_.straighten(analysis::Mechanism::SpaceCharge); }
-    void Button9Click() { actions_.straighten(analysis::Mechanism::Tunnel); }
-    void Button10Click() { actions_.straighten(analysis::Mechanism::Schottky); }
+    void Button17Click() { straighten(analysis::Mechanism::Ohm); }
+    void PFClick() { straighten(analysis::Mechanism::PooleFrenkel); }
+    void Button8Click() { straighten(analysis::Mechanism::SpaceCharge); }
+    void Button9Click() { straighten(analysis::Mechanism::Tunnel); }
+    void Button10Click() { straighten(analysis::Mechanism::Schottky); }
     void Button11Click() { actions_.showInitialChart(); }
     void Button18Click() { actions_.saveStraightened(analysis::Mechanism::Ohm); }
     void Button12Click() { actions_.saveStraightened(analysis::Mechanism::PooleFrenkel); }
@@ -45,6 +52,17 @@ class AnalysisController : public PanelController, private analysis::AnalysisHos
     static QString copyFitResultsText();
 
   private:
+    // A straightened curve as drawn, kept apart from the work arrays, which a save refills.
+    struct Straightened {
+        analysis::Mechanism mechanism = analysis::Mechanism::Ohm;
+        int segment = 0;
+        int series = 0;
+        std::vector<double> x;
+        std::vector<double> y;
+        analysis::LineFit line;
+        std::uint64_t drawing = 0;  // IvChartView::drawings() once drawn
+    };
+    void straighten(analysis::Mechanism mechanism);
     void connectButton(const char* name, void (AnalysisController::*handler)());
 
     // AnalysisHost
@@ -68,6 +86,9 @@ class AnalysisController : public PanelController, private analysis::AnalysisHos
 
     analysis::AnalysisState state_;
     analysis::AnalysisActions actions_;
+    std::optional<analysis::Mechanism> straightening_;  // while one is drawn
+    std::optional<Straightened> straightened_;
+    std::uint64_t straightenings_ = 0;
 };
 
 }  // namespace tarvix::shell

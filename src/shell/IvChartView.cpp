@@ -153,6 +153,7 @@ void IvChartView::redrawWhenToolsToggle() {
 
 void IvChartView::setPictureSource(series::ChartRender render) {
     showsIvChart_ = false;
+    ++drawings_;
     pictures_->setSource(std::move(render));
 }
 
@@ -198,6 +199,7 @@ void IvChartView::drawIvChart(const series::IvChartRanges& ranges) {
     }
     lastRanges_ = ranges;
     showsIvChart_ = true;
+    ++drawings_;
     if (!series::sameRanges(limitEditRanges().value_or(ranges), ranges)) {
         preparer_.start();
     }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QString>
 #include <QTimer>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -47,6 +48,9 @@ class IvChartView {
     // temperature) hands it its own source; the next I-V drawing takes it back.
     ChartPictureMenu& pictures() { return *pictures_; }
     void setPictureSource(series::ChartRender render);
+    // Moves with every chart put on PaintBox1: an I-V drawing, an analysis or a temperature
+    // chart. Whoever drew one knows it is still on view while this stays.
+    std::uint64_t drawings() const { return drawings_; }
 
   private:
     series::IvChartOptions options() const;
@@ -61,6 +65,7 @@ class IvChartView {
     std::unique_ptr<ChartPictureMenu> pictures_;
     series::IvChartRanges lastRanges_{};
     bool showsIvChart_ = true;
+    std::uint64_t drawings_ = 0;
     QTimer preparer_;  // draws the stored layer for the limit edits' ranges in idle moments
 };
 

@@ -12,12 +12,17 @@
 
 #include "journal/MeasurementContext.h"
 #include "journal/RecoveryJournal.h"
+#include "plot/CurveSource.h"
 #include "plot/IvStoreSource.h"
+#include "plot/RecordSource.h"
 #include "plot/SeriesSummary.h"
+#include "plot/SweepSource.h"
 #include "plotwindow/PlotWindow.h"
 #include "series/SeriesStore.h"
+#include "shell/AnalysisController.h"
 #include "shell/ChartPictureMenu.h"
 #include "shell/IvChartView.h"
+#include "shell/Widgets.h"
 #include "text/NumberText.h"
 
 namespace tarvix::shell {
@@ -60,8 +65,17 @@ double roundedOutward(double value, bool up) {
 
 }  // namespace
 
-PlotWindowController::PlotWindowController(TForm1& form)
-    : PanelController(form), source_(std::make_unique<plot::IvStoreSource>(form.store())) {}
+PlotWindowController::PlotWindowController(TForm1& form, const thermo::ThermoRecord& record,
+                                           const lcr::FreqSweep& sweep,
+                                           const AnalysisController& analysis)
+    : PanelController(form),
+      source_(std::make_unique<plot::IvStoreSource>(form.store())),
+      againstTemperature_(
+          std::make_unique<plot::RecordSource>(record, plot::RecordSource::Against::Temperature)),
+      againstTime_(std::make_unique<plot::RecordSource>(record, plot::RecordSource::Against::Time)),
+      sweep_(std::make_unique<plot::SweepSource>(sweep)),
+      analysis_(analysis),
+      straightened_(std::make_unique<plot::CurveSource>()) {}
 
 PlotWindowController::~PlotWindowController() = default;
 
@@ -103,7 +117,7 @@ void PlotWindowController::formClose() {
 
 void PlotWindowController::openPlotWindow() {
     if (!window_) {
-        window_ = new plotwindow::PlotWindow(*this, *source_, &form_);
+        window_ = new plotwindow::PlotWindow(*this, &form_);
     }
     if (window_->isVisible()) {
         window_->raise();  // open already, perhaps behind the main window
@@ -133,6 +147,39 @@ void PlotWindowController::fitToData() {
     edit("Edit3", x.high, true);
     edit("Edit4", y.low, false);
     edit("Edit5", y.high, true);
+}
+
+// The panel on view: the LCR panel, the four-probe panel, or else the I-V panel, whose chart
+// may show a straightened curve.
+std::vector<const plot::PlotSource*> PlotWindowController::sources() {
+    if (!c().widget(QStringLiteral("Panel6"))->isHidden()) {
+        // PaintBox2 carries a caption only while it shows the test curve.
+        sweep_->setMeasured(c().paintBox(QStringLiteral("PaintBox2"))->caption().isEmpty());
+        return {sweep_.get()};
+    }
+    if (!c().widget(QStringLiteral("Panel4"))->isHidden()) {
+        return {againstTemperature_.get(), againstTime_.get()};
+    }
+    if (const auto curve = analysis_.straightenedOnView()) {
+        followStraightening(*curve);
+        return {straightened_.get(), source_.get()};
+    }
+    return {source_.get()};
+}
+
+// A new straightening is another curve; the same one takes the fit's numbers as the sample
+// fields change them.
+void PlotWindowController::followStraightening(const plot::StraightenedCurveView& curve) {
+    if (straightening_ != analysis_.straightenings()) {
+        straightening_ = analysis_.straightenings();
+        straightened_->set(plot::straightenedPlot(curve, analysis_.lastFit()));
+    } else {
+        straightened_->setFitText(plot::straightenedFitText(analysis_.lastFit()));
+    }
+}
+
+const plot::PlotSource* PlotWindowController::storeSource() const {
+    return source_.get();
 }
 
 QString PlotWindowController::fileName() const {

@@ -96,12 +96,15 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     thermo_ = thermo.get();
     lcr_ = lcr.get();
     auto history = std::make_unique<HistoryController>(*this, *files, *thermo, *lcr);
+    auto analysis = std::make_unique<AnalysisController>(*this);
+    auto plot =
+        std::make_unique<PlotWindowController>(*this, thermo->record(), lcr->sweep(), *analysis);
     controllers_.push_back(std::move(files));
-    controllers_.push_back(std::make_unique<AnalysisController>(*this));
+    controllers_.push_back(std::move(analysis));
     controllers_.push_back(std::move(thermo));
     controllers_.push_back(std::move(lcr));
     controllers_.push_back(std::move(history));
-    controllers_.push_back(std::make_unique<PlotWindowController>(*this));
+    controllers_.push_back(std::move(plot));
     controllers_.push_back(std::make_unique<IvtController>(*this));
     for (const auto& controller : controllers_) {
         controller->wire();

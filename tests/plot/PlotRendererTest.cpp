@@ -141,6 +141,30 @@ TEST(PlotRenderer, PaintsSeriesInsideABlackFrameOnWhite) {
     }
 }
 
+// In the window the highlighted series is three pixels thick: the line's pixel column
+// with one more above and below it; the same series not highlighted is one pixel thick.
+TEST(PlotRenderer, TheWindowDrawsTheHighlightedSeriesThicker) {
+    VectorSource source;
+    source.add({{-1, 1}, {0, 0}});
+    source.add({{-1, 1}, {1e-6f, 1e-6f}});
+    PlotSession session(source);
+    session.refresh();
+    const QSize size(500, 300);
+    const PlotFrame frame = session.frame(size);
+    const int column = frame.plot.left() + 100;
+    const auto rowsOfColour = [&](const QImage& image) {
+        int rows = 0;
+        for (int row = frame.plot.top() + 1; row < frame.plot.bottom(); ++row) {
+            rows += image.pixel(column, row) == seriesColour(1) ? 1 : 0;
+        }
+        return rows;
+    };
+    SeriesLayerCache cache;
+    EXPECT_EQ(rowsOfColour(paintScene(session, size, &cache)), 1);
+    session.setHighlighted(1, false);
+    EXPECT_EQ(rowsOfColour(paintScene(session, size, &cache)), 3);
+}
+
 TEST(PlotPictures, SvgForAPaperHasTitlesAndLegendOnWhite) {
     VectorSource source;
     source.add({{-1, 0, 1}, {-1e-6f, 0, 2e-6f}});
@@ -174,9 +198,9 @@ TEST(PlotPictures, SvgForAPaperHasTitlesAndLegendOnWhite) {
     EXPECT_EQ(PlotPictures::write(dir.filePath(QStringLiteral("plot.gif")), QSize(640, 400),
                                   session.scene()),
               "the name must end in .png, .svg or .pdf");
-    EXPECT_NE(PlotPictures::write(dir.filePath(QStringLiteral("no/such/plot.svg")), QSize(640, 400),
+    EXPECT_EQ(PlotPictures::write(dir.filePath(QStringLiteral("no/such/plot.svg")), QSize(640, 400),
                                   session.scene()),
-              "");
+              "File not found");
 }
 
 }  // namespace

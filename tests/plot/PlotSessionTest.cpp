@@ -161,10 +161,14 @@ TEST(PlotSession, ReadoutNamesThePointAndTheCurrentsAtTheCursor) {
     session.refresh();
     const PlotFrame frame = session.frame(QSize(600, 400));
     session.hover(session.nearest(frame, {frame.x.pixel(1.0), frame.y.pixel(10e-6)}, 1e9));
+    // Between two points each series is read on the line that joins them.
+    session.setCursorX(0.55);
+    EXPECT_EQ(session.cursorText(), "At 550.0 mV: #1 5.500 µA; #2 −2.750 µA");
     session.setCursorX(0.5);
     EXPECT_EQ(session.readout().join('|'), "#1 point 20|At 500.0 mV: #1 5.000 µA; #2 −2.500 µA");
     session.setShown(1, false, false);
-    EXPECT_EQ(session.readout().join('|'), "#1 point 20|At 500.0 mV: #2 −2.500 µA");
+    EXPECT_EQ(session.readout().join('|'), "At 500.0 mV: #2 −2.500 µA");
+    session.setShown(1, false, true);
     session.pin(*session.hovered());
     EXPECT_EQ(session.scene().markers.at(0).label, "#1: 1.000 V, 10.00 µA");
     session.pin(*session.hovered());

@@ -15,6 +15,7 @@ class VectorSource : public PlotSource {
         std::vector<float> y;
     };
 
+    QString title() const override { return QStringLiteral("Test curves"); }
     Quantity xQuantity() const override { return {QStringLiteral("Voltage"), QStringLiteral("V")}; }
     Quantity yQuantity() const override {
         return {QStringLiteral("Current"), QStringLiteral("A"), true};

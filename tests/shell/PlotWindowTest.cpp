@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QImage>
 #include <QMouseEvent>
@@ -130,6 +131,11 @@ TEST_F(PlotWindowRecipe, TheListHidesOneSeriesAndDeletesAnotherAfterAQuestion) {
     // Each sweep leaves an empty slot after it: the series sit in slots 1, 3 and 5.
     EXPECT_TRUE(facts().contains("plot series: 2 Comments 41 hidden")) << facts().toStdString();
     EXPECT_EQ(run("plot hide 9"), 2);
+    // The main chart's cursor reads every shown series between its points.
+    c().scrollBar("ScrollBar2")->setValue(7550);  // 1.02 V between -2 and 2
+    window()->refresh();
+    EXPECT_TRUE(facts().contains("plot readout: At 1.020 V: #1 51.00 µA; #3 51.00 µA\n"))
+        << facts().toStdString();
 
     auto& list = window()->seriesList();
     const int third = window()->session().keyOf(3);
@@ -182,6 +188,93 @@ TEST_F(PlotWindowRecipe, SavesPicturesAndScreenshotsAndKeepsItsPlace) {
     startForm(kBench);
     ASSERT_EQ(run("menu View/Plot window"), 0);
     EXPECT_EQ(window()->size(), QSize(900, 600));
+}
+
+// The window shows what the panel on view measures: the four-probe record against
+// temperature or time as the operator chooses, the LCR sweep on a log axis (not its test
+// curve), and the I-V store again.
+TEST_F(PlotWindowRecipe, FollowsThePanelOnView) {
+    startForm(QStringLiteral("sim:noise=0,latency=0,temp=280..300@60"));
+    ASSERT_EQ(run("menu View/Plot window"), 0);
+    c().setVisible(QStringLiteral("GroupBox7"), true);
+    setChecked("RadioButton59", true);
+    ui.queueAnswer(configDir.filePath("warming.temp"));
+    click("Button27");
+    auto* timer = form->findChild<QTimer*>(QStringLiteral("Timer1"));
+    for (int i = 0; i < 4; ++i) {
+        QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+    }
+    click("Button28");
+    QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+    window()->refresh();
+    EXPECT_TRUE(facts().startsWith("plot x: Temperature (°C) ")) << facts().toStdString();
+    EXPECT_TRUE(facts().contains("\nplot y: Resistance (Ω) "));
+    EXPECT_TRUE(facts().contains("\nplot series: 1  ")) << facts().toStdString();
+    auto* choice = window()->findChild<QComboBox*>(QStringLiteral("PlotSource"));
+    ASSERT_NE(choice, nullptr);
+    EXPECT_FALSE(choice->isHidden());
+    ASSERT_EQ(choice->count(), 2);
+    emit choice->activated(1);
+    EXPECT_TRUE(facts().startsWith("plot x: Time (s) ")) << facts().toStdString();
+
+    setChecked("RadioButton60", true);
+    window()->refresh();
+    EXPECT_TRUE(facts().startsWith("plot x: Frequency (Hz) ")) << facts().toStdString();
+    EXPECT_TRUE(facts().section('\n', 0, 0).endsWith(" log"));
+    EXPECT_FALSE(facts().contains("plot series:"));
+    EXPECT_TRUE(choice->isHidden());
+}
+
+// While the main chart shows a straightening, the window shows it too: the straightened
+// points with their fitted line, the axes named for the straightening, and the fit's numbers
+// with the permittivity, in the window, in its facts and in a picture. New sample fields give
+// new numbers; the I-V chart drawn again takes the window back to the store.
+TEST_F(PlotWindowRecipe, ShowsTheStraightenedCurveWithItsLineAndFitWhileTheAnalysisIsOnView) {
+    startForm();  // the simulated Poole–Frenkel film
+    setText("Edit6", QStringLiteral("0.01"));
+    setText("Edit10", QStringLiteral("20"));
+    click("Button1");
+    c().scrollBar(QStringLiteral("ScrollBar1"))->setValue(7500);  // from 10 V
+    ASSERT_EQ(run("menu View/Plot window\nplot zoom 1 2 0 1e-4"), 0);
+    click("PF");
+    ASSERT_TRUE(ui.messages().isEmpty()) << ui.messages().join('\n').toStdString();
+    window()->refresh();
+    EXPECT_TRUE(facts().startsWith("plot x: √|V| (V^½) ")) << facts().toStdString();
+    EXPECT_TRUE(facts().contains("\nplot y: ln(|I|/|V|) "));
+    EXPECT_TRUE(window()->session().zoom().autoscaled());
+    EXPECT_TRUE(facts().contains("\nplot series: 1 Series 1, segment 1 21 shown\n"))
+        << facts().toStdString();
+    const auto fitFacts = [&] {
+        QStringList lines;
+        for (const QString& line : text("FitSummary").split('\n')) {
+            lines << "plot fit: " + line;
+        }
+        return lines.join('\n');
+    };
+    EXPECT_TRUE(fitFacts().contains("plot fit: εr = ")) << fitFacts().toStdString();
+    EXPECT_TRUE(facts().contains(fitFacts())) << facts().toStdString();
+    EXPECT_TRUE(window()->session().fitLine());
+
+    setText("FitThickness", QStringLiteral("1000"));
+    window()->refresh();
+    EXPECT_TRUE(facts().contains(fitFacts())) << facts().toStdString();
+
+    const QString svg = configDir.filePath("pf.svg");
+    ASSERT_EQ(run("plot save " + svg), 0);
+    QFile file(svg);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString picture = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(picture.contains("fitted line"));
+    EXPECT_TRUE(picture.contains("ln(|I|/|V|)"));
+    EXPECT_TRUE(picture.contains("Series 1, segment 1"));
+
+    auto* choice = window()->findChild<QComboBox*>(QStringLiteral("PlotSource"));
+    ASSERT_EQ(choice->count(), 2);
+    EXPECT_EQ(choice->itemText(0), "Poole–Frenkel plot");
+    setText("Edit5", QStringLiteral("0.0002"));  // its handler draws the I-V chart again
+    window()->refresh();
+    EXPECT_TRUE(facts().startsWith("plot x: Voltage (V) ")) << facts().toStdString();
+    EXPECT_TRUE(facts().contains("\nplot fit: \n"));
 }
 
 TEST_F(PlotWindowRecipe, FitToDataWritesTheDataRangeIntoTheLimitEdits) {
