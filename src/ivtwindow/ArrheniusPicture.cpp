@@ -4,6 +4,7 @@
 #include <QPen>
 #include <algorithm>
 
+#include "ivtwindow/ArrheniusCurve.h"
 #include "plot/Autoscale.h"
 #include "plot/PlotFrame.h"
 #include "plot/PlotPictures.h"
@@ -70,9 +71,9 @@ QImage arrheniusPicture(QSize size, const std::vector<ivtemp::ArrheniusPoint>& p
     xBox.finish();
     yBox.finish();
     plot::PlotScene scene;
-    // The units go into the titles: the ticks are plain numbers.
-    scene.xQuantity = {QStringLiteral("1000/T (1/K)"), QString(), false, false};
-    scene.yQuantity = {QStringLiteral("ln(|I| / A)"), QString(), false, false};
+    const plot::CurvePlot curve = arrheniusCurve(points, fit);
+    scene.xQuantity = curve.x;
+    scene.yQuantity = curve.y;
     if (!xBox.empty(false)) {
         scene.view = {plot::autoscaleRange(xBox, false), plot::autoscaleRange(yBox, false)};
         scene.series.push_back(

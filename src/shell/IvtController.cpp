@@ -8,9 +8,11 @@
 #include <cmath>
 
 #include "iv/OutputGuard.h"
+#include "ivtwindow/ArrheniusCurve.h"
 #include "ivtwindow/ArrheniusPicture.h"
 #include "journal/MeasurementContext.h"
 #include "journal/RecoveryJournal.h"
+#include "plot/CurveSource.h"
 #include "series/KtlFileStoreSteps.h"
 #include "series/SeriesTemperatures.h"
 #include "shell/StartController.h"
@@ -38,7 +40,10 @@ QString sweepsText(int sweeps) {
 
 const QString IvtController::kProcedure = QStringLiteral("I-V versus temperature");
 
-IvtController::IvtController(TForm1& form) : PanelController(form), link_(form.gpib()) {}
+IvtController::IvtController(TForm1& form)
+    : PanelController(form),
+      arrhenius_(std::make_unique<plot::CurveSource>()),
+      link_(form.gpib()) {}
 
 IvtController::~IvtController() = default;
 
@@ -335,6 +340,7 @@ void IvtController::ivtArrhenius() {
         return;
     }
     const auto fit = ivtemp::fitArrhenius(*points);
+    arrhenius_->set(ivtwindow::arrheniusCurve(*points, fit));
     window_->showPlot(ivtwindow::arrheniusPicture(
         {ivtwindow::IvtWindow::kPlotWidth, ivtwindow::IvtWindow::kPlotHeight}, *points, fit));
     if (!fit) {
@@ -347,6 +353,13 @@ void IvtController::ivtArrhenius() {
         return;
     }
     window_->setActivationEnergy(ivtemp::activationText(*fit));
+}
+
+const plot::PlotSource* IvtController::arrheniusOnView() const {
+    if (window_ == nullptr || window_->isHidden() || arrhenius_->empty()) {
+        return nullptr;
+    }
+    return arrhenius_.get();
 }
 
 void IvtController::ivtExportTable() {

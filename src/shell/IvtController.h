@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -9,6 +10,11 @@
 #include "ivtwindow/IvtWindow.h"
 #include "shell/TForm1.h"
 #include "thermo/ThermoBusLink.h"
+
+namespace tarvix::plot {
+class CurveSource;
+class PlotSource;
+}  // namespace tarvix::plot
 
 namespace tarvix::shell {
 
@@ -30,6 +36,9 @@ class IvtController : public PanelController, public ivtwindow::IvtWindowHost {
     void ivtArrhenius() override;
     void ivtExportTable() override;
 
+    // The last Arrhenius plot while its window is open, for the plot window; else nothing.
+    const plot::PlotSource* arrheniusOnView() const;
+
     static const QString kProcedure;
 
   private:
@@ -47,6 +56,7 @@ class IvtController : public PanelController, public ivtwindow::IvtWindowHost {
     void shutDown();
 
     ivtwindow::IvtWindow* window_ = nullptr;  // a child of the form
+    std::unique_ptr<plot::CurveSource> arrhenius_;
     thermo::ThermoBusLink link_;
     QElapsedTimer clock_;
     bool running_ = false;

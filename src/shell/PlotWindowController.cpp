@@ -152,6 +152,14 @@ void PlotWindowController::fitToData() {
 // The panel on view: the LCR panel, the four-probe panel, or else the I-V panel, whose chart
 // may show a straightened curve.
 std::vector<const plot::PlotSource*> PlotWindowController::sources() {
+    std::vector<const plot::PlotSource*> shown = panelSources();
+    if (const plot::PlotSource* offered = offeredCurve_ ? offeredCurve_() : nullptr) {
+        shown.insert(shown.begin(), offered);
+    }
+    return shown;
+}
+
+std::vector<const plot::PlotSource*> PlotWindowController::panelSources() {
     if (!c().widget(QStringLiteral("Panel6"))->isHidden()) {
         // PaintBox2 carries a caption only while it shows the test curve.
         sweep_->setMeasured(c().paintBox(QStringLiteral("PaintBox2"))->caption().isEmpty());

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -45,6 +46,10 @@ class PlotWindowController : public PanelController, public plotwindow::PlotHost
     void formClose() override;
 
     void openPlotWindow();
+    // A curve another panel offers while it is open (the Arrhenius plot); shown first.
+    void offerCurve(std::function<const plot::PlotSource*()> curve) {
+        offeredCurve_ = std::move(curve);
+    }
     void fitToData();
 
     std::vector<const plot::PlotSource*> sources() override;
@@ -60,6 +65,8 @@ class PlotWindowController : public PanelController, public plotwindow::PlotHost
   private:
     void watchDoubleClicks(const char* paintBox, bool fitsWithCtrl);
     QString fileName() const;
+    // What the panel on view measures, in the order the window offers it.
+    std::vector<const plot::PlotSource*> panelSources();
     // The straightened plot brought up to the analysis' last straightening and fit.
     void followStraightening(const plot::StraightenedCurveView& curve);
 
@@ -71,6 +78,7 @@ class PlotWindowController : public PanelController, public plotwindow::PlotHost
     std::unique_ptr<plot::CurveSource> straightened_;
     std::uint64_t straightening_ = 0;           // AnalysisController::straightenings() shown
     plotwindow::PlotWindow* window_ = nullptr;  // a child of the form
+    std::function<const plot::PlotSource*()> offeredCurve_;
     // Comments given in the plot window to series of no measurement here (from a file),
     // while the slot holds the same points.
     std::map<int, std::pair<unsigned, QString>> comments_;

@@ -104,8 +104,10 @@ TForm1::TForm1(bus::GpibBus& gpib, UiServices& ui, FormOptions options)
     controllers_.push_back(std::move(thermo));
     controllers_.push_back(std::move(lcr));
     controllers_.push_back(std::move(history));
+    auto ivt = std::make_unique<IvtController>(*this);
+    plot->offerCurve([ivt = ivt.get()] { return ivt->arrheniusOnView(); });
     controllers_.push_back(std::move(plot));
-    controllers_.push_back(std::make_unique<IvtController>(*this));
+    controllers_.push_back(std::move(ivt));
     for (const auto& controller : controllers_) {
         controller->wire();
     }

@@ -9,6 +9,7 @@
 
 #include "journal/JournalDatabase.h"
 #include "journal/RecoveryJournal.h"
+#include "plotwindow/PlotWindow.h"
 #include "series/SeriesTemperatures.h"
 #include "shell/FaultingBackend.h"
 #include "shell/FormFixture.h"
@@ -90,6 +91,15 @@ TEST_F(IvTemperature, SweepsAtEveryTargetInBothDirectionsAndFindsTheActivationEn
                 .match(energy);
         ASSERT_TRUE(match.hasMatch()) << energy.toStdString();
         EXPECT_NEAR(match.captured(1).toDouble(), 0.2, 0.002) << run.bench;
+        // The plot window shows the Arrhenius plot while its panel is open.
+        ASSERT_EQ(recipe(QStringLiteral("menu View/Plot window\n")), 0);
+        auto* plotWindow = form->findChild<plotwindow::PlotWindow*>();
+        ASSERT_NE(plotWindow, nullptr);
+        const QString facts = plotWindow->facts().join('\n');
+        EXPECT_TRUE(facts.startsWith(QStringLiteral("plot x: 1000/T (1/K) ")))
+            << facts.toStdString();
+        EXPECT_TRUE(facts.contains(QStringLiteral("\nplot fit: ") + energy + '\n'))
+            << facts.toStdString();
         EXPECT_TRUE(ui.messages().isEmpty()) << ui.messages().join('\n').toStdString();
     }
 }
