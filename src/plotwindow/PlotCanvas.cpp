@@ -51,7 +51,9 @@ void PlotCanvas::ensurePicture() {
         return;
     }
     if (picture_.size() != pixels) {
-        picture_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        // Opaque, as the plot's white ground makes it: a paint copies it into the window's
+        // backing store instead of blending every pixel.
+        picture_ = QImage(pixels, QImage::Format_RGB32);
     }
     picture_.setDevicePixelRatio(ratio);
     const plot::PlotScene scene = session_->scene();
