@@ -21,6 +21,20 @@ void drawAll(QImage& image, const std::vector<const PlotSeries*>& series, std::s
     }
 }
 
+// The opaque pixels of rows `first` to `end` of `over` copied onto `image` (same size), through
+// their bits alone so that two threads can share the work.
+void overlayRows(uchar* image, const uchar* over, QSize size, qsizetype bytesPerLine, int first,
+                 int end) {
+    if (first >= end) {
+        return;
+    }
+    constexpr auto kFormat = QImage::Format_ARGB32_Premultiplied;
+    QImage rows(image + first * bytesPerLine, size.width(), end - first, bytesPerLine, kFormat);
+    const QImage overRows(over + first * bytesPerLine, size.width(), end - first, bytesPerLine,
+                          kFormat);
+    series::overlayOpaquePixels(rows, overRows);
+}
+
 }  // namespace
 
 const QImage& SeriesLayerCache::layer(const std::vector<PlotSeries>& series, const AxisMap& x,
@@ -53,17 +67,18 @@ const QImage& SeriesLayerCache::layer(const std::vector<PlotSeries>& series, con
 }
 
 // The earlier series on this thread and the later ones on another, into a layer of its own
-// that then goes over the first: later series cover earlier ones, as in one drawing.
+// that then goes over the first: later series cover earlier ones, as in one drawing. Each
+// thread clears its own layer; then each lays the later series over half of the rows.
 void SeriesLayerCache::rebuild(const std::vector<const PlotSeries*>& wanted, const AxisMap& x,
                                const AxisMap& y) {
     ++builds_;
-    layer_.fill(Qt::transparent);
     std::vector<long> pointsUpTo(wanted.size() + 1, 0);
     for (std::size_t s = 0; s < wanted.size(); ++s) {
         pointsUpTo[s + 1] = pointsUpTo[s] + wanted[s]->points();
     }
     const long total = pointsUpTo.back();
     if (total < kPointsWorthASecondThread || std::thread::hardware_concurrency() < 2) {
+        layer_.fill(Qt::transparent);
         drawAll(layer_, wanted, 0, wanted.size(), x, y);
         return;
     }
@@ -74,12 +89,22 @@ void SeriesLayerCache::rebuild(const std::vector<const PlotSeries*>& wanted, con
     if (secondHalf_.size() != layer_.size()) {
         secondHalf_ = QImage(layer_.size(), QImage::Format_ARGB32_Premultiplied);
     }
-    secondHalf_.fill(Qt::transparent);
     {
-        std::jthread later([&] { drawAll(secondHalf_, wanted, split, wanted.size(), x, y); });
+        std::jthread later([&] {
+            secondHalf_.fill(Qt::transparent);
+            drawAll(secondHalf_, wanted, split, wanted.size(), x, y);
+        });
+        layer_.fill(Qt::transparent);
         drawAll(layer_, wanted, 0, split, x, y);
     }
-    series::overlayOpaquePixels(layer_, secondHalf_);
+    uchar* bits = layer_.bits();
+    const uchar* laterBits = secondHalf_.constBits();
+    const QSize size = layer_.size();
+    const qsizetype bytesPerLine = layer_.bytesPerLine();
+    const int middle = size.height() / 2;
+    std::jthread lower(
+        [&] { overlayRows(bits, laterBits, size, bytesPerLine, middle, size.height()); });
+    overlayRows(bits, laterBits, size, bytesPerLine, 0, middle);
 }
 
 }  // namespace tarvix::plot
