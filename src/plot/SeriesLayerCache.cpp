@@ -1,6 +1,8 @@
 #include "plot/SeriesLayerCache.h"
 
 #include <algorithm>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 #include "plot/SeriesRaster.h"
@@ -66,36 +68,48 @@ const QImage& SeriesLayerCache::layer(const std::vector<PlotSeries>& series, con
     return layer_;
 }
 
-// The earlier series on this thread and the later ones on another, into a layer of its own
-// that then goes over the first: later series cover earlier ones, as in one drawing. Each
-// thread clears its own layer; then each lays the later series over half of the rows.
+// This thread takes series from the front into the layer, another from the back into a
+// layer of its own, drawn so that later series cover earlier ones, until they meet; however
+// the threads fare, neither waits long for the other. The second layer then goes over the
+// first, each thread laying it over half of the rows.
 void SeriesLayerCache::rebuild(const std::vector<const PlotSeries*>& wanted, const AxisMap& x,
                                const AxisMap& y) {
     ++builds_;
-    std::vector<long> pointsUpTo(wanted.size() + 1, 0);
-    for (std::size_t s = 0; s < wanted.size(); ++s) {
-        pointsUpTo[s + 1] = pointsUpTo[s] + wanted[s]->points();
+    long total = 0;
+    for (const PlotSeries* one : wanted) {
+        total += one->points();
     }
-    const long total = pointsUpTo.back();
     if (total < kPointsWorthASecondThread || std::thread::hardware_concurrency() < 2) {
         layer_.fill(Qt::transparent);
         drawAll(layer_, wanted, 0, wanted.size(), x, y);
         return;
     }
-    std::size_t split = 1;
-    while (split < wanted.size() && pointsUpTo[split] * 2 < total) {
-        ++split;
-    }
     if (secondHalf_.size() != layer_.size()) {
         secondHalf_ = QImage(layer_.size(), QImage::Format_ARGB32_Premultiplied);
     }
+    std::mutex claiming;
+    std::size_t front = 0;
+    std::size_t back = wanted.size();
+    const auto claim = [&](bool fromFront) -> std::optional<std::size_t> {
+        const std::scoped_lock lock(claiming);
+        if (front == back) {
+            return std::nullopt;
+        }
+        return fromFront ? front++ : --back;
+    };
     {
         std::jthread later([&] {
             secondHalf_.fill(Qt::transparent);
-            drawAll(secondHalf_, wanted, split, wanted.size(), x, y);
+            SeriesRaster raster(secondHalf_, x, y, SeriesRaster::Cover::Keep);
+            while (const auto s = claim(false)) {
+                raster.drawSeries(*wanted[*s], wanted[*s]->colour);
+            }
         });
         layer_.fill(Qt::transparent);
-        drawAll(layer_, wanted, 0, split, x, y);
+        SeriesRaster raster(layer_, x, y);
+        while (const auto s = claim(true)) {
+            raster.drawSeries(*wanted[*s], wanted[*s]->colour);
+        }
     }
     uchar* bits = layer_.bits();
     const uchar* laterBits = secondHalf_.constBits();

@@ -130,13 +130,14 @@ int runEnd(const int* columns, const float* keys, int first, int count, int at, 
 
 }  // namespace
 
-SeriesRaster::SeriesRaster(QImage& target, const AxisMap& x, const AxisMap& y)
+SeriesRaster::SeriesRaster(QImage& target, const AxisMap& x, const AxisMap& y, Cover cover)
     : x_(x),
       y_(y),
       pixels_(reinterpret_cast<QRgb*>(target.bits())),
       width_(target.width()),
       height_(target.height()),
-      stride_(target.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb))) {
+      stride_(target.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb))),
+      keep_(cover == Cover::Keep) {
     Q_ASSERT(target.depth() == 32);
 }
 
@@ -275,7 +276,7 @@ void SeriesRaster::column(int x, int y0, int y1, QRgb colour) {
     const int bottom = std::min(std::max(y0, y1), height_ - 1);
     QRgb* pixel = pixels_ + top * stride_ + x;
     for (int y = top; y <= bottom; ++y, pixel += stride_) {
-        *pixel = colour;
+        put(*pixel, colour);
     }
 }
 

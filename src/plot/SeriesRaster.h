@@ -19,8 +19,10 @@ namespace tarvix::plot {
 class SeriesRaster {
   public:
     // The axis maps give pixel indices of `target` (the centre of pixel k at k); nothing is
-    // drawn outside it.
-    SeriesRaster(QImage& target, const AxisMap& x, const AxisMap& y);
+    // drawn outside it. Under `Cover::Keep` a pixel already drawn stays: series drawn from
+    // the last to the first then show as if drawn from the first to the last.
+    enum class Cover { Over, Keep };
+    SeriesRaster(QImage& target, const AxisMap& x, const AxisMap& y, Cover cover = Cover::Over);
 
     void drawSegment(const PlotSegment& segment, QRgb colour);
     void drawSeries(const PlotSeries& series, QRgb colour);
@@ -36,7 +38,12 @@ class SeriesRaster {
     void column(int x, int y0, int y1, QRgb colour);
     void set(int x, int y, QRgb colour) {
         if (x >= 0 && y >= 0 && x < width_ && y < height_) {
-            pixels_[y * stride_ + x] = colour;
+            put(pixels_[y * stride_ + x], colour);
+        }
+    }
+    void put(QRgb& pixel, QRgb colour) const {
+        if (!keep_ || pixel == 0) {
+            pixel = colour;
         }
     }
 
@@ -46,6 +53,7 @@ class SeriesRaster {
     int width_;
     int height_;
     qsizetype stride_;
+    bool keep_;
 };
 
 }  // namespace tarvix::plot

@@ -113,6 +113,39 @@ TEST(SeriesLayerCache, DrawsAddedSeriesOverTheLayerAndRedrawsForAnythingElse) {
     EXPECT_EQ(cache.builds(), 3);
 }
 
+// Enough crossing series for two drawing threads: the layer is the one drawing of all of
+// them in order, whichever thread drew which series; and drawn from the last to the first
+// keeping what is drawn, the raster gives the same picture.
+TEST(SeriesLayerCache, TwoThreadsDrawWhatOneDrawingInOrderDraws) {
+    VectorSource source;
+    for (int c = 0; c < 12; ++c) {
+        VectorSource::Curve curve;
+        for (int p = 0; p < 50000; ++p) {
+            curve.x.push_back(static_cast<float>(p) / 50000.0f);
+            curve.y.push_back(0.5f + 0.45f * std::sin(static_cast<float>(p) * 2e-4f * (c + 1) + c));
+        }
+        source.add(curve);
+    }
+    PlotSession session(source);
+    session.refresh();
+    const QSize size(240, 160);
+    const AxisMap x({0, 1, false}, 0, 239);
+    const AxisMap y({0, 1, false}, 159, 0);
+    QImage forward = transparentImage(size);
+    QImage backward = transparentImage(size);
+    SeriesRaster inOrder(forward, x, y);
+    SeriesRaster keeping(backward, x, y, SeriesRaster::Cover::Keep);
+    for (std::size_t s = 0; s < session.series().size(); ++s) {
+        const PlotSeries& one = session.series()[s];
+        inOrder.drawSeries(one, one.colour);
+        const PlotSeries& last = session.series()[session.series().size() - 1 - s];
+        keeping.drawSeries(last, last.colour);
+    }
+    EXPECT_EQ(backward, forward);
+    SeriesLayerCache cache;
+    EXPECT_EQ(cache.layer(session.series(), x, y, size), forward);
+}
+
 QImage paintScene(const PlotSession& session, QSize size, SeriesLayerCache* cache) {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
