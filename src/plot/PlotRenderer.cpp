@@ -84,6 +84,30 @@ std::vector<QPolygonF> PlotRenderer::polylines(const PlotSegment& segment, const
     return lines;
 }
 
+namespace {
+
+// The stored series' layer in device pixels of the plot's area, and the axes mapped onto it.
+struct LayerMaps {
+    QSize size;
+    AxisMap x;
+    AxisMap y;
+};
+
+LayerMaps layerMaps(const PlotFrame& frame, double devicePixelRatio) {
+    const QSize size(static_cast<int>(std::lround(frame.plot.width() * devicePixelRatio)),
+                     static_cast<int>(std::lround(frame.plot.height() * devicePixelRatio)));
+    return {size, AxisMap(frame.x.range(), 0, size.width() - 1, frame.x.magnitude()),
+            AxisMap(frame.y.range(), size.height() - 1, 0, frame.y.magnitude())};
+}
+
+}  // namespace
+
+void PlotRenderer::prepareLayers(const PlotFrame& frame, const PlotScene& scene,
+                                 SeriesLayerCache& layers, double devicePixelRatio) {
+    const LayerMaps maps = layerMaps(frame, devicePixelRatio);
+    layers.prepare(scene.series, maps.x, maps.y, maps.size);
+}
+
 void PlotRenderer::paint(QPainter& painter, const PlotFrame& frame, const PlotScene& scene,
                          SeriesLayerCache* layers, double devicePixelRatio) {
     painter.save();
@@ -134,12 +158,9 @@ void PlotRenderer::paintSeries(QPainter& painter, const PlotFrame& frame, const 
                                SeriesLayerCache* layers, double devicePixelRatio) {
     painter.setRenderHint(QPainter::Antialiasing, true);
     if (layers) {
-        const QSize size(static_cast<int>(std::lround(frame.plot.width() * devicePixelRatio)),
-                         static_cast<int>(std::lround(frame.plot.height() * devicePixelRatio)));
-        const AxisMap x(frame.x.range(), 0, size.width() - 1, frame.x.magnitude());
-        const AxisMap y(frame.y.range(), size.height() - 1, 0, frame.y.magnitude());
+        const LayerMaps maps = layerMaps(frame, devicePixelRatio);
         painter.drawImage(frame.plot.topLeft(),
-                          layers->layer(scene.series, x, y, size, devicePixelRatio));
+                          layers->layer(scene.series, maps.x, maps.y, maps.size, devicePixelRatio));
     } else {
         for (const PlotSeries& series : scene.series) {
             if (series.shown && !series.live && !series.dots) {

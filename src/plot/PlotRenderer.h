@@ -25,6 +25,9 @@ class PlotRenderer {
     // as lines (pictures, which stay lines in SVG and PDF).
     static void paint(QPainter& painter, const PlotFrame& frame, const PlotScene& scene,
                       SeriesLayerCache* layers, double devicePixelRatio);
+    // Starts drawing the stored series of the frame into `layers` ahead of paint().
+    static void prepareLayers(const PlotFrame& frame, const PlotScene& scene,
+                              SeriesLayerCache& layers, double devicePixelRatio);
 
     // A segment as lines at `columnsPerPixel` columns per pixel of the maps, one polyline
     // per stretch without a break; per column only the points that decide it.

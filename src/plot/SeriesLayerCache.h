@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QSize>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "plot/PlotAxis.h"
@@ -17,10 +18,20 @@ namespace tarvix::plot {
 // series are many.
 class SeriesLayerCache {
   public:
+    SeriesLayerCache();
+    SeriesLayerCache(SeriesLayerCache&&) noexcept;
+    SeriesLayerCache& operator=(SeriesLayerCache&&) noexcept;
+    ~SeriesLayerCache();
+
     // The layer of the shown series that are neither live nor dots, in their order. The axis maps
     // give pixels of a layer of `size` device pixels, shown at `devicePixelRatio`.
     const QImage& layer(const std::vector<PlotSeries>& series, const AxisMap& x, const AxisMap& y,
                         QSize size, double devicePixelRatio = 1.0);
+    // Starts drawing that layer on another thread (the window's new size is known before the
+    // window paints), so that layer() for the same finds part of it drawn; layer() for
+    // anything else drops it.
+    void prepare(const std::vector<PlotSeries>& series, const AxisMap& x, const AxisMap& y,
+                 QSize size);
     // Whole drawings of the layer, and series drawn over it since.
     int builds() const { return builds_; }
     // The layer as last drawn.
@@ -43,8 +54,12 @@ class SeriesLayerCache {
         QRgb colour = 0;
         bool operator==(const Drawn& other) const = default;
     };
-    void rebuild(const std::vector<const PlotSeries*>& wanted, const AxisMap& x, const AxisMap& y);
+    struct Build;
+    std::unique_ptr<Build> start(std::vector<PlotSeries> wanted, const AxisMap& x, const AxisMap& y,
+                                 const Key& key);
+    void finish(Build& build);
 
+    std::unique_ptr<Build> pending_;
     QImage layer_;
     QImage secondHalf_;
     Key key_;

@@ -104,8 +104,15 @@ void PlotCanvas::paintEvent(QPaintEvent*) {
     }
 }
 
+// The other widgets of the window are painted before the plot: its stored series are drawn
+// on another thread meanwhile.
 void PlotCanvas::resizeEvent(QResizeEvent*) {
     valid_ = false;
+    if (isVisible()) {
+        const plot::PlotScene scene = session_->scene();
+        plot::PlotRenderer::prepareLayers(plot::PlotFrame::of(size(), scene), scene, layers_,
+                                          devicePixelRatioF());
+    }
 }
 
 void PlotCanvas::changedView() {

@@ -71,6 +71,7 @@ PlotWindow::PlotWindow(PlotHost& host, QWidget* parent) : QWidget(parent, Qt::Wi
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(left);
     split->addWidget(list_);
+    left->raise();  // the list is painted first, while the plot's series are being drawn
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 0);
     split->setSizes({700, 340});

@@ -114,8 +114,8 @@ TEST(SeriesLayerCache, DrawsAddedSeriesOverTheLayerAndRedrawsForAnythingElse) {
 }
 
 // Enough crossing series for two drawing threads: the layer is the one drawing of all of
-// them in order, whichever thread drew which series; and drawn from the last to the first
-// keeping what is drawn, the raster gives the same picture.
+// them in order, whichever thread drew which series and whenever it started; and drawn from
+// the last to the first keeping what is drawn, the raster gives the same picture.
 TEST(SeriesLayerCache, TwoThreadsDrawWhatOneDrawingInOrderDraws) {
     VectorSource source;
     for (int c = 0; c < 12; ++c) {
@@ -142,8 +142,15 @@ TEST(SeriesLayerCache, TwoThreadsDrawWhatOneDrawingInOrderDraws) {
         keeping.drawSeries(last, last.colour);
     }
     EXPECT_EQ(backward, forward);
-    SeriesLayerCache cache;
-    EXPECT_EQ(cache.layer(session.series(), x, y, size), forward);
+    // Drawn on two threads, started ahead or not; a start for other axes is dropped.
+    for (const AxisMap& startedFor : {AxisMap(), x, AxisMap({0, 2, false}, 0, 239)}) {
+        SeriesLayerCache cache;
+        if (startedFor.scale() != 1.0) {
+            cache.prepare(session.series(), startedFor, y, size);
+        }
+        EXPECT_EQ(cache.layer(session.series(), x, y, size), forward) << startedFor.scale();
+        EXPECT_EQ(cache.builds(), 1);
+    }
 }
 
 QImage paintScene(const PlotSession& session, QSize size, SeriesLayerCache* cache) {
