@@ -171,9 +171,12 @@ TEST_P(HeldWrites, AreAllWrittenOnceTheFileTakesThemAgain) {
         EXPECT_GT(held.pointsHeld, 0);
         EXPECT_LE(held.pointsHeld, kSegments * kPoints + 20);
 
-        session.journal->database().writes().retry();  // the cause is still there
+        // The cause is still there: the retry's checkpoint may free room in the log for some
+        // of the held points, never for all of them.
+        session.journal->database().writes().retry();
         EXPECT_FALSE(session.state().writing);
-        EXPECT_EQ(session.state().pointsHeld, held.pointsHeld);
+        EXPECT_GT(session.state().pointsHeld, 0);
+        EXPECT_LE(session.state().pointsHeld, held.pointsHeld);
 
         cause->unblock();
         session.journal->database().writes().retry();
