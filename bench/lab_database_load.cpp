@@ -72,7 +72,8 @@ QVariantList values(const QString& kind, int idx, int segment, double noise) {
         const double volts = std::round((1e-3 * std::sin(idx * 0.003) + 1e-6 * noise) * 1e9) / 1e9;
         const double reference =
             std::round((296.15 + 0.02 * std::sin(idx * 0.7) + 1e-4 * noise) * 1e4) / 1e4;
-        return {volts, none, reference, thermo::thermocoupleTemperature(volts, reference)};
+        // The resistances as a program that ran no four-probe record before holds them.
+        return {volts, 0.0, reference, thermo::thermocoupleTemperature(volts, reference)};
     }
     if (kind == QLatin1String("lcr")) {
         // The frequency as the program sends it (two decimals), the meter's two readings.

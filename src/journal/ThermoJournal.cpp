@@ -65,19 +65,18 @@ void ThermoJournal::sampleStored(int sample) {
         return;
     }
     const auto k = static_cast<std::size_t>(sample);
-    // A run fills only the tables of its kind; what the others hold is left over from an
-    // earlier run and is no reading of this sample.
+    // A four-probe run fills no reference or thermocouple temperature: what those tables
+    // hold is left over from an earlier run and is no reading of this sample. (A
+    // thermocouple run keeps the resistance table as it is: its chart draws it.)
     const bool fourProbe = record_.filledBy == ThermoRunKind::FourProbe;
-    const bool thermocouple = record_.filledBy == ThermoRunKind::Thermocouple;
-    const auto reading = [](bool taken, double value) {
-        return taken ? realOrNull(value) : QVariant();
+    const auto reading = [fourProbe](double value) {
+        return fourProbe ? QVariant() : realOrNull(value);
     };
     db_.write({{QStringLiteral("INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y, "
                                "z, w, t) VALUES (?, 1, ?, ?, ?, ?, ?, ?)"),
                 {runId_, sample, realOrNull(record_.thermoTemp[k]),
-                 reading(!thermocouple, record_.thermoResistance[k]),
-                 reading(!fourProbe, record_.thermoRefTemp[k]),
-                 reading(!fourProbe, record_.thermoTcTemp[k]), realOrNull(record_.thermoTime[k])}}},
+                 realOrNull(record_.thermoResistance[k]), reading(record_.thermoRefTemp[k]),
+                 reading(record_.thermoTcTemp[k]), realOrNull(record_.thermoTime[k])}}},
               1);
     unsaved_ = true;
 }

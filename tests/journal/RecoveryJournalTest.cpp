@@ -202,7 +202,7 @@ TEST(Journal, TheFourProbeRecordComesBackWithItsKindAndMissingReadings) {
         ASSERT_TRUE(points.exec(
             QStringLiteral("SELECT quote(x) || ' ' || quote(y) || ' ' || quote(z) || ' ' || "
                            "quote(w) FROM point ORDER BY measurement_id, idx")));
-        for (const char* wanted : {"0.001 NULL 295.0 300.0", "21.5 100.0 NULL NULL",
+        for (const char* wanted : {"0.001 7.0 295.0 300.0", "21.5 100.0 NULL NULL",
                                    "22.5 NULL NULL NULL", "23.5 300.0 NULL NULL"}) {
             ASSERT_TRUE(points.next());
             EXPECT_EQ(points.value(0).toString(), QLatin1String(wanted));
