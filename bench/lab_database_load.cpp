@@ -1,12 +1,13 @@
-// The lab's server under load: N benches measure I-V sweeps into their own databases at a
-// given rate while their mirrors copy them into one PostgreSQL 15 server this program starts
-// (as the tests do). For each N it prints points/s arrived, rows inserted and updated,
-// write-ahead log, server CPU and disk per point, the time to be in step after the last
-// point, and whether every local point is on the server once with the same value. Then it
-// fills the server to 16 million points and times the documented queries through the
-// `point` view.
+// The lab's server under load: N benches measure I-V sweeps, four-probe or thermocouple
+// records or LCR sweeps (or a mix of them) into their own databases at a given rate while their
+// mirrors copy them into one PostgreSQL 15 server this program starts (as the tests do). For each N
+// it prints points/s arrived, rows inserted and updated, write-ahead log, server CPU and disk per
+// point, the time to be in step after the last point, and whether every local point is on the
+// server once with the same value. Then it fills the server to 16 million points and times the
+// documented queries through the `point` view.
 //
 //   lab_database_load [N...] [--seconds S] [--rate POINTS_PER_S] [--query-points M]
+//                     [--kind iv|four-probe|thermocouple|lcr|mix]
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -17,13 +18,16 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
+#include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "journal/JournalDatabase.h"
 #include "mirror/ServerMirror.h"
 #include "support/TestServer.h"
+#include "thermo/ThermocoupleConversion.h"
 
 namespace {
 
@@ -32,6 +36,53 @@ using testing::TestServer;
 
 constexpr int kSegments = 4;
 constexpr int kPointsPerSegment = 250;
+
+// What a bench measures: its kind, the segments of a measurement and the points of each.
+struct Kind {
+    QString name;
+    int segments = 1;
+    int points = 0;
+};
+
+const Kind kKinds[] = {{QStringLiteral("iv"), kSegments, kPointsPerSegment},
+                       {QStringLiteral("four-probe"), 1, 1000},
+                       {QStringLiteral("thermocouple"), 1, 1000},
+                       {QStringLiteral("lcr"), 1, 400}};
+
+std::optional<Kind> kindNamed(const QString& name) {
+    for (const Kind& kind : kKinds) {
+        if (kind.name == name) {
+            return kind;
+        }
+    }
+    return std::nullopt;
+}
+
+// The columns x, y, z, w as the program fills them for a kind, from the point's index, its
+// segment and a reading's noise; a null for a column the kind does not measure.
+QVariantList values(const QString& kind, int idx, int segment, double noise) {
+    const QVariant none(QMetaType::fromType<double>());
+    if (kind == QLatin1String("four-probe")) {
+        // Celsius from the meter's kelvin, ohms as the meter gave them.
+        const double kelvin = std::round((77 + idx * 0.2 + noise) * 1e4) / 1e4;
+        return {thermo::kelvinToCelsius(kelvin),
+                std::round((100 + 50 * std::sin(idx * 0.01) + noise) * 1e6) / 1e6, none, none};
+    }
+    if (kind == QLatin1String("thermocouple")) {
+        const double volts = std::round((1e-3 * std::sin(idx * 0.003) + 1e-6 * noise) * 1e9) / 1e9;
+        const double reference =
+            std::round((296.15 + 0.02 * std::sin(idx * 0.7) + 1e-4 * noise) * 1e4) / 1e4;
+        // The resistances as a program that ran no four-probe record before holds them.
+        return {volts, 0.0, reference, thermo::thermocoupleTemperature(volts, reference)};
+    }
+    if (kind == QLatin1String("lcr")) {
+        // The frequency as the program sends it (two decimals), the meter's two readings.
+        const double hertz = std::round(std::pow(10.0, 1 + idx * 0.01) * 100) / 100;
+        return {hertz, 1.6333e-9 * std::cos(hertz / 100) + 1e-13 * noise,
+                10.45 * std::sin(hertz / 100) + 1e-5 * noise, none};
+    }
+    return {idx * 0.01 - 1.25, 1e-6 * std::sin(idx * 0.37 + segment) + 1e-9 * noise, none, none};
+}
 
 double scalar(QSqlDatabase& db, const QString& select) {
     QSqlQuery query(db);
@@ -70,7 +121,7 @@ double serverCpu(const QString& dataDir, qint64 watcher) {
 // One simulated bench: its own database and the I-V sweeps written into it.
 class Bench {
   public:
-    Bench(int number) : name_(QStringLiteral("fill-%1").arg(number)) {
+    Bench(int number, Kind kind) : name_(QStringLiteral("fill-%1").arg(number)), kind_(kind) {
         {
             journal::JournalDatabase journal;
             QString notice;
@@ -89,8 +140,8 @@ class Bench {
         db_.transaction();
         QSqlQuery point(db_);
         point.prepare(
-            QStringLiteral("INSERT INTO point (measurement_id, segment, idx, x, y, t) "
-                           "VALUES (?, ?, ?, ?, ?, ?)"));
+            QStringLiteral("INSERT INTO point (measurement_id, segment, idx, x, y, z, w, t) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
         for (int i = 0; i < count; ++i) {
             if (idx_ == 0) {
                 startSegment();
@@ -100,12 +151,13 @@ class Bench {
             point.addBindValue(id_);
             point.addBindValue(segment_);
             point.addBindValue(idx_);
-            point.addBindValue(idx_ * 0.01 - 1.25);
-            point.addBindValue(1e-6 * std::sin(idx_ * 0.37 + segment_) + 1e-9 * (now.msec() % 7));
+            for (const QVariant& value : values(kind_.name, idx_, segment_, now.msec() % 7)) {
+                point.addBindValue(value);
+            }
             point.addBindValue(now.msecsSinceStartOfDay() / 86400000.0);
             point.exec();
             ++points_;
-            if (idx_ == kPointsPerSegment) {
+            if (idx_ == kind_.points) {
                 endSegment();
             }
         }
@@ -136,11 +188,11 @@ class Bench {
         query.exec();
     }
     void startSegment() {
-        if (segment_ == 0 || segment_ == kSegments) {
+        if (segment_ == 0 || segment_ == kind_.segments) {
             finishMeasurement();
             run(QStringLiteral("INSERT INTO measurement (kind, started, comment) VALUES "
-                               "('iv', ?, 'sample A7')"),
-                {now()});
+                               "(?, ?, 'sample A7')"),
+                {kind_.name, now()});
             QSqlQuery last(db_);
             last.exec(QStringLiteral("SELECT max(id) FROM measurement"));
             last.next();
@@ -163,6 +215,7 @@ class Bench {
 
     QTemporaryDir dir_;
     QString name_;
+    Kind kind_;
     QSqlDatabase db_;
     qint64 id_ = 0;
     int segment_ = 0;
@@ -176,7 +229,7 @@ bool sameOnServer(Bench& bench, QSqlDatabase& server) {
     id.exec(QStringLiteral("SELECT id FROM bench"));
     id.next();
     const QString select = QStringLiteral(
-        "SELECT measurement_id, segment, idx, x, y, t FROM point %1 ORDER BY 1, 2, 3");
+        "SELECT measurement_id, segment, idx, x, y, z, w, t FROM point %1 ORDER BY 1, 2, 3");
     QSqlQuery local(bench.db());
     local.exec(select.arg(QString()));
     QSqlQuery remote(server);
@@ -185,13 +238,29 @@ bool sameOnServer(Bench& bench, QSqlDatabase& server) {
         if (!remote.next()) {
             return false;
         }
-        for (int column = 0; column < 6; ++column) {
-            if (local.value(column).toDouble() != remote.value(column).toDouble()) {
+        for (int column = 0; column < 8; ++column) {
+            if (local.value(column).isNull() != remote.value(column).isNull() ||
+                local.value(column).toDouble() != remote.value(column).toDouble()) {
                 return false;
             }
         }
     }
     return !remote.next();
+}
+
+// The server's disk: its tables with their indexes and out-of-line storage, and the point
+// blocks alone.
+struct Disk {
+    double all = 0, points = 0;
+};
+
+Disk disk(QSqlDatabase& db) {
+    return {scalar(db, QStringLiteral("SELECT sum(pg_total_relation_size(c.oid)) FROM pg_class c "
+                                      "JOIN pg_namespace n ON n.oid = c.relnamespace "
+                                      "WHERE n.nspname = 'public' AND c.relkind = 'r'")),
+            scalar(db, QStringLiteral("SELECT coalesce(sum(pg_total_relation_size(inhrelid)), 0) "
+                                      "FROM pg_inherits "
+                                      "WHERE inhparent = 'point_block'::regclass"))};
 }
 
 struct Totals {
@@ -207,7 +276,8 @@ Totals totals(QSqlDatabase& db, const QString& dataDir, qint64 watcher) {
         scalar(db, QStringLiteral("SELECT coalesce(sum(n_tup_upd), 0) FROM pg_stat_user_tables"))};
 }
 
-void loadRun(TestServer& server, const QString& dataDir, int benches, int seconds, int rate) {
+void loadRun(TestServer& server, const QString& dataDir, int benches, int seconds, int rate,
+             const QString& kind) {
     const QString name = server.createDatabase();
     QSqlDatabase db = server.open(name, QStringLiteral("watch-") + name);
     std::vector<std::unique_ptr<Bench>> filled;
@@ -216,7 +286,10 @@ void loadRun(TestServer& server, const QString& dataDir, int benches, int second
     QStringList problems;
     QString why;
     for (int i = 0; i < benches; ++i) {
-        filled.push_back(std::make_unique<Bench>(i));
+        // A mix gives the benches the kinds in turn.
+        const Kind of =
+            kind == QLatin1String("mix") ? kKinds[i % std::size(kKinds)] : *kindNamed(kind);
+        filled.push_back(std::make_unique<Bench>(i, of));
         mirror::MirrorSettings settings{*mirror::ServerAddress::parse(server.url(name), &why),
                                         filled.back()->file(), QStringLiteral("bench-%1").arg(i)};
         mirrors.push_back(std::make_unique<mirror::ServerMirror>(settings));
@@ -241,6 +314,10 @@ void loadRun(TestServer& server, const QString& dataDir, int benches, int second
         QThread::msleep(20);
     }
     const auto watcher = static_cast<qint64>(scalar(db, QStringLiteral("SELECT pg_backend_pid()")));
+    // The month's partition is there before the first point, so that the growth is the
+    // points' own.
+    scalar(db, QStringLiteral("SELECT count(*) FROM (SELECT point_month(current_date)) AS made"));
+    const Disk empty = disk(db);
     const Totals before = totals(db, dataDir, watcher);
     QElapsedTimer clock;
     clock.start();
@@ -282,22 +359,16 @@ void loadRun(TestServer& server, const QString& dataDir, int benches, int second
     for (auto& bench : filled) {
         same = sameOnServer(*bench, db) && same;
     }
-    const double disk =
-        scalar(db, QStringLiteral("SELECT sum(pg_total_relation_size(c.oid)) FROM pg_class c "
-                                  "JOIN pg_namespace n ON n.oid = c.relnamespace "
-                                  "WHERE n.nspname = 'public' AND c.relkind = 'r'"));
-    const double pointDisk =
-        scalar(db, QStringLiteral("SELECT sum(pg_total_relation_size(inhrelid)) FROM pg_inherits "
-                                  "WHERE inhparent = 'point_block'::regclass"));
+    const Disk grown = disk(db);
     const double p = static_cast<double>(points);
     std::printf(
-        "N=%-3d points=%-8lld arrived %.0f points/s  inserts %.4f/point  updates %.4f %%  "
-        "WAL %.1f B/point  server CPU %.2f us/point  disk %.1f B/point (points alone %.1f)  "
+        "%s N=%-3d points=%-8lld arrived %.0f points/s  inserts %.4f/point  updates %.4f %%  "
+        "WAL %.1f B/point  server CPU %.2f us/point  disk growth %.1f B/point (points alone %.1f)  "
         "in step %.2f s after the last point  every point once, same value: %s\n",
-        benches, static_cast<long long>(points), p / (inStep / 1000.0),
+        qPrintable(kind), benches, static_cast<long long>(points), p / (inStep / 1000.0),
         (after.inserts - before.inserts) / p, 100 * (after.updates - before.updates) / p,
-        (after.wal - before.wal) / p, 1e6 * cpu / p, disk / p, pointDisk / p,
-        (inStep - lastPoint) / 1000.0, same ? "yes" : "NO");
+        (after.wal - before.wal) / p, 1e6 * cpu / p, (grown.all - empty.all) / p,
+        (grown.points - empty.points) / p, (inStep - lastPoint) / 1000.0, same ? "yes" : "NO");
     problems.removeDuplicates();
     for (const QString& problem : problems) {
         std::printf("  the server was away once: %s\n", qPrintable(problem));
@@ -317,7 +388,7 @@ void queryRun(TestServer& server, qint64 points) {
     {
         // The tables as a bench makes them.
         QTemporaryDir dir;
-        Bench bench(-1);
+        Bench bench(-1, kKinds[0]);
         QString why;
         mirror::MirrorSettings settings{*mirror::ServerAddress::parse(server.url(name), &why),
                                         bench.file(), QStringLiteral("bench")};
@@ -426,12 +497,20 @@ int main(int argc, char** argv) {
     int seconds = 15;
     int rate = 200;
     qint64 queryPoints = 16000000;
+    QString kind = QStringLiteral("iv");
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--seconds")) {
             seconds = args.value(++i).toInt();
         } else if (args[i] == QLatin1String("--rate")) {
             rate = args.value(++i).toInt();
+        } else if (args[i] == QLatin1String("--kind")) {
+            kind = args.value(++i);
+            if (!kindNamed(kind) && kind != QLatin1String("mix")) {
+                std::fprintf(stderr, "no kind %s: iv, four-probe, thermocouple, lcr or mix\n",
+                             qPrintable(kind));
+                return 2;
+            }
         } else if (args[i] == QLatin1String("--query-points")) {
             queryPoints = args.value(++i).toLongLong();
         } else {
@@ -455,7 +534,7 @@ int main(int argc, char** argv) {
     std::printf("%d points/s per bench, %d s of measuring per run\n", rate, seconds);
     for (const int n : counts) {
         if (n > 0) {
-            loadRun(server, dataDir, n, seconds, rate);
+            loadRun(server, dataDir, n, seconds, rate, kind);
         }
     }
     if (queryPoints > 0) {

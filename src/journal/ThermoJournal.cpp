@@ -65,11 +65,18 @@ void ThermoJournal::sampleStored(int sample) {
         return;
     }
     const auto k = static_cast<std::size_t>(sample);
+    // A four-probe run fills no reference or thermocouple temperature: what those tables
+    // hold is left over from an earlier run and is no reading of this sample. (A
+    // thermocouple run keeps the resistance table as it is: its chart draws it.)
+    const bool fourProbe = record_.filledBy == ThermoRunKind::FourProbe;
+    const auto reading = [fourProbe](double value) {
+        return fourProbe ? QVariant() : realOrNull(value);
+    };
     db_.write({{QStringLiteral("INSERT OR REPLACE INTO point (measurement_id, segment, idx, x, y, "
                                "z, w, t) VALUES (?, 1, ?, ?, ?, ?, ?, ?)"),
                 {runId_, sample, realOrNull(record_.thermoTemp[k]),
-                 realOrNull(record_.thermoResistance[k]), realOrNull(record_.thermoRefTemp[k]),
-                 realOrNull(record_.thermoTcTemp[k]), realOrNull(record_.thermoTime[k])}}},
+                 realOrNull(record_.thermoResistance[k]), reading(record_.thermoRefTemp[k]),
+                 reading(record_.thermoTcTemp[k]), realOrNull(record_.thermoTime[k])}}},
               1);
     unsaved_ = true;
 }

@@ -58,7 +58,69 @@ void times(PointBlock& block, const std::vector<double>& t, size_t from, size_t 
     block.tMs = any ? QVariant(arrayOf(elements)) : kNull;
 }
 
+// The steps of the server's float8 arithmetic, each refusing what the server refuses.
+std::optional<double> product(double a, double b) {
+    const volatile double result = a * b;  // volatile: no step fused with the next
+    if (!std::isfinite(result) || (result == 0 && a != 0 && b != 0)) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+std::optional<double> sum(double a, double b) {
+    const volatile double result = a + b;
+    return std::isfinite(result) ? std::optional<double>(result) : std::nullopt;
+}
+
+// Whether every point's w is what the server derives from its x and z (a missing w where x
+// or z is missing); false for a column without a single reading, which goes as null anyway.
+bool wDerivable(const PointColumns& points, size_t from, size_t count) {
+    bool any = false;
+    for (size_t i = from; i < from + count; ++i) {
+        const std::optional<double> kelvin = serverThermocoupleKelvin(points.x[i], points.z[i]);
+        const bool missing = std::isnan(points.x[i]) || std::isnan(points.z[i]);
+        if (missing ? !std::isnan(points.w[i]) : !kelvin || *kelvin != points.w[i]) {
+            return false;
+        }
+        any = any || !missing;
+    }
+    return any;
+}
+
 }  // namespace
+
+// The server's thermocouple_kelvin: (sqrt(b*b - 4a(d*z + c - x)) - b) / 2a, -1 without a
+// real root; the constants are the server's, written there in the same digits.
+std::optional<double> serverThermocoupleKelvin(double volts, double reference) {
+    constexpr double a = 3.357102e-08;
+    constexpr double b = 1.598381e-05;
+    constexpr double c = 0.003823111;
+    constexpr double d = -3.8928e-05;
+    if (std::isnan(volts) || std::isnan(reference)) {
+        return std::nullopt;
+    }
+    const auto scaled = product(d, reference);
+    const auto shifted = scaled ? sum(*scaled, c) : std::nullopt;
+    const auto offset = shifted ? sum(*shifted, -volts) : std::nullopt;
+    const auto term = offset ? product(4.0 * a, *offset) : std::nullopt;
+    const auto discriminant = term ? sum(b * b, -*term) : std::nullopt;
+    if (!discriminant) {
+        return std::nullopt;
+    }
+    if (*discriminant < 0) {
+        return -1.0;
+    }
+    const volatile double root = std::sqrt(*discriminant);
+    const auto top = sum(root, -b);
+    if (!top) {
+        return std::nullopt;
+    }
+    const volatile double kelvin = *top / (2.0 * a);
+    if (!std::isfinite(kelvin) || (kelvin == 0 && *top != 0)) {
+        return std::nullopt;
+    }
+    return kelvin;
+}
 
 std::vector<PointBlock> pointBlocks(const PointColumns& points) {
     std::vector<PointBlock> blocks;
@@ -77,7 +139,8 @@ std::vector<PointBlock> pointBlocks(const PointColumns& points) {
         block.x = column(points.x, from, count, true);
         block.y = column(points.y, from, count, false);
         block.z = column(points.z, from, count, false);
-        block.w = column(points.w, from, count, false);
+        block.wDerived = wDerivable(points, from, count);
+        block.w = block.wDerived ? kNull : column(points.w, from, count, false);
         times(block, points.t, from, count);
         blocks.push_back(block);
     }

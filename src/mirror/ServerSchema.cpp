@@ -118,7 +118,29 @@ constexpr const char* kVersion4[] = {
      "WITH ORDINALITY AS p(x, y, z, w, t, t_ms, i, n)"),
 };
 
-const std::span<const char* const> kSteps[] = {kVersion1, kVersion2, kVersion3, kVersion4};
+// A thermocouple record's temperature is computed from its volts and reference temperature;
+// a block whose every w is that computation to the very same number leaves w out
+// (`w_derived`) and the view computes it. The constants and the order of the steps are the
+// bench's, each step a float8 of its own, so the number is the bench's to the last bit.
+constexpr const char* kVersion5[] = {
+    "ALTER TABLE point_block ADD COLUMN w_derived boolean",
+    ("CREATE FUNCTION thermocouple_kelvin(volts float8, reference float8) RETURNS float8 "
+     "LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $$ SELECT CASE "
+     "WHEN 1.598381e-05::float8 * 1.598381e-05::float8 - 4::float8 * 3.357102e-08::float8 * "
+     "((-3.8928e-05)::float8 * reference + 0.003823111::float8 - volts) < 0 THEN -1::float8 "
+     "ELSE (sqrt(1.598381e-05::float8 * 1.598381e-05::float8 - 4::float8 * "
+     "3.357102e-08::float8 * ((-3.8928e-05)::float8 * reference + 0.003823111::float8 - volts)) "
+     "- 1.598381e-05::float8) / (2::float8 * 3.357102e-08::float8) END $$"),
+    ("CREATE OR REPLACE VIEW point AS SELECT b.bench, b.measurement_id, b.segment, "
+     "coalesce(p.i, b.first + p.n - 1)::integer AS idx, p.x, p.y, p.z, "
+     "CASE WHEN b.w_derived THEN thermocouple_kelvin(p.x, p.z) ELSE p.w END AS w, "
+     "coalesce(p.t, p.t_ms / 86400000::float8) AS t "
+     "FROM point_block b CROSS JOIN LATERAL unnest(b.x, b.y, b.z, b.w, b.t, b.t_ms, b.idx) "
+     "WITH ORDINALITY AS p(x, y, z, w, t, t_ms, i, n)"),
+};
+
+const std::span<const char* const> kSteps[] = {kVersion1, kVersion2, kVersion3, kVersion4,
+                                               kVersion5};
 static_assert(std::size(kSteps) == ServerSchema::kCurrentVersion);
 
 // The last failure of a step, for the caller to tell a refusal from a lost link.

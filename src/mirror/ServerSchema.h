@@ -16,7 +16,7 @@ namespace tarvix::mirror {
 // and server_identity (the database's own UUID, by which a bench keeps its marks).
 class ServerSchema {
   public:
-    static constexpr int kCurrentVersion = 4;
+    static constexpr int kCurrentVersion = 5;
 
     // The version of the server's tables (0: none yet), nullopt when it cannot be read.
     static std::optional<int> version(QSqlDatabase& db);

@@ -196,14 +196,15 @@ bool ServerUpload::points(qint64 id, int segment, const QString& month,
     for (const PointBlock& block : pointBlocks(columns)) {
         if (!run(QStringLiteral(
                      "INSERT INTO point_block (bench, measurement_id, segment, first, month, "
-                     "idx, x, y, z, w, t, t_ms) VALUES (?::uuid, ?::bigint, ?::integer, "
-                     "?::integer, ?::date, ?::integer[], ?::float8[], ?::float8[], ?::float8[], "
-                     "?::float8[], ?::float8[], ?::integer[]) ON CONFLICT (bench, measurement_id, "
+                     "idx, x, y, z, w, t, t_ms, w_derived) VALUES (?::uuid, ?::bigint, "
+                     "?::integer, ?::integer, ?::date, ?::integer[], ?::float8[], ?::float8[], "
+                     "?::float8[], ?::float8[], ?::float8[], ?::integer[], "
+                     "nullif(?::boolean, false)) ON CONFLICT (bench, measurement_id, "
                      "segment, first, month) DO UPDATE SET idx = EXCLUDED.idx, x = EXCLUDED.x, "
                      "y = EXCLUDED.y, z = EXCLUDED.z, w = EXCLUDED.w, t = EXCLUDED.t, "
-                     "t_ms = EXCLUDED.t_ms"),
+                     "t_ms = EXCLUDED.t_ms, w_derived = EXCLUDED.w_derived"),
                  {bench_, id, segment, block.first, month, block.idx, block.x, block.y, block.z,
-                  block.w, block.t, block.tMs})) {
+                  block.w, block.t, block.tMs, block.wDerived})) {
             return false;
         }
     }

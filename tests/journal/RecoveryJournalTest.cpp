@@ -173,10 +173,22 @@ TEST(Journal, RecoveredSeriesHoldTheExactPointsFlagsAndLabelsAndComeBackAgainUnt
     EXPECT_EQ(fourth.store->seriesCount, 0);
 }
 
+// The tables a run does not fill still hold an earlier run's readings: they are no
+// readings of its samples and stay out of the journal.
 TEST(Journal, TheFourProbeRecordComesBackWithItsKindAndMissingReadings) {
     QTemporaryDir folder;
     {
         Session first(folder.path());
+        first.record->startRun(thermo::ThermoRunKind::Thermocouple);
+        first.record->thermoCount = 1;
+        first.record->thermoTemp[1] = 1e-3;
+        first.record->thermoResistance[1] = 7.0;
+        first.record->thermoTime[1] = 0.25;
+        for (int k = 1; k <= 3; ++k) {
+            first.record->thermoRefTemp[static_cast<size_t>(k)] = 295.0;
+            first.record->thermoTcTemp[static_cast<size_t>(k)] = 300.0;
+        }
+        first.record->sampleStored(1);
         first.record->startRun(thermo::ThermoRunKind::FourProbe);
         for (int k = 1; k <= 3; ++k) {
             first.record->thermoCount = k;
@@ -185,6 +197,15 @@ TEST(Journal, TheFourProbeRecordComesBackWithItsKindAndMissingReadings) {
                 k == 2 ? std::nan("") : 100.0 * k;
             first.record->thermoTime[static_cast<size_t>(k)] = 0.5;
             first.record->sampleStored(k);
+        }
+        QSqlQuery points(first.journal->database().database());
+        ASSERT_TRUE(points.exec(
+            QStringLiteral("SELECT quote(x) || ' ' || quote(y) || ' ' || quote(z) || ' ' || "
+                           "quote(w) FROM point ORDER BY measurement_id, idx")));
+        for (const char* wanted : {"0.001 7.0 295.0 300.0", "21.5 100.0 NULL NULL",
+                                   "22.5 NULL NULL NULL", "23.5 300.0 NULL NULL"}) {
+            ASSERT_TRUE(points.next());
+            EXPECT_EQ(points.value(0).toString(), QLatin1String(wanted));
         }
     }
     Session second(folder.path());

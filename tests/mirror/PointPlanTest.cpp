@@ -5,6 +5,7 @@
 #include "mirror/DatabaseStatusText.h"
 #include "mirror/PointBlocks.h"
 #include "mirror/PointPlan.h"
+#include "thermo/ThermocoupleConversion.h"
 
 namespace tarvix::mirror {
 namespace {
@@ -156,6 +157,27 @@ TEST(DatabaseStatusText, SaysWhichDatabaseAndWhetherTheServerIsInStep) {
     }
     EXPECT_EQ(databaseFileText(QStringLiteral("/data/tarvix-journal.sqlite")),
               QStringLiteral("Database: /data/tarvix-journal.sqlite"));
+}
+
+// The server's thermocouple temperature is the bench's, and none where the server's
+// arithmetic would refuse a step or a reading is missing.
+TEST(PointBlocks, ComputesTheThermocoupleTemperatureAsTheBenchAndTheServerDo) {
+    const double nan = std::nan("");
+    const struct {
+        double volts, reference;
+        std::optional<double> wanted;
+    } cases[] = {
+        {1e-3, 296.15, thermo::thermocoupleTemperature(1e-3, 296.15)},
+        {-4e-3, 77.0, thermo::thermocoupleTemperature(-4e-3, 77.0)},
+        {-0.05, 296.15, -1.0},
+        {0.0, 1e-320, std::nullopt},  // d * reference underflows
+        {nan, 296.15, std::nullopt},
+        {1e-3, nan, std::nullopt},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(serverThermocoupleKelvin(test.volts, test.reference), test.wanted)
+            << test.volts << " " << test.reference;
+    }
 }
 
 }  // namespace

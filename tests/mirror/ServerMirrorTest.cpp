@@ -20,6 +20,7 @@
 #include "mirror/ServerWatchdog.h"
 #include "support/TcpProxy.h"
 #include "support/TestServer.h"
+#include "thermo/ThermocoupleConversion.h"
 
 namespace tarvix::mirror {
 namespace {
@@ -381,7 +382,7 @@ TEST_F(ServerMirrorTest, TwoBenchesWritingAtOnceKeepTheirOwnRows) {
     finish(two);
     EXPECT_EQ(serverCount("SELECT count(*) FROM bench"), 2);
     EXPECT_EQ(rows(db_, QStringLiteral("SELECT version FROM schema_version ORDER BY 1")),
-              QStringList({"1", "2", "3", "4"}));
+              QStringList({"1", "2", "3", "4", "5"}));
     expectSameAsBench(journal(first));
     expectSameAsBench(journal(second));
 }
@@ -407,17 +408,18 @@ const char* const kAllPoints =
     "SELECT measurement_id, segment, idx, x, y, z, w, t FROM point ORDER BY bench, 1, 2, 3";
 
 TEST_F(ServerMirrorTest, MakesTheTablesFromNothingOrUpgradesEarlierOnesKeepingEveryPoint) {
-    for (const int from : {0, 1, 3}) {
+    for (const int from : {0, 1, 3, 4}) {
         SCOPED_TRACE(from);
         QStringList earlier;
         if (from > 0) {
             TearDown();
             SetUp();
             QString why;
-            ASSERT_TRUE(ServerSchema::upgrade(db_, &why, from)) << why.toStdString();
+            ASSERT_TRUE(ServerSchema::upgrade(db_, &why, std::min(from, 3))) << why.toStdString();
             for (const char* statement : kEarlierPoints) {
                 ASSERT_NO_FATAL_FAILURE(exec(db_, QString::fromLatin1(statement)));
             }
+            ASSERT_TRUE(ServerSchema::upgrade(db_, &why, from)) << why.toStdString();
             earlier = rows(db_, QString::fromLatin1(kAllPoints));
         }
         QTemporaryDir bench;
@@ -428,7 +430,7 @@ TEST_F(ServerMirrorTest, MakesTheTablesFromNothingOrUpgradesEarlierOnesKeepingEv
             EXPECT_TRUE(worker.state().inStep()) << worker.state().problem.toStdString();
         }
         EXPECT_EQ(rows(db_, QStringLiteral("SELECT version FROM schema_version ORDER BY 1")),
-                  QStringList({"1", "2", "3", "4"}));
+                  QStringList({"1", "2", "3", "4", "5"}));
         EXPECT_EQ(serverCount("SELECT count(*) FROM bench WHERE last_seen IS NOT NULL"), 1);
         EXPECT_EQ(serverCount("SELECT count(*) FROM measurement"), from > 0 ? 3 : 1);
         expectSameAsBench(journal(bench));
@@ -475,6 +477,46 @@ TEST_F(ServerMirrorTest, ASlowSweepEndsUpInOneBlock) {
     EXPECT_TRUE(worker.state().inStep());
     EXPECT_EQ(serverCount("SELECT count(*) FROM point_block WHERE measurement_id = 2"), 1);
     expectSameAsBench(journal(bench));
+}
+
+// A thermocouple record's temperature is left out where the server computes it from the
+// volts and the reference to the same number; a block with one other number keeps its own.
+TEST_F(ServerMirrorTest, AThermocoupleTemperatureTheServerComputesAlikeStaysOutOfItsBlock) {
+    QTemporaryDir bench;
+    makeBenchFile(bench);
+    onBench(bench, [](QSqlDatabase& local) {
+        for (const int id : {2, 3}) {
+            exec(local,
+                 QStringLiteral("INSERT INTO measurement (id, kind, started) VALUES "
+                                "(?, 'thermocouple', '2026-12-07T12:00:00.000')"),
+                 {id});
+            for (int i = 1; i <= 1200; ++i) {
+                // Both signs, no real root (-1), and a missing reading.
+                const double volts = i == 5 ? -0.05 : (i % 2 ? 1 : -1) * 1.37e-5 * i;
+                const double reference = 250 + 0.173 * i;
+                double kelvin = thermo::thermocoupleTemperature(volts, reference);
+                if (id == 3 && i == 1100) {
+                    kelvin = std::nextafter(kelvin, 0.0);
+                }
+                const QVariant none(QMetaType::fromType<double>());
+                exec(local,
+                     QStringLiteral("INSERT INTO point (measurement_id, segment, idx, x, z, w, t) "
+                                    "VALUES (?, 1, ?, ?, ?, ?, 0.5)"),
+                     {id, i, i == 7 ? none : QVariant(volts), reference,
+                      i == 7 ? none : QVariant(kelvin)});
+            }
+        }
+    });
+    MirrorWorker worker(settings(bench, server_->url(name_)));
+    catchUp(worker);
+    EXPECT_TRUE(worker.state().inStep()) << worker.state().problem.toStdString();
+    expectSameAsBench(journal(bench));
+    EXPECT_EQ(
+        rows(db_, QStringLiteral("SELECT measurement_id || ' ' || first || ' ' || "
+                                 "(w IS NULL) || ' ' || coalesce(w_derived, false) "
+                                 "FROM point_block WHERE measurement_id > 1 "
+                                 "ORDER BY measurement_id, first")),
+        QStringList({"2 1 true true", "2 1001 true true", "3 1 true true", "3 1001 false false"}));
 }
 
 // Until the server answers, the status counts what the server lacks: everything for a server
