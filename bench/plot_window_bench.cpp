@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 #include <cmath>
 
+#include "FullPlotStore.h"
 #include "plot/IvStoreSource.h"
 #include "plot/PlotSession.h"
 #include "plot/SeriesRaster.h"
@@ -21,6 +22,10 @@
 
 namespace {
 
+using tarvix::bench::diodeCurrent;
+using tarvix::bench::fullPlotStore;
+using tarvix::bench::sweepVoltage;
+
 using tarvix::plot::AxisRange;
 using tarvix::plot::PlotSession;
 using tarvix::plot::PlotView;
@@ -29,40 +34,8 @@ using tarvix::series::SeriesStore;
 
 const QSize kPlot(1600, 1000);
 
-float diodeCurrent(float voltage, float scale) {
-    return scale * 1e-7f * (std::exp(3.0f * voltage) - 1.0f);
-}
-
-// Segment s of a run sweeps back and forth over +-reach, as the sweep plan's zig-zag does.
-float sweepVoltage(int segment, int point, int points, float reach) {
-    const float t = static_cast<float>(point - 1) / static_cast<float>(std::max(points - 1, 1));
-    return segment % 2 == 1 ? -reach + 2.0f * reach * t : reach - 2.0f * reach * t;
-}
-
-SeriesStore& fullStore() {
-    static SeriesStore* store = [] {
-        auto* s = new SeriesStore;
-        for (int series = 1; series <= SeriesStore::kMaxSeries; ++series) {
-            const float scale = 0.5f + static_cast<float>(series) / 50.0f;
-            for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
-                float* voltage = s->storedVoltage(segment, series);
-                float* current = s->storedCurrent(segment, series);
-                const float reach = 0.25f * static_cast<float>(segment);
-                voltage[0] = current[0] = static_cast<float>(SeriesStore::kMaxPoints);
-                for (int p = 1; p <= SeriesStore::kMaxPoints; ++p) {
-                    voltage[p] = sweepVoltage(segment, p, SeriesStore::kMaxPoints, reach);
-                    current[p] = diodeCurrent(voltage[p], scale);
-                }
-            }
-        }
-        s->seriesCount = SeriesStore::kMaxSeries;
-        return s;
-    }();
-    return *store;
-}
-
 struct Plot {
-    explicit Plot(bool log) : source(fullStore()), session(source), canvas(session, nullptr) {
+    explicit Plot(bool log) : source(fullPlotStore()), session(source), canvas(session, nullptr) {
         session.refresh();
         session.setLogY(log);
         canvas.resize(kPlot);
@@ -160,7 +133,7 @@ BENCHMARK(BM_HoverReadout)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRe
 // point is new, the picture (the stored series from the kept layer).
 void BM_LivePoint(benchmark::State& state) {
     Plot plot(false);
-    SeriesStore& store = fullStore();
+    SeriesStore& store = fullPlotStore();
     int point = 0;
     for (auto _ : state) {
         if (++point > SeriesStore::kMaxPoints) {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <optional>
 
+#include "FullPlotStore.h"
 #include "plot/IvStoreSource.h"
 #include "plotwindow/PlotCanvas.h"
 #include "plotwindow/PlotHost.h"
@@ -26,42 +27,15 @@
 
 namespace {
 
+using tarvix::bench::diodeCurrent;
+using tarvix::bench::fullPlotStore;
+using tarvix::bench::sweepVoltage;
+
 using tarvix::plot::PlotView;
 using tarvix::plotwindow::PlotWindow;
 using tarvix::series::SeriesStore;
 
 const QSize kPlot(1600, 1000);
-
-float diodeCurrent(float voltage, float scale) {
-    return scale * 1e-7f * (std::exp(3.0f * voltage) - 1.0f);
-}
-
-float sweepVoltage(int segment, int point, int points, float reach) {
-    const float t = static_cast<float>(point - 1) / static_cast<float>(std::max(points - 1, 1));
-    return segment % 2 == 1 ? -reach + 2.0f * reach * t : reach - 2.0f * reach * t;
-}
-
-SeriesStore& fullStore() {
-    static SeriesStore* store = [] {
-        auto* s = new SeriesStore;
-        for (int series = 1; series <= SeriesStore::kMaxSeries; ++series) {
-            const float scale = 0.5f + static_cast<float>(series) / 50.0f;
-            for (int segment = 1; segment <= SeriesStore::kSegments; ++segment) {
-                float* voltage = s->storedVoltage(segment, series);
-                float* current = s->storedCurrent(segment, series);
-                const float reach = 0.25f * static_cast<float>(segment);
-                voltage[0] = current[0] = static_cast<float>(SeriesStore::kMaxPoints);
-                for (int p = 1; p <= SeriesStore::kMaxPoints; ++p) {
-                    voltage[p] = sweepVoltage(segment, p, SeriesStore::kMaxPoints, reach);
-                    current[p] = diodeCurrent(voltage[p], scale);
-                }
-            }
-        }
-        s->seriesCount = SeriesStore::kMaxSeries;
-        return s;
-    }();
-    return *store;
-}
 
 // The window's questions answered from the store alone.
 class StoreHost : public tarvix::plotwindow::PlotHost {
@@ -84,7 +58,7 @@ class StoreHost : public tarvix::plotwindow::PlotHost {
 
 // The window shown with its plot at 1600 x 1000 and drawn once.
 struct OpenWindow {
-    OpenWindow() : host(fullStore()), window(host, nullptr) {
+    OpenWindow() : host(fullPlotStore()), window(host, nullptr) {
         window.show();
         window.resize(2100, 1300);
         QCoreApplication::processEvents();
@@ -165,7 +139,7 @@ void BM_WindowLivePoint(benchmark::State& state) {
     if (state.range(0) != 0) {
         open.emplace();
     }
-    SeriesStore& store = fullStore();
+    SeriesStore& store = fullPlotStore();
     store.clearLive();
     int segment = 1;
     int point = 0;
@@ -196,7 +170,7 @@ BENCHMARK(BM_WindowLivePoint)
 // point gets a look and a picture of its own, near the end of a run of 8 x 10000 points.
 void BM_WindowLivePicture(benchmark::State& state) {
     OpenWindow open;
-    SeriesStore& store = fullStore();
+    SeriesStore& store = fullPlotStore();
     store.clearLive();
     const auto add = [&](int index) {
         const int segment = 1 + index / SeriesStore::kMaxPoints;
