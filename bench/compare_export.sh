@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the export corrections benchmark and prints what one click costs with each choice of
 # options, in plain copies of both tables (goal: at most 2 on every kind of data), as medians
 # of the wall clock (the corrections use both cores), with the processor time of all threads

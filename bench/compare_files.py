@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Times this program's series files against the usual Python tools on the same numbers.
 
 A full store's worth of points (150 series x 8 segments x 10000 points, voltage and current

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the I-V chart benchmark and prints each figure next to its goal, as medians of
 # processor time, which a shared machine disturbs less than wall time (the rebuild, shared
 # between two threads, is judged on the wall clock). Usage: compare_iv_chart.sh [build-dir]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the sweep benchmark with and without the recovery journal and prints what the journal
 # costs a point: the wall-clock ratio (the figure a user sees; the journal's writing thread runs
 # on the second core) and the processor time it adds over both threads. Medians of interleaved

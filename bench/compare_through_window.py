@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Times the I-V chart's goals through the program, end to end, with recipes.
 
 Runs tarvix on the simulated bench without latency with a recipe and stamps every line the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Prints the resident memory of tarvix standing idle beside its goal.
 
 Starts tarvix on the simulated bench with an empty store and a configuration folder of its

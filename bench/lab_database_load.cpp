@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lab's server under load: N benches measure I-V sweeps, four-probe or thermocouple
 // records or LCR sweeps (or a mix of them) into their own databases at a given rate while their
 // mirrors copy them into one PostgreSQL 15 server this program starts (as the tests do). For each N

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross build for 64-bit ARM (a Raspberry Pi beside the bench) with Debian's cross compiler
 # and the arm64 libraries installed beside the build machine's (dpkg --add-architecture).
 set(CMAKE_SYSTEM_NAME Linux)

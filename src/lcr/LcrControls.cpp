@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "lcr/LcrControls.h"
 
 #include "text/NumberText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/ControlTables.h"
 
 // The window's top-level controls and the I-V panel (Panel1) with its sweep tables, in their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/ControlTables.h"
 
 // The four-probe panel (Panel4) in its design state. The panel is short (897 x 177), so its

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The window measures on the simulated bench and saves a series file, a four-probe record and
 a frequency log; tarvix-convert turns each into its tidy CSV and tools/python/tarvix_files.py
 reads each into rows: both must give the same rows, value for value. A bad file must make the

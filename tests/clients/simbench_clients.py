@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Drives tarvix-simbench with instrument libraries nobody here wrote: PyMeasure's Keithley 2400
 and 2000 drivers through its Prologix adapter on a pty that socat bridges to the TCP port, a
 pyvisa-py session sending raw commands to the 6485 over a second connection, and a pyvisa-py

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Runs a TSP script of the kind a lab writes for its 2636A on tarvix-simbench, through a
 pyvisa-py session on the controller's TCP port: the script is loaded line by line between
 loadscript and endscript, sweeps the 1 kOhm resistor into smua.nvbuffer1 and is read back

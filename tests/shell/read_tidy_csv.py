@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads tidy CSV tables as a user would, with the csv module and with pandas, and prints
 what both saw as JSON: the comment lines, the heading, the rows as texts, and pandas' column
 types and first row."""

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tarvix-convert FILE...: the tidy CSV of series (.ktl), temperature (.temp) and frequency
 // (.frq) files, the same table the window's tidy export writes, for tools without the window.
 #include <QCommandLineParser>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tarvix-ktlbench NUMBERS FOLDER
 //
 // Fills the slots of a store (up to 150 series x 8 segments x 10000 points, as many whole

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tarvix-simbench: serves the simulated bench over the network the way a Prologix-style
 // GPIB controller does, so that "tarvix --bus prologix:tcp:127.0.0.1:PORT" can be tried
 // without hardware, and serves chosen instruments on raw socket ports of their own, as LAN

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for linux-gpib's libgpib: the same C functions, with scripted instruments
 // behind them and a log of every call. Tests steer it through the fakegpib_* functions,
 // which they reach by loading this library themselves.
