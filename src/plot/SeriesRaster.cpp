@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "series/ChartCanvas.h"
+#include "series/LineClip.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -41,40 +42,6 @@ void linearColumns(const float* __restrict values, int* __restrict columns, int 
         const int at = toPixel(static_cast<double>(value) * scale + offset);
         columns[i] = value == value ? at : kNoColumn;
     }
-}
-
-// Liang-Barsky: trims the line a-b to the box; false when nothing of it is inside.
-bool clipToBox(QPoint& a, QPoint& b, int width, int height) {
-    const double x0 = a.x();
-    const double y0 = a.y();
-    const double dx = static_cast<double>(b.x()) - x0;
-    const double dy = static_cast<double>(b.y()) - y0;
-    double enter = 0.0;
-    double leave = 1.0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x0, width - 1 - x0, y0, height - 1 - y0};
-    for (int edge = 0; edge < 4; ++edge) {
-        if (p[edge] == 0.0) {
-            if (q[edge] < 0.0) {
-                return false;
-            }
-            continue;
-        }
-        const double t = q[edge] / p[edge];
-        if (p[edge] < 0.0) {
-            enter = std::max(enter, t);
-        } else {
-            leave = std::min(leave, t);
-        }
-    }
-    if (enter > leave) {
-        return false;
-    }
-    a = QPoint(static_cast<int>(std::nearbyint(x0 + enter * dx)),
-               static_cast<int>(std::nearbyint(y0 + enter * dy)));
-    b = QPoint(static_cast<int>(std::nearbyint(x0 + leave * dx)),
-               static_cast<int>(std::nearbyint(y0 + leave * dy)));
-    return true;
 }
 
 // The key of each height (the value, or its magnitude where a log axis shows that); a point
@@ -288,7 +255,7 @@ void SeriesRaster::line(QPoint from, QPoint to, QRgb colour) {
     };
     if (!inside(from) || !inside(to)) {
         const QPoint end = to;
-        if (!clipToBox(from, to, width_, height_)) {
+        if (!series::clipToBox(from, to, QRect(0, 0, width_, height_))) {
             return;
         }
         if (to != end) {
